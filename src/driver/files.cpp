@@ -1,0 +1,21 @@
+#include "driver/files.h"
+
+#include "driver/text.h"
+
+#include <QFileInfo>
+#include <sys/stat.h>
+
+namespace qv {
+
+std::string baseFileName(const std::string &path)
+{
+    return toLocal8(QFileInfo(fromLocal8(path)).fileName());
+}
+
+bool fileExists(const char *name)
+{
+    struct stat status;
+    return name && stat(name, &status) == 0;
+}
+
+} // namespace qv

@@ -1,0 +1,17 @@
+#include "driver/mem.h"
+
+#include "driver/errors.h"
+
+#include <cstdlib>
+
+namespace qv {
+
+void *allocateOrReport(size_t size)
+{
+    void *block = malloc(size);
+    if (!block && size != 0)
+        report(MessageId::OutOfMemory);
+    return block;
+}
+
+} // namespace qv

@@ -1,0 +1,37 @@
+#pragma once
+// Result evaluation: counting trace events on elements, deciding every
+// element's status after the trace was read, and the summary tally.
+
+#include "model/tree.h"
+
+namespace qv {
+
+/// Event kinds counted from the trace; Hit and FailVerdict equal the statuses
+/// Executed and Failed.
+enum TraceEvent : int { Hit = 1, FailVerdict = 2, PassVerdict = 3, IllegalExit = 4, MultipleExit = 5 };
+
+/// The worse of two statuses by Executed < Passed < NotExecuted < Failed;
+/// an argument outside 0 to 3 yields the other one.
+int combineStatus(int a, int b);
+
+/// Counts one event on a node and on the nearest verdict-kind node from it up.
+void markHit(TestNode *node, int event);
+
+/// markHit on the node of the pair, when there is one.
+void markHitById(TestTree &tree, int fileIndex, uint32_t id, int event);
+
+/// Moves the children of an element that refers to a stub under that stub.
+void relinkStub(TestTree &tree, TestNode *node);
+
+/// Decides one node's status and merges it into its parent and class.
+void evaluateNode(TestNode *node);
+
+/// The evaluation pass: all stub relinking of all files, then every file's
+/// tree children-first with evaluateNode. Runs once.
+void evaluateTree(TestTree &tree);
+
+/// Adds the report's passed, failed and inconclusive counts of every file
+/// that declares tested elements; the caller zeroes the three first.
+void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclusive);
+
+} // namespace qv

@@ -1,0 +1,201 @@
+#pragma once
+// The test tree: every element read from the OTS files, found by the pair
+// (file index, id), with the list of OTS file entries and the walks over it.
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace qv {
+
+/// Result of an element; the report shows 0 and 1 alike as not executed.
+enum NodeStatus : int { NotExecuted = 0, Executed = 1, Failed = 2, Passed = 3 };
+
+/// Counters of a verdict-kind node, all 0 at creation.
+struct VerdictCounters {
+    int32_t hits = 0;
+    int32_t passed = 0;
+    int32_t failed = 0;
+    int32_t illegalExits = 0;
+    int32_t multipleExits = 0;
+};
+
+/// Declaration counts and member-group statuses of a Class or SingleClass.
+struct ClassCounters {
+    int32_t methodContracts = 0;
+    int32_t invariants = 0;
+    int32_t states = 0;
+    int32_t transitions = 0;
+    int32_t stateStatus = Executed;
+    int32_t stateChartStatus = Passed;
+    int32_t transitionStatus = Executed;
+    int32_t contractStatus = Executed;
+    int32_t invariantStatus = Executed;
+};
+
+/// Declaration counts of a file's TestDriver root, all 0 at creation.
+struct DriverCounters {
+    int32_t classes = 0;
+    int32_t testClasses = 0;
+    int32_t testSuites = 0;
+    int32_t testCases = 0;
+    int32_t epilogues = 0;
+    int32_t prologues = 0;
+    int32_t procedures = 0;
+    int32_t stubs = 0;
+};
+
+/// One text attached from the trace; texts of a node form a list in arrival order.
+struct TraceText {
+    std::string text;
+    TraceText *next = nullptr;
+};
+
+/// One element of a test script. At most one of the three counter records is set,
+/// chosen by the kind at creation.
+struct TestNode {
+    int kind = 0;
+    int fileIndex = 0;
+    uint32_t id = 0;
+    uint32_t refId = 0;
+    std::string name;
+    int line = 0;
+    int status = NotExecuted;
+    VerdictCounters *verdict = nullptr;
+    ClassCounters *classCounters = nullptr;
+    DriverCounters *driverCounters = nullptr;
+    TraceText *firstText = nullptr;
+    TraceText *lastText = nullptr;
+    TestNode *parent = nullptr;
+    TestNode *nextSibling = nullptr;
+    TestNode *firstChild = nullptr;
+    TestNode *lastChild = nullptr;
+    /// Nearest node of a verdict kind from this one up (itself first), as
+    /// declared; lets markHit find it without climbing.
+    TestNode *verdictAnchor = nullptr;
+    /// Nearest Class or SingleClass from this one up (itself first), as declared.
+    TestNode *classAnchor = nullptr;
+    /// True when the node carries any counter record.
+    bool hasCounters() const { return verdict || classCounters || driverCounters; }
+};
+
+/// One OTS file read, or one extra trace-file binding of it (a copy without root).
+struct OtsFileEntry {
+    int fileIndex = 0;
+    uint32_t tdfFileId = 0;
+    uint32_t sourceValue = 0;
+    uint32_t checksum1 = 0;
+    uint32_t checksum2 = 0;
+    std::optional<std::string> sourceDirectory;
+    std::optional<std::string> sourceFileName;
+    TestNode *root = nullptr;
+};
+
+/// The process's store of elements: node arena, identifier index and file list.
+class TestTree {
+public:
+    TestTree();
+    ~TestTree();
+    TestTree(const TestTree &) = delete;
+    TestTree &operator=(const TestTree &) = delete;
+
+    /// Empties the index and the file list.
+    void initTree();
+    /// Makes the entry and the TestDriver root of an OTS file, at the front of the file list.
+    void openOtsFile(int fileIndex, const std::string &path);
+    /// Allocates a node with its counter record and first status, and counts
+    /// it as declared under its parent; does not link it.
+    TestNode *createNode(int kind, int fileIndex, uint32_t id, std::string_view name,
+                         TestNode *parent, int line);
+    /// Creates, registers and appends a node under the parent (fileIndex, parentId);
+    /// nothing when that parent is not found.
+    void addNode(int fileIndex, int kind, uint32_t id, std::string_view name,
+                 uint32_t parentId, int line, uint32_t refId);
+    /// Registers a node by (fileIndex, id); the node registered first for a pair wins.
+    void registerNode(TestNode *node);
+    /// Bucket (0 to 96) of the identifier text "%d/%lxh" of the pair.
+    static uint32_t nodeHash(int fileIndex, uint32_t id);
+    /// The node registered for the pair, or null.
+    TestNode *findNode(int fileIndex, uint32_t id) const;
+    /// Sets the source directory, file name and value of the first entry of the file.
+    void setSourceFile(int fileIndex, const std::optional<std::string> &directory,
+                       const std::optional<std::string> &fileName, uint32_t value);
+    /// Sets the checksum pair of the first entry of the file.
+    void setChecksum(int fileIndex, uint32_t checksum1, uint32_t checksum2);
+    /// Binds a trace-file identifier to the file with this checksum pair.
+    void bindTdfFile(uint32_t tdfFileId, uint32_t checksum1, uint32_t checksum2);
+    /// File index bound to a trace-file identifier, or -1.
+    int fileIndexOfTdfId(uint32_t tdfFileId) const;
+    /// Appends a text to the node of the pair; dropped when there is no such node.
+    void attachTraceText(int fileIndex, uint32_t id, std::string text);
+    /// Number of file entries that have a root.
+    int fileCount() const;
+    /// Root of the n-th entry with a root, in file-list order (newest first).
+    TestNode *fileRoot(int n) const;
+    /// Source directory followed by file name of the n-th entry with a root.
+    std::optional<std::string> otsFileNameAt(int n) const;
+    /// Source directory followed by file name of the first entry of this file index.
+    std::optional<std::string> otsFileName(int fileIndex) const;
+    /// Frees every node, text and file entry; the tree is then empty.
+    void releaseTree();
+
+    /// Number of entries of the file list, copies included.
+    int entryCount() const { return int(files_.size()); }
+    /// The n-th entry of the file list, front (newest) first.
+    const OtsFileEntry &entry(int n) const { return *files_[files_.size() - 1 - size_t(n)]; }
+    /// Number of nodes created since initTree.
+    size_t nodeCount() const { return nodes_.size(); }
+
+private:
+    OtsFileEntry *firstEntryOf(int fileIndex) const;
+
+    std::deque<TestNode> nodes_;
+    std::deque<VerdictCounters> verdicts_;
+    std::deque<ClassCounters> classes_;
+    std::deque<DriverCounters> drivers_;
+    std::deque<TraceText> texts_;
+    std::vector<std::unique_ptr<OtsFileEntry>> files_; // oldest first; the list runs back to front
+    struct Bucket;
+    std::unique_ptr<Bucket[]> buckets_;
+};
+
+/// Calls f(child) for each direct child, from firstChild along nextSibling.
+template <class F> void forEachChild(TestNode *node, F &&f)
+{
+    for (TestNode *c = node ? node->firstChild : nullptr; c; c = c->nextSibling)
+        f(c);
+}
+
+/// For the node and each following sibling: its children's walk, then f(node).
+/// Iterative, so any depth is safe; a node's nextSibling is read after f ran on it,
+/// and its firstChild when the walk reaches it, as the recursive form does.
+template <class F> void walkPostOrder(TestNode *node, F &&f)
+{
+    std::vector<TestNode *> stack;
+    auto descend = [&stack](TestNode *n) {
+        while (n) {
+            stack.push_back(n);
+            n = n->firstChild;
+        }
+    };
+    descend(node);
+    while (!stack.empty()) {
+        TestNode *n = stack.back();
+        f(n);
+        TestNode *next = n->nextSibling;
+        stack.pop_back();
+        descend(next);
+    }
+}
+
+/// walkPostOrder callback of the contracts section: copies a Class or SingleClass node.
+void collectClassNode(const TestNode *node, std::vector<TestNode> &slots);
+
+/// Orders two nodes by name as unsigned bytes (strcmp order); <0, 0 or >0.
+int compareNodesByName(const TestNode &a, const TestNode &b);
+
+} // namespace qv

@@ -1,0 +1,31 @@
+#pragma once
+// Test script sections: nested entries of suites, classes, cases, procedures
+// and stubs with their result tables, and the three result-word operations.
+
+#include "model/tree.h"
+#include "report/utils.h"
+
+#include <optional>
+#include <string>
+
+namespace qv {
+
+/// Walk context of the script section writer.
+struct ScriptSectionContext {
+    XrdWriter *output = nullptr;
+    const TestTree *tree = nullptr;
+    const std::optional<std::string> *scriptPath = nullptr;
+    int level = 1;
+};
+
+/// Writes the entry of a node and, nested, those of its descendants (iteratively).
+void writeScriptElement(TestNode *node, const ScriptSectionContext &context);
+
+/// "Passed", "Failed" or "Not Executed", translated ("QUORVANEL status").
+QString statusWord(int status);
+/// "Reached", "Failed" or "Not Reached", translated ("QUORVANEL state status").
+QString stateStatusWord(int status);
+/// "Fired", "Failed" or "Not Fired", translated ("QUORVANEL trans status").
+QString transitionStatusWord(int status);
+
+} // namespace qv

@@ -1,0 +1,95 @@
+#pragma once
+// XML markup primitives of the XRD report: escaping, tags, cells, titles,
+// links, browser entries and the document-wide tag counter.
+//
+// Every text handed to the writer is narrow text (bytes in the local 8-bit
+// encoding, UTF-8 here); translated Unicode texts are converted once with
+// toUtf8() before they are handed in. The output is UTF-8.
+
+#include <QString>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+/// Look of a cell or a title.
+enum StyleCode : int { StyleTitle = 0, StylePlain = 1, StyleFailed = 2, StylePassed = 3 };
+
+/// Icon attribute of a browser entry.
+enum NodeIcon : int { MethodIcon = 0, ClassIcon = 1, ScriptIcon = 2 };
+
+/// Cell and title style of a status: Failed and Passed marked, the rest plain.
+int statusStyle(int status);
+/// Browser-entry state word of a status: "ok", "ko" or "NE"; never translated.
+const char *xrodStateWord(int status);
+
+/// The escaping transform: white-space simplification, then "&", "\n" (the
+/// two-character escape), quote, "<" and ">" replaced; characters that XML
+/// forbids become U+FFFD. Input and result are UTF-8.
+std::string escapeText(std::string_view text);
+
+/// Appends escapeText(text) to `out` (the allocation-free form used by the writer).
+void appendEscaped(std::string &out, std::string_view text);
+
+/// The XRD output stream with the document's one tag counter.
+class XrdWriter {
+public:
+    XrdWriter() = default;
+    ~XrdWriter();
+    XrdWriter(const XrdWriter &) = delete;
+    XrdWriter &operator=(const XrdWriter &) = delete;
+
+    /// Creates or empties the file and opens it for writing; false when it cannot.
+    bool open(const char *path);
+    /// Writes into memory instead of a file (tests, fuzzing); see buffer().
+    void openMemory();
+    /// Flushes and closes the output; false when any write or the close failed.
+    bool close();
+    /// True once a write failed.
+    bool failed() const { return failed_; }
+    /// The text written so far when writing into memory.
+    const std::string &buffer() const { return buffer_; }
+
+    /// Returns the current tag number and raises the counter by one.
+    int nextTag() { return tagCounter_++; }
+
+    /// Writes markup unchanged.
+    void writeRaw(std::string_view markup);
+    /// Writes "<name>\n", or "</name>\n" when closing.
+    void writeTag(std::string_view name, bool closing);
+    /// Writes the escaped text.
+    void writeEscaped(std::string_view text);
+    /// Writes the escaped text of a translated text.
+    void writeEscaped(const QString &text);
+    /// A text cell: open tag of the style, escaped text, "</CELL_TEXT>\n".
+    void writeTextCell(std::string_view text, int style);
+    /// A text cell holding a decimal number.
+    void writeNumberCell(long long value, int style);
+    /// A link cell whose target is the escaped path, " line " and the line number.
+    void writeLinkCell(std::string_view text, int style, std::string_view path, int line);
+    /// Opens a browser entry; the line is not ended after the final ">".
+    void writeNodeOpen(std::string_view name, std::string_view type, const char *state, int sum,
+                       int icon);
+    /// A title of the level, style and tag number.
+    void writeTitle(std::string_view text, int level, int style, int tag);
+    /// A title linked to a script line.
+    void writeLinkTitle(std::string_view text, int level, int style, int tag,
+                        std::string_view path, int line);
+    /// The column-title row of the result tables, with or without the Method column.
+    void writeHeaderRow(int style, int withMethod);
+
+private:
+    void put(std::string_view s);
+    void putNumber(long long value);
+    void writeTitleOpen(int level, int style, int tag);
+    void flush();
+
+    FILE *file_ = nullptr;
+    bool memory_ = false;
+    bool failed_ = false;
+    std::string buffer_;
+    int tagCounter_ = 1;
+};
+
+} // namespace qv
