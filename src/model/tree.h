@@ -79,6 +79,9 @@ struct TestNode {
     TestNode *verdictAnchor = nullptr;
     /// Nearest Class or SingleClass from this one up (itself first), as declared.
     TestNode *classAnchor = nullptr;
+    /// Nearest TestDriver from this one up (itself first), as declared; lets
+    /// the declaration counting find the file's root without climbing.
+    TestNode *driverAnchor = nullptr;
     /// True when the node carries any counter record.
     bool hasCounters() const { return verdict || classCounters || driverCounters; }
 };

@@ -1,0 +1,168 @@
+#include "model/otsType.h"
+
+#include "driver/text.h"
+
+#include <QtGlobal>
+
+namespace qv {
+
+namespace {
+
+const char *const TypeContext = "QUORVANEL OtsType";
+
+/// One row of the kind table: the record code and the display name
+/// (source text for translation); null code for values without a kind.
+struct KindRow {
+    const char *code;
+    const char *displayName;
+};
+
+/// Indexed by kind value, 0 to 36.
+const KindRow KindTable[] = {
+    {nullptr, nullptr},                                                       // 0
+    {"CB", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Prologue")},               // 1
+    {"CE", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Epilogue")},               // 2
+    {"CH", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Check Expression")},       // 3
+    {"CK", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Checksum")},               // 4
+    {"CL", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Class")},                  // 5
+    {"CM", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Check Method")},           // 6
+    {"CO", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Comment")},                // 7
+    {"CP", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Call")},                   // 8
+    {"CS", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Check Stub")},             // 9
+    {"CX", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Check Exception")},        // 10
+    {"CY", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Check Property")},         // 11
+    {"EN", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Post Condition")},         // 12
+    {"EX", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Expression")},             // 13
+    {"NC", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "# ")},                     // 14
+    {"OF", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Test Driver")},            // 15
+    {"IV", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Invariant")},              // 16
+    {"PC", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Proc")},                   // 17
+    {"PR", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Print")},                  // 18
+    {"PY", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Property")},               // 19
+    {"RC", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Run Component")},          // 20
+    {"RQ", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Pre Condition")},          // 21
+    {"RU", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Run")},                    // 22
+    {"SB", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Stub")},                   // 23
+    {"SL", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Single Class")},           // 24
+    {"ST", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "State")},                  // 25
+    {"TC", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Test Case")},              // 26
+    {"TL", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Test Class")},             // 27
+    {"TR", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Transition")},             // 28
+    {"TS", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Test Suite")},             // 29
+    {"WR", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Method Contract")},        // 30
+    {"OS", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Observation State")},      // 31
+    {nullptr, nullptr},                                                       // 32
+    {nullptr, nullptr},                                                       // 33
+    {nullptr, nullptr},                                                       // 34
+    {"VO", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Test Compiler Version")},  // 35
+    {"DP", QT_TRANSLATE_NOOP("QUORVANEL OtsType", "Test Compilation Time")},  // 36
+};
+
+constexpr int KindTableSize = int(sizeof(KindTable) / sizeof(KindTable[0]));
+
+/// The table row of a kind value, or null for a value without a kind.
+const KindRow *rowOf(int kind)
+{
+    if (kind <= 0 || kind >= KindTableSize || !KindTable[kind].code)
+        return nullptr;
+    return &KindTable[kind];
+}
+
+} // namespace
+
+int kindFromCode(std::string_view code)
+{
+    if (code.size() != 2)
+        return NoKind;
+    for (int kind = 1; kind < KindTableSize; ++kind) {
+        const char *c = KindTable[kind].code;
+        if (c && c[0] == code[0] && c[1] == code[1])
+            return kind;
+    }
+    return NoKind;
+}
+
+QString kindDisplayName(int kind)
+{
+    const KindRow *row = rowOf(kind);
+    if (!row)
+        return QStringLiteral("-?\?-");
+    return tr(TypeContext, row->displayName);
+}
+
+bool isNodeRecord(int kind)
+{
+    if (kind < 1 || kind > 31)
+        return false;
+    switch (kind) {
+    case Checksum:
+    case Call:
+    case Nc:
+    case TestDriver:
+    case Property:
+    case Run:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool isVerdictKind(int kind)
+{
+    switch (kind) {
+    case CheckExpression:
+    case CheckMethod:
+    case Comment:
+    case CheckStub:
+    case CheckException:
+    case CheckProperty:
+    case PostCondition:
+    case Invariant:
+    case Print:
+    case PreCondition:
+    case State:
+    case Transition:
+    case ObservationState:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool mustBeReached(int kind)
+{
+    return kind == CheckStub || kind == Proc || kind == Stub || kind == TestCase;
+}
+
+bool hasReportSection(int kind)
+{
+    switch (kind) {
+    case TestDriver:
+    case Proc:
+    case Stub:
+    case TestCase:
+    case TestClass:
+    case TestSuite:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isSummedKind(int kind)
+{
+    switch (kind) {
+    case Invariant:
+    case Proc:
+    case Stub:
+    case State:
+    case TestCase:
+    case Transition:
+    case MethodContract:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace qv

@@ -1,0 +1,394 @@
+#include "model/tree.h"
+
+#include "driver/files.h"
+#include "model/otsType.h"
+
+#include <cstring>
+
+namespace qv {
+
+namespace {
+
+constexpr uint32_t BucketCount = 97;
+
+/// The (file index, id) pair as one key.
+inline uint64_t pairKey(int fileIndex, uint32_t id)
+{
+    return (uint64_t(uint32_t(fileIndex)) << 32) | id;
+}
+
+} // namespace
+
+/// One bucket of the identifier index: an open-addressing table from the
+/// (file index, id) key to the node registered first for it, so that a lookup
+/// costs the same however many nodes share the bucket.
+struct TestTree::Bucket {
+    struct Slot {
+        uint64_t key = 0;
+        TestNode *node = nullptr; ///< null marks a free slot
+    };
+    std::vector<Slot> table; ///< size 0 or a power of two
+    size_t used = 0;
+
+    static size_t slotOf(uint64_t key, size_t mask)
+    {
+        return size_t((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+    }
+
+    TestNode *find(uint64_t key) const
+    {
+        if (table.empty())
+            return nullptr;
+        const size_t mask = table.size() - 1;
+        for (size_t i = slotOf(key, mask);; i = (i + 1) & mask) {
+            const Slot &s = table[i];
+            if (!s.node)
+                return nullptr;
+            if (s.key == key)
+                return s.node;
+        }
+    }
+
+    /// Inserts the key unless it is present; the table stays at most half full.
+    void insert(uint64_t key, TestNode *node)
+    {
+        if ((used + 1) * 2 > table.size())
+            grow();
+        const size_t mask = table.size() - 1;
+        for (size_t i = slotOf(key, mask);; i = (i + 1) & mask) {
+            Slot &s = table[i];
+            if (!s.node) {
+                s.key = key;
+                s.node = node;
+                ++used;
+                return;
+            }
+            if (s.key == key)
+                return;
+        }
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old;
+        old.swap(table);
+        table.resize(old.empty() ? 8 : old.size() * 2);
+        const size_t mask = table.size() - 1;
+        for (const Slot &s : old) {
+            if (!s.node)
+                continue;
+            size_t i = slotOf(s.key, mask);
+            while (table[i].node)
+                i = (i + 1) & mask;
+            table[i] = s;
+        }
+    }
+
+    void clear()
+    {
+        std::vector<Slot>().swap(table);
+        used = 0;
+    }
+};
+
+TestTree::TestTree() : buckets_(new Bucket[BucketCount]) {}
+
+TestTree::~TestTree() = default;
+
+void TestTree::initTree()
+{
+    releaseTree();
+}
+
+void TestTree::openOtsFile(int fileIndex, const std::string &path)
+{
+    std::string name = baseFileName(path);
+    const size_t dot = name.find('.');
+    if (dot != std::string::npos)
+        name.resize(dot);
+    auto entry = std::make_unique<OtsFileEntry>();
+    entry->fileIndex = fileIndex;
+    entry->root = createNode(TestDriver, fileIndex, 1, name, nullptr, 0);
+    registerNode(entry->root);
+    files_.push_back(std::move(entry));
+}
+
+TestNode *TestTree::createNode(int kind, int fileIndex, uint32_t id, std::string_view name,
+                               TestNode *parent, int line)
+{
+    TestNode &node = nodes_.emplace_back();
+    node.kind = kind;
+    node.fileIndex = fileIndex;
+    node.id = id;
+    node.name.assign(name.data(), name.size());
+    node.line = line;
+    node.parent = parent;
+
+    if (isVerdictKind(kind)) {
+        node.verdict = &verdicts_.emplace_back();
+        node.status = kind == ObservationState ? Passed : NotExecuted;
+    } else {
+        node.status = Passed;
+        if (kind == Class || kind == SingleClass)
+            node.classCounters = &classes_.emplace_back();
+        else if (kind == TestDriver)
+            node.driverCounters = &drivers_.emplace_back();
+    }
+
+    // The anchors are what a climb from this node (itself first) would find
+    // now; the parent chain does not change until the stub relinking.
+    node.verdictAnchor = node.verdict ? &node : (parent ? parent->verdictAnchor : nullptr);
+    node.classAnchor = node.classCounters ? &node : (parent ? parent->classAnchor : nullptr);
+    node.driverAnchor = node.driverCounters ? &node : (parent ? parent->driverAnchor : nullptr);
+
+    if (!parent)
+        return &node;
+
+    // Count the declaration on the file's root or on the enclosing class.
+    if (DriverCounters *d = parent->driverAnchor ? parent->driverAnchor->driverCounters : nullptr) {
+        switch (kind) {
+        case Prologue: ++d->prologues; break;
+        case Epilogue: ++d->epilogues; break;
+        case Class:
+        case SingleClass: ++d->classes; break;
+        case Proc: ++d->procedures; break;
+        case Stub: ++d->stubs; break;
+        case TestCase: ++d->testCases; break;
+        case TestClass: ++d->testClasses; break;
+        case TestSuite: ++d->testSuites; break;
+        default: break;
+        }
+    }
+    if (ClassCounters *c = parent->classAnchor ? parent->classAnchor->classCounters : nullptr) {
+        switch (kind) {
+        case Invariant: ++c->invariants; break;
+        case State: ++c->states; break;
+        case Transition: ++c->transitions; break;
+        case MethodContract: ++c->methodContracts; break;
+        default: break;
+        }
+    }
+    return &node;
+}
+
+void TestTree::addNode(int fileIndex, int kind, uint32_t id, std::string_view name,
+                       uint32_t parentId, int line, uint32_t refId)
+{
+    TestNode *parent = findNode(fileIndex, parentId);
+    if (!parent)
+        return;
+    TestNode *node = createNode(kind, fileIndex, id, name, parent, line);
+    registerNode(node);
+    if (parent->lastChild)
+        parent->lastChild->nextSibling = node;
+    else
+        parent->firstChild = node;
+    parent->lastChild = node;
+    node->refId = refId;
+}
+
+void TestTree::registerNode(TestNode *node)
+{
+    if (!node)
+        return;
+    buckets_[nodeHash(node->fileIndex, node->id)].insert(pairKey(node->fileIndex, node->id), node);
+}
+
+uint32_t TestTree::nodeHash(int fileIndex, uint32_t id)
+{
+    // The text "%d/%lxh" of the pair, weighted by 1-based character position.
+    char text[24];
+    int len = 0;
+    uint32_t magnitude = uint32_t(fileIndex);
+    if (fileIndex < 0) {
+        text[len++] = '-';
+        magnitude = 0u - magnitude;
+    }
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    while (n)
+        text[len++] = digits[--n];
+    text[len++] = '/';
+    static const char hex[] = "0123456789abcdef";
+    do {
+        digits[n++] = hex[id & 0xF];
+        id >>= 4;
+    } while (id);
+    while (n)
+        text[len++] = digits[--n];
+    text[len++] = 'h';
+
+    uint32_t sum = 0;
+    for (int i = 0; i < len; ++i)
+        sum += uint32_t(uint8_t(text[i])) * uint32_t(i + 1);
+    return sum % BucketCount;
+}
+
+TestNode *TestTree::findNode(int fileIndex, uint32_t id) const
+{
+    return buckets_[nodeHash(fileIndex, id)].find(pairKey(fileIndex, id));
+}
+
+OtsFileEntry *TestTree::firstEntryOf(int fileIndex) const
+{
+    for (auto it = files_.rbegin(); it != files_.rend(); ++it)
+        if ((*it)->fileIndex == fileIndex)
+            return it->get();
+    return nullptr;
+}
+
+void TestTree::setSourceFile(int fileIndex, const std::optional<std::string> &directory,
+                             const std::optional<std::string> &fileName, uint32_t value)
+{
+    OtsFileEntry *e = firstEntryOf(fileIndex);
+    if (!e)
+        return;
+    e->sourceValue = value;
+    if (directory)
+        e->sourceDirectory = *directory;
+    if (fileName)
+        e->sourceFileName = *fileName;
+}
+
+void TestTree::setChecksum(int fileIndex, uint32_t checksum1, uint32_t checksum2)
+{
+    OtsFileEntry *e = firstEntryOf(fileIndex);
+    if (!e)
+        return;
+    e->checksum1 = checksum1;
+    e->checksum2 = checksum2;
+}
+
+void TestTree::bindTdfFile(uint32_t tdfFileId, uint32_t checksum1, uint32_t checksum2)
+{
+    for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
+        OtsFileEntry &e = **it;
+        if (e.checksum1 != checksum1 || e.checksum2 != checksum2)
+            continue;
+        if (e.tdfFileId == 0) {
+            e.tdfFileId = tdfFileId;
+            return;
+        }
+        auto copy = std::make_unique<OtsFileEntry>();
+        copy->fileIndex = e.fileIndex;
+        copy->tdfFileId = tdfFileId;
+        copy->sourceValue = e.sourceValue;
+        copy->checksum1 = e.checksum1;
+        copy->checksum2 = e.checksum2;
+        copy->sourceDirectory = e.sourceDirectory;
+        copy->sourceFileName = e.sourceFileName;
+        files_.push_back(std::move(copy));
+        return;
+    }
+}
+
+int TestTree::fileIndexOfTdfId(uint32_t tdfFileId) const
+{
+    for (auto it = files_.rbegin(); it != files_.rend(); ++it)
+        if ((*it)->tdfFileId == tdfFileId)
+            return (*it)->fileIndex;
+    return -1;
+}
+
+void TestTree::attachTraceText(int fileIndex, uint32_t id, std::string text)
+{
+    TestNode *node = findNode(fileIndex, id);
+    if (!node)
+        return;
+    TraceText &cell = texts_.emplace_back();
+    cell.text = std::move(text);
+    if (node->lastText)
+        node->lastText->next = &cell;
+    else
+        node->firstText = &cell;
+    node->lastText = &cell;
+}
+
+int TestTree::fileCount() const
+{
+    int count = 0;
+    for (const auto &e : files_)
+        if (e->root)
+            ++count;
+    return count;
+}
+
+namespace {
+
+/// Source directory followed by file name, an absent part as empty.
+std::string joinedName(const OtsFileEntry &e)
+{
+    std::string name = e.sourceDirectory.value_or(std::string());
+    if (e.sourceFileName)
+        name += *e.sourceFileName;
+    return name;
+}
+
+} // namespace
+
+TestNode *TestTree::fileRoot(int n) const
+{
+    for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
+        if (!(*it)->root)
+            continue;
+        if (n-- == 0)
+            return (*it)->root;
+    }
+    return nullptr;
+}
+
+std::optional<std::string> TestTree::otsFileNameAt(int n) const
+{
+    for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
+        if (!(*it)->root)
+            continue;
+        if (n-- == 0)
+            return joinedName(**it);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> TestTree::otsFileName(int fileIndex) const
+{
+    const OtsFileEntry *e = firstEntryOf(fileIndex);
+    if (!e)
+        return std::nullopt;
+    return joinedName(*e);
+}
+
+void TestTree::releaseTree()
+{
+    // Every node, counter record and text lives in the tree's own arenas:
+    // releasing is clearing them, whatever the depth of the tree.
+    for (uint32_t b = 0; b < BucketCount; ++b)
+        buckets_[b].clear();
+    files_.clear();
+    texts_.clear();
+    verdicts_.clear();
+    classes_.clear();
+    drivers_.clear();
+    nodes_.clear();
+}
+
+void collectClassNode(const TestNode *node, std::vector<TestNode> &copies)
+{
+    if (node && (node->kind == Class || node->kind == SingleClass))
+        copies.push_back(*node);
+}
+
+int compareNodesByName(const TestNode &a, const TestNode &b)
+{
+    const size_t n = a.name.size() < b.name.size() ? a.name.size() : b.name.size();
+    const int c = n ? std::memcmp(a.name.data(), b.name.data(), n) : 0;
+    if (c != 0)
+        return c < 0 ? -1 : 1;
+    if (a.name.size() == b.name.size())
+        return 0;
+    return a.name.size() < b.name.size() ? -1 : 1;
+}
+
+} // namespace qv

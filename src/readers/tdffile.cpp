@@ -1,0 +1,325 @@
+#include "readers/tdffile.h"
+
+#include "driver/text.h"
+#include "model/evaluation.h"
+#include "readers/otsfile.h"
+
+#include <QByteArray>
+#include <QStringDecoder>
+#include <string_view>
+
+namespace qv {
+
+namespace {
+
+/// Reads the rest of the line, without its newline, into `out` (reused, so the
+/// trace's hot loop does not allocate); a NUL ends the text, the line is still
+/// read to its end.
+void readRestOfLine(InStream &in, std::string &out)
+{
+    out.clear();
+    bool cut = false;
+    for (;;) {
+        const int c = in.get();
+        if (c == InStream::Eof || c == '\n')
+            return;
+        if (c == 0)
+            cut = true;
+        if (!cut)
+            out.push_back(char(c));
+    }
+}
+
+/// Field n (from 1) of the text, as a view into it; see tdfField.
+std::optional<std::string_view> fieldView(std::string_view text, char separator, int n)
+{
+    if (n <= 0)
+        return std::nullopt;
+    // Plain loops: the fields of a trace line are a few characters long.
+    const size_t size = text.size();
+    size_t start = 0;
+    for (int i = 1; i < n; ++i) {
+        while (start < size && text[start] != separator)
+            ++start;
+        if (start == size)
+            return std::nullopt;
+        ++start;
+    }
+    // Past a final separator there is no field.
+    if (n > 1 && start == size)
+        return std::nullopt;
+    size_t end = start;
+    while (end < size && text[end] != separator)
+        ++end;
+    return text.substr(start, end - start);
+}
+
+/// Prints a refusal of parseTdfHex in its own format, outside the diagnostics printer.
+void printNumberMessage(const char *source)
+{
+    writeStderr("\n" + toLocal8(tr("QUORVANEL", source)) + "\n");
+}
+
+/// parseTdfHex on a view, for fields cut out of a reused line buffer.
+uint32_t parseHex(std::string_view text)
+{
+    uint32_t value = 0;
+    int digits = 0;
+    bool lowFirst = false;
+    for (const char ch : text) {
+        const int c = static_cast<unsigned char>(ch);
+        int d = -1;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        if (d >= 0) {
+            if (digits >= 8) {
+                printNumberMessage("32 bits number overflow");
+                return 0;
+            }
+            if (lowFirst)
+                value |= uint32_t(d) << (4 * digits);
+            else
+                value = (value << 4) | uint32_t(d);
+            ++digits;
+        } else if (c == 'h' || c == 'H') {
+            // After the digits it closes the number: any later digit overflows.
+            if (digits > 0)
+                digits = 8;
+            else
+                lowFirst = true;
+        } else {
+            printNumberMessage("non hexa digit found in number");
+            return 0;
+        }
+    }
+    return value;
+}
+
+/// Decimal number as atoi reads it, clamped to 32 bits.
+int verdictValue(std::string_view text)
+{
+    return decimalField(std::string(text));
+}
+
+/// True when the token is exactly the two-letter code.
+bool isCode(const std::string &token, char a, char b)
+{
+    return token.size() == 2 && token[0] == a && token[1] == b;
+}
+
+/// Reads one line into `record`; `line` is a reused working buffer.
+void readRecordInto(InStream &in, TdfRecord &record, std::string &line)
+{
+    record.kind = TdfNone;
+    record.text.clear();
+    const std::string code = readToken(in, ' ');
+    if (isCode(code, 'O', 'T')) {
+        readRestOfLine(in, line);
+        const std::optional<std::string_view> id = fieldView(line, ' ', 1);
+        record.elementId = parseHex(id ? *id : std::string_view());
+        const std::optional<std::string_view> verdict = fieldView(line, ' ', 2);
+        if (verdict) {
+            record.kind = TdfVerdict;
+            record.verdict = verdictValue(*verdict);
+        } else {
+            record.kind = TdfHit;
+        }
+    } else if (isCode(code, 'N', 'O')) {
+        readRestOfLine(in, line);
+        if (!line.empty() && line[0] == '"') {
+            record.kind = TdfNote;
+            record.text = decodeTraceText(line);
+        }
+    } else if (isCode(code, 'S', 'F')) {
+        record.kind = TdfSourceFile;
+        record.fileId = parseHex(readToken(in, ' '));
+        record.checksum1 = parseHex(readToken(in, ' '));
+        record.checksum2 = parseHex(readToken(in, '\n'));
+    } else if (isCode(code, 'C', 'S')) {
+        record.kind = TdfCurrentFile;
+        readRestOfLine(in, line);
+        record.fileId = parseHex(line);
+    } else {
+        readRestOfLine(in, line);
+    }
+}
+
+/// True when every byte is below 0x80.
+bool isAscii(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
+uint32_t parseTdfHex(const std::string &text)
+{
+    return parseHex(text);
+}
+
+std::optional<std::string> tdfField(const std::string &text, char separator, int n)
+{
+    const std::optional<std::string_view> field = fieldView(text, separator, n);
+    if (!field)
+        return std::nullopt;
+    return std::string(*field);
+}
+
+std::string decodeTraceText(const std::string &text)
+{
+    // Quotes that no backslash escapes; the first four positions are kept.
+    size_t quotes[4] = {0, 0, 0, 0};
+    int quoteCount = 0;
+    bool escaped = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\') {
+            escaped = !escaped;
+        } else if (c == '"') {
+            if (!escaped) {
+                if (quoteCount < 4)
+                    quotes[quoteCount] = i;
+                ++quoteCount;
+            }
+            escaped = false;
+        } else {
+            escaped = false;
+        }
+    }
+
+    std::string narrow;
+    if (quoteCount == 4) {
+        // "<encoding>" "<message>": the name and the message each start with
+        // their opening quote and end before their closing one.
+        const std::string name = text.substr(quotes[0], quotes[1] - quotes[0]);
+        const std::string_view message =
+            std::string_view(text).substr(quotes[2], quotes[3] - quotes[2]);
+        // Stateless: a sequence cut off at the end of the message is converted
+        // (to a replacement character), not held back for more input.
+        QStringDecoder decoder(name.c_str(), QStringConverter::Flag::Stateless);
+        if (!decoder.isValid())
+            decoder = QStringDecoder(QStringConverter::System, QStringConverter::Flag::Stateless);
+        const QString unicode = decoder(QByteArrayView(message.data(), qsizetype(message.size())));
+        narrow = toLocal8(unicode);
+    } else if (isAscii(text)) {
+        // ASCII reads the same as UTF-8 and writes back unchanged.
+        narrow = text;
+    } else {
+        narrow = toLocal8(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    }
+
+    // One leading and one trailing quote go.
+    std::string_view body(narrow);
+    if (!body.empty() && body.front() == '"')
+        body.remove_prefix(1);
+    if (!body.empty() && body.back() == '"')
+        body.remove_suffix(1);
+
+    std::string out;
+    out.reserve(body.size());
+    for (size_t i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (c != '\\') {
+            out.push_back(c);
+            continue;
+        }
+        // A backslash at the very end escapes nothing and gives nothing.
+        if (i + 1 == body.size())
+            break;
+        const char next = body[++i];
+        switch (next) {
+        case 'n': out.push_back('\n'); break;
+        case 'r': out.push_back('\r'); break;
+        case 't': out.push_back('\t'); break;
+        case 'f': out.push_back('\f'); break;
+        default:
+            // Octal only when the two characters after the first digit are in the text.
+            if (next >= '0' && next <= '7' && i + 2 < body.size()) {
+                const unsigned v = unsigned(next - '0') * 64u
+                                   + unsigned(static_cast<unsigned char>(body[i + 1]) - '0') * 8u
+                                   + unsigned(static_cast<unsigned char>(body[i + 2]) - '0');
+                out.push_back(char(v & 0xFFu));
+                i += 2;
+            } else {
+                out.push_back(next);
+            }
+        }
+    }
+    // The text is a C string: a NUL, decoded or escaped, ends it.
+    const size_t nul = out.find('\0');
+    if (nul != std::string::npos)
+        out.resize(nul);
+    return out;
+}
+
+TdfRecord readTdfRecord(InStream &in)
+{
+    TdfRecord record;
+    std::string line;
+    readRecordInto(in, record, line);
+    return record;
+}
+
+int readTdfStream(TestTree &tree, InStream &in)
+{
+    int currentFile = -1;
+    std::string pending;
+    bool hasPending = false;
+    TdfRecord record;
+    std::string line;
+    line.reserve(256);
+    while (!in.atEnd()) {
+        readRecordInto(in, record, line);
+        switch (record.kind) {
+        case TdfSourceFile:
+            tree.bindTdfFile(record.fileId, record.checksum1, record.checksum2);
+            currentFile = tree.fileIndexOfTdfId(record.fileId);
+            pending.clear();
+            hasPending = false;
+            break;
+        case TdfCurrentFile:
+            currentFile = tree.fileIndexOfTdfId(record.fileId);
+            pending.clear();
+            hasPending = false;
+            break;
+        case TdfHit:
+            if (currentFile >= 0) {
+                markHitById(tree, currentFile, record.elementId, Hit);
+                if (hasPending)
+                    tree.attachTraceText(currentFile, record.elementId, std::move(pending));
+            }
+            // Attached or lost with its element, the text is no longer pending.
+            pending.clear();
+            hasPending = false;
+            break;
+        case TdfVerdict:
+            if (currentFile >= 0 && record.verdict >= 0 && record.verdict <= 3)
+                markHitById(tree, currentFile, record.elementId, FailVerdict + record.verdict);
+            break;
+        case TdfNote:
+            pending += record.text;
+            hasPending = true;
+            break;
+        default:
+            break;
+        }
+    }
+    return in.failed() ? -1 : 0;
+}
+
+int readTdfFile(TestTree &tree, const std::string &path)
+{
+    InStream in;
+    if (!in.open(path))
+        return -1;
+    return readTdfStream(tree, in);
+}
+
+} // namespace qv

@@ -1,0 +1,208 @@
+#include "report/classsection.h"
+
+#include "driver/text.h"
+#include "report/scriptsection.h"
+
+#include <QCoreApplication>
+#include <string>
+
+namespace qv {
+
+namespace {
+
+/// Opening tag of the three-column tables (states, violations, transitions).
+const char *const kThreeColumnTable = "TABLE BORDER=\"1\" WIDTH=\"40,30,30\"";
+/// Name and title of the violations entry; never translated.
+const char *const kViolations = "State Chart Violations";
+
+std::string narrow(const QString &text)
+{
+    return toUtf8(text);
+}
+
+/// Source path of a file index for member links; empty when unknown.
+std::string memberPath(const TestTree *tree, int fileIndex)
+{
+    if (!tree)
+        return std::string();
+    std::optional<std::string> path = tree->otsFileName(fileIndex);
+    return path ? std::move(*path) : std::string();
+}
+
+/// A row of three title cells with the given translated words.
+void writeTitleRow(XrdWriter &out, const char *context, const char *first, const char *second,
+                   const char *third)
+{
+    out.writeTag("ROW", false);
+    out.writeTextCell(narrow(tr(context, first)), StyleTitle);
+    out.writeTextCell(narrow(tr(context, second)), StyleTitle);
+    out.writeTextCell(narrow(tr(context, third)), StyleTitle);
+    out.writeTag("ROW", true);
+}
+
+/// One member sub-section: entry, title, table with header and the member rows.
+void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &classNode,
+                        int memberKind, int groupStatus)
+{
+    const std::string kindName = narrow(kindDisplayName(memberKind));
+    out.writeNodeOpen(kindName, kindName, xrodStateWord(groupStatus), 1, MethodIcon);
+    const int tag = out.nextTag();
+    out.writeTitle(kindName, 2, statusStyle(groupStatus), tag);
+    switch (memberKind) {
+    case MethodContract:
+        out.writeTag("TABLE BORDER=\"1\" WIDTH=\"20,20,15,15,15,15\"", false);
+        out.writeHeaderRow(StyleTitle, 1);
+        break;
+    case Invariant:
+        out.writeTag("TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"", false);
+        out.writeHeaderRow(StyleTitle, 0);
+        break;
+    case State:
+        out.writeTag(kThreeColumnTable, false);
+        writeTitleRow(out, "QUORVANEL class report",
+                      QT_TRANSLATE_NOOP("QUORVANEL class report", "State Name"),
+                      QT_TRANSLATE_NOOP("QUORVANEL class report", "Status"),
+                      QT_TRANSLATE_NOOP("QUORVANEL class report", "Reached"));
+        break;
+    default:
+        out.writeTag(kThreeColumnTable, false);
+        writeTitleRow(out, "QUORVANEL class report",
+                      QT_TRANSLATE_NOOP("QUORVANEL class report", "Transition Name"),
+                      QT_TRANSLATE_NOOP("QUORVANEL class report", "Status"),
+                      QT_TRANSLATE_NOOP("QUORVANEL class report", "Fired"));
+        break;
+    }
+    ClassMemberContext context;
+    context.output = &out;
+    context.memberKind = memberKind;
+    context.tree = &tree;
+    for (TestNode *member = classNode.firstChild; member; member = member->nextSibling)
+        writeClassMemberRow(member, context);
+    out.writeTag("TABLE", true);
+    out.writeTag("XROD:NODE", true);
+}
+
+} // namespace
+
+void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
+{
+    if (!member || !context.output || member->kind != context.memberKind)
+        return;
+    XrdWriter &out = *context.output;
+    const std::string path = memberPath(context.tree, member->fileIndex);
+    const VerdictCounters none;
+
+    switch (member->kind) {
+    case Invariant: {
+        const int s = statusStyle(member->status);
+        const VerdictCounters &counts = member->verdict ? *member->verdict : none;
+        out.writeTag("ROW", false);
+        out.writeLinkCell(member->name, s, path, member->line);
+        out.writeTextCell(narrow(statusWord(member->status)), s);
+        out.writeNumberCell(counts.hits, s);
+        out.writeNumberCell(counts.failed, s);
+        out.writeNumberCell(counts.passed, s);
+        out.writeTag("ROW", true);
+        break;
+    }
+    case State:
+    case Transition: {
+        const int s = statusStyle(member->status);
+        const VerdictCounters &counts = member->verdict ? *member->verdict : none;
+        out.writeTag("ROW", false);
+        out.writeLinkCell(member->name, s, path, member->line);
+        out.writeTextCell(narrow(member->kind == State ? stateStatusWord(member->status)
+                                                       : transitionStatusWord(member->status)),
+                          s);
+        out.writeNumberCell(counts.hits, s);
+        out.writeTag("ROW", true);
+        break;
+    }
+    case MethodContract: {
+        bool first = true;
+        for (const TestNode *k = member->firstChild; k; k = k->nextSibling) {
+            const int s = statusStyle(k->status);
+            // A child without counters (not expected under a contract) shows zeros.
+            const VerdictCounters &counts = k->verdict ? *k->verdict : none;
+            out.writeTag("ROW", false);
+            if (first)
+                out.writeLinkCell(member->name, s, path, member->line);
+            else
+                out.writeTextCell(" ", s);
+            first = false;
+            if (k->kind == PreCondition || k->kind == PostCondition)
+                out.writeTextCell(k->name, s);
+            out.writeTextCell(narrow(statusWord(k->status)), s);
+            out.writeNumberCell(counts.hits, s);
+            out.writeNumberCell(counts.failed, s);
+            out.writeNumberCell(counts.passed, s);
+            out.writeTag("ROW", true);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, const TestTree &tree)
+{
+    const ClassCounters *counts = classNode.classCounters;
+    if (!counts || counts->stateChartStatus != Failed)
+        return;
+    output.writeNodeOpen(kViolations, narrow(kindDisplayName(State)), "ko", 1, MethodIcon);
+    const int tag = output.nextTag();
+    output.writeTitle(kViolations, 2, statusStyle(counts->stateChartStatus), tag);
+    output.writeTag(kThreeColumnTable, false);
+    writeTitleRow(output, "QUORVANEL State chart violations",
+                  QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "State Name"),
+                  QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Multiple Exits"),
+                  QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Illegal Exits"));
+    for (const TestNode *c = classNode.firstChild; c; c = c->nextSibling) {
+        if ((c->kind != State && c->kind != ObservationState) || !c->verdict)
+            continue;
+        const VerdictCounters &v = *c->verdict;
+        if (v.multipleExits <= 0 && v.illegalExits <= 0)
+            continue;
+        output.writeTag("ROW", false);
+        if (c->kind == State)
+            output.writeLinkCell(c->name, StyleFailed, memberPath(&tree, c->fileIndex), c->line);
+        else
+            output.writeTextCell(c->name, StyleFailed);
+        output.writeNumberCell(v.multipleExits, StyleFailed);
+        output.writeNumberCell(v.illegalExits, StyleFailed);
+        output.writeTag("ROW", true);
+    }
+    output.writeTag("TABLE", true);
+    output.writeTag("XROD:NODE", true);
+}
+
+void writeClassReport(XrdWriter &output, const TestTree &tree, const TestNode &classNode)
+{
+    const std::string kindName = narrow(kindDisplayName(classNode.kind));
+    output.writeNodeOpen(classNode.name, kindName, xrodStateWord(classNode.status), 0, ClassIcon);
+    const std::string title = kindName + " " + classNode.name;
+    const int style = statusStyle(classNode.status);
+    const std::optional<std::string> path = tree.otsFileName(classNode.fileIndex);
+    const int tag = output.nextTag();
+    if (path)
+        output.writeLinkTitle(title, 1, style, tag, *path, classNode.line);
+    else
+        output.writeTitle(title, 1, style, tag);
+
+    if (const ClassCounters *counts = classNode.classCounters) {
+        if (counts->methodContracts != 0)
+            writeMemberSection(output, tree, classNode, MethodContract, counts->contractStatus);
+        if (counts->invariants != 0)
+            writeMemberSection(output, tree, classNode, Invariant, counts->invariantStatus);
+        if (counts->states != 0) {
+            writeMemberSection(output, tree, classNode, State, counts->stateStatus);
+            writeStateChartViolations(classNode, output, tree);
+        }
+        if (counts->transitions != 0)
+            writeMemberSection(output, tree, classNode, Transition, counts->transitionStatus);
+    }
+    output.writeTag("XROD:NODE", true);
+}
+
+} // namespace qv

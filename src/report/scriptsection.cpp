@@ -1,0 +1,233 @@
+#include "report/scriptsection.h"
+
+#include "driver/text.h"
+#include "model/otsType.h"
+
+#include <QCoreApplication>
+#include <array>
+#include <string>
+#include <vector>
+
+namespace qv {
+
+namespace {
+
+/// The three spellings of a result word for Passed, Failed and the rest.
+QString resultWord(const char *context, int status, const char *passed, const char *failed,
+                   const char *notDone)
+{
+    if (status == Passed)
+        return tr(context, passed);
+    if (status == Failed)
+        return tr(context, failed);
+    return tr(context, notDone);
+}
+
+/// Writes the entries of one script element and its descendants. Translated
+/// words are looked up once per writer: translators do not change while a
+/// report is written, and a section can hold a million elements.
+class ScriptWriter {
+public:
+    explicit ScriptWriter(const ScriptSectionContext &context)
+        : out_(*context.output), tree_(context.tree),
+          scriptPath_(context.scriptPath && *context.scriptPath
+                          ? std::string_view(**context.scriptPath)
+                          : std::string_view())
+    {
+    }
+
+    /// Entry, title and, for test cases, procedures and stubs, the results table.
+    void openEntry(const TestNode &node, int level)
+    {
+        const bool withTable = node.kind == TestCase || node.kind == Proc || node.kind == Stub;
+        const std::string &kindName = displayName(node.kind);
+        out_.writeNodeOpen(node.name, kindName, xrodStateWord(node.status),
+                           isSummedKind(node.kind) ? 1 : 0, withTable ? MethodIcon : ClassIcon);
+        title_.assign(kindName);
+        title_ += ' ';
+        title_ += node.name;
+        const int tag = out_.nextTag();
+        out_.writeLinkTitle(title_, level, statusStyle(node.status), tag, scriptPath_, node.line);
+        if (withTable)
+            writeResultsTable(node);
+    }
+
+private:
+    const std::string &displayName(int kind)
+    {
+        const size_t slot = kind >= 0 && size_t(kind) < names_.size() ? size_t(kind) : 0;
+        if (!namesDone_[slot]) {
+            names_[slot] = toUtf8(kindDisplayName(slot == 0 ? kind : int(slot)));
+            namesDone_[slot] = slot != 0; // values without a kind are not cached
+        }
+        return names_[slot];
+    }
+
+    const std::string &word(int status)
+    {
+        const size_t slot = status == Passed ? 0 : status == Failed ? 1 : 2;
+        if (!wordsDone_[slot]) {
+            words_[slot] = toUtf8(statusWord(status));
+            wordsDone_[slot] = true;
+        }
+        return words_[slot];
+    }
+
+    void writeResultsTable(const TestNode &node)
+    {
+        out_.writeTag("TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"", false);
+        out_.writeHeaderRow(StyleTitle, 0);
+        bool rowsWritten = false;
+        for (const TestNode *c = node.firstChild; c; c = c->nextSibling) {
+            if (!isVerdictKind(c->kind))
+                continue;
+            rowsWritten = true;
+            if (c->kind == Comment || c->kind == Print) {
+                writeCommentBlock(*c);
+                continue;
+            }
+            const int s = statusStyle(c->status);
+            const VerdictCounters counts = c->verdict ? *c->verdict : VerdictCounters();
+            out_.writeTag("ROW", false);
+            out_.writeTextCell(c->name, s);
+            out_.writeTextCell(word(c->status), s);
+            out_.writeNumberCell(counts.hits, s);
+            out_.writeNumberCell(counts.failed, s);
+            out_.writeNumberCell(counts.passed, s);
+            out_.writeTag("ROW", true);
+        }
+        if (!rowsWritten) {
+            const int s = statusStyle(node.status);
+            out_.writeTag("ROW", false);
+            out_.writeTextCell(" ", s);
+            out_.writeTextCell(word(node.status), s);
+            out_.writeTextCell(" ", s);
+            out_.writeTextCell(" ", s);
+            out_.writeTextCell(" ", s);
+            out_.writeTag("ROW", true);
+        }
+        out_.writeTag("TABLE", true);
+    }
+
+    /// Interrupts the five-column table with the comment or print, its count and
+    /// its trace texts, then reopens the five-column table without header.
+    void writeCommentBlock(const TestNode &c)
+    {
+        out_.writeTag("TABLE", true);
+        out_.writeTag("TABLE BORDER=\"1\" WIDTH=\"55,45\"", false);
+        out_.writeTag("ROW", false);
+        out_.writeRaw("<CELL STYLE=\"Array\">\n");
+        out_.writeRaw("<IMAGE NAME=\"arrow10.xpm\"/>");
+        out_.writeRaw("<LINK TARGET=\"");
+        if (tree_) {
+            const std::optional<std::string> path = tree_->otsFileName(c.fileIndex);
+            if (path)
+                out_.writeEscaped(std::string_view(*path));
+        }
+        scratch_.assign(" line ");
+        scratch_ += std::to_string(c.line);
+        scratch_ += "\">\n";
+        out_.writeRaw(scratch_);
+        out_.writeRaw("<TEXT>");
+        scratch_.assign(displayName(c.kind));
+        if (c.kind == Comment)
+            scratch_ += ':';
+        scratch_ += c.name;
+        out_.writeEscaped(std::string_view(scratch_));
+        out_.writeRaw("</TEXT>\n</LINK>\n</CELL>\n");
+        out_.writeRaw("<CELL STYLE=\"Array\">\n<TEXT>");
+        scratch_.assign("(x");
+        scratch_ += std::to_string(c.verdict ? c.verdict->hits : 0);
+        scratch_ += ')';
+        out_.writeEscaped(std::string_view(scratch_));
+        out_.writeRaw("</TEXT>\n</CELL>\n");
+        out_.writeTag("ROW", true);
+        out_.writeTag("TABLE", true);
+        if (c.firstText) {
+            out_.writeTag("TABLE BORDER=\"0\" WIDTH=\"5,95\"", false);
+            for (const TraceText *t = c.firstText; t; t = t->next) {
+                out_.writeTag("ROW", false);
+                out_.writeRaw("<CELL STYLE=\"Array\">\n</CELL>\n");
+                out_.writeRaw("<CELL STYLE=\"Array\">\n<TEXT>");
+                out_.writeEscaped(std::string_view(t->text));
+                out_.writeRaw("</TEXT>\n</CELL>\n");
+                out_.writeTag("ROW", true);
+            }
+            out_.writeTag("TABLE", true);
+        }
+        out_.writeTag("TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"", false);
+    }
+
+    XrdWriter &out_;
+    const TestTree *tree_;
+    std::string_view scriptPath_;
+    std::string title_;
+    std::string scratch_;
+    std::array<std::string, 37> names_{};
+    std::array<bool, 37> namesDone_{};
+    std::array<std::string, 3> words_{};
+    std::array<bool, 3> wordsDone_{};
+};
+
+/// One open entry of the walk: the node, its title level and the next child to visit.
+struct Frame {
+    const TestNode *node;
+    int level;
+    const TestNode *next;
+};
+
+} // namespace
+
+void writeScriptElement(TestNode *node, const ScriptSectionContext &context)
+{
+    if (!context.output || !node || !hasReportSection(node->kind))
+        return;
+    ScriptWriter writer(context);
+    XrdWriter &out = *context.output;
+
+    // Depth-first with an explicit stack, so that any nesting depth is safe:
+    // an entry is opened when its node is reached and closed after its last child.
+    std::vector<Frame> stack;
+    writer.openEntry(*node, context.level);
+    stack.push_back({node, context.level, node->firstChild});
+    while (!stack.empty()) {
+        Frame &top = stack.back();
+        const TestNode *child = top.next;
+        if (!child) {
+            out.writeTag("XROD:NODE", true);
+            stack.pop_back();
+            continue;
+        }
+        top.next = child->nextSibling;
+        if (!hasReportSection(child->kind))
+            continue;
+        const int level = top.level + 1;
+        writer.openEntry(*child, level);
+        stack.push_back({child, level, child->firstChild});
+    }
+}
+
+QString statusWord(int status)
+{
+    return resultWord("QUORVANEL status", status, QT_TRANSLATE_NOOP("QUORVANEL status", "Passed"),
+                      QT_TRANSLATE_NOOP("QUORVANEL status", "Failed"),
+                      QT_TRANSLATE_NOOP("QUORVANEL status", "Not Executed"));
+}
+
+QString stateStatusWord(int status)
+{
+    return resultWord("QUORVANEL state status", status,
+                      QT_TRANSLATE_NOOP("QUORVANEL state status", "Reached"),
+                      QT_TRANSLATE_NOOP("QUORVANEL state status", "Failed"),
+                      QT_TRANSLATE_NOOP("QUORVANEL state status", "Not Reached"));
+}
+
+QString transitionStatusWord(int status)
+{
+    return resultWord("QUORVANEL trans status", status,
+                      QT_TRANSLATE_NOOP("QUORVANEL trans status", "Fired"),
+                      QT_TRANSLATE_NOOP("QUORVANEL trans status", "Failed"),
+                      QT_TRANSLATE_NOOP("QUORVANEL trans status", "Not Fired"));
+}
+
+} // namespace qv

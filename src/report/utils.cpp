@@ -1,0 +1,434 @@
+#include "report/utils.h"
+
+#include "driver/text.h"
+#include "model/tree.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+namespace qv {
+
+namespace {
+
+/// Output is collected in memory and handed to the C stream in blocks of this size.
+constexpr size_t FlushThreshold = 1 << 16;
+
+/// Translation context of the column titles of the result tables.
+constexpr const char *CellTextContext = "QUORVANEL Cell text";
+
+constexpr std::string_view ReplacementUtf8 = "\xEF\xBF\xBD";
+
+/// Decodes the UTF-8 sequence that starts at p (p < end) into cp and returns
+/// its length. A byte that does not start a complete, shortest-form sequence
+/// of a scalar value up to U+10FFFF gives U+FFFD and length 1, so every byte
+/// of a broken sequence becomes one replacement character (the decoding of
+/// QString::fromUtf8).
+inline size_t decodeUtf8(const unsigned char *p, const unsigned char *end, char32_t &cp)
+{
+    const unsigned b = p[0];
+    if (b < 0x80) {
+        cp = b;
+        return 1;
+    }
+    size_t need;
+    char32_t min;
+    char32_t uc;
+    if (b < 0xC2) {
+        cp = 0xFFFD;
+        return 1;
+    } else if (b < 0xE0) {
+        need = 2;
+        min = 0x80;
+        uc = b & 0x1F;
+    } else if (b < 0xF0) {
+        need = 3;
+        min = 0x800;
+        uc = b & 0x0F;
+    } else if (b < 0xF5) {
+        need = 4;
+        min = 0x10000;
+        uc = b & 0x07;
+    } else {
+        cp = 0xFFFD;
+        return 1;
+    }
+    if (size_t(end - p) < need) {
+        cp = 0xFFFD;
+        return 1;
+    }
+    for (size_t k = 1; k < need; ++k) {
+        const unsigned c = p[k];
+        if ((c & 0xC0) != 0x80) {
+            cp = 0xFFFD;
+            return 1;
+        }
+        uc = (uc << 6) | (c & 0x3F);
+    }
+    if (uc < min || (uc >= 0xD800 && uc <= 0xDFFF) || uc > 0x10FFFF) {
+        cp = 0xFFFD;
+        return 1;
+    }
+    cp = uc;
+    return need;
+}
+
+/// White space of the simplification: tab to carriage return and the Unicode
+/// space, line and paragraph separators.
+inline bool isWhiteSpace(char32_t c)
+{
+    if (c < 0x80)
+        return c == 0x20 || (c >= 0x09 && c <= 0x0D);
+    return c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 ||
+           c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+/// Characters that XML 1.0 does not allow in a document (white space is
+/// handled before this test; surrogates never come out of the decoder).
+inline bool isForbidden(char32_t c)
+{
+    return c < 0x20 || c == 0xFFFE || c == 0xFFFF;
+}
+
+/// True when the text needs neither simplification nor replacement: printable
+/// ASCII only, no special character, blanks only single and between words.
+inline bool isPlainText(std::string_view text)
+{
+    if (text.empty())
+        return true;
+    if (text.front() == ' ' || text.back() == ' ')
+        return false;
+    char previous = 0;
+    for (const char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c > 0x7E || c == '&' || c == '\\' || c == '"' || c == '<' || c == '>')
+            return false;
+        if (c == ' ' && previous == ' ')
+            return false;
+        previous = ch;
+    }
+    return true;
+}
+
+} // namespace
+
+int statusStyle(int status)
+{
+    switch (status) {
+    case Failed:
+        return StyleFailed;
+    case Passed:
+        return StylePassed;
+    default:
+        return StylePlain;
+    }
+}
+
+const char *xrodStateWord(int status)
+{
+    switch (status) {
+    case Failed:
+        return "ko";
+    case Passed:
+        return "ok";
+    default:
+        return "NE";
+    }
+}
+
+void appendEscaped(std::string &out, std::string_view text)
+{
+    if (isPlainText(text)) {
+        out.append(text);
+        return;
+    }
+    const unsigned char *const begin = reinterpret_cast<const unsigned char *>(text.data());
+    const unsigned char *const end = begin + text.size();
+    const unsigned char *p = begin;
+    // A byte order mark at the very start is dropped, as the decoding of the
+    // local 8-bit codec does.
+    if (text.size() >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
+        p += 3;
+    bool written = false;     // something other than white space was written
+    bool pendingBlank = false; // white space seen since the last character written
+    while (p < end) {
+        char32_t c;
+        const size_t length = decodeUtf8(p, end, c);
+        if (isWhiteSpace(c)) {
+            pendingBlank = written;
+            p += length;
+            continue;
+        }
+        if (pendingBlank) {
+            out += ' ';
+            pendingBlank = false;
+        }
+        written = true;
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '\\':
+            // The two-character escape of a line break; the letter is part of it.
+            if (p + 1 < end && p[1] == 'n') {
+                out += "&#10;";
+                p += 2;
+                continue;
+            }
+            out += '\\';
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            if (c == 0xFFFD || isForbidden(c))
+                out += ReplacementUtf8;
+            else
+                out.append(reinterpret_cast<const char *>(p), length);
+            break;
+        }
+        p += length;
+    }
+}
+
+std::string escapeText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    appendEscaped(out, text);
+    return out;
+}
+
+XrdWriter::~XrdWriter()
+{
+    close();
+}
+
+bool XrdWriter::open(const char *path)
+{
+    close();
+    file_ = path ? std::fopen(path, "w") : nullptr;
+    if (!file_)
+        return false;
+    memory_ = false;
+    failed_ = false;
+    buffer_.clear();
+    buffer_.reserve(FlushThreshold * 2);
+    return true;
+}
+
+void XrdWriter::openMemory()
+{
+    close();
+    memory_ = true;
+    failed_ = false;
+    buffer_.clear();
+}
+
+bool XrdWriter::close()
+{
+    if (file_) {
+        flush();
+        if (std::fflush(file_) != 0)
+            failed_ = true;
+        if (std::fclose(file_) != 0)
+            failed_ = true;
+        file_ = nullptr;
+    }
+    return !failed_;
+}
+
+void XrdWriter::flush()
+{
+    if (!file_) {
+        if (!memory_)
+            buffer_.clear();
+        return;
+    }
+    if (!buffer_.empty()) {
+        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
+            failed_ = true;
+        buffer_.clear();
+    }
+}
+
+void XrdWriter::put(std::string_view s)
+{
+    // Without an open output everything written is dropped.
+    if (!file_ && !memory_)
+        return;
+    buffer_.append(s);
+    if (file_ && buffer_.size() >= FlushThreshold)
+        flush();
+}
+
+void XrdWriter::putNumber(long long value)
+{
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    put(std::string_view(digits, size_t(result.ptr - digits)));
+}
+
+void XrdWriter::writeRaw(std::string_view markup)
+{
+    put(markup);
+}
+
+void XrdWriter::writeTag(std::string_view name, bool closing)
+{
+    put(closing ? "</" : "<");
+    put(name);
+    put(">\n");
+}
+
+void XrdWriter::writeEscaped(std::string_view text)
+{
+    if (!file_ && !memory_)
+        return;
+    appendEscaped(buffer_, text);
+    if (file_ && buffer_.size() >= FlushThreshold)
+        flush();
+}
+
+void XrdWriter::writeEscaped(const QString &text)
+{
+    writeEscaped(toUtf8(text));
+}
+
+void XrdWriter::writeTextCell(std::string_view text, int style)
+{
+    switch (style) {
+    case StyleTitle:
+        put("<CELL_TEXT STYLE=\"Array Title\">");
+        break;
+    case StylePlain:
+        put("<CELL_TEXT STYLE=\"Array\">");
+        break;
+    case StylePassed:
+        put("<CELL_TEXT STYLE=\"Array Passed\">");
+        break;
+    default:
+        put("<CELL_TEXT STYLE=\"Array Failed\">");
+        break;
+    }
+    writeEscaped(text);
+    put("</CELL_TEXT>\n");
+}
+
+void XrdWriter::writeNumberCell(long long value, int style)
+{
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    writeTextCell(std::string_view(digits, size_t(result.ptr - digits)), style);
+}
+
+void XrdWriter::writeLinkCell(std::string_view text, int style, std::string_view path, int line)
+{
+    switch (style) {
+    case StyleTitle:
+        put("<CELL STYLE=\"Array Title\">");
+        break;
+    case StylePlain:
+        put("<CELL STYLE=\"Array\">");
+        break;
+    case StylePassed:
+        put("<CELL STYLE=\"Array Passed\">");
+        break;
+    default:
+        put("<CELL STYLE=\"Array Failed\">");
+        break;
+    }
+    put("<LINK TARGET=\"");
+    writeEscaped(path);
+    put(" line ");
+    putNumber(line);
+    put("\">\n<TEXT>");
+    writeEscaped(text);
+    put("</TEXT>\n</LINK>\n</CELL>\n");
+}
+
+void XrdWriter::writeNodeOpen(std::string_view name, std::string_view type, const char *state,
+                              int sum, int icon)
+{
+    put("<XROD:NODE name=\"");
+    writeEscaped(name);
+    put("\" type=\"");
+    writeEscaped(type);
+    put("\" state=\"");
+    if (state)
+        put(state);
+    put("\"");
+    if (sum >= 1) {
+        put(" sum=\"");
+        putNumber(sum);
+        put("\"");
+    }
+    switch (icon) {
+    case MethodIcon:
+        put(" icone=\"method.xpm\"");
+        break;
+    case ClassIcon:
+        put(" icone=\"class.xpm\"");
+        break;
+    case ScriptIcon:
+        put(" icone=\"testscript.xpm\"");
+        break;
+    default:
+        break;
+    }
+    put(">");
+}
+
+void XrdWriter::writeTitleOpen(int level, int style, int tag)
+{
+    put("<TITLE LEVEL=\"");
+    putNumber(level);
+    put("\" TAG=\"nodex");
+    putNumber(tag);
+    put("\" STYLE=\"Title");
+    putNumber(std::min<long long>(static_cast<long long>(level) + 1, 5));
+    if (style == StyleFailed)
+        put(" Failed");
+    else if (style == StylePassed)
+        put(" Passed");
+    put("\">\n");
+}
+
+void XrdWriter::writeTitle(std::string_view text, int level, int style, int tag)
+{
+    writeTitleOpen(level, style, tag);
+    put("<TEXT>");
+    writeEscaped(text);
+    put("</TEXT>\n</TITLE>\n");
+}
+
+void XrdWriter::writeLinkTitle(std::string_view text, int level, int style, int tag,
+                               std::string_view path, int line)
+{
+    writeTitleOpen(level, style, tag);
+    put("<LINK TARGET=\"");
+    writeEscaped(path);
+    put(" line ");
+    putNumber(line);
+    put("\">\n<TEXT>");
+    writeEscaped(text);
+    put("</TEXT>\n</LINK>\n</TITLE>\n");
+}
+
+void XrdWriter::writeHeaderRow(int style, int withMethod)
+{
+    writeTag("ROW", false);
+    if (withMethod != 0)
+        writeTextCell(toUtf8(tr(CellTextContext, "Method")), style);
+    for (const char *label : {"Expression", "Status", "Executed", "Failed", "Passed"})
+        writeTextCell(toUtf8(tr(CellTextContext, label)), style);
+    writeTag("ROW", true);
+}
+
+} // namespace qv

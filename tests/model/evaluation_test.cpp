@@ -1,0 +1,555 @@
+// Result evaluation: status merging, event counting, stub relinking, the
+// evaluation of every kind with the class aggregates, and the summary tally.
+#include "model/evaluation.h"
+#include "model/otsType.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+using namespace qv;
+
+TEST(CombineStatus, WorseOfTwoInEitherOrder)
+{
+    // Executed < Passed < NotExecuted < Failed
+    const int rank[] = {2, 0, 3, 1};
+    for (int a = 0; a <= 3; ++a) {
+        for (int b = 0; b <= 3; ++b) {
+            const int expected = rank[a] >= rank[b] ? a : b;
+            EXPECT_EQ(combineStatus(a, b), expected) << a << "," << b;
+        }
+    }
+    EXPECT_EQ(combineStatus(Executed, Executed), Executed);
+    EXPECT_EQ(combineStatus(Passed, NotExecuted), NotExecuted);
+}
+
+TEST(CombineStatus, OutOfRangeArgumentYieldsTheOther)
+{
+    EXPECT_EQ(combineStatus(-1, Passed), Passed);
+    EXPECT_EQ(combineStatus(4, Executed), Executed);
+    EXPECT_EQ(combineStatus(Failed, 7), Failed);
+    EXPECT_EQ(combineStatus(NotExecuted, -3), NotExecuted);
+    EXPECT_EQ(combineStatus(9, -9), -9);
+}
+
+class EvalTest : public ::testing::Test {
+protected:
+    void SetUp() override { tree.initTree(); }
+
+    /// Adds an element to file 0 and returns it.
+    TestNode *add(int kind, uint32_t id, const char *name, uint32_t parent, uint32_t refId = 0,
+                  int file = 0)
+    {
+        tree.addNode(file, kind, id, name, parent, int(id), refId);
+        TestNode *n = tree.findNode(file, id);
+        EXPECT_NE(n, nullptr);
+        return n;
+    }
+
+    std::vector<std::string> childNames(const TestNode *n)
+    {
+        std::vector<std::string> names;
+        for (const TestNode *c = n->firstChild; c; c = c->nextSibling)
+            names.push_back(c->name);
+        return names;
+    }
+
+    std::tuple<int, int, int> tally()
+    {
+        int p = 0, f = 0, i = 0;
+        tallyStatuses(tree, p, f, i);
+        return {p, f, i};
+    }
+
+    TestTree tree;
+};
+
+TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *tc = add(TestCase, 2, "Case", 1);
+    TestNode *check = add(CheckExpression, 3, "Check", 2);
+    TestNode *expr = add(Expression, 4, "Expr", 3);
+
+    markHitById(tree, 0, 4, FailVerdict);
+    EXPECT_EQ(expr->status, Failed);        // step 1 on the node itself
+    EXPECT_EQ(check->status, Executed);     // parent, then the verdict node
+    EXPECT_EQ(check->verdict->failed, 1);
+    EXPECT_EQ(tc->status, Passed);          // only the direct parent is touched
+
+    markHitById(tree, 0, 3, FailVerdict);   // the verdict node is the node itself
+    EXPECT_EQ(check->status, Executed);     // step 4 overrides step 1
+    EXPECT_EQ(check->verdict->failed, 2);
+    EXPECT_EQ(tc->status, Executed);
+
+    markHitById(tree, 0, 3, Hit);
+    markHitById(tree, 0, 3, PassVerdict);
+    markHitById(tree, 0, 3, IllegalExit);
+    markHitById(tree, 0, 3, MultipleExit);
+    markHitById(tree, 0, 3, MultipleExit);
+    EXPECT_EQ(check->verdict->hits, 1);
+    EXPECT_EQ(check->verdict->passed, 1);
+    EXPECT_EQ(check->verdict->illegalExits, 1);
+    EXPECT_EQ(check->verdict->multipleExits, 2);
+
+    markHitById(tree, 0, 0x99, Hit); // no such element: nothing
+    markHitById(tree, 1, 3, Hit);
+    EXPECT_EQ(check->verdict->hits, 1);
+
+    // Without a verdict node above, only the node and its parent change.
+    TestNode *suite = add(TestSuite, 5, "Suite", 1);
+    TestNode *lone = add(TestCase, 6, "Lone", 5);
+    markHit(lone, Hit);
+    EXPECT_EQ(lone->status, Executed);
+    EXPECT_EQ(suite->status, Executed);
+    EXPECT_EQ(tree.findNode(0, 1)->status, Passed); // two levels up: untouched
+    markHit(nullptr, Hit); // tolerated
+}
+
+TEST_F(EvalTest, CheckWithHitAndPassEndsPassed)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *suite = add(TestSuite, 2, "Suite", 1);
+    TestNode *tc = add(TestCase, 3, "Case", 2);
+    TestNode *check = add(CheckExpression, 4, "Check", 3);
+    markHitById(tree, 0, 4, Hit);
+    markHitById(tree, 0, 4, PassVerdict);
+    evaluateTree(tree);
+    EXPECT_EQ(check->status, Passed);
+    EXPECT_EQ(check->verdict->passed, 1);
+    EXPECT_EQ(check->verdict->hits, 1);
+    EXPECT_EQ(tc->status, Passed);
+    EXPECT_EQ(suite->status, Passed);
+    EXPECT_EQ(tally(), std::make_tuple(1, 0, 0));
+}
+
+TEST_F(EvalTest, FailedVerdictWinsUpToTheRoot)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *suite = add(TestSuite, 2, "Suite", 1);
+    TestNode *tc = add(TestCase, 3, "Case", 2);
+    TestNode *check = add(CheckExpression, 4, "Check", 3);
+    TestNode *other = add(TestCase, 5, "Other", 2);
+    add(CheckExpression, 6, "Good", 5);
+    markHitById(tree, 0, 4, PassVerdict);
+    markHitById(tree, 0, 4, FailVerdict);
+    markHitById(tree, 0, 6, PassVerdict);
+    evaluateTree(tree);
+    EXPECT_EQ(check->status, Failed);
+    EXPECT_EQ(check->verdict->hits, 2);
+    EXPECT_EQ(tc->status, Failed);
+    EXPECT_EQ(other->status, Passed);
+    EXPECT_EQ(suite->status, Failed);
+    EXPECT_EQ(tree.findNode(0, 1)->status, Failed);
+    EXPECT_EQ(tally(), std::make_tuple(1, 1, 0));
+}
+
+TEST_F(EvalTest, UnreachedCheckLeavesItsCaseNotExecuted)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *tc = add(TestCase, 2, "Case", 1);
+    TestNode *reached = add(CheckExpression, 3, "Reached", 2);
+    TestNode *missed = add(CheckExpression, 4, "Missed", 2);
+    markHitById(tree, 0, 3, PassVerdict);
+    evaluateTree(tree);
+    EXPECT_EQ(reached->status, Passed);
+    EXPECT_EQ(missed->status, NotExecuted);
+    EXPECT_EQ(tc->status, NotExecuted);
+    EXPECT_EQ(tally(), std::make_tuple(0, 0, 1));
+}
+
+TEST_F(EvalTest, UnreachedLeaves)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *tc = add(TestCase, 2, "Case", 1);
+    TestNode *proc = add(Proc, 3, "Proc", 1);
+    TestNode *stub = add(Stub, 4, "Stub", 1);
+    TestNode *expr = add(Expression, 5, "Expr", 1);
+    TestNode *hitCase = add(TestCase, 6, "HitCase", 1);
+    markHitById(tree, 0, 6, Hit);
+    evaluateTree(tree);
+    EXPECT_EQ(tc->status, NotExecuted);
+    EXPECT_EQ(proc->status, NotExecuted);
+    EXPECT_EQ(stub->status, NotExecuted);
+    EXPECT_EQ(expr->status, Passed);
+    EXPECT_EQ(hitCase->status, Passed);
+    // Never-called stub counts as passed, unreached case and proc as inconclusive.
+    EXPECT_EQ(tally(), std::make_tuple(2, 0, 2));
+}
+
+TEST_F(EvalTest, VerdictNodeDecidedByItsCounters)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *onlyIllegal = add(State, 2, "IllegalOnly", 1);
+    TestNode *hitOnly = add(CheckMethod, 3, "HitOnly", 1);
+    TestNode *never = add(Print, 4, "Never", 1);
+    markHitById(tree, 0, 2, IllegalExit);
+    markHitById(tree, 0, 3, Hit);
+    markHitById(tree, 0, 3, Hit);
+    evaluateTree(tree);
+    EXPECT_EQ(onlyIllegal->status, Executed); // shown as not executed
+    EXPECT_EQ(onlyIllegal->verdict->hits, 0);
+    EXPECT_EQ(hitOnly->status, Passed);
+    EXPECT_EQ(hitOnly->verdict->hits, 2); // passed + failed is 0: hits kept
+    EXPECT_EQ(never->status, NotExecuted);
+}
+
+TEST_F(EvalTest, VerdictChildrenArePulledIn)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *post = add(PostCondition, 2, "Post", 1);
+    TestNode *a = add(CheckExpression, 3, "A", 2);
+    TestNode *b = add(CheckExpression, 4, "B", 2);
+    add(Expression, 5, "NotPulled", 2);
+    markHitById(tree, 0, 2, FailVerdict); // own counters are ignored once children are pulled
+    markHitById(tree, 0, 3, PassVerdict);
+    markHitById(tree, 0, 3, PassVerdict);
+    markHitById(tree, 0, 4, PassVerdict);
+    evaluateTree(tree);
+    EXPECT_EQ(a->status, Passed);
+    EXPECT_EQ(b->status, Passed);
+    EXPECT_EQ(post->verdict->passed, 3);
+    EXPECT_EQ(post->verdict->failed, 1);
+    EXPECT_EQ(post->verdict->hits, 4);
+    EXPECT_EQ(post->status, Passed); // Executed merged with Passed children
+}
+
+TEST_F(EvalTest, CheckExceptionKeepsItsOwnVerdict)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *tc = add(TestCase, 2, "Case", 1);
+    TestNode *cx = add(CheckException, 3, "Cx", 2);
+    TestNode *inner = add(CheckExpression, 4, "Inner", 3);
+    markHitById(tree, 0, 4, FailVerdict);
+    markHitById(tree, 0, 3, PassVerdict);
+    evaluateTree(tree);
+    EXPECT_EQ(inner->status, Failed);
+    EXPECT_EQ(cx->verdict->failed, 0);
+    EXPECT_EQ(cx->verdict->passed, 1);
+    EXPECT_EQ(cx->verdict->hits, 1);
+    // The failed child merged Failed into it, then its own counters decided.
+    EXPECT_EQ(cx->status, Passed);
+    EXPECT_EQ(tc->status, Passed);
+}
+
+TEST_F(EvalTest, StatesAndTheStateChart)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *cls = add(Class, 2, "C", 1);
+    TestNode *obs = add(ObservationState, 3, "Observed", 2);
+    TestNode *st = add(State, 4, "S", 2);
+    markHitById(tree, 0, 4, Hit);
+    evaluateTree(tree);
+    EXPECT_EQ(obs->status, Passed); // no events
+    EXPECT_EQ(st->status, Passed);
+    EXPECT_EQ(cls->classCounters->stateStatus, Passed);
+    EXPECT_EQ(cls->classCounters->stateChartStatus, Passed);
+    EXPECT_EQ(cls->status, Passed);
+    // One state group counted, and nothing for the observation state's own count.
+    EXPECT_EQ(tally(), std::make_tuple(1, 0, 0));
+}
+
+TEST_F(EvalTest, MultipleExitFailsTheClass)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *cls = add(Class, 2, "C", 1);
+    TestNode *st = add(State, 3, "S", 2);
+    markHitById(tree, 0, 3, Hit);
+    markHitById(tree, 0, 3, MultipleExit);
+    evaluateTree(tree);
+    EXPECT_EQ(st->status, Passed);
+    EXPECT_EQ(cls->classCounters->stateChartStatus, Failed);
+    EXPECT_EQ(cls->classCounters->stateStatus, Passed);
+    EXPECT_EQ(cls->status, Failed);
+    EXPECT_EQ(tree.findNode(0, 1)->status, Failed);
+    // The state passes, the chart fails.
+    EXPECT_EQ(tally(), std::make_tuple(1, 1, 0));
+}
+
+TEST_F(EvalTest, IllegalExitOnAnObservationStateFailsTheChart)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *cls = add(SingleClass, 2, "C", 1);
+    TestNode *obs = add(ObservationState, 3, "O", 2);
+    markHitById(tree, 0, 3, IllegalExit);
+    evaluateTree(tree);
+    EXPECT_EQ(obs->status, Executed);
+    EXPECT_EQ(cls->classCounters->stateChartStatus, Failed);
+    EXPECT_EQ(cls->classCounters->stateStatus, Executed);
+    EXPECT_EQ(cls->status, Failed);
+}
+
+TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *cls = add(Class, 2, "C", 1);
+    TestNode *fired = add(Transition, 3, "Fired", 2);
+    TestNode *missed = add(Transition, 4, "Missed", 2);
+    TestNode *contract = add(MethodContract, 5, "M", 2);
+    add(PreCondition, 6, "Pre", 5);
+    TestNode *inv = add(Invariant, 7, "I", 2);
+    markHitById(tree, 0, 3, Hit);
+    markHitById(tree, 0, 3, IllegalExit); // transitions never fail the chart
+    markHitById(tree, 0, 6, FailVerdict);
+    markHitById(tree, 0, 7, PassVerdict);
+    evaluateTree(tree);
+    const ClassCounters &c = *cls->classCounters;
+    EXPECT_EQ(fired->status, Passed);
+    EXPECT_EQ(missed->status, NotExecuted);
+    EXPECT_EQ(c.transitionStatus, NotExecuted);
+    EXPECT_EQ(c.stateChartStatus, Passed);
+    EXPECT_EQ(contract->status, Failed);
+    EXPECT_EQ(c.contractStatus, Failed);
+    EXPECT_EQ(inv->status, Passed);
+    EXPECT_EQ(c.invariantStatus, Passed);
+    EXPECT_EQ(c.stateStatus, Executed); // no state declared
+    EXPECT_EQ(cls->status, Failed);
+    // contract failed, invariant passed, transitions inconclusive; no states.
+    EXPECT_EQ(tally(), std::make_tuple(1, 1, 1));
+}
+
+TEST_F(EvalTest, MembersOfAClassUnderATestCase)
+{
+    tree.openOtsFile(0, "s");
+    TestNode *tc = add(TestCase, 2, "Case", 1);
+    TestNode *cls = add(Class, 3, "C", 2);
+    add(State, 4, "S", 3);
+    markHitById(tree, 0, 4, PassVerdict);
+    evaluateTree(tree);
+    EXPECT_EQ(cls->classCounters->states, 1);
+    EXPECT_EQ(cls->classCounters->stateStatus, Passed);
+    EXPECT_EQ(cls->status, Passed);
+    EXPECT_EQ(tc->status, Passed);
+    EXPECT_EQ(tally(), std::make_tuple(2, 0, 0)); // test case and state group
+}
+
+TEST_F(EvalTest, TallySkipsFilesWithoutTestedElements)
+{
+    tree.openOtsFile(0, "only-prologue");
+    add(Prologue, 2, "Pro", 1);
+    add(Epilogue, 3, "Epi", 1);
+    add(CheckExpression, 4, "Loose", 1);
+    tree.openOtsFile(1, "cases");
+    add(TestCase, 2, "Case", 1, 0, 1);
+    add(CheckExpression, 3, "Check", 2, 0, 1);
+    markHitById(tree, 1, 3, FailVerdict);
+    evaluateTree(tree);
+    EXPECT_EQ(tally(), std::make_tuple(0, 1, 0));
+}
+
+TEST_F(EvalTest, StubRelinkingMovesAndRenamesChildren)
+{
+    tree.openOtsFile(0, "a");
+    TestNode *case2 = add(TestCase, 2, "Case2", 1);
+    TestNode *call = add(CheckStub, 3, "CallSite", 2, 5);
+    add(CheckExpression, 4, "Check1", 3);
+    add(CheckExpression, 6, "Check2", 3);
+    tree.openOtsFile(1, "b");
+    TestNode *stub = add(Stub, 5, "TheStub", 1, 0, 1);
+    add(Comment, 7, "Own", 5, 0, 1);
+
+    evaluateTree(tree);
+    EXPECT_EQ(childNames(stub),
+              (std::vector<std::string>{"Own", "Case2 / Check1", "Case2 / Check2"}));
+    EXPECT_EQ(call->firstChild, nullptr);
+    EXPECT_EQ(call->lastChild, nullptr);
+    EXPECT_EQ(call->refId, 0u);
+    EXPECT_EQ(stub->lastChild, tree.findNode(0, 6));
+    // Still found under their old identifiers, with their file index.
+    EXPECT_EQ(tree.findNode(0, 4)->parent, stub);
+    EXPECT_EQ(tree.findNode(0, 4)->fileIndex, 0);
+    EXPECT_EQ(case2->firstChild, call);
+}
+
+TEST_F(EvalTest, StubRelinkingSearchesNewestFileFirstAndSkipsOtherKinds)
+{
+    tree.openOtsFile(0, "a");
+    TestNode *oldStub = add(Stub, 5, "OldStub", 1);
+    TestNode *ref = add(TestCase, 2, "Ref", 1, 5);
+    add(Comment, 3, "C", 2);
+    tree.openOtsFile(1, "b");
+    add(TestCase, 5, "NotAStub", 1, 0, 1);
+    tree.openOtsFile(2, "c");
+    TestNode *ref2 = add(TestCase, 2, "Ref2", 1, 5, 2);
+    add(Comment, 3, "D", 2, 0, 2);
+
+    evaluateTree(tree);
+    // Newest file first: file 1 holds id 5 but not as a stub, so file 0's stub wins
+    // for both referring elements.
+    EXPECT_EQ(childNames(oldStub), (std::vector<std::string>{"c / D", "a / C"}));
+    EXPECT_EQ(ref->firstChild, nullptr);
+    EXPECT_EQ(ref2->firstChild, nullptr);
+}
+
+TEST_F(EvalTest, StubRelinkingLeavesUnresolvedReferencesAlone)
+{
+    tree.openOtsFile(0, "a");
+    TestNode *ref = add(TestCase, 2, "Ref", 1, 0x42);
+    add(Comment, 3, "C", 2);
+    TestNode *leafRef = add(TestCase, 4, "LeafRef", 1, 5);
+    add(Stub, 5, "S", 1);
+    evaluateTree(tree);
+    EXPECT_EQ(ref->refId, 0x42u);
+    EXPECT_EQ(childNames(ref), (std::vector<std::string>{"C"}));
+    EXPECT_EQ(leafRef->refId, 5u); // no children: nothing happens
+}
+
+TEST_F(EvalTest, StubRelinkingNeverMakesACycle)
+{
+    tree.openOtsFile(0, "a");
+    // A stub that refers to itself.
+    TestNode *self = add(Stub, 2, "Self", 1, 2);
+    add(Comment, 3, "C", 2);
+    // An element whose target stub lies beneath it.
+    TestNode *outer = add(TestCase, 4, "Outer", 1, 6);
+    TestNode *mid = add(TestSuite, 5, "Mid", 4);
+    TestNode *deep = add(Stub, 6, "Deep", 5);
+    add(Comment, 7, "DeepChild", 6);
+    // An element whose target stub is its ancestor: allowed.
+    TestNode *upper = add(Stub, 8, "Upper", 1);
+    TestNode *lower = add(TestCase, 9, "Lower", 8, 8);
+    add(Comment, 10, "LowerChild", 9);
+
+    evaluateTree(tree);
+    EXPECT_EQ(childNames(self), (std::vector<std::string>{"C"}));
+    EXPECT_EQ(self->refId, 2u);
+    EXPECT_EQ(outer->firstChild, mid);
+    EXPECT_EQ(outer->refId, 6u);
+    EXPECT_EQ(deep->parent, mid);
+    EXPECT_EQ(childNames(upper), (std::vector<std::string>{"Lower", "Upper / LowerChild"}));
+    EXPECT_EQ(lower->firstChild, nullptr);
+    // Every node still reaches the root.
+    for (uint32_t id = 2; id <= 10; ++id) {
+        int steps = 0;
+        const TestNode *n = tree.findNode(0, id);
+        while (n->parent && steps < 100) {
+            n = n->parent;
+            ++steps;
+        }
+        EXPECT_EQ(n, tree.findNode(0, 1)) << id;
+    }
+}
+
+TEST_F(EvalTest, AllRelinkingComesBeforeAnyEvaluation)
+{
+    // The stub lives in the newest file, which is evaluated first; the element
+    // referring to it lives in the older file.
+    tree.openOtsFile(0, "a");
+    TestNode *tc = add(TestCase, 2, "Case", 1, 5);
+    add(CheckExpression, 3, "Check", 2);
+    tree.openOtsFile(1, "b");
+    TestNode *stub = add(Stub, 5, "Stub", 1, 0, 1);
+    markHitById(tree, 0, 3, FailVerdict);
+    evaluateTree(tree);
+    EXPECT_EQ(childNames(stub), (std::vector<std::string>{"a / Check"}));
+    EXPECT_EQ(stub->status, Failed);
+    EXPECT_EQ(tree.findNode(1, 1)->status, Failed);
+    EXPECT_EQ(tc->status, Passed); // reached, and a leaf once its check moved away
+}
+
+/// Builds the same random forest into a tree; ids are unique per file.
+void buildRandomForest(TestTree &tree, uint32_t seed, int files, uint32_t perFile)
+{
+    std::mt19937 rng(seed);
+    const int kinds[] = {TestCase, Stub, Stub, CheckExpression, Comment, TestSuite};
+    for (int f = 0; f < files; ++f) {
+        tree.openOtsFile(f, "f" + std::to_string(f));
+        for (uint32_t id = 2; id < perFile; ++id) {
+            const uint32_t parent = 1 + rng() % (id - 1);
+            const uint32_t ref = rng() % 3 == 0 ? 2 + rng() % (perFile - 2) : 0;
+            tree.addNode(f, kinds[rng() % std::size(kinds)], id, "n" + std::to_string(id),
+                         parent, 0, ref);
+        }
+    }
+}
+
+/// (file, id) of every node, with its parent's pair, name and child order.
+std::map<std::pair<int, uint32_t>, std::string> shapeOf(TestTree &tree, int files, uint32_t perFile)
+{
+    std::map<std::pair<int, uint32_t>, std::string> shape;
+    for (int f = 0; f < files; ++f) {
+        for (uint32_t id = 1; id < perFile; ++id) {
+            const TestNode *n = tree.findNode(f, id);
+            std::string s = n->name + "|";
+            if (n->parent)
+                s += std::to_string(n->parent->fileIndex) + ":" + std::to_string(n->parent->id);
+            s += "|";
+            for (const TestNode *c = n->firstChild; c; c = c->nextSibling)
+                s += std::to_string(c->fileIndex) + ":" + std::to_string(c->id) + ",";
+            s += "|" + std::to_string(n->refId) + "|" + std::to_string(n->status);
+            shape[{f, id}] = s;
+        }
+    }
+    return shape;
+}
+
+TEST(EvaluateTreeRandom, RelinkingAgreesWithThePlainClimb)
+{
+    // evaluateTree answers the "target beneath the element" question through an
+    // index; the single-node relinkStub climbs. Both must move the same subtrees.
+    size_t moved = 0, keptAsCycles = 0;
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        const int files = 1 + int(seed % 3);
+        const uint32_t perFile = 30 + seed * 5;
+        TestTree a, b;
+        a.initTree();
+        b.initTree();
+        buildRandomForest(a, seed, files, perFile);
+        buildRandomForest(b, seed, files, perFile);
+
+        evaluateTree(a);
+        for (int n = 0; n < b.entryCount(); ++n) {
+            TestNode *root = b.entry(n).root;
+            walkPostOrder(root->firstChild, [&](TestNode *node) { relinkStub(b, node); });
+            relinkStub(b, root);
+        }
+        for (int n = 0; n < b.entryCount(); ++n) {
+            TestNode *root = b.entry(n).root;
+            walkPostOrder(root->firstChild, evaluateNode);
+            evaluateNode(root);
+        }
+        ASSERT_EQ(shapeOf(a, files, perFile), shapeOf(b, files, perFile)) << "seed " << seed;
+
+        // Both outcomes occur: moved children, and references kept because the
+        // stub they name lies beneath them.
+        for (int f = 0; f < files; ++f) {
+            for (uint32_t id = 2; id < perFile; ++id) {
+                const TestNode *n = a.findNode(f, id);
+                moved += n->name.find(" / ") != std::string::npos;
+                if (n->refId == 0 || !n->firstChild)
+                    continue;
+                for (int g = 0; g < files; ++g) {
+                    const TestNode *t = a.findNode(g, n->refId);
+                    if (t && t->kind == Stub) {
+                        ++keptAsCycles;
+                        break;
+                    }
+                }
+            }
+        }
+
+        // No cycle: every node's climb ends at a root within the node count.
+        for (int f = 0; f < files; ++f) {
+            for (uint32_t id = 1; id < perFile; ++id) {
+                const TestNode *n = a.findNode(f, id);
+                size_t steps = 0;
+                while (n->parent && steps <= a.nodeCount()) {
+                    n = n->parent;
+                    ++steps;
+                }
+                ASSERT_EQ(n->parent, nullptr);
+                ASSERT_EQ(n->kind, TestDriver);
+            }
+        }
+    }
+    EXPECT_GT(moved, 100u);
+    EXPECT_GT(keptAsCycles, 10u);
+}
+
+} // namespace

@@ -1,0 +1,272 @@
+// Class sections: the class entry with its contracts, invariants, states,
+// state-chart violations and transitions, in that order, with their rows.
+#include "report/classsection.h"
+
+#include "model/evaluation.h"
+#include "model/otsType.h"
+#include "model/tree.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace qv {
+namespace {
+
+const std::string TitleCells5 = "<CELL_TEXT STYLE=\"Array Title\">Expression</CELL_TEXT>\n"
+                                "<CELL_TEXT STYLE=\"Array Title\">Status</CELL_TEXT>\n"
+                                "<CELL_TEXT STYLE=\"Array Title\">Executed</CELL_TEXT>\n"
+                                "<CELL_TEXT STYLE=\"Array Title\">Failed</CELL_TEXT>\n"
+                                "<CELL_TEXT STYLE=\"Array Title\">Passed</CELL_TEXT>\n";
+
+std::string cells(const char *style, std::initializer_list<const char *> texts)
+{
+    std::string out;
+    for (const char *t : texts)
+        out += std::string("<CELL_TEXT STYLE=\"") + style + "\">" + t + "</CELL_TEXT>\n";
+    return out;
+}
+
+std::string link(const char *style, const char *target, const char *text)
+{
+    return std::string("<CELL STYLE=\"") + style + "\"><LINK TARGET=\"" + target + "\">\n<TEXT>" +
+           text + "</TEXT>\n</LINK>\n</CELL>\n";
+}
+
+class ClassSectionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tree.initTree();
+        tree.openOtsFile(0, "out/script.ots");
+        tree.setSourceFile(0, std::string("src/"), std::string("script.kts"), 1);
+    }
+    void add(int kind, uint32_t id, const char *name, uint32_t parent, int line)
+    {
+        tree.addNode(0, kind, id, name, parent, line, 0);
+    }
+    void hit(uint32_t id, int event = Hit) { markHitById(tree, 0, id, event); }
+
+    std::string render(const TestNode &node)
+    {
+        XrdWriter writer;
+        writer.openMemory();
+        writeClassReport(writer, tree, node);
+        return writer.buffer();
+    }
+
+    TestTree tree;
+};
+
+TEST_F(ClassSectionTest, EverySubSectionInOrder)
+{
+    add(Class, 2, "Account", 1, 20);
+    add(MethodContract, 3, "deposit", 2, 21);
+    add(PreCondition, 4, "amount > 0", 3, 22);
+    add(PostCondition, 5, "balance >= old", 3, 23);
+    add(Expression, 13, "note", 3, 23); // no counters: zeros, no expression cell
+    add(Invariant, 6, "balance >= 0", 2, 24);
+    add(State, 7, "Open", 2, 25);
+    add(State, 8, "Closed", 2, 26);
+    add(ObservationState, 9, "Watch", 2, 27);
+    add(Transition, 10, "open->closed", 2, 28);
+    add(Transition, 11, "closed->open", 2, 29);
+    hit(4);
+    hit(4, PassVerdict);
+    hit(5);
+    hit(5, FailVerdict);
+    for (int i = 0; i < 2; ++i) {
+        hit(6);
+        hit(6, PassVerdict);
+        hit(7);
+    }
+    hit(7, MultipleExit);
+    hit(9, IllegalExit);
+    hit(9, IllegalExit);
+    hit(10);
+    evaluateTree(tree);
+
+    const std::string expected =
+        "<XROD:NODE name=\"Account\" type=\"Class\" state=\"ko\" icone=\"class.xpm\">"
+        "<TITLE LEVEL=\"1\" TAG=\"nodex1\" STYLE=\"Title2 Failed\">\n"
+        "<LINK TARGET=\"src/script.kts line 20\">\n"
+        "<TEXT>Class Account</TEXT>\n"
+        "</LINK>\n"
+        "</TITLE>\n"
+        // Method contracts: one row per condition, each in its own style.
+        "<XROD:NODE name=\"Method Contract\" type=\"Method Contract\" state=\"ko\" sum=\"1\" "
+        "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex2\" STYLE=\"Title3 Failed\">\n"
+        "<TEXT>Method Contract</TEXT>\n"
+        "</TITLE>\n"
+        "<TABLE BORDER=\"1\" WIDTH=\"20,20,15,15,15,15\">\n"
+        "<ROW>\n"
+        "<CELL_TEXT STYLE=\"Array Title\">Method</CELL_TEXT>\n" +
+        TitleCells5 + "</ROW>\n" + "<ROW>\n" +
+        link("Array Passed", "src/script.kts line 21", "deposit") +
+        cells("Array Passed", {"amount &gt; 0", "Passed", "1", "0", "1"}) + "</ROW>\n" + "<ROW>\n" +
+        cells("Array Failed", {"", "balance &gt;= old", "Failed", "1", "1", "0"}) + "</ROW>\n" +
+        "<ROW>\n" + cells("Array Passed", {"", "Passed", "0", "0", "0"}) + "</ROW>\n" +
+        "</TABLE>\n"
+        "</XROD:NODE>\n"
+        // Invariants: counts in the order executed, failed, passed.
+        "<XROD:NODE name=\"Invariant\" type=\"Invariant\" state=\"ok\" sum=\"1\" "
+        "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex3\" STYLE=\"Title3 Passed\">\n"
+        "<TEXT>Invariant</TEXT>\n"
+        "</TITLE>\n"
+        "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\">\n"
+        "<ROW>\n" +
+        TitleCells5 + "</ROW>\n" + "<ROW>\n" +
+        link("Array Passed", "src/script.kts line 24", "balance &gt;= 0") +
+        cells("Array Passed", {"Passed", "2", "0", "2"}) + "</ROW>\n" +
+        "</TABLE>\n"
+        "</XROD:NODE>\n"
+        // States: the observation state gets no row here.
+        "<XROD:NODE name=\"State\" type=\"State\" state=\"NE\" sum=\"1\" icone=\"method.xpm\">"
+        "<TITLE LEVEL=\"2\" TAG=\"nodex4\" STYLE=\"Title3\">\n"
+        "<TEXT>State</TEXT>\n"
+        "</TITLE>\n"
+        "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n"
+        "<ROW>\n" +
+        cells("Array Title", {"State Name", "Status", "Reached"}) + "</ROW>\n" + "<ROW>\n" +
+        link("Array Passed", "src/script.kts line 25", "Open") +
+        cells("Array Passed", {"Reached", "2"}) + "</ROW>\n" + "<ROW>\n" +
+        link("Array", "src/script.kts line 26", "Closed") + cells("Array", {"Not Reached", "0"}) +
+        "</ROW>\n" +
+        "</TABLE>\n"
+        "</XROD:NODE>\n"
+        // Violations: a sibling of the states entry; the observation state unlinked.
+        "<XROD:NODE name=\"State Chart Violations\" type=\"State\" state=\"ko\" sum=\"1\" "
+        "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex5\" STYLE=\"Title3 Failed\">\n"
+        "<TEXT>State Chart Violations</TEXT>\n"
+        "</TITLE>\n"
+        "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n"
+        "<ROW>\n" +
+        cells("Array Title", {"State Name", "Multiple Exits", "Illegal Exits"}) + "</ROW>\n" +
+        "<ROW>\n" + link("Array Failed", "src/script.kts line 25", "Open") +
+        cells("Array Failed", {"1", "0"}) + "</ROW>\n" + "<ROW>\n" +
+        cells("Array Failed", {"Watch", "0", "2"}) + "</ROW>\n" +
+        "</TABLE>\n"
+        "</XROD:NODE>\n"
+        "<XROD:NODE name=\"Transition\" type=\"Transition\" state=\"NE\" sum=\"1\" "
+        "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex6\" STYLE=\"Title3\">\n"
+        "<TEXT>Transition</TEXT>\n"
+        "</TITLE>\n"
+        "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n"
+        "<ROW>\n" +
+        cells("Array Title", {"Transition Name", "Status", "Fired"}) + "</ROW>\n" + "<ROW>\n" +
+        link("Array Passed", "src/script.kts line 28", "open-&gt;closed") +
+        cells("Array Passed", {"Fired", "1"}) + "</ROW>\n" + "<ROW>\n" +
+        link("Array", "src/script.kts line 29", "closed-&gt;open") +
+        cells("Array", {"Not Fired", "0"}) + "</ROW>\n" +
+        "</TABLE>\n"
+        "</XROD:NODE>\n"
+        "</XROD:NODE>\n";
+    EXPECT_EQ(render(*tree.findNode(0, 2)), expected);
+}
+
+TEST_F(ClassSectionTest, ClassWithoutMembersAndWithoutKnownFile)
+{
+    add(SingleClass, 2, "Registry", 1, 5);
+    evaluateTree(tree);
+    EXPECT_EQ(render(*tree.findNode(0, 2)),
+              "<XROD:NODE name=\"Registry\" type=\"Single Class\" state=\"ok\" icone=\"class.xpm\">"
+              "<TITLE LEVEL=\"1\" TAG=\"nodex1\" STYLE=\"Title2 Passed\">\n"
+              "<LINK TARGET=\"src/script.kts line 5\">\n"
+              "<TEXT>Single Class Registry</TEXT>\n"
+              "</LINK>\n"
+              "</TITLE>\n"
+              "</XROD:NODE>\n");
+    // A copy naming a file the tree does not know gets a plain title.
+    TestNode copy = *tree.findNode(0, 2);
+    copy.fileIndex = 7;
+    EXPECT_EQ(render(copy),
+              "<XROD:NODE name=\"Registry\" type=\"Single Class\" state=\"ok\" icone=\"class.xpm\">"
+              "<TITLE LEVEL=\"1\" TAG=\"nodex1\" STYLE=\"Title2 Passed\">\n"
+              "<TEXT>Single Class Registry</TEXT>\n"
+              "</TITLE>\n"
+              "</XROD:NODE>\n");
+}
+
+TEST_F(ClassSectionTest, ViolatedChartWithoutStatesGetsNoViolationsSection)
+{
+    add(Class, 2, "Watcher", 1, 5);
+    add(ObservationState, 3, "Seen", 2, 6);
+    hit(3, MultipleExit);
+    evaluateTree(tree);
+    const TestNode &node = *tree.findNode(0, 2);
+    ASSERT_TRUE(node.classCounters);
+    ASSERT_EQ(node.classCounters->stateChartStatus, Failed);
+    EXPECT_EQ(render(node),
+              "<XROD:NODE name=\"Watcher\" type=\"Class\" state=\"ko\" icone=\"class.xpm\">"
+              "<TITLE LEVEL=\"1\" TAG=\"nodex1\" STYLE=\"Title2 Failed\">\n"
+              "<LINK TARGET=\"src/script.kts line 5\">\n"
+              "<TEXT>Class Watcher</TEXT>\n"
+              "</LINK>\n"
+              "</TITLE>\n"
+              "</XROD:NODE>\n");
+
+    // Called on its own, the violations writer lists the observation state.
+    XrdWriter writer;
+    writer.openMemory();
+    writeStateChartViolations(node, writer, tree);
+    EXPECT_EQ(writer.buffer(),
+              "<XROD:NODE name=\"State Chart Violations\" type=\"State\" state=\"ko\" sum=\"1\" "
+              "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex1\" STYLE=\"Title3 Failed\">\n"
+              "<TEXT>State Chart Violations</TEXT>\n"
+              "</TITLE>\n"
+              "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n"
+              "<ROW>\n" +
+                  cells("Array Title", {"State Name", "Multiple Exits", "Illegal Exits"}) +
+                  "</ROW>\n<ROW>\n" + cells("Array Failed", {"Seen", "1", "0"}) +
+                  "</ROW>\n</TABLE>\n</XROD:NODE>\n");
+}
+
+TEST_F(ClassSectionTest, NestedMembersGetNoRowsAndUnviolatedChartsNoSection)
+{
+    add(Class, 2, "C", 1, 5);
+    add(Transition, 3, "t", 2, 6);
+    add(State, 4, "deep", 3, 7); // counted for the class, but not a direct child
+    hit(3);
+    evaluateTree(tree);
+    const TestNode &node = *tree.findNode(0, 2);
+    ASSERT_EQ(node.classCounters->states, 1);
+    const std::string out = render(node);
+    const std::string states = "<XROD:NODE name=\"State\" type=\"State\" state=\"NE\" sum=\"1\" "
+                               "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex2\" "
+                               "STYLE=\"Title3\">\n<TEXT>State</TEXT>\n</TITLE>\n"
+                               "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n<ROW>\n" +
+                               cells("Array Title", {"State Name", "Status", "Reached"}) +
+                               "</ROW>\n</TABLE>\n</XROD:NODE>\n"
+                               "<XROD:NODE name=\"Transition\"";
+    EXPECT_NE(out.find(states), std::string::npos) << out;
+    EXPECT_EQ(out.find("deep"), std::string::npos);
+    EXPECT_EQ(out.find("State Chart Violations"), std::string::npos);
+
+    // Rows come only from members of the context's kind.
+    XrdWriter writer;
+    writer.openMemory();
+    ClassMemberContext context;
+    context.output = &writer;
+    context.memberKind = State;
+    context.tree = &tree;
+    writeClassMemberRow(tree.findNode(0, 3), context);
+    EXPECT_EQ(writer.buffer(), "");
+}
+
+TEST_F(ClassSectionTest, ContractWithoutChildrenWritesNoRow)
+{
+    add(Class, 2, "C", 1, 5);
+    add(MethodContract, 3, "empty", 2, 6);
+    evaluateTree(tree);
+    XrdWriter writer;
+    writer.openMemory();
+    ClassMemberContext context;
+    context.output = &writer;
+    context.memberKind = MethodContract;
+    context.tree = &tree;
+    writeClassMemberRow(tree.findNode(0, 3), context);
+    EXPECT_EQ(writer.buffer(), "");
+}
+
+} // namespace
+} // namespace qv

@@ -1,0 +1,516 @@
+// The report document: skeleton and tag numbers, global summary, report
+// information from the header text file or the studio header, script
+// sections, the contracts section, and the result of writeReport.
+#include "report/resfile.h"
+
+#include "model/evaluation.h"
+#include "model/otsType.h"
+#include "model/tree.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+namespace qv {
+namespace {
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::string &path, const std::string &text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string row2(const char *style, const std::string &a, const std::string &b)
+{
+    return std::string("<ROW>\n<CELL_TEXT STYLE=\"") + style + "\">" + a +
+           "</CELL_TEXT>\n<CELL_TEXT STYLE=\"" + style + "\">" + b + "</CELL_TEXT>\n</ROW>\n";
+}
+
+/// The document up to the summary table's count rows, for the default head.
+std::string head(const char *state, const char *prefix = "Test",
+                 const char *title = "Component testing C++ report")
+{
+    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<XROD>\n"
+                       "<APIDOC>\n"
+                       "<DOCUMENT TITLE=\"r.xrd\" TAG=\"") +
+           prefix + "x1\">\n<XROD:NODE name=\"Global Report\" type=\"Global Report\" state=\"" +
+           state +
+           "\" icone=\"testscript.xpm\"><SECTION TAG=\"filex2\">\n"
+           "<TITLE LEVEL=\"0\" TAG=\"nodex3\" STYLE=\"Title1\">\n"
+           "<TEXT>" +
+           title +
+           "</TEXT>\n"
+           "</TITLE>\n"
+           "<TITLE LEVEL=\"1\" TAG=\"nodex4\" STYLE=\"Title2\">\n"
+           "<TEXT>Report summary</TEXT>\n"
+           "</TITLE>\n"
+           "<TABLE BORDER=\"1\">\n"
+           "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">Kestrelon Component "
+           "testing C++ 8.3.0.1</CELL_TEXT></ROW>"
+           "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">(C) Copyright "
+           "Kestrelon Systems 1998, 2026. All rights reserved.</CELL_TEXT></ROW>";
+}
+
+const char *const InformationTitle = "<TITLE LEVEL=\"1\" TAG=\"nodex5\" STYLE=\"Title2\">\n"
+                                     "<TEXT>Report Information</TEXT>\n"
+                                     "</TITLE>\n"
+                                     "<TABLE BORDER=\"1\">\n";
+
+const char *const DocumentEnd = "</XROD:NODE>\n</DOCUMENT>\n</APIDOC>\n</XROD>\n";
+
+class ReportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tree.initTree();
+        globals.testCompilationTime = std::string("Mon Jan  1 10:00:00 2024");
+        inputs.globals = &globals;
+        inputs.lineBuffer = &buffer;
+    }
+
+    /// Opens file `index` named name.ots with source path src/name.kts.
+    void file(int index, const char *name)
+    {
+        tree.openOtsFile(index, std::string("out/") + name + ".ots");
+        tree.setSourceFile(index, std::string("src/"), std::string(name) + ".kts", 1);
+    }
+    void add(int index, int kind, uint32_t id, const char *name, uint32_t parent, int line)
+    {
+        tree.addNode(index, kind, id, name, parent, line, 0);
+    }
+    void hit(int index, uint32_t id, int event = Hit) { markHitById(tree, index, id, event); }
+
+    std::string render(const char *headerTextFile = nullptr, int studioLoaded = 0,
+                       int *result = nullptr)
+    {
+        XrdWriter writer;
+        writer.openMemory();
+        const int r = writeReportBody(tree, writer, inputs, "r.xrd", headerTextFile, studioLoaded);
+        if (result)
+            *result = r;
+        return writer.buffer();
+    }
+
+    TestTree tree;
+    OtsGlobals globals;
+    LineBuffer buffer;
+    ReportInputs inputs;
+    QTemporaryDir dir;
+};
+
+TEST_F(ReportTest, EmptyDocumentClosesEverything)
+{
+    int result = -5;
+    const std::string out = render(nullptr, 0, &result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(out, head("ok") + row2("Array Passed", "Passed", "0") +
+                       row2("Array", "Inconclusive", "0") + row2("Array", "Failed", "0") +
+                       row2("Array", "Total", "0") + "</TABLE>\n" + InformationTitle +
+                       "</TABLE>\n</SECTION>\n" + DocumentEnd);
+}
+
+TEST_F(ReportTest, WholeDocumentOfOneScript)
+{
+    file(0, "demo");
+    add(0, TestCase, 2, "Good", 1, 3);
+    add(0, CheckExpression, 3, "x", 2, 4);
+    add(0, Prologue, 4, "init", 1, 2);
+    hit(0, 3);
+    hit(0, 3, PassVerdict);
+    evaluateTree(tree);
+    int result = -5;
+    const std::string out = render(nullptr, 0, &result);
+    EXPECT_EQ(result, 0);
+    const std::string expected =
+        head("ok") + row2("Array Passed", "Passed", "1") + row2("Array", "Inconclusive", "0") +
+        row2("Array", "Failed", "0") + row2("Array", "Total", "1") + "</TABLE>\n" +
+        InformationTitle + "</TABLE>\n</SECTION>\n" +
+        "<XROD:NODE name=\"demo\" type=\"Test Driver\" state=\"ok\" icone=\"testscript.xpm\">"
+        "<SECTION TAG=\"rootx6\">\n"
+        "<TITLE LEVEL=\"0\" TAG=\"nodex7\" STYLE=\"Title1 Passed\">\n"
+        "<TEXT>Test Driver demo</TEXT>\n"
+        "</TITLE>\n"
+        "<TABLE BORDER=\"1\">\n"
+        "<ROW>\n"
+        "<CELL_TEXT STYLE=\"Array\">Number Of Test Suite</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array\">0</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array\">Number Of Test Class</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array\">0</CELL_TEXT>\n"
+        "</ROW>\n"
+        "<ROW>\n"
+        "<CELL_TEXT STYLE=\"Array\">Number Of Test Case</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array\">1</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array\">Number Of Epilogue</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array\">0</CELL_TEXT>\n"
+        "</ROW>\n"
+        "<ROW>\n"
+        "<CELL_TEXT STYLE=\"Array\">Number Of Procedure</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array\">0</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array\">Number Of Prologue</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array\">1</CELL_TEXT>\n"
+        "</ROW>\n"
+        "<ROW>\n"
+        "<CELL_TEXT STYLE=\"Array\">Number Of Stub</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array\">0</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array\"></CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array\"></CELL_TEXT>\n"
+        "</ROW>\n"
+        "</TABLE>\n"
+        "<XROD:NODE name=\"Good\" type=\"Test Case\" state=\"ok\" sum=\"1\" icone=\"method.xpm\">"
+        "<TITLE LEVEL=\"1\" TAG=\"nodex8\" STYLE=\"Title2 Passed\">\n"
+        "<LINK TARGET=\"src/demo.kts line 3\">\n"
+        "<TEXT>Test Case Good</TEXT>\n"
+        "</LINK>\n"
+        "</TITLE>\n"
+        "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\">\n"
+        "<ROW>\n"
+        "<CELL_TEXT STYLE=\"Array Title\">Expression</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array Title\">Status</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array Title\">Executed</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array Title\">Failed</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array Title\">Passed</CELL_TEXT>\n"
+        "</ROW>\n"
+        "<ROW>\n"
+        "<CELL_TEXT STYLE=\"Array Passed\">x</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array Passed\">Passed</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array Passed\">1</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array Passed\">0</CELL_TEXT>\n"
+        "<CELL_TEXT STYLE=\"Array Passed\">1</CELL_TEXT>\n"
+        "</ROW>\n"
+        "</TABLE>\n"
+        "</XROD:NODE>\n"
+        "</SECTION>\n"
+        "</XROD:NODE>\n" +
+        DocumentEnd;
+    EXPECT_EQ(out, expected);
+}
+
+TEST_F(ReportTest, FailuresMarkTheSummary)
+{
+    file(0, "demo");
+    add(0, TestSuite, 2, "S", 1, 1);
+    for (uint32_t c = 0; c < 2; ++c) {
+        add(0, TestCase, 10 + c, "Bad", 2, 2);
+        add(0, CheckExpression, 20 + c, "x", 10 + c, 3);
+        hit(0, 20 + c);
+        hit(0, 20 + c, FailVerdict);
+    }
+    add(0, TestCase, 12, "Never", 2, 5);
+    add(0, Stub, 13, "stub", 1, 6); // never called: counts as passed
+    evaluateTree(tree);
+    int result = -5;
+    const std::string out = render(nullptr, 0, &result);
+    EXPECT_EQ(result, 2);
+    const std::string summary =
+        head("ko") + row2("Array", "Passed", "1") + row2("Array", "Inconclusive", "1") +
+        row2("Array Failed", "Failed", "2") + row2("Array", "Total", "4") + "</TABLE>\n";
+    EXPECT_EQ(out.substr(0, summary.size()), summary);
+}
+
+TEST_F(ReportTest, ScriptSectionsInFileListOrderAndSkipped)
+{
+    file(0, "first");
+    add(0, TestCase, 2, "A", 1, 3);
+    file(1, "second");
+    add(1, TestCase, 2, "B", 1, 3);
+    file(2, "classes");
+    add(2, Class, 2, "OnlyClass", 1, 3); // classes and prologues alone give no section
+    add(2, Prologue, 3, "p", 1, 4);
+    evaluateTree(tree);
+    const std::string out = render();
+    const size_t second = out.find("<XROD:NODE name=\"second\" type=\"Test Driver\"");
+    const size_t first = out.find("<XROD:NODE name=\"first\" type=\"Test Driver\"");
+    ASSERT_NE(second, std::string::npos);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_LT(second, first);
+    EXPECT_NE(out.find("<SECTION TAG=\"rootx6\">\n<TITLE LEVEL=\"0\" TAG=\"nodex7\" "
+                       "STYLE=\"Title1\">\n<TEXT>Test Driver second</TEXT>"),
+              std::string::npos);
+    EXPECT_EQ(out.find("name=\"classes\""), std::string::npos);
+    EXPECT_NE(out.find("<TEXT>Class OnlyClass</TEXT>"), std::string::npos);
+    // The titles link to each script's own source path.
+    EXPECT_NE(out.find("<LINK TARGET=\"src/second.kts line 3\">\n<TEXT>Test Case B</TEXT>"),
+              std::string::npos);
+    EXPECT_NE(out.find("<LINK TARGET=\"src/first.kts line 3\">\n<TEXT>Test Case A</TEXT>"),
+              std::string::npos);
+}
+
+/// The contracts section of the document, from its entry to its closing tags.
+std::string contractsSection(const std::string &out)
+{
+    const size_t at = out.find("<XROD:NODE name=\"Contracts\"");
+    if (at == std::string::npos)
+        return std::string();
+    return out.substr(at, out.size() - at - std::string(DocumentEnd).size());
+}
+
+std::string classEntry(const char *name, const char *state, int tag, const char *style,
+                       const char *path, int line)
+{
+    return std::string("<XROD:NODE name=\"") + name + "\" type=\"Class\" state=\"" + state +
+           "\" icone=\"class.xpm\"><TITLE LEVEL=\"1\" TAG=\"nodex" + std::to_string(tag) +
+           "\" STYLE=\"Title2" + style + "\">\n<LINK TARGET=\"" + path + " line " +
+           std::to_string(line) + "\">\n<TEXT>Class " + name + "</TEXT>\n</LINK>\n</TITLE>\n" +
+           "</XROD:NODE>\n";
+}
+
+TEST_F(ReportTest, ClassesSortedByBytesAndStable)
+{
+    file(0, "a");
+    add(0, Class, 2, "alpha", 1, 1);
+    add(0, Class, 3, "Same", 1, 2);
+    file(1, "b");
+    add(1, Class, 2, "Zeta", 1, 3);
+    add(1, Class, 3, "Same", 1, 4);
+    evaluateTree(tree);
+    // No script section: the contracts section follows the summary directly.
+    const std::string expected =
+        "<XROD:NODE name=\"Contracts\" type=\"Contracts\" state=\"ok\" icone=\"testscript.xpm\">"
+        "<SECTION TAG=\"classx6\">\n"
+        "<TITLE LEVEL=\"0\" TAG=\"nodex7\" STYLE=\"Title1 Passed\">\n"
+        "<TEXT>Tested Contracts</TEXT>\n"
+        "</TITLE>\n" +
+        // Equal names keep their collection order: file b (read last) first.
+        classEntry("Same", "ok", 8, " Passed", "src/b.kts", 4) +
+        classEntry("Same", "ok", 9, " Passed", "src/a.kts", 2) +
+        classEntry("Zeta", "ok", 10, " Passed", "src/b.kts", 3) +
+        classEntry("alpha", "ok", 11, " Passed", "src/a.kts", 1) + "</SECTION>\n</XROD:NODE>\n";
+    EXPECT_EQ(contractsSection(render()), expected);
+}
+
+TEST_F(ReportTest, ContractsEntryCombinesClassStatuses)
+{
+    const auto entry = [](const char *state, const char *style) {
+        return std::string("<XROD:NODE name=\"Contracts\" type=\"Contracts\" state=\"") + state +
+               "\" icone=\"testscript.xpm\"><SECTION TAG=\"classx6\">\n"
+               "<TITLE LEVEL=\"0\" TAG=\"nodex7\" STYLE=\"Title1" +
+               style + "\">\n<TEXT>Tested Contracts</TEXT>\n</TITLE>\n";
+    };
+    // A passed class and one whose invariant was never reached: NE, plain.
+    file(0, "a");
+    add(0, Class, 2, "Ok", 1, 1);
+    add(0, Class, 3, "Unreached", 1, 2);
+    add(0, Invariant, 4, "i", 3, 3);
+    evaluateTree(tree);
+    std::string out = contractsSection(render());
+    EXPECT_EQ(out.substr(0, entry("NE", "").size()), entry("NE", ""));
+
+    // A passed class and a failed one: ko, failed style; the failed total is returned.
+    TestTree failedTree;
+    failedTree.initTree();
+    failedTree.openOtsFile(0, "a.ots");
+    failedTree.addNode(0, Class, 2, "Ok", 1, 1, 0);
+    failedTree.addNode(0, Class, 3, "Broken", 1, 2, 0);
+    failedTree.addNode(0, Invariant, 4, "j", 3, 3, 0);
+    markHitById(failedTree, 0, 4, Hit);
+    markHitById(failedTree, 0, 4, FailVerdict);
+    evaluateTree(failedTree);
+    XrdWriter writer;
+    writer.openMemory();
+    EXPECT_EQ(writeReportBody(failedTree, writer, inputs, "r.xrd", nullptr, 0), 1);
+    out = contractsSection(writer.buffer());
+    EXPECT_EQ(out.substr(0, entry("ko", " Failed").size()), entry("ko", " Failed"));
+}
+
+TEST_F(ReportTest, NoContractsSectionWithoutClasses)
+{
+    file(0, "a");
+    add(0, TestCase, 2, "T", 1, 1);
+    evaluateTree(tree);
+    const std::string out = render();
+    EXPECT_EQ(out.find("Contracts"), std::string::npos);
+    EXPECT_EQ(out.substr(out.size() - std::string(DocumentEnd).size()), DocumentEnd);
+}
+
+TEST_F(ReportTest, HeaderTextFileRowsAndSummaryBlock)
+{
+    const std::string path = dir.filePath("header.txt").toStdString();
+    const std::string header = "Campaign <nightly>\r\n"
+                               "Owner=QA team\n"
+                               "#Setup\n"
+                               "$PREPROCESS\n"
+                               "$OTHER\n"
+                               "\n"
+                               "#a=b\n"
+                               "Empty=\n"
+                               "-end of header\n"
+                               "Ignored=1\n";
+    writeFile(path, header);
+    globals.testCompilerVersion = std::string("kc 4.1");
+    file(0, "demo");
+    add(0, TestCase, 2, "T", 1, 1);
+    evaluateTree(tree);
+
+    const std::string rows =
+        std::string(InformationTitle) +
+        "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">Campaign "
+        "&lt;nightly&gt;</CELL_TEXT></ROW>" +
+        row2("Array", "Owner", "QA team") +
+        "</TABLE>\n"
+        "<TITLE LEVEL=\"2\" TAG=\"nodex6\" STYLE=\"Title3\">\n"
+        "<TEXT>Setup</TEXT>\n"
+        "</TITLE>\n"
+        "<TABLE BORDER=\"1\">\n" +
+        row2("Array", "Test compiler version", "kc 4.1") +
+        row2("Array", "Test compilation time", "Mon Jan 1 10:00:00 2024") +
+        "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\"></CELL_TEXT></ROW>" +
+        row2("Array", "#a", "b") + row2("Array", "Empty", "") +
+        "</TABLE>\n</SECTION>\n<XROD:NODE name=\"demo\" type=\"Test Driver\" state=\"NE\" "
+        "icone=\"testscript.xpm\"><SECTION TAG=\"rootx7\">\n";
+    const std::string block = "-Test summary\nPassed=0\nInconclusive=1\nFailed=0\nTotal=1\n";
+
+    std::string out = render(path.c_str());
+    EXPECT_NE(out.find(rows), std::string::npos) << out;
+    EXPECT_EQ(readFile(path), header + block);
+
+    // A second run renders the same header part and adds a second block.
+    std::string again = render(path.c_str());
+    EXPECT_EQ(again, out);
+    EXPECT_EQ(readFile(path), header + block + block);
+}
+
+TEST_F(ReportTest, HeaderTextFileThatCannotBeReadIsNeitherRenderedNorCreated)
+{
+    const std::string path = dir.filePath("missing.txt").toStdString();
+    const std::string out = render(path.c_str());
+    EXPECT_NE(out.find(std::string(InformationTitle) + "</TABLE>\n</SECTION>\n"),
+              std::string::npos);
+    EXPECT_FALSE(std::ifstream(path).good());
+}
+
+TEST_F(ReportTest, HeaderTextFileStartingWithEndLineStillGetsItsBlock)
+{
+    const std::string path = dir.filePath("h.txt").toStdString();
+    writeFile(path, "-\nTitle\n");
+    const std::string out = render(path.c_str());
+    EXPECT_NE(out.find(std::string(InformationTitle) + "</TABLE>\n</SECTION>\n"),
+              std::string::npos);
+    EXPECT_EQ(readFile(path),
+              "-\nTitle\n-Test summary\nPassed=0\nInconclusive=0\nFailed=0\nTotal=0\n");
+}
+
+TEST_F(ReportTest, StudioHeaderGivesPrefixTitleAndProjectRows)
+{
+    const std::string path = dir.filePath("studio.txt").toStdString();
+    writeFile(path,
+              "$PROJECT_NAME=Demo\n$PROJECT_PATH=/work/\n$NAME=Node<1>\n$CONFIGURATION=Debug\n");
+    StudioHeader studio;
+    ASSERT_EQ(studio.loadStudioHeaderFile(path.c_str(), buffer), 1);
+    inputs.studio = &studio;
+    const std::string out = render(nullptr, 1);
+    const std::string expected =
+        head("ok", "Node&lt;1&gt;", "Node&lt;1&gt;") + row2("Array Passed", "Passed", "0") +
+        row2("Array", "Inconclusive", "0") + row2("Array", "Failed", "0") +
+        row2("Array", "Total", "0") + "</TABLE>\n" + InformationTitle +
+        row2("Array", "Project", "Demo") + row2("Array", "Project File", "/work/Demo.kvx") +
+        row2("Array", "Project Configuration", "Debug") + row2("Array", "Workspace", "") +
+        row2("Array", "Test Node", "Node&lt;1&gt;") + row2("Array", "Report File", "r.xrd") +
+        row2("Array", "Test compilation time", "Mon Jan 1 10:00:00 2024") +
+        "</TABLE>\n</SECTION>\n" + DocumentEnd;
+    EXPECT_EQ(out, expected);
+    // Released after the report information section.
+    EXPECT_FALSE(studio.projectName().has_value());
+}
+
+TEST_F(ReportTest, StudioHeaderWithoutTestNodeKeepsTheDefaults)
+{
+    const std::string path = dir.filePath("studio.txt").toStdString();
+    writeFile(path, "$WORKSPACE_NAME=ws\n");
+    StudioHeader studio;
+    ASSERT_EQ(studio.loadStudioHeaderFile(path.c_str(), buffer), 1);
+    inputs.studio = &studio;
+    const std::string out = render(nullptr, 1);
+    EXPECT_EQ(out.substr(0, head("ok").size()), head("ok"));
+    EXPECT_NE(out.find(std::string(InformationTitle) + row2("Array", "Project", "") +
+                       row2("Array", "Project File", "") +
+                       row2("Array", "Project Configuration", "") +
+                       row2("Array", "Workspace", "ws") + row2("Array", "Test Node", "") +
+                       row2("Array", "Report File", "r.xrd")),
+              std::string::npos);
+
+    // With a header text file the project rows are not shown.
+    StudioHeader again;
+    ASSERT_EQ(again.loadStudioHeaderFile(path.c_str(), buffer), 1);
+    inputs.studio = &again;
+    const std::string headerPath = dir.filePath("h.txt").toStdString();
+    writeFile(headerPath, "Only title\n");
+    const std::string withHeader = render(headerPath.c_str(), 1);
+    EXPECT_EQ(withHeader.find("Project"), std::string::npos);
+    EXPECT_NE(withHeader.find("Only title"), std::string::npos);
+}
+
+TEST_F(ReportTest, GlobalInformationRows)
+{
+    XrdWriter writer;
+    writer.openMemory();
+    OtsGlobals both;
+    both.testCompilerVersion = std::string("v 1");
+    both.testCompilationTime = std::string("");
+    writeGlobalInformation(writer, both);
+    EXPECT_EQ(writer.buffer(), row2("Array", "Test compiler version", "v 1") +
+                                   row2("Array", "Test compilation time", ""));
+
+    XrdWriter clock;
+    clock.openMemory();
+    writeGlobalInformation(clock, OtsGlobals());
+    // The asctime layout; a one-digit day's double blank comes out as one.
+    const std::regex layout("<ROW>\n<CELL_TEXT STYLE=\"Array\">Report Generation Time</CELL_TEXT>\n"
+                            "<CELL_TEXT STYLE=\"Array\">(Sun|Mon|Tue|Wed|Thu|Fri|Sat) "
+                            "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [1-9][0-9]? "
+                            "[0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4}</CELL_TEXT>\n</ROW>\n");
+    EXPECT_TRUE(std::regex_match(clock.buffer(), layout)) << clock.buffer();
+}
+
+TEST_F(ReportTest, WriteReportResults)
+{
+    ::unsetenv("KSTN_STUDIO_HEADER_FILE");
+    file(0, "demo");
+    add(0, TestCase, 2, "T", 1, 1);
+    add(0, CheckExpression, 3, "x", 2, 2);
+    hit(0, 3);
+    hit(0, 3, FailVerdict);
+    evaluateTree(tree);
+    const std::string headerPath = dir.filePath("h.txt").toStdString();
+    writeFile(headerPath, "Title\n");
+
+    // The XRD file cannot be created: -1, and the header text file is untouched.
+    {
+        XrdWriter writer;
+        const std::string bad = dir.filePath("no/such/dir/r.xrd").toStdString();
+        EXPECT_EQ(writeReport(tree, writer, inputs, bad.c_str(), headerPath.c_str()), -1);
+        EXPECT_EQ(readFile(headerPath), "Title\n");
+    }
+    // A full device: a write error, and the header text file still gets its block.
+    {
+        XrdWriter writer;
+        EXPECT_EQ(writeReport(tree, writer, inputs, "/dev/full", headerPath.c_str()),
+                  ReportWriteError);
+        EXPECT_EQ(readFile(headerPath),
+                  "Title\n-Test summary\nPassed=0\nInconclusive=0\nFailed=1\nTotal=1\n");
+    }
+    // Written: the failed total, and the file holds the document.
+    {
+        XrdWriter writer;
+        const std::string xrd = dir.filePath("r.xrd").toStdString();
+        EXPECT_EQ(writeReport(tree, writer, inputs, xrd.c_str(), nullptr), 1);
+        const std::string text = readFile(xrd);
+        EXPECT_EQ(text.substr(0, 39), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+        EXPECT_EQ(text.substr(text.size() - std::string(DocumentEnd).size()), DocumentEnd);
+    }
+}
+
+} // namespace
+} // namespace qv
