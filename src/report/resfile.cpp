@@ -124,6 +124,10 @@ void renderHeaderTextFile(XrdWriter &writer, const char *path, LineBuffer &buffe
             writer.writeRaw(kTitleRowClose);
         }
     }
+    // A last line without its line end would run into the block's first line,
+    // which must start a line of its own for a later run to stop there.
+    const bool needsLineEnd = std::fseek(in, -1, SEEK_END) == 0 && std::getc(in) != '\n' &&
+                              !std::ferror(in);
     std::fclose(in);
 
     // The file is only ever appended to: a later run stops reading at the block's
@@ -131,8 +135,9 @@ void renderHeaderTextFile(XrdWriter &writer, const char *path, LineBuffer &buffe
     FILE *out = std::fopen(path, "a");
     if (!out)
         return;
-    std::fprintf(out, "-Test summary\nPassed=%d\nInconclusive=%d\nFailed=%d\nTotal=%d\n", passed,
-                 inconclusive, failed, passed + inconclusive + failed);
+    std::fprintf(out, "%s-Test summary\nPassed=%d\nInconclusive=%d\nFailed=%d\nTotal=%d\n",
+                 needsLineEnd ? "\n" : "", passed, inconclusive, failed,
+                 passed + inconclusive + failed);
     std::fclose(out);
 }
 

@@ -1,0 +1,84 @@
+// Fuzz target: the header text file reader and its rendering.
+//
+// The input is a header text file. It is read line by line with readHeaderLine,
+// then rendered into the report of an empty tree, which must be well-formed XML;
+// afterwards the file must have grown by exactly one summary block.
+
+#include "fuzz_common.h"
+#include "fuzz_xml.h"
+
+#include "driver/studioheader.h"
+#include "model/tree.h"
+#include "readers/otsfile.h"
+#include "report/resfile.h"
+#include "report/utils.h"
+
+#include <cstring>
+#include <string>
+
+using namespace qv;
+
+namespace {
+
+void checkValue(const std::optional<std::string> &value)
+{
+    if (value && value->find_first_of("\n\t;") != std::string::npos)
+        fuzz::fail("a value keeps a line feed, tab or semicolon", *value);
+}
+
+void checkHeaderLines(const std::string &path)
+{
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        fuzz::fail("cannot open the scratch header file");
+    LineBuffer buffer;
+    while (const char *line = readHeaderLine(f, buffer)) {
+        const size_t length = std::strlen(line);
+        if (length > 2046)
+            fuzz::fail("a header line longer than one read");
+        if (std::memchr(line, '\n', length) || std::memchr(line, '\t', length) ||
+            std::memchr(line, '\r', length))
+            fuzz::fail("a header line keeps a line feed, tab or carriage return", line);
+        checkValue(StudioHeader::extractValue(line));
+    }
+    std::fclose(f);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzz::initApplication();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const std::string_view headerBytes(reinterpret_cast<const char *>(data), size);
+    fuzz::ScratchFile header("header.txt", headerBytes);
+    checkHeaderLines(header.path());
+    TestTree tree;
+    tree.initTree();
+    OtsGlobals globals;
+    StudioHeader studio;
+    LineBuffer buffer;
+    ReportInputs inputs;
+    inputs.globals = &globals;
+    inputs.studio = &studio;
+    inputs.lineBuffer = &buffer;
+    XrdWriter writer;
+    writer.openMemory();
+    if (writeReportBody(tree, writer, inputs, "report.xrd", header.path().c_str(), 0) != 0)
+        fuzz::fail("an empty tree reported failures");
+    fuzz::checkWellFormed(writer.buffer());
+
+    const std::string after = header.contents();
+    const std::string block =
+        "-Test summary\nPassed=0\nInconclusive=0\nFailed=0\nTotal=0\n";
+    // A last line without its line end gets one, so that the block starts a line.
+    const std::string separator =
+        !headerBytes.empty() && headerBytes.back() != '\n' ? std::string("\n") : std::string();
+    if (after != std::string(headerBytes) + separator + block)
+        fuzz::fail("the header text file changed other than by its summary block");
+    return 0;
+}

@@ -1,0 +1,120 @@
+// Fuzz target: the whole run in-process, inputs in, XRD out.
+//
+// The input holds up to five parts separated by the line "@@@@":
+//   1. the first OTS file (always present),
+//   2. a second OTS file (absent: one OTS file),
+//   3. the TDF trace (absent: empty),
+//   4. the header text file (absent: no -h),
+//   5. the studio header file (absent: none).
+// The files are read, the tree evaluated and the report written into memory.
+// Every report must be well-formed XML; the header text file must have grown by
+// exactly its summary block; the failed count must match the document.
+
+#include "fuzz_common.h"
+#include "fuzz_xml.h"
+
+#include "driver/studioheader.h"
+#include "model/evaluation.h"
+#include "model/tree.h"
+#include "readers/instream.h"
+#include "readers/otsfile.h"
+#include "readers/tdffile.h"
+#include "report/resfile.h"
+#include "report/utils.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+using namespace qv;
+
+namespace {
+
+/// The summary block that a run appends to the header text file.
+std::string summaryBlock(int passed, int inconclusive, int failed)
+{
+    return "-Test summary\nPassed=" + std::to_string(passed) +
+           "\nInconclusive=" + std::to_string(inconclusive) + "\nFailed=" + std::to_string(failed) +
+           "\nTotal=" + std::to_string(passed + inconclusive + failed) + "\n";
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzz::initApplication();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const std::vector<std::string_view> parts = fuzz::splitParts(data, size);
+    const size_t otsCount = parts.size() >= 2 ? 2 : 1;
+    const std::string_view tdf = parts.size() >= 3 ? parts[2] : std::string_view();
+
+    auto tree = std::make_unique<TestTree>();
+    tree->initTree();
+    OtsGlobals globals;
+    for (size_t i = 0; i < otsCount; ++i) {
+        InStream in;
+        in.openMemory(std::string(parts[i]));
+        if (readOtsStream(*tree, globals, in, "script" + std::to_string(i) + ".ots", int(i)) != 0)
+            fuzz::fail("the OTS reader refused content");
+    }
+    {
+        InStream in;
+        in.openMemory(std::string(tdf));
+        if (readTdfStream(*tree, in) != 0)
+            fuzz::fail("the TDF reader refused content");
+    }
+    evaluateTree(*tree);
+
+    std::optional<fuzz::ScratchFile> header;
+    if (parts.size() >= 4)
+        header.emplace("header.txt", parts[3]);
+    StudioHeader studio;
+    LineBuffer buffer;
+    int studioLoaded = 0;
+    if (parts.size() >= 5) {
+        fuzz::ScratchFile studioFile("studio.txt", parts[4]);
+        studioLoaded = studio.loadStudioHeaderFile(studioFile.path().c_str(), buffer);
+        if (studioLoaded != 1)
+            fuzz::fail("a readable studio header file was not loaded");
+    }
+
+    ReportInputs inputs;
+    inputs.globals = &globals;
+    inputs.studio = &studio;
+    inputs.lineBuffer = &buffer;
+    XrdWriter writer;
+    writer.openMemory();
+    const int failed = writeReportBody(*tree, writer, inputs, "run.xrd",
+                                       header ? header->path().c_str() : nullptr, studioLoaded);
+    if (failed < 0)
+        fuzz::fail("the report body returned an error while writing into memory");
+    fuzz::checkWellFormed(writer.buffer());
+
+    int passed = 0, failedTotal = 0, inconclusive = 0;
+    tallyStatuses(*tree, passed, failedTotal, inconclusive);
+    if (failed != failedTotal)
+        fuzz::fail("the report's failed count differs from the tally");
+    // The global summary entry is the document's first browser entry.
+    const std::string &doc = writer.buffer();
+    const size_t entry = doc.find("<XROD:NODE ");
+    const size_t state = entry == std::string::npos ? entry : doc.find(" state=\"", entry);
+    if (state == std::string::npos || doc.compare(state + 8, 2, failed > 0 ? "ko" : "ok") != 0)
+        fuzz::fail("the global entry's state does not match the failed count");
+
+    if (header) {
+        const std::string before(parts[3]);
+        const std::string after = header->contents();
+        const std::string block = summaryBlock(passed, inconclusive, failedTotal);
+        // A last line without its line end gets one, so that the block starts a line.
+        const std::string separator =
+            !before.empty() && before.back() != '\n' ? std::string("\n") : std::string();
+        if (after != before + separator + block)
+            fuzz::fail("the header text file changed other than by its summary block");
+    }
+    tree->releaseTree();
+    return 0;
+}
