@@ -38,6 +38,35 @@ std::string summaryBlock(int passed, int inconclusive, int failed)
            "\nTotal=" + std::to_string(passed + inconclusive + failed) + "\n";
 }
 
+/// The tag numbers of the document rise from 1 in document order, without gaps.
+/// Every "<" of the document opens markup (text escapes it) and no attribute
+/// value holds a double quote, so the attributes can be read off directly.
+void checkTagNumbers(const std::string &doc)
+{
+    int expected = 1;
+    for (size_t at = doc.find('<'); at != std::string::npos; at = doc.find('<', at + 1)) {
+        size_t p = doc.find_first_of(" >", at);
+        while (p != std::string::npos && doc[p] == ' ') {
+            const size_t equals = doc.find("=\"", p);
+            if (equals == std::string::npos)
+                fuzz::fail("an attribute without value");
+            const size_t close = doc.find('"', equals + 2);
+            if (close == std::string::npos)
+                fuzz::fail("an attribute value without its end");
+            if (doc.compare(p + 1, equals - p - 1, "TAG") == 0) {
+                size_t digits = close;
+                while (digits > equals + 2 && doc[digits - 1] >= '0' && doc[digits - 1] <= '9')
+                    --digits;
+                if (digits == close || doc[digits - 1] != 'x' ||
+                    doc.compare(digits, close - digits, std::to_string(expected)) != 0)
+                    fuzz::fail("tag numbers do not rise by one", doc.substr(at, close - at + 1));
+                ++expected;
+            }
+            p = close + 1;
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -93,6 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (failed < 0)
         fuzz::fail("the report body returned an error while writing into memory");
     fuzz::checkWellFormed(writer.buffer());
+    checkTagNumbers(writer.buffer());
 
     int passed = 0, failedTotal = 0, inconclusive = 0;
     tallyStatuses(*tree, passed, failedTotal, inconclusive);

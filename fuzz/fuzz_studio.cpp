@@ -15,6 +15,7 @@ using namespace qv;
 
 namespace {
 
+/// A studio header value: cut at line feed, tab and semicolon, no blank at either end.
 void checkValue(const std::optional<std::string> &value)
 {
     if (!value)
@@ -26,6 +27,7 @@ void checkValue(const std::optional<std::string> &value)
         fuzz::fail("a studio header value keeps a blank at an end", v);
 }
 
+/// Loads the file as the studio header and checks every value and the project file path.
 void checkStudioHeader(const std::string &path)
 {
     LineBuffer buffer;

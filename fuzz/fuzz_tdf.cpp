@@ -86,6 +86,7 @@ std::optional<std::string> referenceField(const std::string &text, char separato
     return fields[size_t(n) - 1];
 }
 
+/// parseTdfHex and tdfField against their references, decodeTraceText's invariants.
 void checkLine(const std::string &line)
 {
     const std::optional<uint32_t> expected = referenceHex(line);

@@ -9,7 +9,7 @@ namespace qv::fuzz {
 
 namespace {
 
-/// Keeps libxml2's messages off the error stream; the first error is kept.
+/// Keeps libxml2's messages off the error stream; the context still records the last error.
 void quietErrors(void *context, const char *, ...)
 {
     (void)context;

@@ -166,11 +166,10 @@ void relinkWith(TestTree &tree, TestNode *node, AncestorIndex *index)
         return;
 
     TestNode *target = nullptr;
-    for (int n = 0, count = tree.entryCount(); n < count && !target; ++n) {
-        const OtsFileEntry &e = tree.entry(n);
-        if (!e.root)
-            continue;
-        TestNode *found = tree.findNode(e.fileIndex, node->refId);
+    // The files in list order; copies made by trace bindings have no root and
+    // are not visited, however many the trace made.
+    for (int n = 0, count = tree.fileCount(); n < count && !target; ++n) {
+        TestNode *found = tree.findNode(tree.fileRoot(n)->fileIndex, node->refId);
         if (found && found->kind == Stub)
             target = found;
     }

@@ -70,16 +70,36 @@ const KindRow *rowOf(int kind)
 
 } // namespace
 
+namespace {
+
+/// Kind of every pair of upper-case letters, built once from the table:
+/// kindFromCode runs for every line of every OTS file.
+struct CodeIndex {
+    unsigned char kinds[26 * 26] = {};
+    CodeIndex()
+    {
+        for (int kind = 1; kind < KindTableSize; ++kind)
+            if (const char *c = KindTable[kind].code)
+                kinds[(c[0] - 'A') * 26 + (c[1] - 'A')] = static_cast<unsigned char>(kind);
+    }
+};
+
+} // namespace
+
 int kindFromCode(std::string_view code)
 {
-    if (code.size() != 2)
+    static const CodeIndex index;
+    if (code.size() != 2 || code[0] < 'A' || code[0] > 'Z' || code[1] < 'A' || code[1] > 'Z')
         return NoKind;
-    for (int kind = 1; kind < KindTableSize; ++kind) {
-        const char *c = KindTable[kind].code;
-        if (c && c[0] == code[0] && c[1] == code[1])
-            return kind;
-    }
-    return NoKind;
+    return index.kinds[(code[0] - 'A') * 26 + (code[1] - 'A')];
+}
+
+const char *const KindDisplayContext = TypeContext;
+
+const char *kindDisplaySource(int kind)
+{
+    const KindRow *row = rowOf(kind);
+    return row ? row->displayName : nullptr;
 }
 
 QString kindDisplayName(int kind)

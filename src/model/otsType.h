@@ -53,6 +53,12 @@ int kindFromCode(std::string_view code);
 /// value without a kind, untranslated.
 QString kindDisplayName(int kind);
 
+/// Translation context of the display names.
+extern const char *const KindDisplayContext;
+/// Source text of a kind's display name (what kindDisplayName translates),
+/// or null for a value without a kind; lets writers cache the translation.
+const char *kindDisplaySource(int kind);
+
 /// True when an OTS line of this kind declares a tree node.
 bool isNodeRecord(int kind);
 /// True for the kinds that carry VerdictCounters and bear a verdict.

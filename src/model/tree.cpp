@@ -3,6 +3,7 @@
 #include "driver/files.h"
 #include "model/otsType.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace qv {
@@ -10,11 +11,21 @@ namespace qv {
 namespace {
 
 constexpr uint32_t BucketCount = 97;
+/// Files whose ids can be looked up by position (by file index).
+constexpr int MaxDirectFiles = 4096;
+/// Ids below this are always stored by position.
+constexpr size_t DirectMargin = 4096;
 
 /// The (file index, id) pair as one key.
 inline uint64_t pairKey(int fileIndex, uint32_t id)
 {
     return (uint64_t(uint32_t(fileIndex)) << 32) | id;
+}
+
+/// A checksum pair as one key.
+inline uint64_t checksumKey(uint32_t checksum1, uint32_t checksum2)
+{
+    return (uint64_t(checksum1) << 32) | checksum2;
 }
 
 } // namespace
@@ -110,7 +121,9 @@ void TestTree::openOtsFile(int fileIndex, const std::string &path)
     entry->fileIndex = fileIndex;
     entry->root = createNode(TestDriver, fileIndex, 1, name, nullptr, 0);
     registerNode(entry->root);
+    rootEntries_.push_back(entry.get());
     files_.push_back(std::move(entry));
+    bindingIndexValid_ = false;
 }
 
 TestNode *TestTree::createNode(int kind, int fileIndex, uint32_t id, std::string_view name,
@@ -191,7 +204,30 @@ void TestTree::registerNode(TestNode *node)
 {
     if (!node)
         return;
-    buckets_[nodeHash(node->fileIndex, node->id)].insert(pairKey(node->fileIndex, node->id), node);
+    const int fileIndex = node->fileIndex;
+    const uint32_t id = node->id;
+    // The node registered first for a pair keeps it.
+    if (findNode(fileIndex, id))
+        return;
+    if (fileIndex >= 0 && fileIndex < MaxDirectFiles) {
+        if (size_t(fileIndex) >= direct_.size())
+            direct_.resize(size_t(fileIndex) + 1);
+        DirectIds &d = direct_[size_t(fileIndex)];
+        // A table at least about half used: ids up to twice the file's count
+        // (plus a margin) are stored by position, others go to the buckets.
+        if (id <= 2 * d.count + DirectMargin) {
+            const size_t page = id >> DirectIds::PageBits;
+            if (page >= d.pages.size())
+                d.pages.resize(page + 1);
+            if (!d.pages[page])
+                d.pages[page].reset(new TestNode *[DirectIds::PageSize]());
+            d.pages[page][id & (DirectIds::PageSize - 1)] = node;
+            ++d.count;
+            return;
+        }
+    }
+    buckets_[nodeHash(fileIndex, id)].insert(pairKey(fileIndex, id), node);
+    ++bucketed_;
 }
 
 uint32_t TestTree::nodeHash(int fileIndex, uint32_t id)
@@ -230,6 +266,15 @@ uint32_t TestTree::nodeHash(int fileIndex, uint32_t id)
 
 TestNode *TestTree::findNode(int fileIndex, uint32_t id) const
 {
+    if (fileIndex >= 0 && size_t(fileIndex) < direct_.size()) {
+        const DirectIds &d = direct_[size_t(fileIndex)];
+        if ((id >> DirectIds::PageBits) < d.pages.size()) {
+            if (TestNode **slot = d.slot(id); slot && *slot)
+                return *slot;
+        }
+    }
+    if (bucketed_ == 0)
+        return nullptr;
     return buckets_[nodeHash(fileIndex, id)].find(pairKey(fileIndex, id));
 }
 
@@ -261,18 +306,43 @@ void TestTree::setChecksum(int fileIndex, uint32_t checksum1, uint32_t checksum2
         return;
     e->checksum1 = checksum1;
     e->checksum2 = checksum2;
+    bindingIndexValid_ = false;
+}
+
+void TestTree::rebuildBindingIndex() const
+{
+    tdfIdIndex_.clear();
+    pairIndex_.clear();
+    // Oldest first, so that the front-most entry of each key is the one kept.
+    for (size_t pos = 0; pos < files_.size(); ++pos) {
+        const OtsFileEntry &e = *files_[pos];
+        tdfIdIndex_[e.tdfFileId] = pos;
+        pairIndex_[checksumKey(e.checksum1, e.checksum2)] = pos;
+    }
+    bindingIndexValid_ = true;
 }
 
 void TestTree::bindTdfFile(uint32_t tdfFileId, uint32_t checksum1, uint32_t checksum2)
 {
-    for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
-        OtsFileEntry &e = **it;
-        if (e.checksum1 != checksum1 || e.checksum2 != checksum2)
-            continue;
+    if (!bindingIndexValid_)
+        rebuildBindingIndex();
+    const auto found = pairIndex_.find(checksumKey(checksum1, checksum2));
+    if (found == pairIndex_.end())
+        return;
+    {
+        OtsFileEntry &e = *files_[found->second];
         if (e.tdfFileId == 0) {
             e.tdfFileId = tdfFileId;
+            bindingIndexValid_ = false;
             return;
         }
+        // A trace that names the same file under the same id again changes
+        // nothing: another copy would only lengthen the list.
+        if (fileIndexOfTdfId(tdfFileId) == e.fileIndex)
+            return;
+    }
+    {
+        const OtsFileEntry &e = *files_[found->second];
         auto copy = std::make_unique<OtsFileEntry>();
         copy->fileIndex = e.fileIndex;
         copy->tdfFileId = tdfFileId;
@@ -282,16 +352,19 @@ void TestTree::bindTdfFile(uint32_t tdfFileId, uint32_t checksum1, uint32_t chec
         copy->sourceDirectory = e.sourceDirectory;
         copy->sourceFileName = e.sourceFileName;
         files_.push_back(std::move(copy));
-        return;
+        // The copy is the front-most entry of its id and of its pair.
+        const size_t pos = files_.size() - 1;
+        tdfIdIndex_[tdfFileId] = pos;
+        pairIndex_[checksumKey(checksum1, checksum2)] = pos;
     }
 }
 
 int TestTree::fileIndexOfTdfId(uint32_t tdfFileId) const
 {
-    for (auto it = files_.rbegin(); it != files_.rend(); ++it)
-        if ((*it)->tdfFileId == tdfFileId)
-            return (*it)->fileIndex;
-    return -1;
+    if (!bindingIndexValid_)
+        rebuildBindingIndex();
+    const auto found = tdfIdIndex_.find(tdfFileId);
+    return found == tdfIdIndex_.end() ? -1 : files_[found->second]->fileIndex;
 }
 
 void TestTree::attachTraceText(int fileIndex, uint32_t id, std::string text)
@@ -310,11 +383,7 @@ void TestTree::attachTraceText(int fileIndex, uint32_t id, std::string text)
 
 int TestTree::fileCount() const
 {
-    int count = 0;
-    for (const auto &e : files_)
-        if (e->root)
-            ++count;
-    return count;
+    return int(rootEntries_.size());
 }
 
 namespace {
@@ -332,24 +401,16 @@ std::string joinedName(const OtsFileEntry &e)
 
 TestNode *TestTree::fileRoot(int n) const
 {
-    for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
-        if (!(*it)->root)
-            continue;
-        if (n-- == 0)
-            return (*it)->root;
-    }
-    return nullptr;
+    if (n < 0 || size_t(n) >= rootEntries_.size())
+        return nullptr;
+    return rootEntries_[rootEntries_.size() - 1 - size_t(n)]->root;
 }
 
 std::optional<std::string> TestTree::otsFileNameAt(int n) const
 {
-    for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
-        if (!(*it)->root)
-            continue;
-        if (n-- == 0)
-            return joinedName(**it);
-    }
-    return std::nullopt;
+    if (n < 0 || size_t(n) >= rootEntries_.size())
+        return std::nullopt;
+    return joinedName(*rootEntries_[rootEntries_.size() - 1 - size_t(n)]);
 }
 
 std::optional<std::string> TestTree::otsFileName(int fileIndex) const
@@ -366,7 +427,13 @@ void TestTree::releaseTree()
     // releasing is clearing them, whatever the depth of the tree.
     for (uint32_t b = 0; b < BucketCount; ++b)
         buckets_[b].clear();
+    bucketed_ = 0;
+    std::vector<DirectIds>().swap(direct_);
     files_.clear();
+    rootEntries_.clear();
+    tdfIdIndex_.clear();
+    pairIndex_.clear();
+    bindingIndexValid_ = false;
     texts_.clear();
     verdicts_.clear();
     classes_.clear();

@@ -2,8 +2,9 @@
 // The test tree: every element read from the OTS files, found by the pair
 // (file index, id), with the list of OTS file entries and the walks over it.
 
+#include "model/arena.h"
+
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -156,14 +157,41 @@ public:
 private:
     OtsFileEntry *firstEntryOf(int fileIndex) const;
 
-    std::deque<TestNode> nodes_;
-    std::deque<VerdictCounters> verdicts_;
-    std::deque<ClassCounters> classes_;
-    std::deque<DriverCounters> drivers_;
-    std::deque<TraceText> texts_;
+    Arena<TestNode> nodes_;
+    Arena<VerdictCounters> verdicts_;
+    Arena<ClassCounters> classes_;
+    Arena<DriverCounters> drivers_;
+    Arena<TraceText> texts_;
     std::vector<std::unique_ptr<OtsFileEntry>> files_; // oldest first; the list runs back to front
+    /// The entries with a root, in the same order as files_: fileRoot without a walk.
+    std::vector<OtsFileEntry *> rootEntries_;
+    /// Position in files_ of the front-most entry bound to a trace-file id, and of
+    /// the front-most entry with a checksum pair; rebuilt after any change other
+    /// than a new copy in front, so that a trace naming many files stays linear.
+    mutable std::unordered_map<uint32_t, size_t> tdfIdIndex_;
+    mutable std::unordered_map<uint64_t, size_t> pairIndex_;
+    mutable bool bindingIndexValid_ = false;
+    void rebuildBindingIndex() const;
+    /// Ids of one file that are small enough to be looked up by position:
+    /// the compiler numbers elements from 1 up, so nearly every id lands here.
+    /// The table is cut in pages made when first used, so that it grows
+    /// without copying.
+    struct DirectIds {
+        static constexpr unsigned PageBits = 12;
+        static constexpr uint32_t PageSize = 1u << PageBits;
+        std::vector<std::unique_ptr<TestNode *[]>> pages; ///< null where none is used yet
+        size_t count = 0; ///< nodes registered here
+        /// The slot of an id below pages.size() * PageSize, or null when its page is unused.
+        TestNode **slot(uint32_t id) const
+        {
+            TestNode **page = pages[id >> PageBits].get();
+            return page ? page + (id & (PageSize - 1)) : nullptr;
+        }
+    };
+    std::vector<DirectIds> direct_; // by file index
     struct Bucket;
-    std::unique_ptr<Bucket[]> buckets_;
+    std::unique_ptr<Bucket[]> buckets_; ///< the 97-bucket index: every other pair
+    size_t bucketed_ = 0;               ///< nodes registered in the buckets
 };
 
 /// Calls f(child) for each direct child, from firstChild along nextSibling.

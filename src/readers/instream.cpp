@@ -1,5 +1,6 @@
 #include "readers/instream.h"
 
+#include <cstring>
 #include <utility>
 
 namespace qv {
@@ -45,11 +46,12 @@ void InStream::openMemory(std::string data)
     memory_ = std::move(data);
     pos_ = memory_.data();
     end_ = pos_ + memory_.size();
+    drained_ = true;
 }
 
 bool InStream::refill()
 {
-    if (eof_ || !file_) {
+    if (eof_ || drained_ || !file_) {
         eof_ = true;
         return false;
     }
@@ -57,11 +59,34 @@ bool InStream::refill()
     if (n == 0) {
         if (std::ferror(file_))
             error_ = true;
+        drained_ = true;
         eof_ = true;
         return false;
     }
     pos_ = buffer_.get();
     end_ = pos_ + n;
+    return true;
+}
+
+bool InStream::fillLine()
+{
+    // The unread bytes move to the front of the buffer and the rest is filled
+    // from the file, so that a line cut by the block boundary becomes whole.
+    if (drained_ || !file_)
+        return false;
+    const size_t kept = size_t(end_ - pos_);
+    if (kept == BufferSize)
+        return false; // a line longer than the buffer: read it byte by byte
+    std::memmove(buffer_.get(), pos_, kept);
+    const size_t n = std::fread(buffer_.get() + kept, 1, BufferSize - kept, file_);
+    pos_ = buffer_.get();
+    end_ = pos_ + kept + n;
+    if (n == 0) {
+        if (std::ferror(file_))
+            error_ = true;
+        drained_ = true; // get() reports the end once the kept bytes are read
+        return false;
+    }
     return true;
 }
 
@@ -73,6 +98,7 @@ void InStream::close()
     }
     memory_.clear();
     pos_ = end_ = nullptr;
+    drained_ = false;
     eof_ = false;
     error_ = false;
 }

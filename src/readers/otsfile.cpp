@@ -1,6 +1,7 @@
 #include "readers/otsfile.h"
 
 #include "model/otsType.h"
+#include "readers/linecursor.h"
 
 #include <cstdint>
 #include <cstring>
@@ -15,6 +16,8 @@ constexpr size_t TokenLimit = 1023;
 constexpr size_t UntilTextBuffer = 2000;
 /// Ends the name of an element record.
 const std::string NameTerminator = "\" line=";
+/// Characters readUntilText keeps at most with the name terminator.
+constexpr size_t NameKeepLimit = UntilTextBuffer - 1 - 7;
 
 /// Text of `length` bytes, cut at the first NUL as a C string would be.
 std::string cText(const char *data, size_t length)
@@ -44,23 +47,26 @@ int hexDigitValue(int c)
 }
 
 /// strtol-like conversion in base 10 or 16, clamped to the signed 32-bit range.
-int32_t clampedNumber(const std::string &text, int base)
+/// The text ends at its end or at a NUL, as a C string would.
+int32_t clampedNumber(std::string_view text, int base)
 {
-    const char *p = text.c_str();
-    while (isSpace(static_cast<unsigned char>(*p)))
+    const char *p = text.data();
+    const char *const end = p + text.size();
+    while (p != end && isSpace(static_cast<unsigned char>(*p)))
         ++p;
     bool negative = false;
-    if (*p == '+' || *p == '-') {
+    if (p != end && (*p == '+' || *p == '-')) {
         negative = *p == '-';
         ++p;
     }
     // "0x" is a prefix only when a digit follows it; otherwise the 0 is the number.
-    if (base == 16 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && hexDigitValue(p[2]) >= 0)
+    if (base == 16 && end - p >= 3 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') &&
+        hexDigitValue(static_cast<unsigned char>(p[2])) >= 0)
         p += 2;
     // The magnitude saturates just above the largest value that can be kept.
     constexpr int64_t Saturated = int64_t(1) << 32;
     int64_t magnitude = 0;
-    for (;; ++p) {
+    for (; p != end; ++p) {
         const int d = base == 16 ? hexDigitValue(static_cast<unsigned char>(*p))
                                  : (*p >= '0' && *p <= '9' ? *p - '0' : -1);
         if (d < 0)
@@ -117,7 +123,6 @@ std::string readUntilText(InStream &in, const std::string &terminator)
     // Characters are kept only while fewer than this many are kept.
     const size_t keepLimit = termLength < UntilTextBuffer - 1 ? UntilTextBuffer - 1 - termLength : 0;
     std::string stored;
-    stored.reserve(keepLimit);
     size_t matched = 0;
     bool complete = false;
     for (;;) {
@@ -149,21 +154,110 @@ std::string readUntilText(InStream &in, const std::string &terminator)
     return cText(stored.data(), length);
 }
 
-uint32_t hexField(const std::string &text)
+uint32_t hexField(std::string_view text)
 {
+    // The usual field, one to seven hexadecimal digits, cannot overflow: it
+    // needs none of the general rules.
+    if (!text.empty() && text.size() <= 7) {
+        uint32_t value = 0;
+        size_t i = 0;
+        for (; i < text.size(); ++i) {
+            const int d = hexDigitValue(static_cast<unsigned char>(text[i]));
+            if (d < 0)
+                break;
+            value = (value << 4) | uint32_t(d);
+        }
+        if (i == text.size())
+            return value;
+    }
     return uint32_t(clampedNumber(text, 16));
 }
 
-int decimalField(const std::string &text)
+int decimalField(std::string_view text)
 {
+    // Likewise one to nine decimal digits.
+    if (!text.empty() && text.size() <= 9) {
+        int value = 0;
+        size_t i = 0;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+            value = value * 10 + (text[i] - '0');
+        if (i == text.size())
+            return value;
+    }
     return clampedNumber(text, 10);
 }
+
+namespace {
+
+/// The fields of one element record.
+struct ElementRecord {
+    int kind = NoKind;
+    uint32_t id = 0;
+    std::string_view name;
+    int line = 0;
+    uint32_t parentId = 0;
+    uint32_t refId = 0;
+};
+
+/// Reads an element record from one buffered line with the same token steps
+/// as the stream path of readOtsStream. Returns the number of bytes the
+/// stream path would consume (the whole line with its line end, or up to the
+/// last ";" when text follows it), or 0 when the record is no element record
+/// or a token runs past the line end: the stream path then reads it.
+size_t readElementLine(std::string_view text, size_t lineLength, ElementRecord &r,
+                       std::string &nameBuffer)
+{
+    LineCursor c(text);
+    r.kind = kindFromCode(c.token(' '));
+    if (!c.ok() || !isNodeRecord(r.kind))
+        return 0;
+    r.id = hexField(c.token(' '));
+    c.skipOne(); // opening quote of the name
+    if (!c.ok())
+        return 0;
+    r.name = c.untilText(NameTerminator, NameKeepLimit, nameBuffer);
+    r.line = decimalField(c.token(' '));
+    c.token('='); // key of the parent id
+    r.parentId = hexField(c.token(';', ' '));
+    if (!c.ok())
+        return 0;
+    // The byte after the parent id: the newline (the line's end here) or the
+    // start of the reference part.
+    r.refId = 0;
+    if (c.atEnd())
+        return lineLength;
+    c.skipOne();
+    c.token('='); // key of the reference id
+    r.refId = hexField(c.token(';'));
+    if (!c.ok())
+        return 0;
+    // Only a line end after the last ";": the next record's code starts on the
+    // next line either way, so the line end is consumed with the record.
+    // Other text stays in the stream, where it starts the next record's code.
+    return c.atEnd() ? lineLength : c.position();
+}
+
+} // namespace
 
 int readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std::string &path,
                   int fileIndex)
 {
     tree.openOtsFile(fileIndex, path);
+    ElementRecord record;
+    std::string nameBuffer;
     while (!in.atEnd()) {
+        // Element records, nearly every line, are read from the buffered line.
+        std::string_view text;
+        size_t lineLength = 0;
+        if (in.peekLine(text, lineLength)) {
+            const size_t used = readElementLine(text, lineLength, record, nameBuffer);
+            if (used) {
+                in.skip(used);
+                tree.addNode(fileIndex, record.kind, record.id, record.name, record.parentId,
+                             record.line, record.refId);
+                continue;
+            }
+        }
         const int kind = kindFromCode(readToken(in, ' '));
         if (isNodeRecord(kind)) {
             const uint32_t id = hexField(readToken(in, ' '));

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace qv {
 
@@ -35,9 +36,9 @@ std::string readTokenUntilEither(InStream &in, int first, int second);
 std::string readUntilText(InStream &in, const std::string &terminator);
 
 /// strtol-style base-16 value with clamping to the signed 32-bit range, as unsigned bits.
-uint32_t hexField(const std::string &text);
+uint32_t hexField(std::string_view text);
 
 /// atoi-style decimal value, clamped to the signed 32-bit range.
-int decimalField(const std::string &text);
+int decimalField(std::string_view text);
 
 } // namespace qv

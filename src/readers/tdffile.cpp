@@ -2,6 +2,7 @@
 
 #include "driver/text.h"
 #include "model/evaluation.h"
+#include "readers/linecursor.h"
 #include "readers/otsfile.h"
 
 #include <QByteArray>
@@ -102,13 +103,36 @@ uint32_t parseHex(std::string_view text)
 /// Decimal number as atoi reads it, clamped to 32 bits.
 int verdictValue(std::string_view text)
 {
-    return decimalField(std::string(text));
+    return decimalField(text);
 }
 
 /// True when the token is exactly the two-letter code.
-bool isCode(const std::string &token, char a, char b)
+bool isCode(std::string_view token, char a, char b)
 {
     return token.size() == 2 && token[0] == a && token[1] == b;
+}
+
+/// The "OT" record from the rest of its line.
+void readElementEvent(std::string_view rest, TdfRecord &record)
+{
+    const std::optional<std::string_view> id = fieldView(rest, ' ', 1);
+    record.elementId = parseHex(id ? *id : std::string_view());
+    const std::optional<std::string_view> verdict = fieldView(rest, ' ', 2);
+    if (verdict) {
+        record.kind = TdfVerdict;
+        record.verdict = verdictValue(*verdict);
+    } else {
+        record.kind = TdfHit;
+    }
+}
+
+/// The "NO" record from the rest of its line.
+void readNote(std::string_view rest, TdfRecord &record)
+{
+    if (!rest.empty() && rest[0] == '"') {
+        record.kind = TdfNote;
+        record.text = decodeTraceText(std::string(rest));
+    }
 }
 
 /// Reads one line into `record`; `line` is a reused working buffer.
@@ -119,21 +143,10 @@ void readRecordInto(InStream &in, TdfRecord &record, std::string &line)
     const std::string code = readToken(in, ' ');
     if (isCode(code, 'O', 'T')) {
         readRestOfLine(in, line);
-        const std::optional<std::string_view> id = fieldView(line, ' ', 1);
-        record.elementId = parseHex(id ? *id : std::string_view());
-        const std::optional<std::string_view> verdict = fieldView(line, ' ', 2);
-        if (verdict) {
-            record.kind = TdfVerdict;
-            record.verdict = verdictValue(*verdict);
-        } else {
-            record.kind = TdfHit;
-        }
+        readElementEvent(line, record);
     } else if (isCode(code, 'N', 'O')) {
         readRestOfLine(in, line);
-        if (!line.empty() && line[0] == '"') {
-            record.kind = TdfNote;
-            record.text = decodeTraceText(line);
-        }
+        readNote(line, record);
     } else if (isCode(code, 'S', 'F')) {
         record.kind = TdfSourceFile;
         record.fileId = parseHex(readToken(in, ' '));
@@ -146,6 +159,84 @@ void readRecordInto(InStream &in, TdfRecord &record, std::string &line)
     } else {
         readRestOfLine(in, line);
     }
+}
+
+/// Value of a hexadecimal digit, or -1.
+inline int hexDigit(unsigned char c)
+{
+    if (unsigned(c) - '0' < 10u)
+        return c - '0';
+    const unsigned lower = c | 0x20u;
+    if (lower - 'a' < 6u)
+        return int(lower - 'a') + 10;
+    return -1;
+}
+
+/// The usual "OT" line, "OT", a blank, one to eight hexadecimal digits and
+/// optionally a blank and one to nine decimal digits, read in one pass with
+/// the result the general path gives it (no number can be refused or
+/// clamped). False for any other line, which the general path then reads.
+inline bool readPlainEvent(std::string_view text, TdfRecord &record)
+{
+    const size_t n = text.size();
+    const char *p = text.data();
+    if (n < 4 || p[0] != 'O' || p[1] != 'T' || p[2] != ' ')
+        return false;
+    size_t i = 3;
+    uint32_t id = 0;
+    for (; i < n && i < 11; ++i) {
+        const int d = hexDigit(static_cast<unsigned char>(p[i]));
+        if (d < 0)
+            break;
+        id = (id << 4) | uint32_t(d);
+    }
+    if (i == 3)
+        return false;
+    if (i == n) {
+        record.kind = TdfHit;
+        record.elementId = id;
+        record.text.clear();
+        return true;
+    }
+    if (p[i] != ' ' || i + 1 == n || n - (i + 1) > 9)
+        return false;
+    int verdict = 0;
+    for (size_t k = i + 1; k < n; ++k) {
+        const unsigned d = static_cast<unsigned char>(p[k]) - unsigned('0');
+        if (d > 9)
+            return false;
+        verdict = verdict * 10 + int(d);
+    }
+    record.kind = TdfVerdict;
+    record.elementId = id;
+    record.verdict = verdict;
+    record.text.clear();
+    return true;
+}
+
+/// Reads a record from one buffered line with the same steps as
+/// readRecordInto; false, with nothing to consume, when the code would run
+/// past the line end or the record is an "SF" record (both read from the
+/// stream instead).
+bool readRecordFromLine(std::string_view text, TdfRecord &record)
+{
+    if (readPlainEvent(text, record))
+        return true;
+    LineCursor c(text);
+    const std::string_view code = c.token(' ');
+    if (!c.ok() || isCode(code, 'S', 'F'))
+        return false;
+    record.kind = TdfNone;
+    record.text.clear();
+    if (isCode(code, 'O', 'T')) {
+        readElementEvent(c.rest(), record);
+    } else if (isCode(code, 'N', 'O')) {
+        readNote(c.rest(), record);
+    } else if (isCode(code, 'C', 'S')) {
+        record.kind = TdfCurrentFile;
+        record.fileId = parseHex(c.rest());
+    }
+    return true;
 }
 
 /// True when every byte is below 0x80.
@@ -275,8 +366,28 @@ int readTdfStream(TestTree &tree, InStream &in)
     TdfRecord record;
     std::string line;
     line.reserve(256);
+    // Events come in runs on one element (reached, then its verdict, often
+    // in a loop): the element found last is kept. The read adds no node, so
+    // what the index gives for a pair cannot change meanwhile.
+    TestNode *lastNode = nullptr;
+    int lastFile = -1;
+    uint32_t lastId = 0;
+    auto elementOf = [&](int file, uint32_t id) {
+        if (file != lastFile || id != lastId) {
+            lastNode = tree.findNode(file, id);
+            lastFile = file;
+            lastId = id;
+        }
+        return lastNode;
+    };
     while (!in.atEnd()) {
-        readRecordInto(in, record, line);
+        // Nearly every record is read from its buffered line at once.
+        std::string_view text;
+        size_t lineLength = 0;
+        if (in.peekLine(text, lineLength) && readRecordFromLine(text, record))
+            in.skip(lineLength);
+        else
+            readRecordInto(in, record, line);
         switch (record.kind) {
         case TdfSourceFile:
             tree.bindTdfFile(record.fileId, record.checksum1, record.checksum2);
@@ -291,7 +402,8 @@ int readTdfStream(TestTree &tree, InStream &in)
             break;
         case TdfHit:
             if (currentFile >= 0) {
-                markHitById(tree, currentFile, record.elementId, Hit);
+                if (TestNode *node = elementOf(currentFile, record.elementId))
+                    markHit(node, Hit);
                 if (hasPending)
                     tree.attachTraceText(currentFile, record.elementId, std::move(pending));
             }
@@ -300,8 +412,10 @@ int readTdfStream(TestTree &tree, InStream &in)
             hasPending = false;
             break;
         case TdfVerdict:
-            if (currentFile >= 0 && record.verdict >= 0 && record.verdict <= 3)
-                markHitById(tree, currentFile, record.elementId, FailVerdict + record.verdict);
+            if (currentFile >= 0 && record.verdict >= 0 && record.verdict <= 3) {
+                if (TestNode *node = elementOf(currentFile, record.elementId))
+                    markHit(node, FailVerdict + record.verdict);
+            }
             break;
         case TdfNote:
             pending += record.text;

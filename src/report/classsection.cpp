@@ -15,11 +15,6 @@ const char *const kThreeColumnTable = "TABLE BORDER=\"1\" WIDTH=\"40,30,30\"";
 /// Name and title of the violations entry; never translated.
 const char *const kViolations = "State Chart Violations";
 
-std::string narrow(const QString &text)
-{
-    return toUtf8(text);
-}
-
 /// Source path of a file index for member links; empty when unknown.
 std::string memberPath(const TestTree *tree, int fileIndex)
 {
@@ -34,17 +29,42 @@ void writeTitleRow(XrdWriter &out, const char *context, const char *first, const
                    const char *third)
 {
     out.writeTag("ROW", false);
-    out.writeTextCell(narrow(tr(context, first)), StyleTitle);
-    out.writeTextCell(narrow(tr(context, second)), StyleTitle);
-    out.writeTextCell(narrow(tr(context, third)), StyleTitle);
+    out.writeTextCell(out.translated(context, first), StyleTitle);
+    out.writeTextCell(out.translated(context, second), StyleTitle);
+    out.writeTextCell(out.translated(context, third), StyleTitle);
     out.writeTag("ROW", true);
 }
+
+/// The source path of the members' file for their links, looked up once for
+/// a run of members of the same file.
+class MemberPath {
+public:
+    explicit MemberPath(const TestTree *tree) : tree_(tree) {}
+    const std::string &of(int fileIndex)
+    {
+        if (!known_ || fileIndex != fileIndex_) {
+            path_ = memberPath(tree_, fileIndex);
+            fileIndex_ = fileIndex;
+            known_ = true;
+        }
+        return path_;
+    }
+
+private:
+    const TestTree *tree_;
+    std::string path_;
+    int fileIndex_ = 0;
+    bool known_ = false;
+};
+
+/// The row or rows of one member of the given kind; nothing for other kinds.
+void writeMemberRow(XrdWriter &out, const TestNode &member, int memberKind, MemberPath &paths);
 
 /// One member sub-section: entry, title, table with header and the member rows.
 void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &classNode,
                         int memberKind, int groupStatus)
 {
-    const std::string kindName = narrow(kindDisplayName(memberKind));
+    const std::string &kindName = kindNameText(out, memberKind);
     out.writeNodeOpen(kindName, kindName, xrodStateWord(groupStatus), 1, MethodIcon);
     const int tag = out.nextTag();
     out.writeTitle(kindName, 2, statusStyle(groupStatus), tag);
@@ -72,24 +92,23 @@ void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &cl
                       QT_TRANSLATE_NOOP("QUORVANEL class report", "Fired"));
         break;
     }
-    ClassMemberContext context;
-    context.output = &out;
-    context.memberKind = memberKind;
-    context.tree = &tree;
-    for (TestNode *member = classNode.firstChild; member; member = member->nextSibling)
-        writeClassMemberRow(member, context);
+    MemberPath paths(&tree);
+    for (const TestNode *member = classNode.firstChild; member; member = member->nextSibling)
+        writeMemberRow(out, *member, memberKind, paths);
     out.writeTag("TABLE", true);
     out.writeTag("XROD:NODE", true);
 }
 
 } // namespace
 
-void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
+namespace {
+
+void writeMemberRow(XrdWriter &out, const TestNode &memberNode, int memberKind, MemberPath &paths)
 {
-    if (!member || !context.output || member->kind != context.memberKind)
+    const TestNode *member = &memberNode;
+    if (member->kind != memberKind)
         return;
-    XrdWriter &out = *context.output;
-    const std::string path = memberPath(context.tree, member->fileIndex);
+    const std::string &path = paths.of(member->fileIndex);
     const VerdictCounters none;
 
     switch (member->kind) {
@@ -98,7 +117,7 @@ void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
         const VerdictCounters &counts = member->verdict ? *member->verdict : none;
         out.writeTag("ROW", false);
         out.writeLinkCell(member->name, s, path, member->line);
-        out.writeTextCell(narrow(statusWord(member->status)), s);
+        out.writeTextCell(statusWordText(out, member->status), s);
         out.writeNumberCell(counts.hits, s);
         out.writeNumberCell(counts.failed, s);
         out.writeNumberCell(counts.passed, s);
@@ -111,8 +130,8 @@ void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
         const VerdictCounters &counts = member->verdict ? *member->verdict : none;
         out.writeTag("ROW", false);
         out.writeLinkCell(member->name, s, path, member->line);
-        out.writeTextCell(narrow(member->kind == State ? stateStatusWord(member->status)
-                                                       : transitionStatusWord(member->status)),
+        out.writeTextCell(member->kind == State ? stateStatusWordText(out, member->status)
+                                                : transitionStatusWordText(out, member->status),
                           s);
         out.writeNumberCell(counts.hits, s);
         out.writeTag("ROW", true);
@@ -132,7 +151,7 @@ void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
             first = false;
             if (k->kind == PreCondition || k->kind == PostCondition)
                 out.writeTextCell(k->name, s);
-            out.writeTextCell(narrow(statusWord(k->status)), s);
+            out.writeTextCell(statusWordText(out, k->status), s);
             out.writeNumberCell(counts.hits, s);
             out.writeNumberCell(counts.failed, s);
             out.writeNumberCell(counts.passed, s);
@@ -145,12 +164,22 @@ void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
     }
 }
 
+} // namespace
+
+void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
+{
+    if (!member || !context.output)
+        return;
+    MemberPath paths(context.tree);
+    writeMemberRow(*context.output, *member, context.memberKind, paths);
+}
+
 void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, const TestTree &tree)
 {
     const ClassCounters *counts = classNode.classCounters;
     if (!counts || counts->stateChartStatus != Failed)
         return;
-    output.writeNodeOpen(kViolations, narrow(kindDisplayName(State)), "ko", 1, MethodIcon);
+    output.writeNodeOpen(kViolations, kindNameText(output, State), "ko", 1, MethodIcon);
     const int tag = output.nextTag();
     output.writeTitle(kViolations, 2, statusStyle(counts->stateChartStatus), tag);
     output.writeTag(kThreeColumnTable, false);
@@ -179,7 +208,7 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
 
 void writeClassReport(XrdWriter &output, const TestTree &tree, const TestNode &classNode)
 {
-    const std::string kindName = narrow(kindDisplayName(classNode.kind));
+    const std::string &kindName = kindNameText(output, classNode.kind);
     output.writeNodeOpen(classNode.name, kindName, xrodStateWord(classNode.status), 0, ClassIcon);
     const std::string title = kindName + " " + classNode.name;
     const int style = statusStyle(classNode.status);

@@ -12,20 +12,36 @@ namespace qv {
 
 namespace {
 
-/// The three spellings of a result word for Passed, Failed and the rest.
-QString resultWord(const char *context, int status, const char *passed, const char *failed,
-                   const char *notDone)
-{
-    if (status == Passed)
-        return tr(context, passed);
-    if (status == Failed)
-        return tr(context, failed);
-    return tr(context, notDone);
-}
+/// The three spellings of a result word for Passed, Failed and the rest,
+/// with their translation context.
+struct ResultWords {
+    const char *context;
+    const char *passed;
+    const char *failed;
+    const char *notDone;
+    /// Source text of the word for a status.
+    const char *of(int status) const
+    {
+        return status == Passed ? passed : status == Failed ? failed : notDone;
+    }
+};
+
+const ResultWords StatusWords = {"QUORVANEL status",
+                                 QT_TRANSLATE_NOOP("QUORVANEL status", "Passed"),
+                                 QT_TRANSLATE_NOOP("QUORVANEL status", "Failed"),
+                                 QT_TRANSLATE_NOOP("QUORVANEL status", "Not Executed")};
+const ResultWords StateWords = {"QUORVANEL state status",
+                                QT_TRANSLATE_NOOP("QUORVANEL state status", "Reached"),
+                                QT_TRANSLATE_NOOP("QUORVANEL state status", "Failed"),
+                                QT_TRANSLATE_NOOP("QUORVANEL state status", "Not Reached")};
+const ResultWords TransitionWords = {"QUORVANEL trans status",
+                                     QT_TRANSLATE_NOOP("QUORVANEL trans status", "Fired"),
+                                     QT_TRANSLATE_NOOP("QUORVANEL trans status", "Failed"),
+                                     QT_TRANSLATE_NOOP("QUORVANEL trans status", "Not Fired")};
 
 /// Writes the entries of one script element and its descendants. Translated
-/// words are looked up once per writer: translators do not change while a
-/// report is written, and a section can hold a million elements.
+/// words come from the writer's per-document cache: a section can hold a
+/// million elements.
 class ScriptWriter {
 public:
     explicit ScriptWriter(const ScriptSectionContext &context)
@@ -53,25 +69,21 @@ public:
     }
 
 private:
-    const std::string &displayName(int kind)
+    const std::string &displayName(int kind) { return kindNameText(out_, kind); }
+
+    /// The OTS file name of a file index for comment links (empty when the
+    /// file has none), kept for the next comment of the same file.
+    const std::string &sourcePath(int fileIndex)
     {
-        const size_t slot = kind >= 0 && size_t(kind) < names_.size() ? size_t(kind) : 0;
-        if (!namesDone_[slot]) {
-            names_[slot] = toUtf8(kindDisplayName(slot == 0 ? kind : int(slot)));
-            namesDone_[slot] = slot != 0; // values without a kind are not cached
+        if (!pathKnown_ || pathFile_ != fileIndex) {
+            path_ = tree_->otsFileName(fileIndex).value_or(std::string());
+            pathFile_ = fileIndex;
+            pathKnown_ = true;
         }
-        return names_[slot];
+        return path_;
     }
 
-    const std::string &word(int status)
-    {
-        const size_t slot = status == Passed ? 0 : status == Failed ? 1 : 2;
-        if (!wordsDone_[slot]) {
-            words_[slot] = toUtf8(statusWord(status));
-            wordsDone_[slot] = true;
-        }
-        return words_[slot];
-    }
+    const std::string &word(int status) { return statusWordText(out_, status); }
 
     void writeResultsTable(const TestNode &node)
     {
@@ -119,11 +131,8 @@ private:
         out_.writeRaw("<CELL STYLE=\"Array\">\n");
         out_.writeRaw("<IMAGE NAME=\"arrow10.xpm\"/>");
         out_.writeRaw("<LINK TARGET=\"");
-        if (tree_) {
-            const std::optional<std::string> path = tree_->otsFileName(c.fileIndex);
-            if (path)
-                out_.writeEscaped(std::string_view(*path));
-        }
+        if (tree_)
+            out_.writeEscaped(std::string_view(sourcePath(c.fileIndex)));
         scratch_.assign(" line ");
         scratch_ += std::to_string(c.line);
         scratch_ += "\">\n";
@@ -163,10 +172,9 @@ private:
     std::string_view scriptPath_;
     std::string title_;
     std::string scratch_;
-    std::array<std::string, 37> names_{};
-    std::array<bool, 37> namesDone_{};
-    std::array<std::string, 3> words_{};
-    std::array<bool, 3> wordsDone_{};
+    std::string path_;
+    int pathFile_ = 0;
+    bool pathKnown_ = false;
 };
 
 /// One open entry of the walk: the node, its title level and the next child to visit.
@@ -209,25 +217,39 @@ void writeScriptElement(TestNode *node, const ScriptSectionContext &context)
 
 QString statusWord(int status)
 {
-    return resultWord("QUORVANEL status", status, QT_TRANSLATE_NOOP("QUORVANEL status", "Passed"),
-                      QT_TRANSLATE_NOOP("QUORVANEL status", "Failed"),
-                      QT_TRANSLATE_NOOP("QUORVANEL status", "Not Executed"));
+    return tr(StatusWords.context, StatusWords.of(status));
 }
 
 QString stateStatusWord(int status)
 {
-    return resultWord("QUORVANEL state status", status,
-                      QT_TRANSLATE_NOOP("QUORVANEL state status", "Reached"),
-                      QT_TRANSLATE_NOOP("QUORVANEL state status", "Failed"),
-                      QT_TRANSLATE_NOOP("QUORVANEL state status", "Not Reached"));
+    return tr(StateWords.context, StateWords.of(status));
 }
 
 QString transitionStatusWord(int status)
 {
-    return resultWord("QUORVANEL trans status", status,
-                      QT_TRANSLATE_NOOP("QUORVANEL trans status", "Fired"),
-                      QT_TRANSLATE_NOOP("QUORVANEL trans status", "Failed"),
-                      QT_TRANSLATE_NOOP("QUORVANEL trans status", "Not Fired"));
+    return tr(TransitionWords.context, TransitionWords.of(status));
+}
+
+const std::string &statusWordText(XrdWriter &out, int status)
+{
+    return out.translated(StatusWords.context, StatusWords.of(status));
+}
+
+const std::string &stateStatusWordText(XrdWriter &out, int status)
+{
+    return out.translated(StateWords.context, StateWords.of(status));
+}
+
+const std::string &transitionStatusWordText(XrdWriter &out, int status)
+{
+    return out.translated(TransitionWords.context, TransitionWords.of(status));
+}
+
+const std::string &kindNameText(XrdWriter &out, int kind)
+{
+    static const std::string noKind = "-?\?-";
+    const char *source = kindDisplaySource(kind);
+    return source ? out.translated(KindDisplayContext, source) : noKind;
 }
 
 } // namespace qv

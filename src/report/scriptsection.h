@@ -28,4 +28,13 @@ QString stateStatusWord(int status);
 /// "Fired", "Failed" or "Not Fired", translated ("QUORVANEL trans status").
 QString transitionStatusWord(int status);
 
+/// statusWord as UTF-8, translated once per document of the writer.
+const std::string &statusWordText(XrdWriter &out, int status);
+/// stateStatusWord as UTF-8, translated once per document of the writer.
+const std::string &stateStatusWordText(XrdWriter &out, int status);
+/// transitionStatusWord as UTF-8, translated once per document of the writer.
+const std::string &transitionStatusWordText(XrdWriter &out, int status);
+/// kindDisplayName as UTF-8, translated once per document of the writer.
+const std::string &kindNameText(XrdWriter &out, int kind);
+
 } // namespace qv

@@ -11,8 +11,8 @@ namespace qv {
 
 namespace {
 
-/// Output is collected in memory and handed to the C stream in blocks of this size.
-constexpr size_t FlushThreshold = 1 << 16;
+/// Output is collected in a block of this size and handed to the C stream whole.
+constexpr size_t BlockSize = 1 << 18;
 
 /// Translation context of the column titles of the result tables.
 constexpr const char *CellTextContext = "QUORVANEL Cell text";
@@ -90,24 +90,89 @@ inline bool isForbidden(char32_t c)
     return c < 0x20 || c == 0xFFFE || c == 0xFFFF;
 }
 
+/// Bytes that a plain text cannot hold: controls, markup characters, the
+/// backslash of the line-break escape, and everything outside ASCII.
+struct PlainBytes {
+    bool special[256] = {};
+    constexpr PlainBytes()
+    {
+        for (int c = 0; c < 256; ++c)
+            special[c] = c < 0x20 || c > 0x7E || c == '&' || c == '\\' || c == '"' || c == '<' ||
+                         c == '>';
+    }
+};
+constexpr PlainBytes Plain;
+
 /// True when the text needs neither simplification nor replacement: printable
 /// ASCII only, no special character, blanks only single and between words.
+/// Nearly every name and word of a report is such a text.
 inline bool isPlainText(std::string_view text)
 {
-    if (text.empty())
+    const size_t n = text.size();
+    if (n == 0)
         return true;
-    if (text.front() == ' ' || text.back() == ' ')
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(text.data());
+    if (p[0] == ' ' || p[n - 1] == ' ')
         return false;
-    char previous = 0;
-    for (const char ch : text) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c > 0x7E || c == '&' || c == '\\' || c == '"' || c == '<' || c == '>')
+    for (size_t i = 0; i < n; ++i) {
+        if (Plain.special[p[i]])
             return false;
-        if (c == ' ' && previous == ' ')
+        if (p[i] == ' ' && p[i + 1] == ' ') // p[n - 1] is no blank: i + 1 < n
             return false;
-        previous = ch;
     }
     return true;
+}
+
+/// True when the text is printable ASCII with single blanks between words
+/// only: nothing to decode, simplify or replace, only markup to escape.
+inline bool isSimpleAscii(std::string_view text)
+{
+    const size_t n = text.size();
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(text.data());
+    if (n == 0 || p[0] == ' ' || p[n - 1] == ' ')
+        return n == 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (p[i] < 0x20 || p[i] > 0x7F)
+            return false;
+        if (p[i] == ' ' && p[i + 1] == ' ') // p[n - 1] is no blank: i + 1 < n
+            return false;
+    }
+    return true;
+}
+
+/// The escaping of a simple ASCII text: the four markup characters and the
+/// two-character line-break escape replaced, everything else copied.
+void appendAsciiEscaped(std::string &out, std::string_view text)
+{
+    const size_t n = text.size();
+    size_t from = 0; // start of the bytes not yet copied
+    for (size_t i = 0; i < n; ++i) {
+        const char c = text[i];
+        if (!Plain.special[static_cast<unsigned char>(c)])
+            continue;
+        const char *replacement;
+        size_t skip = 1;
+        switch (c) {
+        case '&': replacement = "&amp;"; break;
+        case '"': replacement = "&quot;"; break;
+        case '<': replacement = "&lt;"; break;
+        case '>': replacement = "&gt;"; break;
+        case '\\':
+            if (i + 1 < n && text[i + 1] == 'n') {
+                replacement = "&#10;";
+                skip = 2;
+                break;
+            }
+            continue; // a backslash of its own is copied
+        default:
+            continue; // DEL, the one other special byte here, is copied
+        }
+        out.append(text.data() + from, i - from);
+        out.append(replacement);
+        i += skip - 1;
+        from = i + 1;
+    }
+    out.append(text.data() + from, n - from);
 }
 
 } // namespace
@@ -140,6 +205,10 @@ void appendEscaped(std::string &out, std::string_view text)
 {
     if (isPlainText(text)) {
         out.append(text);
+        return;
+    }
+    if (isSimpleAscii(text)) {
+        appendAsciiEscaped(out, text);
         return;
     }
     const unsigned char *const begin = reinterpret_cast<const unsigned char *>(text.data());
@@ -205,9 +274,32 @@ std::string escapeText(std::string_view text)
     return out;
 }
 
+XrdWriter::XrdWriter() : block_(new char[BlockSize]) {}
+
 XrdWriter::~XrdWriter()
 {
     close();
+}
+
+void XrdWriter::reset()
+{
+    used_ = 0;
+    capacity_ = BlockSize;
+    failed_ = false;
+    memoryText_.clear();
+    for (std::string &row : headerRows_)
+        row.clear();
+    translations_.clear();
+}
+
+const std::string &XrdWriter::translated(const char *context, const char *source)
+{
+    // A few dozen texts at most: a linear search beats hashing here.
+    for (const Translation &t : translations_)
+        if (t.source == source && t.context == context)
+            return t.text;
+    translations_.push_back({context, source, toUtf8(tr(context, source))});
+    return translations_.back().text;
 }
 
 bool XrdWriter::open(const char *path)
@@ -217,9 +309,7 @@ bool XrdWriter::open(const char *path)
     if (!file_)
         return false;
     memory_ = false;
-    failed_ = false;
-    buffer_.clear();
-    buffer_.reserve(FlushThreshold * 2);
+    reset();
     return true;
 }
 
@@ -227,8 +317,7 @@ void XrdWriter::openMemory()
 {
     close();
     memory_ = true;
-    failed_ = false;
-    buffer_.clear();
+    reset();
 }
 
 bool XrdWriter::close()
@@ -240,32 +329,46 @@ bool XrdWriter::close()
         if (std::fclose(file_) != 0)
             failed_ = true;
         file_ = nullptr;
+        capacity_ = 0;
     }
     return !failed_;
 }
 
-void XrdWriter::flush()
+const std::string &XrdWriter::buffer() const
 {
-    if (!file_) {
-        if (!memory_)
-            buffer_.clear();
-        return;
-    }
-    if (!buffer_.empty()) {
-        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-            failed_ = true;
-        buffer_.clear();
-    }
+    if (memory_)
+        flush();
+    return memoryText_;
 }
 
-void XrdWriter::put(std::string_view s)
+void XrdWriter::flush() const
+{
+    if (used_ == 0)
+        return;
+    if (file_) {
+        if (std::fwrite(block_.get(), 1, used_, file_) != used_)
+            failed_ = true;
+    } else if (memory_) {
+        memoryText_.append(block_.get(), used_);
+    }
+    used_ = 0;
+}
+
+void XrdWriter::putLong(std::string_view s)
 {
     // Without an open output everything written is dropped.
-    if (!file_ && !memory_)
+    if (capacity_ == 0)
         return;
-    buffer_.append(s);
-    if (file_ && buffer_.size() >= FlushThreshold)
-        flush();
+    flush();
+    if (s.size() <= capacity_) {
+        std::memcpy(block_.get(), s.data(), s.size());
+        used_ = s.size();
+    } else if (file_) {
+        if (std::fwrite(s.data(), 1, s.size(), file_) != s.size())
+            failed_ = true;
+    } else {
+        memoryText_.append(s);
+    }
 }
 
 void XrdWriter::putNumber(long long value)
@@ -275,25 +378,22 @@ void XrdWriter::putNumber(long long value)
     put(std::string_view(digits, size_t(result.ptr - digits)));
 }
 
-void XrdWriter::writeRaw(std::string_view markup)
-{
-    put(markup);
-}
-
 void XrdWriter::writeTag(std::string_view name, bool closing)
 {
-    put(closing ? "</" : "<");
+    put(closing ? std::string_view("</") : std::string_view("<"));
     put(name);
     put(">\n");
 }
 
 void XrdWriter::writeEscaped(std::string_view text)
 {
-    if (!file_ && !memory_)
+    if (isPlainText(text)) {
+        put(text);
         return;
-    appendEscaped(buffer_, text);
-    if (file_ && buffer_.size() >= FlushThreshold)
-        flush();
+    }
+    scratch_.clear();
+    appendEscaped(scratch_, text);
+    put(scratch_);
 }
 
 void XrdWriter::writeEscaped(const QString &text)
@@ -328,6 +428,15 @@ void XrdWriter::writeNumberCell(long long value, int style)
     writeTextCell(std::string_view(digits, size_t(result.ptr - digits)), style);
 }
 
+void XrdWriter::writeLinkTarget(std::string_view path, int line)
+{
+    put("<LINK TARGET=\"");
+    writeEscaped(path);
+    put(" line ");
+    putNumber(line);
+    put("\">\n<TEXT>");
+}
+
 void XrdWriter::writeLinkCell(std::string_view text, int style, std::string_view path, int line)
 {
     switch (style) {
@@ -344,11 +453,7 @@ void XrdWriter::writeLinkCell(std::string_view text, int style, std::string_view
         put("<CELL STYLE=\"Array Failed\">");
         break;
     }
-    put("<LINK TARGET=\"");
-    writeEscaped(path);
-    put(" line ");
-    putNumber(line);
-    put("\">\n<TEXT>");
+    writeLinkTarget(path, line);
     writeEscaped(text);
     put("</TEXT>\n</LINK>\n</CELL>\n");
 }
@@ -371,18 +476,18 @@ void XrdWriter::writeNodeOpen(std::string_view name, std::string_view type, cons
     }
     switch (icon) {
     case MethodIcon:
-        put(" icone=\"method.xpm\"");
+        put(" icone=\"method.xpm\">");
         break;
     case ClassIcon:
-        put(" icone=\"class.xpm\"");
+        put(" icone=\"class.xpm\">");
         break;
     case ScriptIcon:
-        put(" icone=\"testscript.xpm\"");
+        put(" icone=\"testscript.xpm\">");
         break;
     default:
+        put(">");
         break;
     }
-    put(">");
 }
 
 void XrdWriter::writeTitleOpen(int level, int style, int tag)
@@ -394,10 +499,11 @@ void XrdWriter::writeTitleOpen(int level, int style, int tag)
     put("\" STYLE=\"Title");
     putNumber(std::min<long long>(static_cast<long long>(level) + 1, 5));
     if (style == StyleFailed)
-        put(" Failed");
+        put(" Failed\">\n");
     else if (style == StylePassed)
-        put(" Passed");
-    put("\">\n");
+        put(" Passed\">\n");
+    else
+        put("\">\n");
 }
 
 void XrdWriter::writeTitle(std::string_view text, int level, int style, int tag)
@@ -412,23 +518,33 @@ void XrdWriter::writeLinkTitle(std::string_view text, int level, int style, int 
                                std::string_view path, int line)
 {
     writeTitleOpen(level, style, tag);
-    put("<LINK TARGET=\"");
-    writeEscaped(path);
-    put(" line ");
-    putNumber(line);
-    put("\">\n<TEXT>");
+    writeLinkTarget(path, line);
     writeEscaped(text);
     put("</TEXT>\n</LINK>\n</TITLE>\n");
 }
 
 void XrdWriter::writeHeaderRow(int style, int withMethod)
 {
-    writeTag("ROW", false);
+    // Every results table starts with this row: its markup, translations
+    // included, is made once per document (translators do not change while a
+    // report is written).
+    const bool cacheable = style >= StyleTitle && style <= StylePassed;
+    std::string *cached = cacheable ? &headerRows_[style * 2 + (withMethod != 0)] : nullptr;
+    if (cached && !cached->empty()) {
+        put(*cached);
+        return;
+    }
+    XrdWriter row;
+    row.openMemory();
+    row.writeTag("ROW", false);
     if (withMethod != 0)
-        writeTextCell(toUtf8(tr(CellTextContext, "Method")), style);
+        row.writeTextCell(toUtf8(tr(CellTextContext, "Method")), style);
     for (const char *label : {"Expression", "Status", "Executed", "Failed", "Passed"})
-        writeTextCell(toUtf8(tr(CellTextContext, label)), style);
-    writeTag("ROW", true);
+        row.writeTextCell(toUtf8(tr(CellTextContext, label)), style);
+    row.writeTag("ROW", true);
+    put(row.buffer());
+    if (cached)
+        *cached = row.buffer();
 }
 
 } // namespace qv

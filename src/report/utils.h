@@ -8,6 +8,9 @@
 
 #include <QString>
 #include <cstdio>
+#include <cstring>
+#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -32,10 +35,13 @@ std::string escapeText(std::string_view text);
 /// Appends escapeText(text) to `out` (the allocation-free form used by the writer).
 void appendEscaped(std::string &out, std::string_view text);
 
-/// The XRD output stream with the document's one tag counter.
+/// The XRD output stream with the document's one tag counter. Output is
+/// gathered in a fixed block and handed on (to the file, or to the memory
+/// text) whenever the block is full; translated table titles are looked up
+/// once per document.
 class XrdWriter {
 public:
-    XrdWriter() = default;
+    XrdWriter();
     ~XrdWriter();
     XrdWriter(const XrdWriter &) = delete;
     XrdWriter &operator=(const XrdWriter &) = delete;
@@ -48,14 +54,14 @@ public:
     bool close();
     /// True once a write failed.
     bool failed() const { return failed_; }
-    /// The text written so far when writing into memory.
-    const std::string &buffer() const { return buffer_; }
+    /// The text written so far when writing into memory (empty otherwise).
+    const std::string &buffer() const;
 
     /// Returns the current tag number and raises the counter by one.
     int nextTag() { return tagCounter_++; }
 
     /// Writes markup unchanged.
-    void writeRaw(std::string_view markup);
+    void writeRaw(std::string_view markup) { put(markup); }
     /// Writes "<name>\n", or "</name>\n" when closing.
     void writeTag(std::string_view name, bool closing);
     /// Writes the escaped text.
@@ -79,16 +85,51 @@ public:
     /// The column-title row of the result tables, with or without the Method column.
     void writeHeaderRow(int style, int withMethod);
 
+    /// The translation of `source` under `context` as UTF-8, looked up once
+    /// per document: translators do not change while a report is written.
+    /// Both texts are keyed by address, so they must be string literals (or
+    /// outlive the document).
+    const std::string &translated(const char *context, const char *source);
+
 private:
-    void put(std::string_view s);
+    /// Appends bytes to the block; the common case is one copy.
+    void put(std::string_view s)
+    {
+        if (s.size() <= capacity_ - used_) {
+            // An empty view may carry no pointer at all, which memcpy must not see.
+            if (!s.empty())
+                std::memcpy(block_.get() + used_, s.data(), s.size());
+            used_ += s.size();
+        } else {
+            putLong(s);
+        }
+    }
+    void putLong(std::string_view s);
     void putNumber(long long value);
     void writeTitleOpen(int level, int style, int tag);
-    void flush();
+    void writeLinkTarget(std::string_view path, int line);
+    /// Hands the block to the file or to the memory text.
+    void flush() const;
+    /// Starts a new document: empty block, empty memory text, no cached words.
+    void reset();
 
     FILE *file_ = nullptr;
     bool memory_ = false;
-    bool failed_ = false;
-    std::string buffer_;
+    mutable bool failed_ = false;
+    // The block is handed on lazily, also by buffer(), hence mutable.
+    std::unique_ptr<char[]> block_;
+    mutable size_t used_ = 0;
+    size_t capacity_ = 0; ///< 0 while no output is open: every write is dropped
+    mutable std::string memoryText_;
+    std::string scratch_; ///< escaped text that needed more than a copy
+    std::string headerRows_[8]; ///< writeHeaderRow by style and Method column
+    /// Translations made for this document, by the addresses of their texts.
+    struct Translation {
+        const char *context;
+        const char *source;
+        std::string text;
+    };
+    std::deque<Translation> translations_; // stable: callers keep references
     int tagCounter_ = 1;
 };
 

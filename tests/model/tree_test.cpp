@@ -159,6 +159,51 @@ TEST_F(TreeTest, TraceFileBindingsAndCopies)
     EXPECT_EQ(tree.fileIndexOfTdfId(3), 1);
 }
 
+TEST_F(TreeTest, RebindingFollowsTheFrontMostEntryWithoutGrowingTheList)
+{
+    tree.openOtsFile(0, "a.ots");
+    tree.setChecksum(0, 0x10, 0x20);
+    tree.openOtsFile(1, "b.ots");
+    tree.setChecksum(1, 0x30, 0x40);
+    // Id 0 names the front-most entry that is still unbound.
+    EXPECT_EQ(tree.fileIndexOfTdfId(0), 1);
+
+    tree.bindTdfFile(5, 0x10, 0x20);
+    EXPECT_EQ(tree.fileIndexOfTdfId(5), 0);
+    // The same file under the same id again, many times: nothing to add.
+    for (int i = 0; i < 1000; ++i)
+        tree.bindTdfFile(5, 0x10, 0x20);
+    EXPECT_EQ(tree.entryCount(), 2);
+
+    // The id moves to the other file, then back: each move is a copy in front.
+    tree.bindTdfFile(3, 0x30, 0x40);
+    tree.bindTdfFile(5, 0x30, 0x40);
+    EXPECT_EQ(tree.fileIndexOfTdfId(5), 1);
+    EXPECT_EQ(tree.fileIndexOfTdfId(3), 1);
+    EXPECT_EQ(tree.entryCount(), 3);
+    tree.bindTdfFile(5, 0x10, 0x20);
+    EXPECT_EQ(tree.fileIndexOfTdfId(5), 0);
+    EXPECT_EQ(tree.entryCount(), 4);
+    EXPECT_EQ(tree.fileIndexOfTdfId(0), -1);
+    EXPECT_EQ(tree.fileCount(), 2);
+    EXPECT_EQ(tree.fileRoot(0), tree.findNode(1, 1));
+    EXPECT_EQ(tree.fileRoot(1), tree.findNode(0, 1));
+    EXPECT_EQ(tree.fileRoot(2), nullptr);
+
+    // Many distinct ids: one copy each, every one found.
+    for (uint32_t id = 100; id < 20100; ++id)
+        tree.bindTdfFile(id, id % 2 ? 0x10 : 0x30, id % 2 ? 0x20 : 0x40);
+    for (uint32_t id = 100; id < 20100; ++id)
+        ASSERT_EQ(tree.fileIndexOfTdfId(id), id % 2 ? 0 : 1);
+    EXPECT_EQ(tree.fileIndexOfTdfId(99), -1);
+    EXPECT_EQ(tree.fileCount(), 2);
+
+    // A file read after the bindings is unbound and found under id 0 again.
+    tree.openOtsFile(2, "c.ots");
+    EXPECT_EQ(tree.fileIndexOfTdfId(0), 2);
+    EXPECT_EQ(tree.fileIndexOfTdfId(5), 0);
+}
+
 TEST_F(TreeTest, AddNodeLinksInOrderAndDropsOrphans)
 {
     tree.openOtsFile(0, "s.ots");
