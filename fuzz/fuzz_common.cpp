@@ -7,12 +7,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <memory>
-#include <sstream>
 #include <unistd.h>
 
 // Prints through the sanitizers' report stream, which libFuzzer keeps open when
-// it discards the target's own error output (-close_fd_mask=2).
+// it discards the target's own error output (-close_fd_mask=2 or 3).
 extern "C" void __sanitizer_report_error_summary(const char *error_summary) __attribute__((weak));
 
 namespace qv::fuzz {
@@ -21,19 +19,15 @@ namespace {
 
 void quietMessageHandler(QtMsgType, const QMessageLogContext &, const QString &) {}
 
-/// The scratch directory of this process, made on first use.
-const std::string &scratchDirectory()
+/// Prefix of the scratch files of this process: the temporary folder and the process id.
+const std::string &scratchPrefix()
 {
-    static const std::string dir = [] {
+    static const std::string prefix = [] {
         const char *base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/qv-fuzz.XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (!mkdtemp(buffer.data()))
-            fail("cannot create the scratch directory");
-        return std::string(buffer.data());
+        return std::string(base && *base ? base : "/tmp") + "/qv-fuzz-" +
+               std::to_string(getpid()) + "-";
     }();
-    return dir;
+    return prefix;
 }
 
 } // namespace
@@ -65,7 +59,7 @@ std::vector<std::string_view> splitParts(const uint8_t *data, size_t size)
 }
 
 ScratchFile::ScratchFile(const char *name, std::string_view bytes)
-    : path_(scratchDirectory() + "/" + name)
+    : path_(scratchPrefix() + name)
 {
     FILE *f = std::fopen(path_.c_str(), "wb");
     if (!f)

@@ -20,10 +20,10 @@ std::vector<std::string_view> splitParts(const uint8_t *data, size_t size);
 /// The separator between the parts of a fuzz input.
 constexpr std::string_view PartSeparator = "\n@@@@\n";
 
-/// A file in a private scratch directory, removed when the object goes.
+/// A scratch file named after the process, removed when the object goes.
 class ScratchFile {
 public:
-    /// Creates the file under `name` in the scratch directory with the given bytes.
+    /// Creates the scratch file `name` with the given bytes.
     ScratchFile(const char *name, std::string_view bytes);
     ~ScratchFile();
     ScratchFile(const ScratchFile &) = delete;

@@ -62,6 +62,14 @@ public:
         line = std::string_view(pos_, size_t(lineEnd - pos_));
         return true;
     }
+    /// The bytes buffered from the current position on (possibly none, and
+    /// not necessarily a whole line), for readers that can tell where a
+    /// record ends themselves; empty while lines are not shown. Valid until
+    /// the next read.
+    std::string_view buffered() const
+    {
+        return linesShown_ ? std::string_view(pos_, size_t(end_ - pos_)) : std::string_view();
+    }
     /// With false, peekLine shows no line and the readers read byte by byte
     /// (tests compare the two ways of reading).
     void showLines(bool on) { linesShown_ = on; }

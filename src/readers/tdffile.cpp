@@ -172,16 +172,29 @@ inline int hexDigit(unsigned char c)
     return -1;
 }
 
-/// The usual "OT" line, "OT", a blank, one to eight hexadecimal digits and
+/// The usual "OT" line: "OT", a blank, one to eight hexadecimal digits and
 /// optionally a blank and one to nine decimal digits, read in one pass with
 /// the result the general path gives it (no number can be refused or
-/// clamped). False for any other line, which the general path then reads.
-inline bool readPlainEvent(std::string_view text, TdfRecord &record)
+/// clamped). `text` starts at the line; the line ends at its end when
+/// `atLineEnd` is true, else at a newline (or a carriage return and newline)
+/// within it. Returns the bytes read (the line end included, when in `text`),
+/// or 0 for any other line, which the general path then reads.
+inline size_t readPlainEvent(std::string_view text, bool atLineEnd, TdfRecord &record)
 {
     const size_t n = text.size();
     const char *p = text.data();
     if (n < 4 || p[0] != 'O' || p[1] != 'T' || p[2] != ' ')
-        return false;
+        return 0;
+    // Length of the line end at position i, or 0 when none is there.
+    auto lineEndAt = [&](size_t i) -> size_t {
+        if (i == n)
+            return atLineEnd ? size_t(1) : 0;
+        if (atLineEnd)
+            return 0;
+        if (p[i] == '\n')
+            return 1;
+        return p[i] == '\r' && i + 1 < n && p[i + 1] == '\n' ? 2 : 0;
+    };
     size_t i = 3;
     uint32_t id = 0;
     for (; i < n && i < 11; ++i) {
@@ -191,27 +204,31 @@ inline bool readPlainEvent(std::string_view text, TdfRecord &record)
         id = (id << 4) | uint32_t(d);
     }
     if (i == 3)
-        return false;
-    if (i == n) {
+        return 0;
+    if (const size_t end = lineEndAt(i)) {
         record.kind = TdfHit;
         record.elementId = id;
         record.text.clear();
-        return true;
+        return atLineEnd ? n : i + end;
     }
-    if (p[i] != ' ' || i + 1 == n || n - (i + 1) > 9)
-        return false;
+    if (i == n || p[i] != ' ')
+        return 0;
+    const size_t first = ++i;
     int verdict = 0;
-    for (size_t k = i + 1; k < n; ++k) {
-        const unsigned d = static_cast<unsigned char>(p[k]) - unsigned('0');
+    for (; i < n && i - first < 9; ++i) {
+        const unsigned d = static_cast<unsigned char>(p[i]) - unsigned('0');
         if (d > 9)
-            return false;
+            break;
         verdict = verdict * 10 + int(d);
     }
+    const size_t end = lineEndAt(i);
+    if (i == first || !end)
+        return 0;
     record.kind = TdfVerdict;
     record.elementId = id;
     record.verdict = verdict;
     record.text.clear();
-    return true;
+    return atLineEnd ? n : i + end;
 }
 
 /// Reads a record from one buffered line with the same steps as
@@ -220,7 +237,7 @@ inline bool readPlainEvent(std::string_view text, TdfRecord &record)
 /// stream instead).
 bool readRecordFromLine(std::string_view text, TdfRecord &record)
 {
-    if (readPlainEvent(text, record))
+    if (readPlainEvent(text, true, record))
         return true;
     LineCursor c(text);
     const std::string_view code = c.token(' ');
@@ -380,8 +397,55 @@ int readTdfStream(TestTree &tree, InStream &in)
         }
         return lastNode;
     };
+    // Runs of plain events are taken in batches: the elements are looked up
+    // and asked into the cache first, then the events applied in order, so
+    // that waiting for one element's memory overlaps waiting for the others.
+    struct Event {
+        TestNode *node;
+        uint32_t id;
+        int kind;
+        int verdict;
+    };
+    constexpr size_t BatchSize = 16;
+    Event batch[BatchSize];
     while (!in.atEnd()) {
-        // Nearly every record is read from its buffered line at once.
+        if (currentFile >= 0) {
+            size_t count = 0;
+            while (count < BatchSize) {
+                const size_t used = readPlainEvent(in.buffered(), false, record);
+                if (!used)
+                    break;
+                in.skip(used);
+                TestNode *node = elementOf(currentFile, record.elementId);
+                if (node) {
+                    // The fields markHit reads and writes span the node's lines.
+                    __builtin_prefetch(reinterpret_cast<const char *>(node));
+                    __builtin_prefetch(reinterpret_cast<const char *>(node) + 64);
+                    __builtin_prefetch(reinterpret_cast<const char *>(node) + 128);
+                }
+                batch[count++] = {node, record.elementId, record.kind, record.verdict};
+            }
+            for (size_t i = 0; i < count; ++i) {
+                if (batch[i].node && batch[i].node->verdictAnchor)
+                    __builtin_prefetch(batch[i].node->verdictAnchor->verdict);
+            }
+            for (size_t i = 0; i < count; ++i) {
+                const Event &e = batch[i];
+                if (e.kind == TdfHit) {
+                    if (e.node)
+                        markHit(e.node, Hit);
+                    if (hasPending)
+                        tree.attachTraceText(currentFile, e.id, std::move(pending));
+                    pending.clear();
+                    hasPending = false;
+                } else if (e.node && e.verdict >= 0 && e.verdict <= 3) {
+                    markHit(e.node, FailVerdict + e.verdict);
+                }
+            }
+            if (count)
+                continue;
+        }
+        // Any other record: most are read from their buffered line at once.
         std::string_view text;
         size_t lineLength = 0;
         if (in.peekLine(text, lineLength) && readRecordFromLine(text, record))

@@ -106,6 +106,7 @@ private:
     }
     void putLong(std::string_view s);
     void putNumber(long long value);
+    void writeTextCellOpen(int style);
     void writeTitleOpen(int level, int style, int tag);
     void writeLinkTarget(std::string_view path, int line);
     /// Hands the block to the file or to the memory text.

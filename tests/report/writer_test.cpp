@@ -133,5 +133,39 @@ TEST(WriterTranslations, HeaderRowsByStyleAndMethodColumn)
     }
 }
 
+TEST(WriterEscaping, EverySpecialByteAtEveryPosition)
+{
+    // Plain texts are copied whole and others escaped: a special byte or a
+    // pair of blanks is noticed wherever it lies, also where blocks of bytes
+    // checked together meet.
+    for (size_t length = 1; length <= 50; ++length) {
+        for (size_t at = 0; at < length; ++at) {
+            const std::string plain(length, 'a');
+            auto with = [&](const std::string &piece) {
+                std::string t = plain;
+                t.replace(at, 1, piece);
+                return t;
+            };
+            ASSERT_EQ(escapeText(plain), plain);
+            ASSERT_EQ(escapeText(with("&")), with("&amp;")) << length << ' ' << at;
+            ASSERT_EQ(escapeText(with("<")), with("&lt;")) << length << ' ' << at;
+            ASSERT_EQ(escapeText(with(">")), with("&gt;")) << length << ' ' << at;
+            ASSERT_EQ(escapeText(with("\"")), with("&quot;")) << length << ' ' << at;
+            ASSERT_EQ(escapeText(with("\x01")), with("\xEF\xBF\xBD")) << length << ' ' << at;
+            ASSERT_EQ(escapeText(with("\xC3")), with("\xEF\xBF\xBD")) << length << ' ' << at;
+            if (at > 0 && at + 2 < length) {
+                std::string doubled = plain;
+                doubled[at] = doubled[at + 1] = ' ';
+                std::string single = plain;
+                single.replace(at, 2, " ");
+                ASSERT_EQ(escapeText(doubled), single) << length << ' ' << at;
+                std::string spaced = plain;
+                spaced[at] = ' ';
+                ASSERT_EQ(escapeText(spaced), spaced) << length << ' ' << at;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace qv
