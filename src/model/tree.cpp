@@ -367,18 +367,12 @@ int TestTree::fileIndexOfTdfId(uint32_t tdfFileId) const
     return found == tdfIdIndex_.end() ? -1 : files_[found->second]->fileIndex;
 }
 
-void TestTree::attachTraceText(int fileIndex, uint32_t id, std::string text)
+void TestTree::attachTraceText(int fileIndex, uint32_t id, std::string_view text)
 {
     TestNode *node = findNode(fileIndex, id);
     if (!node)
         return;
-    TraceText &cell = texts_.emplace_back();
-    cell.text = std::move(text);
-    if (node->lastText)
-        node->lastText->next = &cell;
-    else
-        node->firstText = &cell;
-    node->lastText = &cell;
+    node->lastText = texts_.append(node->lastText, text);
 }
 
 int TestTree::fileCount() const
@@ -423,8 +417,9 @@ std::optional<std::string> TestTree::otsFileName(int fileIndex) const
 
 void TestTree::releaseTree()
 {
-    // Every node, counter record and text lives in the tree's own arenas:
-    // releasing is clearing them, whatever the depth of the tree.
+    // Every node and counter record lives in the tree's own arenas, every text
+    // in its text store (temporary file included): releasing is clearing them,
+    // whatever the depth of the tree.
     for (uint32_t b = 0; b < BucketCount; ++b)
         buckets_[b].clear();
     bucketed_ = 0;

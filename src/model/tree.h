@@ -3,11 +3,13 @@
 // (file index, id), with the list of OTS file entries and the walks over it.
 
 #include "model/arena.h"
+#include "model/textstore.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -50,12 +52,6 @@ struct DriverCounters {
     int32_t stubs = 0;
 };
 
-/// One text attached from the trace; texts of a node form a list in arrival order.
-struct TraceText {
-    std::string text;
-    TraceText *next = nullptr;
-};
-
 /// One element of a test script. At most one of the three counter records is set,
 /// chosen by the kind at creation.
 struct TestNode {
@@ -69,8 +65,9 @@ struct TestNode {
     VerdictCounters *verdict = nullptr;
     ClassCounters *classCounters = nullptr;
     DriverCounters *driverCounters = nullptr;
-    TraceText *firstText = nullptr;
-    TraceText *lastText = nullptr;
+    /// Reference of the node's last trace text in the tree's text store
+    /// (TraceTextStore::NoText: none); each text links to the one before.
+    uint64_t lastText = TraceTextStore::NoText;
     TestNode *parent = nullptr;
     TestNode *nextSibling = nullptr;
     TestNode *firstChild = nullptr;
@@ -135,7 +132,11 @@ public:
     /// File index bound to a trace-file identifier, or -1.
     int fileIndexOfTdfId(uint32_t tdfFileId) const;
     /// Appends a text to the node of the pair; dropped when there is no such node.
-    void attachTraceText(int fileIndex, uint32_t id, std::string text);
+    void attachTraceText(int fileIndex, uint32_t id, std::string_view text);
+    /// The store of the trace texts; TestNode::lastText refers into it.
+    const TraceTextStore &traceTexts() const { return texts_; }
+    /// True when a trace text was attached to the node.
+    static bool hasTraceTexts(const TestNode &node) { return node.lastText != TraceTextStore::NoText; }
     /// Number of file entries that have a root.
     int fileCount() const;
     /// Root of the n-th entry with a root, in file-list order (newest first).
@@ -161,7 +162,7 @@ private:
     Arena<VerdictCounters> verdicts_;
     Arena<ClassCounters> classes_;
     Arena<DriverCounters> drivers_;
-    Arena<TraceText> texts_;
+    TraceTextStore texts_;
     std::vector<std::unique_ptr<OtsFileEntry>> files_; // oldest first; the list runs back to front
     /// The entries with a root, in the same order as files_: fileRoot without a walk.
     std::vector<OtsFileEntry *> rootEntries_;

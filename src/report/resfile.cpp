@@ -298,7 +298,9 @@ int writeReport(const TestTree &tree, XrdWriter &writer, const ReportInputs &inp
     body.lineBuffer = &buffer;
     const int failed = writeReportBody(tree, writer, body, xrdFile, headerTextFile, studioLoaded);
     const bool closed = writer.close();
-    if (!closed || writer.failed())
+    // A trace text that could not be read back from its temporary file
+    // leaves the report incomplete: that is a failed report too.
+    if (!closed || writer.failed() || tree.traceTexts().failed())
         return ReportWriteError;
     return failed;
 }

@@ -152,13 +152,17 @@ private:
         out_.writeRaw("</TEXT>\n</CELL>\n");
         out_.writeTag("ROW", true);
         out_.writeTag("TABLE", true);
-        if (c.firstText) {
+        if (tree_ && TestTree::hasTraceTexts(c)) {
+            // The texts in arrival order; a text read back from the store's
+            // file may land in textScratch_.
+            const TraceTextStore &store = tree_->traceTexts();
+            store.collect(c.lastText, textRefs_);
             out_.writeTag("TABLE BORDER=\"0\" WIDTH=\"5,95\"", false);
-            for (const TraceText *t = c.firstText; t; t = t->next) {
+            for (const uint64_t ref : textRefs_) {
                 out_.writeTag("ROW", false);
                 out_.writeRaw("<CELL STYLE=\"Array\">\n</CELL>\n");
                 out_.writeRaw("<CELL STYLE=\"Array\">\n<TEXT>");
-                out_.writeEscaped(std::string_view(t->text));
+                out_.writeEscaped(store.text(ref, textScratch_));
                 out_.writeRaw("</TEXT>\n</CELL>\n");
                 out_.writeTag("ROW", true);
             }
@@ -172,6 +176,8 @@ private:
     std::string_view scriptPath_;
     std::string title_;
     std::string scratch_;
+    std::string textScratch_;
+    std::vector<uint64_t> textRefs_;
     std::string path_;
     int pathFile_ = 0;
     bool pathKnown_ = false;

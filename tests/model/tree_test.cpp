@@ -286,7 +286,7 @@ TEST_F(TreeTest, CounterRecordsAndFirstStatusByKind)
             EXPECT_EQ(n->status, NotExecuted);
         EXPECT_EQ(n->refId, 0u);
         EXPECT_EQ(n->firstChild, nullptr);
-        EXPECT_EQ(n->firstText, nullptr);
+        EXPECT_FALSE(TestTree::hasTraceTexts(*n));
     }
     TestNode *cls = tree.createNode(Class, 0, 0x200, "C", nullptr, 1);
     const ClassCounters &c = *cls->classCounters;
@@ -384,12 +384,16 @@ TEST_F(TreeTest, TraceTextsInArrivalOrder)
     tree.attachTraceText(0, 2, "");
     tree.attachTraceText(0, 3, "lost");
     const TestNode *n = tree.findNode(0, 2);
+    const TraceTextStore &store = tree.traceTexts();
+    std::vector<uint64_t> refs;
+    store.collect(n->lastText, refs);
     std::vector<std::string> texts;
-    for (const TraceText *t = n->firstText; t; t = t->next)
-        texts.push_back(t->text);
+    std::string scratch;
+    for (const uint64_t ref : refs)
+        texts.emplace_back(store.text(ref, scratch));
     EXPECT_EQ(texts, (std::vector<std::string>{"one", "two", ""}));
-    EXPECT_EQ(n->lastText->text, "");
-    EXPECT_EQ(tree.findNode(0, 1)->firstText, nullptr);
+    EXPECT_EQ(store.count(), 3u); // the text of a missing node is not stored
+    EXPECT_FALSE(TestTree::hasTraceTexts(*tree.findNode(0, 1)));
 }
 
 TEST_F(TreeTest, CollectsClassesAndSortsThemByBytes)
@@ -431,6 +435,8 @@ TEST_F(TreeTest, ReleaseEmptiesTheTreeForReuse)
     tree.addNode(0, TestCase, 2, "C", 1, 1, 0);
     tree.attachTraceText(0, 2, "text");
     tree.releaseTree();
+    EXPECT_EQ(tree.traceTexts().count(), 0u);
+    EXPECT_EQ(tree.traceTexts().size(), 0u);
     EXPECT_EQ(tree.fileCount(), 0);
     EXPECT_EQ(tree.entryCount(), 0);
     EXPECT_EQ(tree.nodeCount(), 0u);

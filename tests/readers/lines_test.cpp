@@ -30,6 +30,8 @@ const std::string NameEnd = "\" line=";
 std::string dump(const TestTree &tree, const OtsGlobals &globals)
 {
     std::ostringstream out;
+    std::vector<uint64_t> refs;
+    std::string scratch;
     for (int n = 0; n < tree.entryCount(); ++n) {
         const OtsFileEntry &e = tree.entry(n);
         out << "entry " << e.fileIndex << ' ' << e.tdfFileId << ' ' << e.sourceValue << ' '
@@ -47,8 +49,9 @@ std::string dump(const TestTree &tree, const OtsGlobals &globals)
             if (const VerdictCounters *v = node->verdict)
                 out << " v" << v->hits << '/' << v->passed << '/' << v->failed << '/'
                     << v->illegalExits << '/' << v->multipleExits;
-            for (const TraceText *t = node->firstText; t; t = t->next)
-                out << " text[" << t->text << ']';
+            tree.traceTexts().collect(node->lastText, refs);
+            for (const uint64_t ref : refs)
+                out << " text[" << tree.traceTexts().text(ref, scratch) << ']';
             out << '\n';
             std::vector<const TestNode *> children;
             for (const TestNode *c = node->firstChild; c; c = c->nextSibling)

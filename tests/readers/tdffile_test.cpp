@@ -55,8 +55,13 @@ protected:
     {
         std::vector<std::string> out;
         const TestNode *node = tree.findNode(fileIndex, id);
-        for (const TraceText *t = node ? node->firstText : nullptr; t; t = t->next)
-            out.push_back(t->text);
+        if (!node)
+            return out;
+        std::vector<uint64_t> refs;
+        std::string scratch;
+        tree.traceTexts().collect(node->lastText, refs);
+        for (const uint64_t ref : refs)
+            out.emplace_back(tree.traceTexts().text(ref, scratch));
         return out;
     }
 
