@@ -189,11 +189,12 @@ void relinkWith(TestTree &tree, TestNode *node, AncestorIndex *index)
         return;
 
     const bool prefixed = node->parent != nullptr;
-    const std::string prefix = prefixed ? node->parent->name + " / " : std::string();
+    const std::string prefix =
+        prefixed ? std::string(node->parent->name) + " / " : std::string();
     for (TestNode *c = node->firstChild; c; c = c->nextSibling) {
         c->parent = target;
         if (prefixed)
-            c->name.insert(0, prefix);
+            tree.prefixName(c, prefix);
         if (index)
             index->moved(c, target);
     }

@@ -133,7 +133,7 @@ TestNode *TestTree::createNode(int kind, int fileIndex, uint32_t id, std::string
     node.kind = kind;
     node.fileIndex = fileIndex;
     node.id = id;
-    node.name.assign(name.data(), name.size());
+    node.name = names_.store(name);
     node.line = line;
     node.parent = parent;
 
@@ -367,6 +367,11 @@ int TestTree::fileIndexOfTdfId(uint32_t tdfFileId) const
     return found == tdfIdIndex_.end() ? -1 : files_[found->second]->fileIndex;
 }
 
+void TestTree::prefixName(TestNode *node, std::string_view prefix)
+{
+    node->name = names_.concat(prefix, node->name);
+}
+
 void TestTree::attachTraceText(int fileIndex, uint32_t id, std::string_view text)
 {
     TestNode *node = findNode(fileIndex, id);
@@ -417,8 +422,8 @@ std::optional<std::string> TestTree::otsFileName(int fileIndex) const
 
 void TestTree::releaseTree()
 {
-    // Every node and counter record lives in the tree's own arenas, every text
-    // in its text store (temporary file included): releasing is clearing them,
+    // Every node, name and counter record lives in the tree's own arenas, every
+    // text in its text store (temporary file included): releasing is clearing them,
     // whatever the depth of the tree.
     for (uint32_t b = 0; b < BucketCount; ++b)
         buckets_[b].clear();
@@ -434,6 +439,7 @@ void TestTree::releaseTree()
     classes_.clear();
     drivers_.clear();
     nodes_.clear();
+    names_.clear();
 }
 
 void collectClassNode(const TestNode *node, std::vector<TestNode> &copies)

@@ -59,7 +59,8 @@ struct TestNode {
     int fileIndex = 0;
     uint32_t id = 0;
     uint32_t refId = 0;
-    std::string name;
+    /// The element's name, kept in the tree's name store.
+    std::string_view name;
     int line = 0;
     int status = NotExecuted;
     VerdictCounters *verdict = nullptr;
@@ -131,6 +132,8 @@ public:
     void bindTdfFile(uint32_t tdfFileId, uint32_t checksum1, uint32_t checksum2);
     /// File index bound to a trace-file identifier, or -1.
     int fileIndexOfTdfId(uint32_t tdfFileId) const;
+    /// Puts `prefix` in front of the node's name.
+    void prefixName(TestNode *node, std::string_view prefix);
     /// Appends a text to the node of the pair; dropped when there is no such node.
     void attachTraceText(int fileIndex, uint32_t id, std::string_view text);
     /// The store of the trace texts; TestNode::lastText refers into it.
@@ -159,6 +162,7 @@ private:
     OtsFileEntry *firstEntryOf(int fileIndex) const;
 
     Arena<TestNode> nodes_;
+    ByteArena names_;
     Arena<VerdictCounters> verdicts_;
     Arena<ClassCounters> classes_;
     Arena<DriverCounters> drivers_;

@@ -210,7 +210,7 @@ void writeClassReport(XrdWriter &output, const TestTree &tree, const TestNode &c
 {
     const std::string &kindName = kindNameText(output, classNode.kind);
     output.writeNodeOpen(classNode.name, kindName, xrodStateWord(classNode.status), 0, ClassIcon);
-    const std::string title = kindName + " " + classNode.name;
+    const std::string title = kindName + " " + std::string(classNode.name);
     const int style = statusStyle(classNode.status);
     const std::optional<std::string> path = tree.otsFileName(classNode.fileIndex);
     const int tag = output.nextTag();

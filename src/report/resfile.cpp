@@ -199,7 +199,7 @@ void writeScriptSection(XrdWriter &writer, const TestTree &tree, TestNode *root,
                          isSummedKind(root->kind) ? 1 : 0, ScriptIcon);
     writer.writeTag("SECTION TAG=\"rootx" + std::to_string(writer.nextTag()) + "\"", false);
     const int titleTag = writer.nextTag();
-    writer.writeTitle(driverName + " " + root->name, 0, statusStyle(root->status), titleTag);
+    writer.writeTitle(driverName + " " + std::string(root->name), 0, statusStyle(root->status), titleTag);
     if (root->kind == TestDriver)
         writeStatisticsTable(writer, *root->driverCounters);
 

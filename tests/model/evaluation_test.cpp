@@ -56,7 +56,7 @@ protected:
     {
         std::vector<std::string> names;
         for (const TestNode *c = n->firstChild; c; c = c->nextSibling)
-            names.push_back(c->name);
+            names.emplace_back(c->name);
         return names;
     }
 
@@ -476,7 +476,7 @@ std::map<std::pair<int, uint32_t>, std::string> shapeOf(TestTree &tree, int file
     for (int f = 0; f < files; ++f) {
         for (uint32_t id = 1; id < perFile; ++id) {
             const TestNode *n = tree.findNode(f, id);
-            std::string s = n->name + "|";
+            std::string s = std::string(n->name) + "|";
             if (n->parent)
                 s += std::to_string(n->parent->fileIndex) + ":" + std::to_string(n->parent->id);
             s += "|";

@@ -420,7 +420,7 @@ TEST_F(TreeTest, CollectsClassesAndSortsThemByBytes)
     });
     std::vector<std::string> names;
     for (const TestNode &n : copies)
-        names.push_back(n.name);
+        names.emplace_back(n.name);
     EXPECT_EQ(names, (std::vector<std::string>{"Alph", "Alpha", "beta", "\xC3\xA4lpha"}));
     EXPECT_EQ(compareNodesByName(copies[0], copies[0]), 0);
     EXPECT_GT(compareNodesByName(copies[1], copies[0]), 0);

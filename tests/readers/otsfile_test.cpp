@@ -28,7 +28,7 @@ int readOts(TestTree &tree, OtsGlobals &globals, const std::string &text, int fi
 std::vector<std::string> childNames(TestNode *node)
 {
     std::vector<std::string> names;
-    forEachChild(node, [&](TestNode *c) { names.push_back(c->name); });
+    forEachChild(node, [&](TestNode *c) { names.emplace_back(c->name); });
     return names;
 }
 
