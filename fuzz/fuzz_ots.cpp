@@ -29,11 +29,11 @@ size_t checkSubtree(const TestTree &tree, TestNode *root, size_t limit)
             fuzz::fail("the tree holds more nodes than were created (a cycle)");
         if (node->status < NotExecuted || node->status > Passed)
             fuzz::fail("status out of range");
-        if (node->name.find('\n') != std::string::npos)
+        if (node->name().find('\n') != std::string::npos)
             fuzz::fail("a newline was stored in a name");
-        if (node->name.find('\0') != std::string::npos)
+        if (node->name().find('\0') != std::string::npos)
             fuzz::fail("a NUL was stored in a name");
-        if (node->name.size() > 1992)
+        if (node->name().size() > 1992)
             fuzz::fail("a name longer than the reader keeps");
         if (!tree.findNode(node->fileIndex, node->id))
             fuzz::fail("a linked node is not in the index");

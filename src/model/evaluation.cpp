@@ -190,7 +190,7 @@ void relinkWith(TestTree &tree, TestNode *node, AncestorIndex *index)
 
     const bool prefixed = node->parent != nullptr;
     const std::string prefix =
-        prefixed ? std::string(node->parent->name) + " / " : std::string();
+        prefixed ? std::string(node->parent->name()) + " / " : std::string();
     for (TestNode *c = node->firstChild; c; c = c->nextSibling) {
         c->parent = target;
         if (prefixed)
@@ -211,7 +211,7 @@ void relinkWith(TestTree &tree, TestNode *node, AncestorIndex *index)
 /// Merges a member's status into its class and its group aggregate.
 void mergeIntoClass(const TestNode *node, TestNode *parent)
 {
-    ClassCounters &c = *parent->classCounters;
+    ClassCounters &c = *parent->classCounters();
     int32_t *group = nullptr;
     switch (node->kind) {
     case Invariant:
@@ -220,7 +220,7 @@ void mergeIntoClass(const TestNode *node, TestNode *parent)
         return;
     case State:
     case ObservationState:
-        if (node->verdict && (node->verdict->multipleExits > 0 || node->verdict->illegalExits > 0))
+        if (node->verdict() && (node->verdict()->multipleExits > 0 || node->verdict()->illegalExits > 0))
             c.stateChartStatus = Failed;
         group = &c.stateStatus;
         break;
@@ -272,14 +272,14 @@ void markHit(TestNode *node, int event)
     if (!v)
         return;
     v->status = Executed;
-    if (!v->verdict)
+    if (!v->verdict())
         return;
     switch (event) {
-    case Hit: bump(v->verdict->hits); break;
-    case PassVerdict: bump(v->verdict->passed); break;
-    case FailVerdict: bump(v->verdict->failed); break;
-    case IllegalExit: bump(v->verdict->illegalExits); break;
-    case MultipleExit: bump(v->verdict->multipleExits); break;
+    case Hit: bump(v->verdict()->hits); break;
+    case PassVerdict: bump(v->verdict()->passed); break;
+    case FailVerdict: bump(v->verdict()->failed); break;
+    case IllegalExit: bump(v->verdict()->illegalExits); break;
+    case MultipleExit: bump(v->verdict()->multipleExits); break;
     default: break;
     }
 }
@@ -300,15 +300,15 @@ void evaluateNode(TestNode *node)
     if (!node)
         return;
 
-    if (isVerdictKind(node->kind) && node->verdict) {
-        VerdictCounters &v = *node->verdict;
+    if (isVerdictKind(node->kind) && node->verdict()) {
+        VerdictCounters &v = *node->verdict();
         bool pulled = false;
         if (node->kind != CheckException) {
             for (const TestNode *c = node->firstChild; c; c = c->nextSibling) {
-                if (!isVerdictKind(c->kind) || !c->verdict)
+                if (!isVerdictKind(c->kind) || !c->verdict())
                     continue;
-                v.passed = saturatedSum(v.passed, c->verdict->passed);
-                v.failed = saturatedSum(v.failed, c->verdict->failed);
+                v.passed = saturatedSum(v.passed, c->verdict()->passed);
+                v.failed = saturatedSum(v.failed, c->verdict()->failed);
                 v.hits = saturatedSum(v.passed, v.failed);
                 node->status = combineStatus(node->status, c->status);
                 pulled = true;
@@ -333,7 +333,7 @@ void evaluateNode(TestNode *node)
     if (!parent)
         return;
     parent->status = combineStatus(node->status, parent->status);
-    if ((parent->kind == Class || parent->kind == SingleClass) && parent->classCounters)
+    if ((parent->kind == Class || parent->kind == SingleClass) && parent->classCounters())
         mergeIntoClass(node, parent);
 }
 
@@ -375,7 +375,7 @@ void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclu
         const TestNode *root = tree.entry(n).root;
         if (!root)
             continue;
-        const DriverCounters *d = root->driverCounters;
+        const DriverCounters *d = root->driverCounters();
         if (!d || (d->classes == 0 && d->testClasses == 0 && d->testSuites == 0 &&
                    d->testCases == 0 && d->procedures == 0 && d->stubs == 0))
             continue;
@@ -404,7 +404,7 @@ void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclu
                 break;
             case Class:
             case SingleClass:
-                if (const ClassCounters *c = node->classCounters) {
+                if (const ClassCounters *c = node->classCounters()) {
                     if (c->methodContracts != 0)
                         count(c->contractStatus);
                     if (c->invariants != 0)

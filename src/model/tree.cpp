@@ -130,35 +130,43 @@ TestNode *TestTree::createNode(int kind, int fileIndex, uint32_t id, std::string
                                TestNode *parent, int line)
 {
     TestNode &node = nodes_.emplace_back();
-    node.kind = kind;
+    node.kind = uint8_t(kind);
     node.fileIndex = fileIndex;
     node.id = id;
-    node.name = names_.store(name);
+    const std::string_view stored = names_.store(name);
+    node.nameData = stored.data();
+    node.nameLength = uint32_t(stored.size());
     node.line = line;
     node.parent = parent;
 
     if (isVerdictKind(kind)) {
-        node.verdict = &verdicts_.emplace_back();
+        node.counters = &verdicts_.emplace_back();
+        node.counterRecord = TestNode::VerdictRecord;
         node.status = kind == ObservationState ? Passed : NotExecuted;
     } else {
         node.status = Passed;
-        if (kind == Class || kind == SingleClass)
-            node.classCounters = &classes_.emplace_back();
-        else if (kind == TestDriver)
-            node.driverCounters = &drivers_.emplace_back();
+        if (kind == Class || kind == SingleClass) {
+            node.counters = &classes_.emplace_back();
+            node.counterRecord = TestNode::ClassRecord;
+        } else if (kind == TestDriver) {
+            node.counters = &drivers_.emplace_back();
+            node.counterRecord = TestNode::DriverRecord;
+        }
     }
 
     // The anchors are what a climb from this node (itself first) would find
     // now; the parent chain does not change until the stub relinking.
-    node.verdictAnchor = node.verdict ? &node : (parent ? parent->verdictAnchor : nullptr);
-    node.classAnchor = node.classCounters ? &node : (parent ? parent->classAnchor : nullptr);
-    node.driverAnchor = node.driverCounters ? &node : (parent ? parent->driverAnchor : nullptr);
+    node.verdictAnchor = node.verdict() ? &node : (parent ? parent->verdictAnchor : nullptr);
+    node.classAnchor = node.classCounters() ? &node : (parent ? parent->classAnchor : nullptr);
 
     if (!parent)
         return &node;
 
-    // Count the declaration on the file's root or on the enclosing class.
-    if (DriverCounters *d = parent->driverAnchor ? parent->driverAnchor->driverCounters : nullptr) {
+    // Count the declaration on the file's root or on the enclosing class. A
+    // parent's chain, as declared, ends at the root of its file, the node
+    // registered first as id 1 of that file.
+    const TestNode *root = findNode(parent->fileIndex, 1);
+    if (DriverCounters *d = root ? root->driverCounters() : nullptr) {
         switch (kind) {
         case Prologue: ++d->prologues; break;
         case Epilogue: ++d->epilogues; break;
@@ -172,7 +180,7 @@ TestNode *TestTree::createNode(int kind, int fileIndex, uint32_t id, std::string
         default: break;
         }
     }
-    if (ClassCounters *c = parent->classAnchor ? parent->classAnchor->classCounters : nullptr) {
+    if (ClassCounters *c = parent->classAnchor ? parent->classAnchor->classCounters() : nullptr) {
         switch (kind) {
         case Invariant: ++c->invariants; break;
         case State: ++c->states; break;
@@ -369,7 +377,9 @@ int TestTree::fileIndexOfTdfId(uint32_t tdfFileId) const
 
 void TestTree::prefixName(TestNode *node, std::string_view prefix)
 {
-    node->name = names_.concat(prefix, node->name);
+    const std::string_view joined = names_.concat(prefix, node->name());
+    node->nameData = joined.data();
+    node->nameLength = uint32_t(joined.size());
 }
 
 void TestTree::attachTraceText(int fileIndex, uint32_t id, std::string_view text)
@@ -450,13 +460,13 @@ void collectClassNode(const TestNode *node, std::vector<TestNode> &copies)
 
 int compareNodesByName(const TestNode &a, const TestNode &b)
 {
-    const size_t n = a.name.size() < b.name.size() ? a.name.size() : b.name.size();
-    const int c = n ? std::memcmp(a.name.data(), b.name.data(), n) : 0;
+    const size_t n = a.name().size() < b.name().size() ? a.name().size() : b.name().size();
+    const int c = n ? std::memcmp(a.name().data(), b.name().data(), n) : 0;
     if (c != 0)
         return c < 0 ? -1 : 1;
-    if (a.name.size() == b.name.size())
+    if (a.name().size() == b.name().size())
         return 0;
-    return a.name.size() < b.name.size() ? -1 : 1;
+    return a.name().size() < b.name().size() ? -1 : 1;
 }
 
 } // namespace qv

@@ -53,19 +53,23 @@ struct DriverCounters {
 };
 
 /// One element of a test script. At most one of the three counter records is set,
-/// chosen by the kind at creation.
+/// chosen by the kind at creation. The fields are packed: a tree holds up to
+/// millions of nodes, and every walk over it reads them.
 struct TestNode {
-    int kind = 0;
+    /// Which counter record `counters` points to.
+    enum CounterRecord : uint8_t { NoCounters, VerdictRecord, ClassRecord, DriverRecord };
+
+    uint8_t kind = 0;
+    uint8_t counterRecord = NoCounters;
+    int16_t status = NotExecuted;
     int fileIndex = 0;
     uint32_t id = 0;
     uint32_t refId = 0;
-    /// The element's name, kept in the tree's name store.
-    std::string_view name;
     int line = 0;
-    int status = NotExecuted;
-    VerdictCounters *verdict = nullptr;
-    ClassCounters *classCounters = nullptr;
-    DriverCounters *driverCounters = nullptr;
+    uint32_t nameLength = 0;
+    /// Bytes of the name, kept in the tree's name store.
+    const char *nameData = nullptr;
+    void *counters = nullptr;
     /// Reference of the node's last trace text in the tree's text store
     /// (TraceTextStore::NoText: none); each text links to the one before.
     uint64_t lastText = TraceTextStore::NoText;
@@ -78,11 +82,26 @@ struct TestNode {
     TestNode *verdictAnchor = nullptr;
     /// Nearest Class or SingleClass from this one up (itself first), as declared.
     TestNode *classAnchor = nullptr;
-    /// Nearest TestDriver from this one up (itself first), as declared; lets
-    /// the declaration counting find the file's root without climbing.
-    TestNode *driverAnchor = nullptr;
+
+    /// The element's name.
+    std::string_view name() const { return std::string_view(nameData, nameLength); }
+    /// Counters of a verdict-kind node, else null.
+    VerdictCounters *verdict() const
+    {
+        return counterRecord == VerdictRecord ? static_cast<VerdictCounters *>(counters) : nullptr;
+    }
+    /// Declaration counts and group statuses of a Class or SingleClass, else null.
+    ClassCounters *classCounters() const
+    {
+        return counterRecord == ClassRecord ? static_cast<ClassCounters *>(counters) : nullptr;
+    }
+    /// Declaration counts of a file's TestDriver root, else null.
+    DriverCounters *driverCounters() const
+    {
+        return counterRecord == DriverRecord ? static_cast<DriverCounters *>(counters) : nullptr;
+    }
     /// True when the node carries any counter record.
-    bool hasCounters() const { return verdict || classCounters || driverCounters; }
+    bool hasCounters() const { return counterRecord != NoCounters; }
 };
 
 /// One OTS file read, or one extra trace-file binding of it (a copy without root).

@@ -427,7 +427,7 @@ int readTdfStream(TestTree &tree, InStream &in)
             }
             for (size_t i = 0; i < count; ++i) {
                 if (batch[i].node && batch[i].node->verdictAnchor)
-                    __builtin_prefetch(batch[i].node->verdictAnchor->verdict);
+                    __builtin_prefetch(batch[i].node->verdictAnchor->verdict());
             }
             for (size_t i = 0; i < count; ++i) {
                 const Event &e = batch[i];

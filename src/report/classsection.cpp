@@ -114,9 +114,9 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, int memberKind, 
     switch (member->kind) {
     case Invariant: {
         const int s = statusStyle(member->status);
-        const VerdictCounters &counts = member->verdict ? *member->verdict : none;
+        const VerdictCounters &counts = member->verdict() ? *member->verdict() : none;
         out.writeTag("ROW", false);
-        out.writeLinkCell(member->name, s, path, member->line);
+        out.writeLinkCell(member->name(), s, path, member->line);
         out.writeTextCell(statusWordText(out, member->status), s);
         out.writeNumberCell(counts.hits, s);
         out.writeNumberCell(counts.failed, s);
@@ -127,9 +127,9 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, int memberKind, 
     case State:
     case Transition: {
         const int s = statusStyle(member->status);
-        const VerdictCounters &counts = member->verdict ? *member->verdict : none;
+        const VerdictCounters &counts = member->verdict() ? *member->verdict() : none;
         out.writeTag("ROW", false);
-        out.writeLinkCell(member->name, s, path, member->line);
+        out.writeLinkCell(member->name(), s, path, member->line);
         out.writeTextCell(member->kind == State ? stateStatusWordText(out, member->status)
                                                 : transitionStatusWordText(out, member->status),
                           s);
@@ -142,15 +142,15 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, int memberKind, 
         for (const TestNode *k = member->firstChild; k; k = k->nextSibling) {
             const int s = statusStyle(k->status);
             // A child without counters (not expected under a contract) shows zeros.
-            const VerdictCounters &counts = k->verdict ? *k->verdict : none;
+            const VerdictCounters &counts = k->verdict() ? *k->verdict() : none;
             out.writeTag("ROW", false);
             if (first)
-                out.writeLinkCell(member->name, s, path, member->line);
+                out.writeLinkCell(member->name(), s, path, member->line);
             else
                 out.writeTextCell(" ", s);
             first = false;
             if (k->kind == PreCondition || k->kind == PostCondition)
-                out.writeTextCell(k->name, s);
+                out.writeTextCell(k->name(), s);
             out.writeTextCell(statusWordText(out, k->status), s);
             out.writeNumberCell(counts.hits, s);
             out.writeNumberCell(counts.failed, s);
@@ -176,7 +176,7 @@ void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
 
 void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, const TestTree &tree)
 {
-    const ClassCounters *counts = classNode.classCounters;
+    const ClassCounters *counts = classNode.classCounters();
     if (!counts || counts->stateChartStatus != Failed)
         return;
     output.writeNodeOpen(kViolations, kindNameText(output, State), "ko", 1, MethodIcon);
@@ -188,16 +188,16 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Multiple Exits"),
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Illegal Exits"));
     for (const TestNode *c = classNode.firstChild; c; c = c->nextSibling) {
-        if ((c->kind != State && c->kind != ObservationState) || !c->verdict)
+        if ((c->kind != State && c->kind != ObservationState) || !c->verdict())
             continue;
-        const VerdictCounters &v = *c->verdict;
+        const VerdictCounters &v = *c->verdict();
         if (v.multipleExits <= 0 && v.illegalExits <= 0)
             continue;
         output.writeTag("ROW", false);
         if (c->kind == State)
-            output.writeLinkCell(c->name, StyleFailed, memberPath(&tree, c->fileIndex), c->line);
+            output.writeLinkCell(c->name(), StyleFailed, memberPath(&tree, c->fileIndex), c->line);
         else
-            output.writeTextCell(c->name, StyleFailed);
+            output.writeTextCell(c->name(), StyleFailed);
         output.writeNumberCell(v.multipleExits, StyleFailed);
         output.writeNumberCell(v.illegalExits, StyleFailed);
         output.writeTag("ROW", true);
@@ -209,8 +209,8 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
 void writeClassReport(XrdWriter &output, const TestTree &tree, const TestNode &classNode)
 {
     const std::string &kindName = kindNameText(output, classNode.kind);
-    output.writeNodeOpen(classNode.name, kindName, xrodStateWord(classNode.status), 0, ClassIcon);
-    const std::string title = kindName + " " + std::string(classNode.name);
+    output.writeNodeOpen(classNode.name(), kindName, xrodStateWord(classNode.status), 0, ClassIcon);
+    const std::string title = kindName + " " + std::string(classNode.name());
     const int style = statusStyle(classNode.status);
     const std::optional<std::string> path = tree.otsFileName(classNode.fileIndex);
     const int tag = output.nextTag();
@@ -219,7 +219,7 @@ void writeClassReport(XrdWriter &output, const TestTree &tree, const TestNode &c
     else
         output.writeTitle(title, 1, style, tag);
 
-    if (const ClassCounters *counts = classNode.classCounters) {
+    if (const ClassCounters *counts = classNode.classCounters()) {
         if (counts->methodContracts != 0)
             writeMemberSection(output, tree, classNode, MethodContract, counts->contractStatus);
         if (counts->invariants != 0)

@@ -184,9 +184,9 @@ void writeStatisticsTable(XrdWriter &writer, const DriverCounters &counts)
 /// True when a script root declares anything that gets a script section.
 bool hasScriptContent(const TestNode *root)
 {
-    if (!root || !root->driverCounters)
+    if (!root || !root->driverCounters())
         return false;
-    const DriverCounters &c = *root->driverCounters;
+    const DriverCounters &c = *root->driverCounters();
     return c.testClasses != 0 || c.testSuites != 0 || c.testCases != 0 || c.procedures != 0 ||
            c.stubs != 0;
 }
@@ -195,13 +195,13 @@ bool hasScriptContent(const TestNode *root)
 void writeScriptSection(XrdWriter &writer, const TestTree &tree, TestNode *root, int n)
 {
     const std::string driverName = toUtf8(kindDisplayName(TestDriver));
-    writer.writeNodeOpen(root->name, driverName, xrodStateWord(root->status),
+    writer.writeNodeOpen(root->name(), driverName, xrodStateWord(root->status),
                          isSummedKind(root->kind) ? 1 : 0, ScriptIcon);
     writer.writeTag("SECTION TAG=\"rootx" + std::to_string(writer.nextTag()) + "\"", false);
     const int titleTag = writer.nextTag();
-    writer.writeTitle(driverName + " " + std::string(root->name), 0, statusStyle(root->status), titleTag);
+    writer.writeTitle(driverName + " " + std::string(root->name()), 0, statusStyle(root->status), titleTag);
     if (root->kind == TestDriver)
-        writeStatisticsTable(writer, *root->driverCounters);
+        writeStatisticsTable(writer, *root->driverCounters());
 
     const std::optional<std::string> scriptPath = tree.otsFileNameAt(n);
     ScriptSectionContext context;
@@ -221,8 +221,8 @@ void writeContractsSection(XrdWriter &writer, const TestTree &tree, int fileCoun
     long long total = 0;
     for (int i = 0; i < fileCount; ++i) {
         const TestNode *root = tree.fileRoot(i);
-        if (root && root->driverCounters)
-            total += root->driverCounters->classes;
+        if (root && root->driverCounters())
+            total += root->driverCounters()->classes;
     }
     if (total <= 0)
         return;

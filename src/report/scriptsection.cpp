@@ -57,11 +57,11 @@ public:
     {
         const bool withTable = node.kind == TestCase || node.kind == Proc || node.kind == Stub;
         const std::string &kindName = displayName(node.kind);
-        out_.writeNodeOpen(node.name, kindName, xrodStateWord(node.status),
+        out_.writeNodeOpen(node.name(), kindName, xrodStateWord(node.status),
                            isSummedKind(node.kind) ? 1 : 0, withTable ? MethodIcon : ClassIcon);
         title_.assign(kindName);
         title_ += ' ';
-        title_ += node.name;
+        title_ += node.name();
         const int tag = out_.nextTag();
         out_.writeLinkTitle(title_, level, statusStyle(node.status), tag, scriptPath_, node.line);
         if (withTable)
@@ -99,9 +99,9 @@ private:
                 continue;
             }
             const int s = statusStyle(c->status);
-            const VerdictCounters counts = c->verdict ? *c->verdict : VerdictCounters();
+            const VerdictCounters counts = c->verdict() ? *c->verdict() : VerdictCounters();
             out_.writeTag("ROW", false);
-            out_.writeTextCell(c->name, s);
+            out_.writeTextCell(c->name(), s);
             out_.writeTextCell(word(c->status), s);
             out_.writeNumberCell(counts.hits, s);
             out_.writeNumberCell(counts.failed, s);
@@ -141,12 +141,12 @@ private:
         scratch_.assign(displayName(c.kind));
         if (c.kind == Comment)
             scratch_ += ':';
-        scratch_ += c.name;
+        scratch_ += c.name();
         out_.writeEscaped(std::string_view(scratch_));
         out_.writeRaw("</TEXT>\n</LINK>\n</CELL>\n");
         out_.writeRaw("<CELL STYLE=\"Array\">\n<TEXT>");
         scratch_.assign("(x");
-        scratch_ += std::to_string(c.verdict ? c.verdict->hits : 0);
+        scratch_ += std::to_string(c.verdict() ? c.verdict()->hits : 0);
         scratch_ += ')';
         out_.writeEscaped(std::string_view(scratch_));
         out_.writeRaw("</TEXT>\n</CELL>\n");

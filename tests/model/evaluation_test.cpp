@@ -56,7 +56,7 @@ protected:
     {
         std::vector<std::string> names;
         for (const TestNode *c = n->firstChild; c; c = c->nextSibling)
-            names.emplace_back(c->name);
+            names.emplace_back(c->name());
         return names;
     }
 
@@ -80,12 +80,12 @@ TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
     markHitById(tree, 0, 4, FailVerdict);
     EXPECT_EQ(expr->status, Failed);        // step 1 on the node itself
     EXPECT_EQ(check->status, Executed);     // parent, then the verdict node
-    EXPECT_EQ(check->verdict->failed, 1);
+    EXPECT_EQ(check->verdict()->failed, 1);
     EXPECT_EQ(tc->status, Passed);          // only the direct parent is touched
 
     markHitById(tree, 0, 3, FailVerdict);   // the verdict node is the node itself
     EXPECT_EQ(check->status, Executed);     // step 4 overrides step 1
-    EXPECT_EQ(check->verdict->failed, 2);
+    EXPECT_EQ(check->verdict()->failed, 2);
     EXPECT_EQ(tc->status, Executed);
 
     markHitById(tree, 0, 3, Hit);
@@ -93,14 +93,14 @@ TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
     markHitById(tree, 0, 3, IllegalExit);
     markHitById(tree, 0, 3, MultipleExit);
     markHitById(tree, 0, 3, MultipleExit);
-    EXPECT_EQ(check->verdict->hits, 1);
-    EXPECT_EQ(check->verdict->passed, 1);
-    EXPECT_EQ(check->verdict->illegalExits, 1);
-    EXPECT_EQ(check->verdict->multipleExits, 2);
+    EXPECT_EQ(check->verdict()->hits, 1);
+    EXPECT_EQ(check->verdict()->passed, 1);
+    EXPECT_EQ(check->verdict()->illegalExits, 1);
+    EXPECT_EQ(check->verdict()->multipleExits, 2);
 
     markHitById(tree, 0, 0x99, Hit); // no such element: nothing
     markHitById(tree, 1, 3, Hit);
-    EXPECT_EQ(check->verdict->hits, 1);
+    EXPECT_EQ(check->verdict()->hits, 1);
 
     // Without a verdict node above, only the node and its parent change.
     TestNode *suite = add(TestSuite, 5, "Suite", 1);
@@ -122,8 +122,8 @@ TEST_F(EvalTest, CheckWithHitAndPassEndsPassed)
     markHitById(tree, 0, 4, PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(check->status, Passed);
-    EXPECT_EQ(check->verdict->passed, 1);
-    EXPECT_EQ(check->verdict->hits, 1);
+    EXPECT_EQ(check->verdict()->passed, 1);
+    EXPECT_EQ(check->verdict()->hits, 1);
     EXPECT_EQ(tc->status, Passed);
     EXPECT_EQ(suite->status, Passed);
     EXPECT_EQ(tally(), std::make_tuple(1, 0, 0));
@@ -142,7 +142,7 @@ TEST_F(EvalTest, FailedVerdictWinsUpToTheRoot)
     markHitById(tree, 0, 6, PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(check->status, Failed);
-    EXPECT_EQ(check->verdict->hits, 2);
+    EXPECT_EQ(check->verdict()->hits, 2);
     EXPECT_EQ(tc->status, Failed);
     EXPECT_EQ(other->status, Passed);
     EXPECT_EQ(suite->status, Failed);
@@ -194,9 +194,9 @@ TEST_F(EvalTest, VerdictNodeDecidedByItsCounters)
     markHitById(tree, 0, 3, Hit);
     evaluateTree(tree);
     EXPECT_EQ(onlyIllegal->status, Executed); // shown as not executed
-    EXPECT_EQ(onlyIllegal->verdict->hits, 0);
+    EXPECT_EQ(onlyIllegal->verdict()->hits, 0);
     EXPECT_EQ(hitOnly->status, Passed);
-    EXPECT_EQ(hitOnly->verdict->hits, 2); // passed + failed is 0: hits kept
+    EXPECT_EQ(hitOnly->verdict()->hits, 2); // passed + failed is 0: hits kept
     EXPECT_EQ(never->status, NotExecuted);
 }
 
@@ -214,9 +214,9 @@ TEST_F(EvalTest, VerdictChildrenArePulledIn)
     evaluateTree(tree);
     EXPECT_EQ(a->status, Passed);
     EXPECT_EQ(b->status, Passed);
-    EXPECT_EQ(post->verdict->passed, 3);
-    EXPECT_EQ(post->verdict->failed, 1);
-    EXPECT_EQ(post->verdict->hits, 4);
+    EXPECT_EQ(post->verdict()->passed, 3);
+    EXPECT_EQ(post->verdict()->failed, 1);
+    EXPECT_EQ(post->verdict()->hits, 4);
     EXPECT_EQ(post->status, Passed); // Executed merged with Passed children
 }
 
@@ -230,9 +230,9 @@ TEST_F(EvalTest, CheckExceptionKeepsItsOwnVerdict)
     markHitById(tree, 0, 3, PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(inner->status, Failed);
-    EXPECT_EQ(cx->verdict->failed, 0);
-    EXPECT_EQ(cx->verdict->passed, 1);
-    EXPECT_EQ(cx->verdict->hits, 1);
+    EXPECT_EQ(cx->verdict()->failed, 0);
+    EXPECT_EQ(cx->verdict()->passed, 1);
+    EXPECT_EQ(cx->verdict()->hits, 1);
     // The failed child merged Failed into it, then its own counters decided.
     EXPECT_EQ(cx->status, Passed);
     EXPECT_EQ(tc->status, Passed);
@@ -248,8 +248,8 @@ TEST_F(EvalTest, StatesAndTheStateChart)
     evaluateTree(tree);
     EXPECT_EQ(obs->status, Passed); // no events
     EXPECT_EQ(st->status, Passed);
-    EXPECT_EQ(cls->classCounters->stateStatus, Passed);
-    EXPECT_EQ(cls->classCounters->stateChartStatus, Passed);
+    EXPECT_EQ(cls->classCounters()->stateStatus, Passed);
+    EXPECT_EQ(cls->classCounters()->stateChartStatus, Passed);
     EXPECT_EQ(cls->status, Passed);
     // One state group counted, and nothing for the observation state's own count.
     EXPECT_EQ(tally(), std::make_tuple(1, 0, 0));
@@ -264,8 +264,8 @@ TEST_F(EvalTest, MultipleExitFailsTheClass)
     markHitById(tree, 0, 3, MultipleExit);
     evaluateTree(tree);
     EXPECT_EQ(st->status, Passed);
-    EXPECT_EQ(cls->classCounters->stateChartStatus, Failed);
-    EXPECT_EQ(cls->classCounters->stateStatus, Passed);
+    EXPECT_EQ(cls->classCounters()->stateChartStatus, Failed);
+    EXPECT_EQ(cls->classCounters()->stateStatus, Passed);
     EXPECT_EQ(cls->status, Failed);
     EXPECT_EQ(tree.findNode(0, 1)->status, Failed);
     // The state passes, the chart fails.
@@ -280,8 +280,8 @@ TEST_F(EvalTest, IllegalExitOnAnObservationStateFailsTheChart)
     markHitById(tree, 0, 3, IllegalExit);
     evaluateTree(tree);
     EXPECT_EQ(obs->status, Executed);
-    EXPECT_EQ(cls->classCounters->stateChartStatus, Failed);
-    EXPECT_EQ(cls->classCounters->stateStatus, Executed);
+    EXPECT_EQ(cls->classCounters()->stateChartStatus, Failed);
+    EXPECT_EQ(cls->classCounters()->stateStatus, Executed);
     EXPECT_EQ(cls->status, Failed);
 }
 
@@ -299,7 +299,7 @@ TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
     markHitById(tree, 0, 6, FailVerdict);
     markHitById(tree, 0, 7, PassVerdict);
     evaluateTree(tree);
-    const ClassCounters &c = *cls->classCounters;
+    const ClassCounters &c = *cls->classCounters();
     EXPECT_EQ(fired->status, Passed);
     EXPECT_EQ(missed->status, NotExecuted);
     EXPECT_EQ(c.transitionStatus, NotExecuted);
@@ -322,8 +322,8 @@ TEST_F(EvalTest, MembersOfAClassUnderATestCase)
     add(State, 4, "S", 3);
     markHitById(tree, 0, 4, PassVerdict);
     evaluateTree(tree);
-    EXPECT_EQ(cls->classCounters->states, 1);
-    EXPECT_EQ(cls->classCounters->stateStatus, Passed);
+    EXPECT_EQ(cls->classCounters()->states, 1);
+    EXPECT_EQ(cls->classCounters()->stateStatus, Passed);
     EXPECT_EQ(cls->status, Passed);
     EXPECT_EQ(tc->status, Passed);
     EXPECT_EQ(tally(), std::make_tuple(2, 0, 0)); // test case and state group
@@ -476,7 +476,7 @@ std::map<std::pair<int, uint32_t>, std::string> shapeOf(TestTree &tree, int file
     for (int f = 0; f < files; ++f) {
         for (uint32_t id = 1; id < perFile; ++id) {
             const TestNode *n = tree.findNode(f, id);
-            std::string s = std::string(n->name) + "|";
+            std::string s = std::string(n->name()) + "|";
             if (n->parent)
                 s += std::to_string(n->parent->fileIndex) + ":" + std::to_string(n->parent->id);
             s += "|";
@@ -521,7 +521,7 @@ TEST(EvaluateTreeRandom, RelinkingAgreesWithThePlainClimb)
         for (int f = 0; f < files; ++f) {
             for (uint32_t id = 2; id < perFile; ++id) {
                 const TestNode *n = a.findNode(f, id);
-                moved += n->name.find(" / ") != std::string::npos;
+                moved += n->name().find(" / ") != std::string::npos;
                 if (n->refId == 0 || !n->firstChild)
                     continue;
                 for (int g = 0; g < files; ++g) {

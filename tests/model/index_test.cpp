@@ -27,11 +27,11 @@ TEST(IdIndex, SparseDenseAndHugeIdsAreAllFound)
     for (const uint32_t id : ids) {
         const TestNode *n = tree.findNode(0, id);
         ASSERT_NE(n, nullptr) << id;
-        EXPECT_EQ(n->name, "n" + std::to_string(id));
+        EXPECT_EQ(n->name(), "n" + std::to_string(id));
     }
     for (uint32_t id = 5; id < 20000; id += 997)
         EXPECT_EQ(tree.findNode(0, id)->id, id);
-    EXPECT_EQ(tree.findNode(0, 0x6FFFFFFFu)->name, "n8999"); // the first of two
+    EXPECT_EQ(tree.findNode(0, 0x6FFFFFFFu)->name(), "n8999"); // the first of two
     EXPECT_EQ(tree.findNode(0, 20000), nullptr);
     EXPECT_EQ(tree.findNode(0, 0xFFFFFFFEu), nullptr);
     EXPECT_EQ(tree.findNode(1, 2), nullptr);
@@ -50,10 +50,10 @@ TEST(IdIndex, FirstRegisteredWinsWhereverItLives)
     // not replace the one in the buckets.
     tree.addNode(0, Comment, 50000, "second", 1, 1, 0);
     tree.addNode(0, Comment, 3, "again", 1, 1, 0);
-    EXPECT_EQ(tree.findNode(0, 50000)->name, "first");
-    EXPECT_EQ(tree.findNode(0, 3)->name, "c");
+    EXPECT_EQ(tree.findNode(0, 50000)->name(), "first");
+    EXPECT_EQ(tree.findNode(0, 3)->name(), "c");
     // Both duplicates are linked all the same.
-    EXPECT_EQ(tree.findNode(0, 1)->lastChild->name, "again");
+    EXPECT_EQ(tree.findNode(0, 1)->lastChild->name(), "again");
     EXPECT_EQ(tree.nodeCount(), size_t(1 + 1 + 39998 + 2));
 }
 
@@ -67,7 +67,7 @@ TEST(IdIndex, AnyFileIndexAndRelease)
     }
     for (const int file : {-3, 0, 7, 4095, 4096, 100000}) {
         ASSERT_NE(tree.findNode(file, 2), nullptr) << file;
-        EXPECT_EQ(tree.findNode(file, 2)->name, "tc" + std::to_string(file));
+        EXPECT_EQ(tree.findNode(file, 2)->name(), "tc" + std::to_string(file));
         EXPECT_EQ(tree.findNode(file, 1)->kind, TestDriver);
     }
     EXPECT_EQ(tree.findNode(8, 2), nullptr);
@@ -77,7 +77,7 @@ TEST(IdIndex, AnyFileIndexAndRelease)
     // The index works again after a release.
     tree.openOtsFile(0, "g.ots");
     tree.addNode(0, TestCase, 2, "new", 1, 1, 0);
-    EXPECT_EQ(tree.findNode(0, 2)->name, "new");
+    EXPECT_EQ(tree.findNode(0, 2)->name(), "new");
 }
 
 TEST(IdIndex, RandomOrderMatchesAPlainMap)
@@ -100,7 +100,7 @@ TEST(IdIndex, RandomOrderMatchesAPlainMap)
     for (const auto &[id, name] : expected) {
         const TestNode *n = tree.findNode(0, id);
         ASSERT_NE(n, nullptr) << id;
-        ASSERT_EQ(n->name, name) << id;
+        ASSERT_EQ(n->name(), name) << id;
     }
     for (int i = 0; i < 1000; ++i) {
         const uint32_t id = rng();

@@ -37,12 +37,12 @@ TEST(Scale, MillionDeepChainIsBuiltEvaluatedAndReleased)
         tree.addNode(0, kinds[id % 5], id, "n", id - 1, int(id), 0);
     ASSERT_EQ(tree.nodeCount(), size_t(Depth) + 1);
 
-    const DriverCounters &d = *tree.findNode(0, 1)->driverCounters;
+    const DriverCounters &d = *tree.findNode(0, 1)->driverCounters();
     EXPECT_EQ(d.testSuites, int(Depth / 5));
     EXPECT_EQ(d.testCases, int(Depth / 5));
     EXPECT_EQ(d.classes, int(Depth / 5));
     // Each state is counted on the class just above it.
-    EXPECT_EQ(tree.findNode(0, 3)->classCounters->states, 1);
+    EXPECT_EQ(tree.findNode(0, 3)->classCounters()->states, 1);
 
     // Events on the deepest element and on one near the top.
     const uint32_t deepest = Depth + 1;
@@ -115,7 +115,7 @@ TEST(Scale, ManyElementsMovedUnderADeepStub)
     for (const TestNode *c = stub->firstChild; c; c = c->nextSibling)
         ++moved;
     EXPECT_EQ(moved, size_t(half / 2));
-    EXPECT_EQ(stub->firstChild->name, "moves / x");
+    EXPECT_EQ(stub->firstChild->name(), "moves / x");
     EXPECT_EQ(stub->status, NotExecuted); // unreached checks moved beneath it
     EXPECT_LT(secondsSince(start), TimeLimitSeconds);
 }

@@ -43,10 +43,10 @@ std::string dump(const TestTree &tree, const OtsGlobals &globals)
         while (!stack.empty()) {
             const TestNode *node = stack.back();
             stack.pop_back();
-            out << node->kind << ' ' << node->fileIndex << ' ' << node->id << ' ' << node->refId
-                << " [" << node->name << "] " << node->line << ' ' << node->status << ' '
+            out << int(node->kind) << ' ' << node->fileIndex << ' ' << node->id << ' ' << node->refId
+                << " [" << node->name() << "] " << node->line << ' ' << node->status << ' '
                 << (node->parent ? node->parent->id : 0);
-            if (const VerdictCounters *v = node->verdict)
+            if (const VerdictCounters *v = node->verdict())
                 out << " v" << v->hits << '/' << v->passed << '/' << v->failed << '/'
                     << v->illegalExits << '/' << v->multipleExits;
             tree.traceTexts().collect(node->lastText, refs);

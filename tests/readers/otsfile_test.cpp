@@ -28,7 +28,7 @@ int readOts(TestTree &tree, OtsGlobals &globals, const std::string &text, int fi
 std::vector<std::string> childNames(TestNode *node)
 {
     std::vector<std::string> names;
-    forEachChild(node, [&](TestNode *c) { names.emplace_back(c->name); });
+    forEachChild(node, [&](TestNode *c) { names.emplace_back(c->name()); });
     return names;
 }
 
@@ -40,7 +40,7 @@ TEST(OtsReader, ElementRecord)
     const TestNode *node = tree.findNode(0, 0x1A);
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->kind, TestCase);
-    EXPECT_EQ(node->name, "Case one");
+    EXPECT_EQ(node->name(), "Case one");
     EXPECT_EQ(node->line, 12);
     EXPECT_EQ(node->refId, 0u);
     EXPECT_EQ(node->parent, tree.fileRoot(0));
@@ -63,7 +63,7 @@ TEST(OtsReader, ReferenceIdAndNesting)
     const TestNode *check = tree.findNode(0, 3);
     ASSERT_NE(check, nullptr);
     EXPECT_EQ(check->kind, CheckExpression);
-    EXPECT_EQ(check->name, "a\"b");
+    EXPECT_EQ(check->name(), "a\"b");
     EXPECT_EQ(check->parent, testCase);
     EXPECT_EQ(childNames(tree.fileRoot(0)), (std::vector<std::string>{"Suite", "Stub"}));
 }
@@ -164,7 +164,7 @@ TEST(OtsReader, CrLfAndEdgesOfTheFile)
     ASSERT_NE(tree.findNode(0, 0x1B), nullptr);
     EXPECT_EQ(tree.findNode(0, 0x1B)->refId, 5u);
     ASSERT_NE(tree.findNode(0, 0x1C), nullptr);
-    EXPECT_EQ(tree.findNode(0, 0x1C)->name, "Three");
+    EXPECT_EQ(tree.findNode(0, 0x1C)->name(), "Three");
     EXPECT_EQ(childNames(tree.fileRoot(0)), (std::vector<std::string>{"Case one", "Two", "Three"}));
 }
 
@@ -181,10 +181,10 @@ TEST(OtsReader, EmptyInputAndSeveralFiles)
     // The same id in two files names two elements.
     ASSERT_EQ(readOts(tree, globals, "TC 2 \"In one\" line=1 p=1;\n", 1, "b/second.ots"), 0);
     ASSERT_NE(tree.findNode(1, 2), nullptr);
-    EXPECT_EQ(tree.findNode(1, 2)->name, "In one");
+    EXPECT_EQ(tree.findNode(1, 2)->name(), "In one");
     EXPECT_EQ(tree.findNode(0, 2), nullptr);
-    EXPECT_EQ(tree.fileRoot(0)->name, "second");
-    EXPECT_EQ(tree.fileRoot(1)->name, "first");
+    EXPECT_EQ(tree.fileRoot(0)->name(), "second");
+    EXPECT_EQ(tree.fileRoot(1)->name(), "first");
 }
 
 TEST(OtsReader, Files)
@@ -202,10 +202,10 @@ TEST(OtsReader, Files)
     EXPECT_EQ(tree.entryCount(), 0);
 
     ASSERT_EQ(readOtsFile(tree, globals, path, 0), 0);
-    EXPECT_EQ(tree.fileRoot(0)->name, "suite");
+    EXPECT_EQ(tree.fileRoot(0)->name(), "suite");
     EXPECT_EQ(tree.entry(0).checksum1, 1u);
     ASSERT_NE(tree.findNode(0, 3), nullptr);
-    EXPECT_EQ(tree.findNode(0, 3)->name, "Case");
+    EXPECT_EQ(tree.findNode(0, 3)->name(), "Case");
     std::filesystem::remove_all(dir);
 }
 

@@ -47,9 +47,9 @@ protected:
     const VerdictCounters &counters(int fileIndex, uint32_t id)
     {
         const TestNode *node = tree.findNode(fileIndex, id);
-        EXPECT_TRUE(node && node->verdict);
+        EXPECT_TRUE(node && node->verdict());
         static const VerdictCounters none;
-        return node && node->verdict ? *node->verdict : none;
+        return node && node->verdict() ? *node->verdict() : none;
     }
     std::vector<std::string> texts(int fileIndex, uint32_t id)
     {

@@ -194,8 +194,8 @@ TEST_F(ClassSectionTest, ViolatedChartWithoutStatesGetsNoViolationsSection)
     hit(3, MultipleExit);
     evaluateTree(tree);
     const TestNode &node = *tree.findNode(0, 2);
-    ASSERT_TRUE(node.classCounters);
-    ASSERT_EQ(node.classCounters->stateChartStatus, Failed);
+    ASSERT_TRUE(node.classCounters());
+    ASSERT_EQ(node.classCounters()->stateChartStatus, Failed);
     EXPECT_EQ(render(node),
               "<XROD:NODE name=\"Watcher\" type=\"Class\" state=\"ko\" icone=\"class.xpm\">"
               "<TITLE LEVEL=\"1\" TAG=\"nodex1\" STYLE=\"Title2 Failed\">\n"
@@ -229,7 +229,7 @@ TEST_F(ClassSectionTest, NestedMembersGetNoRowsAndUnviolatedChartsNoSection)
     hit(3);
     evaluateTree(tree);
     const TestNode &node = *tree.findNode(0, 2);
-    ASSERT_EQ(node.classCounters->states, 1);
+    ASSERT_EQ(node.classCounters()->states, 1);
     const std::string out = render(node);
     const std::string states = "<XROD:NODE name=\"State\" type=\"State\" state=\"NE\" sum=\"1\" "
                                "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex2\" "
