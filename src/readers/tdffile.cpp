@@ -7,7 +7,13 @@
 
 #include <QByteArray>
 #include <QStringDecoder>
+#include <condition_variable>
+#include <mutex>
 #include <string_view>
+#include <thread>
+#include <vector>
+
+#include <sys/stat.h>
 
 namespace qv {
 
@@ -375,120 +381,280 @@ TdfRecord readTdfRecord(InStream &in)
     return record;
 }
 
-int readTdfStream(TestTree &tree, InStream &in)
+namespace {
+
+/// Traces of at least this size are lexed on a second thread.
+constexpr off_t ConcurrentTraceBytes = off_t(1) << 20;
+
+/// Records of the trace in reading order, as the lexing hands them to the
+/// tree: compact, with the texts of "NO" records and the checksums of "SF"
+/// records kept beside them.
+struct TdfBatch {
+    /// One record; `value` is the element id, or the file id of "SF"/"CS".
+    struct Event {
+        uint8_t kind;
+        uint8_t verdict; ///< 0 to 3, or 4 for any other verdict
+        uint32_t value;
+    };
+    /// Records per batch, and bytes of texts after which a batch is handed on.
+    static constexpr size_t Events = 4096;
+    static constexpr size_t TextBytes = size_t(1) << 20;
+
+    std::vector<Event> events;
+    std::string texts;               ///< texts of the "NO" records, one after the other
+    std::vector<size_t> textLengths; ///< one per "NO" record
+    std::vector<uint32_t> checksums; ///< two per "SF" record
+    bool last = false;               ///< the stream ends after this batch
+
+    void clear()
+    {
+        events.clear();
+        texts.clear();
+        textLengths.clear();
+        checksums.clear();
+        last = false;
+    }
+    bool full() const { return events.size() >= Events || texts.size() >= TextBytes; }
+};
+
+/// Reads records from the stream into the batch until it is full or the
+/// stream ends; `record` and `line` are reused working buffers.
+void lexTdfBatch(InStream &in, TdfBatch &batch, TdfRecord &record, std::string &line)
 {
-    int currentFile = -1;
-    std::string pending;
-    bool hasPending = false;
+    batch.clear();
+    batch.events.reserve(TdfBatch::Events);
+    while (!batch.full()) {
+        if (in.atEnd()) {
+            batch.last = true;
+            return;
+        }
+        // Plain events, nearly every line, straight from the buffer; most
+        // other records from their buffered line; the rest from the stream.
+        if (const size_t used = readPlainEvent(in.buffered(), false, record)) {
+            in.skip(used);
+        } else {
+            std::string_view text;
+            size_t lineLength = 0;
+            if (in.peekLine(text, lineLength) && readRecordFromLine(text, record))
+                in.skip(lineLength);
+            else
+                readRecordInto(in, record, line);
+        }
+        TdfBatch::Event e{uint8_t(record.kind), 0, record.elementId};
+        switch (record.kind) {
+        case TdfVerdict:
+            e.verdict = record.verdict >= 0 && record.verdict <= 3 ? uint8_t(record.verdict) : 4;
+            break;
+        case TdfSourceFile:
+            e.value = record.fileId;
+            batch.checksums.push_back(record.checksum1);
+            batch.checksums.push_back(record.checksum2);
+            break;
+        case TdfCurrentFile:
+            e.value = record.fileId;
+            break;
+        case TdfNote:
+            batch.texts += record.text;
+            batch.textLengths.push_back(record.text.size());
+            break;
+        case TdfHit:
+            break;
+        default:
+            continue; // nothing to apply
+        }
+        batch.events.push_back(e);
+    }
+}
+
+/// The tree side of the reader: applies batches of records in order.
+class TdfApplier {
+public:
+    explicit TdfApplier(TestTree &tree) : tree_(tree) {}
+
+    void apply(const TdfBatch &batch)
+    {
+        size_t text = 0;     // next text in batch.texts
+        size_t textItem = 0; // its entry in batch.textLengths
+        size_t checksum = 0;
+        const TdfBatch::Event *events = batch.events.data();
+        const size_t count = batch.events.size();
+        for (size_t i = 0; i < count;) {
+            // Runs of plain events on the current file are taken in steps: the
+            // elements are looked up and asked into the cache first, then the
+            // events applied in order, so that waiting for one element's
+            // memory overlaps waiting for the others.
+            if (currentFile_ >= 0 && events[i].kind >= TdfHit && events[i].kind <= TdfVerdict) {
+                size_t n = 0;
+                while (n < Step && i + n < count && events[i + n].kind >= TdfHit &&
+                       events[i + n].kind <= TdfVerdict) {
+                    TestNode *node = elementOf(events[i + n].value);
+                    if (node) {
+                        __builtin_prefetch(reinterpret_cast<const char *>(node));
+                        __builtin_prefetch(reinterpret_cast<const char *>(node) + 64);
+                    }
+                    nodes_[n++] = node;
+                }
+                for (size_t k = 0; k < n; ++k)
+                    if (nodes_[k] && nodes_[k]->verdictAnchor)
+                        __builtin_prefetch(nodes_[k]->verdictAnchor->counters);
+                for (size_t k = 0; k < n; ++k) {
+                    const TdfBatch::Event &e = events[i + k];
+                    if (e.kind == TdfHit) {
+                        if (nodes_[k])
+                            markHit(nodes_[k], Hit);
+                        if (hasPending_)
+                            tree_.attachTraceText(currentFile_, e.value, pending_);
+                        pending_.clear();
+                        hasPending_ = false;
+                    } else if (nodes_[k] && e.verdict <= 3) {
+                        markHit(nodes_[k], FailVerdict + e.verdict);
+                    }
+                }
+                i += n;
+                continue;
+            }
+            const TdfBatch::Event &e = events[i++];
+            switch (e.kind) {
+            case TdfSourceFile:
+                tree_.bindTdfFile(e.value, batch.checksums[checksum], batch.checksums[checksum + 1]);
+                checksum += 2;
+                currentFile_ = tree_.fileIndexOfTdfId(e.value);
+                pending_.clear();
+                hasPending_ = false;
+                break;
+            case TdfCurrentFile:
+                currentFile_ = tree_.fileIndexOfTdfId(e.value);
+                pending_.clear();
+                hasPending_ = false;
+                break;
+            case TdfHit:
+                // No current file: the event and its text are lost.
+                pending_.clear();
+                hasPending_ = false;
+                break;
+            case TdfNote: {
+                const size_t length = batch.textLengths[textItem++];
+                pending_.append(batch.texts, text, length);
+                text += length;
+                hasPending_ = true;
+                break;
+            }
+            default:
+                break;
+            }
+        }
+    }
+
+private:
+    static constexpr size_t Step = 16;
+
+    /// The element of the id in the current file. Events come in runs on one
+    /// element (reached, then its verdict, often in a loop): the element found
+    /// last is kept. The read adds no node, so what the index gives for a
+    /// pair cannot change meanwhile.
+    TestNode *elementOf(uint32_t id)
+    {
+        if (currentFile_ != lastFile_ || id != lastId_) {
+            lastNode_ = tree_.findNode(currentFile_, id);
+            lastFile_ = currentFile_;
+            lastId_ = id;
+        }
+        return lastNode_;
+    }
+
+    TestTree &tree_;
+    int currentFile_ = -1;
+    std::string pending_;
+    bool hasPending_ = false;
+    TestNode *lastNode_ = nullptr;
+    int lastFile_ = -2;
+    uint32_t lastId_ = 0;
+    TestNode *nodes_[Step];
+};
+
+/// Batches passed between the lexing thread and the applying thread: a
+/// fixed ring, so that memory stays bounded however long the trace is.
+class BatchRing {
+public:
+    static constexpr size_t Size = 4;
+
+    /// The batch to fill next (the lexing side); waits while all are full.
+    TdfBatch &acquireFree()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return filled_ < Size; });
+        return batches_[(head_ + filled_) % Size];
+    }
+    /// Hands the batch from acquireFree() to the applying side.
+    void publish()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++filled_;
+        changed_.notify_all();
+    }
+    /// The oldest filled batch (the applying side); waits while none is.
+    TdfBatch &acquireFilled()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return filled_ > 0; });
+        return batches_[head_];
+    }
+    /// Gives the batch from acquireFilled() back for filling.
+    void release()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        head_ = (head_ + 1) % Size;
+        --filled_;
+        changed_.notify_all();
+    }
+
+private:
+    TdfBatch batches_[Size];
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    size_t head_ = 0;
+    size_t filled_ = 0;
+};
+
+} // namespace
+
+int readTdfStream(TestTree &tree, InStream &in, bool concurrent)
+{
+    TdfApplier applier(tree);
     TdfRecord record;
     std::string line;
     line.reserve(256);
-    // Events come in runs on one element (reached, then its verdict, often
-    // in a loop): the element found last is kept. The read adds no node, so
-    // what the index gives for a pair cannot change meanwhile.
-    TestNode *lastNode = nullptr;
-    int lastFile = -1;
-    uint32_t lastId = 0;
-    auto elementOf = [&](int file, uint32_t id) {
-        if (file != lastFile || id != lastId) {
-            lastNode = tree.findNode(file, id);
-            lastFile = file;
-            lastId = id;
-        }
-        return lastNode;
-    };
-    // Runs of plain events are taken in batches: the elements are looked up
-    // and asked into the cache first, then the events applied in order, so
-    // that waiting for one element's memory overlaps waiting for the others.
-    struct Event {
-        TestNode *node;
-        uint32_t id;
-        int kind;
-        int verdict;
-    };
-    constexpr size_t BatchSize = 16;
-    Event batch[BatchSize];
-    while (!in.atEnd()) {
-        if (currentFile >= 0) {
-            size_t count = 0;
-            while (count < BatchSize) {
-                const size_t used = readPlainEvent(in.buffered(), false, record);
-                if (!used)
-                    break;
-                in.skip(used);
-                TestNode *node = elementOf(currentFile, record.elementId);
-                if (node) {
-                    // The fields markHit reads and writes span the node's lines.
-                    __builtin_prefetch(reinterpret_cast<const char *>(node));
-                    __builtin_prefetch(reinterpret_cast<const char *>(node) + 64);
-                    __builtin_prefetch(reinterpret_cast<const char *>(node) + 128);
-                }
-                batch[count++] = {node, record.elementId, record.kind, record.verdict};
-            }
-            for (size_t i = 0; i < count; ++i) {
-                if (batch[i].node && batch[i].node->verdictAnchor)
-                    __builtin_prefetch(batch[i].node->verdictAnchor->verdict());
-            }
-            for (size_t i = 0; i < count; ++i) {
-                const Event &e = batch[i];
-                if (e.kind == TdfHit) {
-                    if (e.node)
-                        markHit(e.node, Hit);
-                    if (hasPending)
-                        tree.attachTraceText(currentFile, e.id, std::move(pending));
-                    pending.clear();
-                    hasPending = false;
-                } else if (e.node && e.verdict >= 0 && e.verdict <= 3) {
-                    markHit(e.node, FailVerdict + e.verdict);
-                }
-            }
-            if (count)
-                continue;
-        }
-        // Any other record: most are read from their buffered line at once.
-        std::string_view text;
-        size_t lineLength = 0;
-        if (in.peekLine(text, lineLength) && readRecordFromLine(text, record))
-            in.skip(lineLength);
-        else
-            readRecordInto(in, record, line);
-        switch (record.kind) {
-        case TdfSourceFile:
-            tree.bindTdfFile(record.fileId, record.checksum1, record.checksum2);
-            currentFile = tree.fileIndexOfTdfId(record.fileId);
-            pending.clear();
-            hasPending = false;
-            break;
-        case TdfCurrentFile:
-            currentFile = tree.fileIndexOfTdfId(record.fileId);
-            pending.clear();
-            hasPending = false;
-            break;
-        case TdfHit:
-            if (currentFile >= 0) {
-                if (TestNode *node = elementOf(currentFile, record.elementId))
-                    markHit(node, Hit);
-                if (hasPending)
-                    tree.attachTraceText(currentFile, record.elementId, std::move(pending));
-            }
-            // Attached or lost with its element, the text is no longer pending.
-            pending.clear();
-            hasPending = false;
-            break;
-        case TdfVerdict:
-            if (currentFile >= 0 && record.verdict >= 0 && record.verdict <= 3) {
-                if (TestNode *node = elementOf(currentFile, record.elementId))
-                    markHit(node, FailVerdict + record.verdict);
-            }
-            break;
-        case TdfNote:
-            pending += record.text;
-            hasPending = true;
-            break;
-        default:
-            break;
-        }
+    if (!concurrent) {
+        TdfBatch batch;
+        do {
+            lexTdfBatch(in, batch, record, line);
+            applier.apply(batch);
+        } while (!batch.last);
+        return in.failed() ? -1 : 0;
     }
+    // Lexing on a second thread, applying on this one. The lexing touches
+    // only the stream (and the error stream for refused numbers, in reading
+    // order); the tree is changed by this thread alone.
+    BatchRing ring;
+    std::thread lexer([&] {
+        for (;;) {
+            TdfBatch &batch = ring.acquireFree();
+            lexTdfBatch(in, batch, record, line);
+            const bool last = batch.last;
+            ring.publish();
+            if (last)
+                return;
+        }
+    });
+    for (;;) {
+        TdfBatch &batch = ring.acquireFilled();
+        applier.apply(batch);
+        const bool last = batch.last;
+        ring.release();
+        if (last)
+            break;
+    }
+    lexer.join();
     return in.failed() ? -1 : 0;
 }
 
@@ -497,7 +663,10 @@ int readTdfFile(TestTree &tree, const std::string &path)
     InStream in;
     if (!in.open(path))
         return -1;
-    return readTdfStream(tree, in);
+    // A second thread pays off only on a long trace.
+    struct stat status;
+    const bool longTrace = ::stat(path.c_str(), &status) == 0 && status.st_size >= ConcurrentTraceBytes;
+    return readTdfStream(tree, in, longTrace);
 }
 
 } // namespace qv

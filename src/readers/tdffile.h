@@ -29,8 +29,10 @@ struct TdfRecord {
 /// opened or reading it fails.
 int readTdfFile(TestTree &tree, const std::string &path);
 
-/// Applies every record of an opened stream to the tree (the body of readTdfFile).
-int readTdfStream(TestTree &tree, InStream &in);
+/// Applies every record of an opened stream to the tree (the body of
+/// readTdfFile). With `concurrent`, the records are read on a second thread
+/// while this one applies them; the result is the same.
+int readTdfStream(TestTree &tree, InStream &in, bool concurrent = false);
 
 /// Reads one line of the trace.
 TdfRecord readTdfRecord(InStream &in);

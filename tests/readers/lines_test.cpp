@@ -66,7 +66,8 @@ std::string dump(const TestTree &tree, const OtsGlobals &globals)
 
 /// Reads OTS texts (file index = position) and then a trace, all from
 /// memory, by whole lines or byte by byte; returns the dump.
-std::string readAll(const std::vector<std::string> &ots, const std::string &tdf, bool byLines)
+std::string readAll(const std::vector<std::string> &ots, const std::string &tdf, bool byLines,
+                    bool concurrent = false)
 {
     TestTree tree;
     tree.initTree();
@@ -80,7 +81,7 @@ std::string readAll(const std::vector<std::string> &ots, const std::string &tdf,
     InStream in;
     in.openMemory(tdf);
     in.showLines(byLines);
-    EXPECT_EQ(readTdfStream(tree, in), 0);
+    EXPECT_EQ(readTdfStream(tree, in, concurrent), 0);
     return dump(tree, globals);
 }
 
@@ -247,6 +248,34 @@ TEST(LineReading, SameTreesAsByteReadingForGarbledInput)
         g.elementsUpTo(most);
         const std::string tdf = "SF 1 0 0\nCS 1\n" + g.tdf(200, 2);
         ASSERT_EQ(readAll(ots, tdf, true), readAll(ots, tdf, false)) << "seed " << seed;
+    }
+}
+
+TEST(LineReading, ConcurrentReadingGivesTheSameTree)
+{
+    // Traces many batches long (thousands of records, megabytes of texts), so
+    // that texts left pending, bindings and runs of events cross the points
+    // where the lexing thread hands a batch on.
+    QuietStderr quiet;
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        Garbler g(seed);
+        std::vector<std::string> ots;
+        uint32_t most = 2;
+        for (int f = 0; f < 2; ++f) {
+            Garbler file(seed * 7 + unsigned(f));
+            ots.push_back(file.ots(400));
+            most = std::max(most, file.elements());
+        }
+        g.elementsUpTo(most);
+        std::string tdf = "SF 1 0 0\nCS 1\n";
+        for (int part = 0; part < 40; ++part) {
+            tdf += g.tdf(500, 2);
+            if (part % 13 == 5) // a text longer than a batch's text room
+                tdf += "NO \"" + std::string(1200 * 1024 + part, 't') + "\"\n";
+        }
+        const std::string expected = readAll(ots, tdf, true);
+        ASSERT_TRUE(readAll(ots, tdf, true, true) == expected) << "seed " << seed;
+        ASSERT_TRUE(readAll(ots, tdf, false, true) == expected) << "seed " << seed;
     }
 }
 
