@@ -4,13 +4,11 @@
 #include "model/evaluation.h"
 #include "readers/linecursor.h"
 #include "readers/otsfile.h"
+#include "readers/pipeline.h"
 
 #include <QByteArray>
 #include <QStringDecoder>
-#include <condition_variable>
-#include <mutex>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include <sys/stat.h>
@@ -572,50 +570,6 @@ private:
     TestNode *nodes_[Step];
 };
 
-/// Batches passed between the lexing thread and the applying thread: a
-/// fixed ring, so that memory stays bounded however long the trace is.
-class BatchRing {
-public:
-    static constexpr size_t Size = 4;
-
-    /// The batch to fill next (the lexing side); waits while all are full.
-    TdfBatch &acquireFree()
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return filled_ < Size; });
-        return batches_[(head_ + filled_) % Size];
-    }
-    /// Hands the batch from acquireFree() to the applying side.
-    void publish()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++filled_;
-        changed_.notify_all();
-    }
-    /// The oldest filled batch (the applying side); waits while none is.
-    TdfBatch &acquireFilled()
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return filled_ > 0; });
-        return batches_[head_];
-    }
-    /// Gives the batch from acquireFilled() back for filling.
-    void release()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        head_ = (head_ + 1) % Size;
-        --filled_;
-        changed_.notify_all();
-    }
-
-private:
-    TdfBatch batches_[Size];
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    size_t head_ = 0;
-    size_t filled_ = 0;
-};
-
 } // namespace
 
 int readTdfStream(TestTree &tree, InStream &in, bool concurrent)
@@ -624,37 +578,12 @@ int readTdfStream(TestTree &tree, InStream &in, bool concurrent)
     TdfRecord record;
     std::string line;
     line.reserve(256);
-    if (!concurrent) {
-        TdfBatch batch;
-        do {
-            lexTdfBatch(in, batch, record, line);
-            applier.apply(batch);
-        } while (!batch.last);
-        return in.failed() ? -1 : 0;
-    }
-    // Lexing on a second thread, applying on this one. The lexing touches
-    // only the stream (and the error stream for refused numbers, in reading
-    // order); the tree is changed by this thread alone.
-    BatchRing ring;
-    std::thread lexer([&] {
-        for (;;) {
-            TdfBatch &batch = ring.acquireFree();
-            lexTdfBatch(in, batch, record, line);
-            const bool last = batch.last;
-            ring.publish();
-            if (last)
-                return;
-        }
-    });
-    for (;;) {
-        TdfBatch &batch = ring.acquireFilled();
-        applier.apply(batch);
-        const bool last = batch.last;
-        ring.release();
-        if (last)
-            break;
-    }
-    lexer.join();
+    // With `concurrent`, the lexing touches only the stream (and the error
+    // stream for refused numbers, in reading order); the tree is changed by
+    // this thread alone.
+    runPipeline<TdfBatch>(
+        concurrent, [&](TdfBatch &batch) { lexTdfBatch(in, batch, record, line); },
+        [&](const TdfBatch &batch) { applier.apply(batch); });
     return in.failed() ? -1 : 0;
 }
 

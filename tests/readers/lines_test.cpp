@@ -263,7 +263,7 @@ TEST(LineReading, ConcurrentReadingGivesTheSameTree)
         uint32_t most = 2;
         for (int f = 0; f < 2; ++f) {
             Garbler file(seed * 7 + unsigned(f));
-            ots.push_back(file.ots(400));
+            ots.push_back(file.ots(3000));
             most = std::max(most, file.elements());
         }
         g.elementsUpTo(most);
