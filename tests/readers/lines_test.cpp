@@ -232,20 +232,27 @@ private:
     uint32_t next_ = 2;
 };
 
+/// Two garbled OTS files of the seed; the trace garbler `g` then uses their
+/// element ids (and their checksum pairs, so that "SF" records can bind).
+std::vector<std::string> garbledFiles(Garbler &g, unsigned seed, int lines)
+{
+    std::vector<std::string> ots;
+    uint32_t most = 2;
+    for (int f = 0; f < 2; ++f) {
+        Garbler file(seed * 7 + unsigned(f));
+        ots.push_back(file.ots(lines));
+        most = std::max(most, file.elements());
+    }
+    g.elementsUpTo(most);
+    return ots;
+}
+
 TEST(LineReading, SameTreesAsByteReadingForGarbledInput)
 {
     QuietStderr quiet;
     for (unsigned seed = 1; seed <= 300; ++seed) {
         Garbler g(seed);
-        std::vector<std::string> ots;
-        uint32_t most = 2;
-        for (int f = 0; f < 2; ++f) {
-            Garbler file(seed * 7 + unsigned(f));
-            ots.push_back(file.ots(60));
-            most = std::max(most, file.elements());
-        }
-        // The checksum pairs of the files, so that "SF" records can bind.
-        g.elementsUpTo(most);
+        const std::vector<std::string> ots = garbledFiles(g, seed, 60);
         const std::string tdf = "SF 1 0 0\nCS 1\n" + g.tdf(200, 2);
         ASSERT_EQ(readAll(ots, tdf, true), readAll(ots, tdf, false)) << "seed " << seed;
     }
@@ -259,14 +266,7 @@ TEST(LineReading, ConcurrentReadingGivesTheSameTree)
     QuietStderr quiet;
     for (unsigned seed = 1; seed <= 6; ++seed) {
         Garbler g(seed);
-        std::vector<std::string> ots;
-        uint32_t most = 2;
-        for (int f = 0; f < 2; ++f) {
-            Garbler file(seed * 7 + unsigned(f));
-            ots.push_back(file.ots(3000));
-            most = std::max(most, file.elements());
-        }
-        g.elementsUpTo(most);
+        const std::vector<std::string> ots = garbledFiles(g, seed, 3000);
         std::string tdf = "SF 1 0 0\nCS 1\n";
         for (int part = 0; part < 40; ++part) {
             tdf += g.tdf(500, 2);
