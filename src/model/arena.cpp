@@ -1,7 +1,13 @@
 #include "model/arena.h"
 
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <thread>
+
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace qv {
 
@@ -19,10 +25,99 @@ void adviseHugePages(void *block, size_t bytes)
 
 namespace {
 
+/// Makes huge blocks ahead of need on a thread of its own: fresh memory is
+/// cleared by the kernel when first touched, which on a large tree costs as
+/// much as building it. One block is kept ready; a block taken is replaced
+/// at once.
+class HugeBlockMaker {
+public:
+    static HugeBlockMaker &instance()
+    {
+        static HugeBlockMaker maker;
+        return maker;
+    }
+
+    void *take()
+    {
+        void *block = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!started_) {
+                started_ = true;
+                worker_ = std::thread([this] { run(); });
+            }
+            block = ready_;
+            ready_ = nullptr;
+        }
+        wake_.notify_all();
+        // Not ready yet (or the worker could not make one): made here.
+        return block ? block : make(false);
+    }
+
+    ~HugeBlockMaker()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        if (worker_.joinable())
+            worker_.join();
+        std::free(ready_);
+    }
+
+private:
+    static void *make(bool touch)
+    {
+        void *block = std::aligned_alloc(HugeBlockBytes, HugeBlockBytes);
+        if (!block)
+            return nullptr;
+        adviseHugePages(block, HugeBlockBytes);
+        if (touch) {
+            static const size_t page = size_t(sysconf(_SC_PAGESIZE) > 0 ? sysconf(_SC_PAGESIZE) : 4096);
+            for (size_t at = 0; at < HugeBlockBytes; at += page)
+                static_cast<volatile char *>(block)[at] = 0;
+        }
+        return block;
+    }
+
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || !ready_; });
+            if (stopping_)
+                return;
+            lock.unlock();
+            void *block = make(true);
+            lock.lock();
+            if (!block)
+                return; // memory is short: blocks are made on demand from now on
+            if (stopping_) {
+                std::free(block);
+                return;
+            }
+            ready_ = block;
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::thread worker_;
+    void *ready_ = nullptr;
+    bool started_ = false;
+    bool stopping_ = false;
+};
+
 constexpr size_t FirstTextChunk = 16 * 1024;
-constexpr size_t HugeTextChunk = 2 * 1024 * 1024;
+constexpr size_t HugeTextChunk = HugeBlockBytes;
 
 } // namespace
+
+void *allocateHugeBlock()
+{
+    return HugeBlockMaker::instance().take();
+}
 
 char *ByteArena::allocate(size_t n)
 {
@@ -42,12 +137,9 @@ char *ByteArena::allocate(size_t n)
                          : chunkBytes_ < HugeTextChunk ? chunkBytes_ * 2
                                                        : HugeTextChunk;
     const bool huge = bytes == HugeTextChunk;
-    char *chunk = static_cast<char *>(huge ? std::aligned_alloc(HugeTextChunk, HugeTextChunk)
-                                           : std::malloc(bytes));
+    char *chunk = static_cast<char *>(huge ? allocateHugeBlock() : std::malloc(bytes));
     if (!chunk)
         throw std::bad_alloc();
-    if (huge)
-        adviseHugePages(chunk, bytes);
     blocks_.reserve(blocks_.size() + 1);
     blocks_.push_back({chunk});
     chunkBytes_ = bytes;

@@ -11,6 +11,19 @@
 
 namespace qv {
 
+/// Asks the kernel to back a 2 MiB-aligned block with huge pages (a hint only).
+void adviseHugePages(void *block, size_t bytes);
+
+/// Size of the largest arena chunks.
+constexpr size_t HugeBlockBytes = 2 * 1024 * 1024;
+
+/// A block of HugeBlockBytes aligned to its size, offered to the kernel as
+/// huge pages, to be freed with std::free; null when memory is exhausted.
+/// Once large chunks are asked for, a thread of its own makes the next block
+/// and touches it, so that the kernel's clearing of fresh memory overlaps
+/// the caller's work instead of stalling it.
+void *allocateHugeBlock();
+
 /// Stores records of one type in chunks that grow from a few kilobytes to
 /// 2 MiB. The large chunks are aligned to 2 MiB and offered to the kernel as
 /// huge pages, so that a tree of a million nodes costs a few hundred page
@@ -58,7 +71,7 @@ private:
     };
 
     static constexpr size_t FirstChunkBytes = 16 * 1024;
-    static constexpr size_t HugeChunkBytes = 2 * 1024 * 1024;
+    static constexpr size_t HugeChunkBytes = HugeBlockBytes;
 
     void grow();
 
@@ -68,8 +81,6 @@ private:
     size_t size_ = 0;
 };
 
-/// Asks the kernel to back a 2 MiB-aligned block with huge pages (a hint only).
-void adviseHugePages(void *block, size_t bytes);
 
 /// Stores byte texts (element names) one after the other in chunks that grow
 /// to 2 MiB huge-page blocks, instead of one heap block per text: a million
@@ -112,11 +123,9 @@ template <class T> void Arena<T>::grow()
     if (bytes < sizeof(T))
         bytes = sizeof(T);
     const bool huge = bytes == HugeChunkBytes;
-    void *block = huge ? std::aligned_alloc(HugeChunkBytes, HugeChunkBytes) : std::malloc(bytes);
+    void *block = huge ? allocateHugeBlock() : std::malloc(bytes);
     if (!block)
         throw std::bad_alloc();
-    if (huge)
-        adviseHugePages(block, bytes);
     chunks_.reserve(chunks_.size() + 1);
     chunks_.push_back({static_cast<T *>(block), bytes / sizeof(T)});
     used_ = 0;

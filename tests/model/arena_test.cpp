@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
+#include <cstring>
 #include <random>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -47,6 +51,28 @@ TEST(ByteArena, ConcatMayUseTextsOfTheArena)
 
     arena.clear();
     EXPECT_EQ(arena.store("again"), "again"); // usable after clear
+}
+
+TEST(HugeBlocks, AlignedWritableAndDistinct)
+{
+    // Taken faster than the maker thread can keep up and slower, so that
+    // blocks come both ready-made and made on demand.
+    std::vector<void *> blocks;
+    for (int i = 0; i < 12; ++i) {
+        void *block = allocateHugeBlock();
+        ASSERT_NE(block, nullptr);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % HugeBlockBytes, 0u);
+        std::memset(block, i, HugeBlockBytes);
+        blocks.push_back(block);
+        if (i % 3 == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const auto *bytes = static_cast<const unsigned char *>(blocks[i]);
+        ASSERT_EQ(bytes[0], i);
+        ASSERT_EQ(bytes[HugeBlockBytes - 1], i);
+        std::free(blocks[i]);
+    }
 }
 
 TEST(Arena, RecordsKeepTheirAddresses)
