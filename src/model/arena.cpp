@@ -1,5 +1,6 @@
 #include "model/arena.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -109,8 +110,7 @@ private:
     bool stopping_ = false;
 };
 
-constexpr size_t FirstTextChunk = 16 * 1024;
-constexpr size_t HugeTextChunk = HugeBlockBytes;
+constexpr size_t FirstChunkBytes = 16 * 1024;
 
 } // namespace
 
@@ -119,29 +119,34 @@ void *allocateHugeBlock()
     return HugeBlockMaker::instance().take();
 }
 
+void *allocateChunk(size_t lastBytes, size_t minimum, size_t &bytes)
+{
+    bytes = lastBytes == 0 ? FirstChunkBytes : std::min(lastBytes * 2, HugeBlockBytes);
+    bytes = std::max(bytes, minimum);
+    void *chunk = bytes == HugeBlockBytes ? allocateHugeBlock() : std::malloc(bytes);
+    if (!chunk)
+        throw std::bad_alloc();
+    return chunk;
+}
+
 char *ByteArena::allocate(size_t n)
 {
     if (n <= room_)
         return next_;
     // A text larger than a quarter chunk gets a block of its own, so that
     // the current chunk's room is not thrown away for it.
-    if (n > HugeTextChunk / 4) {
+    if (n > HugeBlockBytes / 4) {
         char *own = static_cast<char *>(std::malloc(n));
         if (!own)
             throw std::bad_alloc();
         blocks_.reserve(blocks_.size() + 1);
-        blocks_.push_back({own});
+        blocks_.push_back(own);
         return own;
     }
-    const size_t bytes = chunkBytes_ == 0 ? FirstTextChunk
-                         : chunkBytes_ < HugeTextChunk ? chunkBytes_ * 2
-                                                       : HugeTextChunk;
-    const bool huge = bytes == HugeTextChunk;
-    char *chunk = static_cast<char *>(huge ? allocateHugeBlock() : std::malloc(bytes));
-    if (!chunk)
-        throw std::bad_alloc();
+    size_t bytes = 0;
+    char *chunk = static_cast<char *>(allocateChunk(chunkBytes_, 1, bytes));
     blocks_.reserve(blocks_.size() + 1);
-    blocks_.push_back({chunk});
+    blocks_.push_back(chunk);
     chunkBytes_ = bytes;
     next_ = chunk;
     room_ = bytes;
@@ -167,8 +172,8 @@ std::string_view ByteArena::concat(std::string_view first, std::string_view seco
 
 void ByteArena::clear()
 {
-    for (const Block &b : blocks_)
-        std::free(b.data);
+    for (char *b : blocks_)
+        std::free(b);
     blocks_.clear();
     next_ = nullptr;
     room_ = 0;

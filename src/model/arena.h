@@ -24,6 +24,12 @@ constexpr size_t HugeBlockBytes = 2 * 1024 * 1024;
 /// the caller's work instead of stalling it.
 void *allocateHugeBlock();
 
+/// The next chunk of a growing store: 16 KiB first, then twice the last one
+/// (`lastBytes`, 0 before the first) up to HugeBlockBytes, whose chunks are
+/// huge blocks; never less than `minimum`. Sets `bytes` to the chunk's size;
+/// free it with std::free. Throws std::bad_alloc when memory is exhausted.
+void *allocateChunk(size_t lastBytes, size_t minimum, size_t &bytes);
+
 /// Stores records of one type in chunks that grow from a few kilobytes to
 /// 2 MiB. The large chunks are aligned to 2 MiB and offered to the kernel as
 /// huge pages, so that a tree of a million nodes costs a few hundred page
@@ -70,9 +76,6 @@ private:
         size_t count(const Arena &a) const { return this == &a.chunks_.back() ? a.used_ : capacity; }
     };
 
-    static constexpr size_t FirstChunkBytes = 16 * 1024;
-    static constexpr size_t HugeChunkBytes = HugeBlockBytes;
-
     void grow();
 
     std::vector<Chunk> chunks_;
@@ -105,10 +108,7 @@ private:
     /// its own for a text larger than a chunk.
     char *allocate(size_t n);
 
-    struct Block {
-        char *data;
-    };
-    std::vector<Block> blocks_;
+    std::vector<char *> blocks_; ///< chunks and own blocks, freed by clear()
     char *next_ = nullptr; ///< free room of the current chunk
     size_t room_ = 0;
     size_t chunkBytes_ = 0; ///< size of the current chunk
@@ -116,16 +116,8 @@ private:
 
 template <class T> void Arena<T>::grow()
 {
-    // Each chunk doubles the last, up to the huge-page size.
-    size_t bytes = chunks_.empty() ? FirstChunkBytes : capacity_ * sizeof(T) * 2;
-    if (bytes > HugeChunkBytes)
-        bytes = HugeChunkBytes;
-    if (bytes < sizeof(T))
-        bytes = sizeof(T);
-    const bool huge = bytes == HugeChunkBytes;
-    void *block = huge ? allocateHugeBlock() : std::malloc(bytes);
-    if (!block)
-        throw std::bad_alloc();
+    size_t bytes = 0;
+    void *block = allocateChunk(chunks_.empty() ? 0 : capacity_ * sizeof(T), sizeof(T), bytes);
     chunks_.reserve(chunks_.size() + 1);
     chunks_.push_back({static_cast<T *>(block), bytes / sizeof(T)});
     used_ = 0;

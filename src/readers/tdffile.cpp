@@ -502,8 +502,7 @@ public:
                             markHit(nodes_[k], Hit);
                         if (hasPending_)
                             tree_.attachTraceText(currentFile_, e.value, pending_);
-                        pending_.clear();
-                        hasPending_ = false;
+                        dropPending();
                     } else if (nodes_[k] && e.verdict <= 3) {
                         markHit(nodes_[k], FailVerdict + e.verdict);
                     }
@@ -517,18 +516,15 @@ public:
                 tree_.bindTdfFile(e.value, batch.checksums[checksum], batch.checksums[checksum + 1]);
                 checksum += 2;
                 currentFile_ = tree_.fileIndexOfTdfId(e.value);
-                pending_.clear();
-                hasPending_ = false;
+                dropPending();
                 break;
             case TdfCurrentFile:
                 currentFile_ = tree_.fileIndexOfTdfId(e.value);
-                pending_.clear();
-                hasPending_ = false;
+                dropPending();
                 break;
             case TdfHit:
                 // No current file: the event and its text are lost.
-                pending_.clear();
-                hasPending_ = false;
+                dropPending();
                 break;
             case TdfNote: {
                 const size_t length = batch.textLengths[textItem++];
@@ -545,6 +541,14 @@ public:
 
 private:
     static constexpr size_t Step = 16;
+
+    /// Forgets the pending text: attached, lost with its element, or dropped
+    /// by a change of file.
+    void dropPending()
+    {
+        pending_.clear(); // keeps its capacity for the next text
+        hasPending_ = false;
+    }
 
     /// The element of the id in the current file. Events come in runs on one
     /// element (reached, then its verdict, often in a loop): the element found

@@ -5,6 +5,7 @@
 #include "model/evaluation.h"
 #include "model/otsType.h"
 #include "model/tree.h"
+#include "report/onescript.h"
 
 #include <gtest/gtest.h>
 
@@ -33,20 +34,8 @@ std::string link(const char *style, const char *target, const char *text)
            text + "</TEXT>\n</LINK>\n</CELL>\n";
 }
 
-class ClassSectionTest : public ::testing::Test {
+class ClassSectionTest : public OneScriptTest {
 protected:
-    void SetUp() override
-    {
-        tree.initTree();
-        tree.openOtsFile(0, "out/script.ots");
-        tree.setSourceFile(0, std::string("src/"), std::string("script.kts"), 1);
-    }
-    void add(int kind, uint32_t id, const char *name, uint32_t parent, int line)
-    {
-        tree.addNode(0, kind, id, name, parent, line, 0);
-    }
-    void hit(uint32_t id, int event = Hit) { markHitById(tree, 0, id, event); }
-
     std::string render(const TestNode &node)
     {
         XrdWriter writer;
@@ -54,8 +43,6 @@ protected:
         writeClassReport(writer, tree, node);
         return writer.buffer();
     }
-
-    TestTree tree;
 };
 
 TEST_F(ClassSectionTest, EverySubSectionInOrder)

@@ -6,6 +6,7 @@
 #include "model/evaluation.h"
 #include "model/otsType.h"
 #include "model/tree.h"
+#include "report/onescript.h"
 
 #include <gtest/gtest.h>
 
@@ -23,22 +24,9 @@ const char *const Header5 = "<ROW>\n"
                             "<CELL_TEXT STYLE=\"Array Title\">Passed</CELL_TEXT>\n"
                             "</ROW>\n";
 
-/// One script file 0 with its source path src/script.kts; elements are added by the tests.
-class ScriptSectionTest : public ::testing::Test {
+/// Script entries of the one-script tree, written into memory.
+class ScriptSectionTest : public OneScriptTest {
 protected:
-    void SetUp() override
-    {
-        tree.initTree();
-        tree.openOtsFile(0, "out/script.ots");
-        tree.setSourceFile(0, std::string("src/"), std::string("script.kts"), 1);
-    }
-
-    void add(int kind, uint32_t id, const char *name, uint32_t parent, int line)
-    {
-        tree.addNode(0, kind, id, name, parent, line, 0);
-    }
-    void hit(uint32_t id, int event = Hit) { markHitById(tree, 0, id, event); }
-
     /// Writes the entry of the node into memory, with tags starting at `firstTag`.
     std::string render(uint32_t id, const std::optional<std::string> &path, int level = 1,
                        int firstTag = 1)
@@ -55,8 +43,6 @@ protected:
         writeScriptElement(tree.findNode(0, id), context);
         return writer.buffer();
     }
-
-    TestTree tree;
 };
 
 TEST_F(ScriptSectionTest, CaseWithoutChildrenGetsOneStatusRow)
