@@ -1,0 +1,149 @@
+#pragma once
+// The results an XRD report holds, as the reader hands them out: browser
+// entries with their tables, the report information rows and the report's
+// own summary counts. Plain data, no behaviour beyond the status rules.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace xrd {
+
+/// The state word of an entry: state="ok", "ko" or "NE".
+enum class EntryState { Passed, Failed, NotExecuted };
+
+/// What a counted entry means for the totals.
+enum class ResultStatus { Passed, Inconclusive, Failed };
+
+/// The top-level section an entry belongs to, recognised by its SECTION tag
+/// (the labels are translated, the tags are not).
+enum class SectionKind { None, Global, Driver, Contracts };
+
+/// A place in a test script: a link target "PATH line N". The path may be empty.
+struct Location {
+    std::string path;
+    long line = 0;
+};
+
+/// Parses a link target of the form "PATH line N"; nothing when it has another shape.
+std::optional<Location> parseLinkTarget(const std::string& target);
+
+/// One table cell: its text (TEXT or CELL_TEXT content), its STYLE and its link.
+struct Cell {
+    std::string text;
+    std::string style;
+    std::optional<Location> link;
+    /// Bytes of the text left out because the cell exceeded the reader's text limit.
+    std::size_t omitted = 0;
+};
+
+/// One table row. `failed` is set when any cell has a failed style.
+struct Row {
+    std::string style;
+    std::vector<Cell> cells;
+    bool failed = false;
+};
+
+/// One TABLE element with its rows.
+struct Table {
+    /// The WIDTH attribute as written ("40,15,15,15,15"; "55,45" for a comment or
+    /// print block; "5,95" for trace texts), empty when absent.
+    std::string width;
+    /// The BORDER attribute as written.
+    std::string border;
+    /// For report information tables: the sub-heading above it (empty for the first).
+    std::string heading;
+    std::vector<Row> rows;
+};
+
+/// The kind of a table, from its layout.
+enum class TableKind { Results, CommentBlock, TraceTexts, Other };
+
+/// Classifies a table by its WIDTH attribute.
+TableKind tableKind(const Table& table);
+
+/// One XROD:NODE browser entry.
+struct Entry {
+    std::string name;
+    /// The type as written (translated with the report's language).
+    std::string type;
+    EntryState state = EntryState::NotExecuted;
+    /// sum="1" or more: the entry is one of the report's results.
+    bool counted = false;
+    /// 0 for the global entry, 1 for a driver or the contracts section, ...
+    std::size_t depth = 0;
+    SectionKind section = SectionKind::None;
+    /// The title text of the entry ("Test Case name"), empty before it is read.
+    std::string title;
+    /// The link of the entry's own title, when it has one.
+    std::optional<Location> titleLink;
+    /// Resolved by the location rules: complete at entryClosed; before that, the
+    /// title's link or the nearest ancestor's location.
+    std::optional<Location> location;
+    /// The entry's own tables, in document order (those of its children are not here).
+    std::vector<Table> tables;
+    /// The enclosing entry; valid while this entry is open.
+    const Entry* parent = nullptr;
+
+    /// The status of a counted entry: ko failed, ok passed, NE inconclusive except
+    /// a Stub, which counts as passed ("never called").
+    ResultStatus status() const;
+};
+
+/// The report's own summary rows (Passed, Inconclusive, Failed, Total).
+struct Summary {
+    long passed = 0;
+    long inconclusive = 0;
+    long failed = 0;
+    long total = 0;
+    /// False when the report holds no summary table.
+    bool present = false;
+};
+
+/// Receives the report while it is read, front to back.
+class ReportHandler {
+public:
+    virtual ~ReportHandler() = default;
+    /// The report's first title (the test node name or the default title).
+    virtual void documentTitle(const std::string&) {}
+    /// Each report information table (rows, with its sub-heading).
+    virtual void infoTable(const Table&) {}
+    /// The report's own summary counts.
+    virtual void summary(const Summary&) {}
+    /// An entry was opened: name, type, state, counted and depth are known.
+    virtual void entryOpened(const Entry&) {}
+    /// One of the entry's own tables is complete.
+    virtual void entryContent(const Entry&, const Table&) {}
+    /// The entry is closed, after its children: own content and location complete.
+    virtual void entryClosed(const Entry&) {}
+};
+
+/// How reading a report ended.
+enum class ReadStatus { Ok, CannotRead, NotReport };
+
+/// The outcome of reading a report.
+struct ReadResult {
+    ReadStatus status = ReadStatus::Ok;
+    long line = 0;
+    long column = 0;
+    /// Why the file could not be read or is not a report (empty when Ok).
+    std::string reason;
+    /// True when the report was read to its end.
+    bool ok() const { return status == ReadStatus::Ok; }
+};
+
+/// Reads the report at `path`, streaming, and calls the handler as it goes.
+/// A file that cannot be opened or read gives CannotRead with the system's reason.
+ReadResult readReport(const std::string& path, ReportHandler& handler);
+
+/// Reads a report held in memory (tests and the fuzz target).
+ReadResult readReportBuffer(const char* data, std::size_t size, ReportHandler& handler);
+
+/// The status an entry's state and type give (the rule of Entry::status).
+ResultStatus resultStatus(EntryState state, const std::string& type);
+
+/// "passed", "inconclusive" or "failed".
+const char* statusWord(ResultStatus status);
+
+} // namespace xrd

@@ -1,0 +1,38 @@
+#pragma once
+// The command line of xrdtool: usage texts, the common messages and the exit
+// statuses every command shares.
+
+#include "xrd/report.h"
+
+#include <string>
+#include <vector>
+
+namespace xrdtool {
+
+/// Exit statuses, as quorvanel's: 0 done, 3 failed results, 255 error.
+constexpr int kExitOk = 0;
+constexpr int kExitFailures = 3;
+constexpr int kExitError = 255;
+
+/// The usage text of one command ("junit", "summary", "diff", "html"), or of
+/// the program for an empty or unknown name.
+std::string usageText(const std::string& command);
+
+/// Prints the usage of `command` on the error stream and returns kExitError.
+int usageError(const std::string& command, const std::string& problem);
+
+/// Prints "xrdtool: FILE: REASON." on the error stream and returns kExitError.
+int fileError(const std::string& file, const std::string& reason);
+
+/// The message for a report that could not be read or is not a report; returns kExitError.
+int readError(const std::string& file, const xrd::ReadResult& result);
+
+/// Prints the warning line, when there is one, on the error stream.
+void printWarning(const std::string& line);
+
+/// Splits "--name=value" into its parts; a plain argument gives no value.
+/// Returns true when `arg` is the option `name` (with or without "=value").
+bool optionValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+                 std::string& value, bool& missing);
+
+} // namespace xrdtool

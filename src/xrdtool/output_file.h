@@ -1,0 +1,48 @@
+#pragma once
+// Output files that appear whole or not at all: written under a temporary
+// name beside the target and renamed over it at the end.
+
+#include <cstdio>
+#include <string>
+
+namespace xrdtool {
+
+/// One output file, or the standard output for "-" (and for an empty name).
+/// Character devices and pipes (/dev/null, /dev/full, a FIFO) are written in
+/// place: renaming over them would replace the device.
+class OutputFile {
+public:
+    OutputFile() = default;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    /// Removes the temporary file when commit() was not reached.
+    ~OutputFile();
+
+    /// Opens the output; false with `error` set (errno text) when it cannot be created.
+    bool open(const std::string& target, std::string& error);
+    /// The stream to write to; valid after a successful open().
+    std::FILE* stream() const { return stream_; }
+    /// Writes bytes; errors surface in commit().
+    void write(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream_); }
+    void write(const char* text) { std::fputs(text, stream_); }
+    /// Flushes, closes and renames into place; false on any write error (the
+    /// temporary file is then removed).
+    bool commit();
+    /// Drops the output: removes the temporary file.
+    void discard();
+    /// The name to show in messages: the target, or "standard output".
+    const std::string& displayName() const { return display_; }
+
+private:
+    std::FILE* stream_ = nullptr;
+    std::string target_;
+    std::string temp_;
+    std::string display_;
+    bool isStdout_ = false;
+};
+
+/// A unique temporary name beside `target` ("TARGET.tmp-XXXXXX"), created as an
+/// empty file (or a folder when `folder` is true); empty on failure.
+std::string makeTempBeside(const std::string& target, bool folder);
+
+} // namespace xrdtool
