@@ -1,5 +1,7 @@
 #include "xrdtool/html_text.h"
 
+#include "xrdtool/text.h"
+
 #include <cstdio>
 
 namespace xrdtool {
@@ -8,57 +10,12 @@ namespace {
 
 const char Replacement[] = "\xEF\xBF\xBD";
 
-/// Length of the valid UTF-8 sequence starting at s[i], or 0 when the bytes
-/// there are not one (overlong forms, surrogates and values past U+10FFFF
-/// included).
-std::size_t utf8Length(std::string_view s, std::size_t i)
-{
-    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = b(i);
-    std::size_t n;
-    unsigned long cp;
-    if (c < 0x80)
-        return 1;
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size())
-        return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((b(i + k) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (b(i + k) & 0x3F);
-    }
-    if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
-        return 0;
-    return n;
-}
-
-/// The largest cut point not after `limit` that does not split a character.
-std::size_t cutPoint(std::string_view text, std::size_t limit)
-{
-    std::size_t cut = limit;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80 && limit - cut < 3)
-        --cut;
-    return cut;
-}
-
 } // namespace
 
-void appendHtml(std::string &out, std::string_view text)
+void appendHtml(std::string &out, const std::string &text)
 {
     std::size_t plain = 0; // start of the run of bytes copied as they are
     std::size_t i = 0;
-    const auto flush = [&](std::size_t end) { out.append(text.data() + plain, end - plain); };
     while (i < text.size()) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         const char *ref = nullptr;
@@ -73,7 +30,8 @@ void appendHtml(std::string &out, std::string_view text)
             if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
                 ref = Replacement;
             } else if (c >= 0x80) {
-                len = utf8Length(text, i);
+                unsigned long code = 0;
+                len = utf8Sequence(text, i, code);
                 if (len == 0) {
                     ref = Replacement;
                     len = 1;
@@ -81,36 +39,36 @@ void appendHtml(std::string &out, std::string_view text)
             }
         }
         if (ref) {
-            flush(i);
+            out.append(text, plain, i - plain);
             out += ref;
             plain = i + len;
         }
         i += len;
     }
-    flush(text.size());
+    out.append(text, plain, std::string::npos);
 }
 
-void appendHtmlCut(std::string &out, std::string_view text, std::size_t limit)
+void appendHtmlCut(std::string &out, const std::string &text, std::size_t omitted, std::size_t limit)
 {
-    if (text.size() <= limit) {
+    if (text.size() <= limit && omitted == 0) {
         appendHtml(out, text);
         return;
     }
-    const std::size_t cut = cutPoint(text, limit);
-    appendHtml(out, text.substr(0, cut));
+    const std::string kept = cutUtf8(text, limit);
+    appendHtml(out, kept);
     out += "<span class=\"cut\">\xE2\x80\xA6 ";
-    appendCount(out, text.size() - cut);
+    appendCount(out, text.size() - kept.size() + omitted);
     out += " more bytes not shown (the report keeps the whole text)</span>";
 }
 
-void appendHtmlName(std::string &out, std::string_view name, std::size_t limit)
+void appendHtmlName(std::string &out, const std::string &name, std::size_t limit)
 {
     if (name.empty()) {
         out += "(unnamed)";
     } else if (name.size() <= limit) {
         appendHtml(out, name);
     } else {
-        appendHtml(out, name.substr(0, cutPoint(name, limit)));
+        appendHtml(out, cutUtf8(name, limit));
         out += "\xE2\x80\xA6";
     }
 }

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <string>
-#include <string_view>
 
 namespace xrdtool {
 
@@ -17,16 +16,17 @@ constexpr std::size_t HtmlShortNameLimit = 200;
 /// become references; C0 controls other than tab, line feed and carriage
 /// return, and bytes that are not UTF-8, become U+FFFD, so that the page stays
 /// well-formed text whatever the report holds.
-void appendHtml(std::string &out, std::string_view text);
+void appendHtml(std::string &out, const std::string &text);
 
 /// Appends `text` escaped as appendHtml does, cut after `limit` bytes (at a
 /// character boundary) and followed by a note with the number of bytes left
-/// out when it is longer.
-void appendHtmlCut(std::string &out, std::string_view text, std::size_t limit = HtmlCellLimit);
+/// out when it is longer; `omitted` counts bytes the reader already left out.
+void appendHtmlCut(std::string &out, const std::string &text, std::size_t omitted = 0,
+                   std::size_t limit = HtmlCellLimit);
 
 /// Appends the name escaped, "(unnamed)" when it is empty, cut to `limit` bytes
 /// with an ellipsis when it is longer.
-void appendHtmlName(std::string &out, std::string_view name, std::size_t limit);
+void appendHtmlName(std::string &out, const std::string &name, std::size_t limit);
 
 /// Appends `value` in decimal with thousands separators ("12,345").
 void appendCount(std::string &out, unsigned long long value);
@@ -34,7 +34,7 @@ void appendCount(std::string &out, unsigned long long value);
 /// Appends the names of a path joined by " › " (each short-cut). A path of more
 /// than a dozen names keeps its first four and its last six and says how many
 /// levels lie between, so a result a million levels down still has a short
-/// path. `Names` has size() and operator[] giving a std::string_view.
+/// path. `Names` has size() and operator[] giving a std::string.
 template <class Names> void appendHtmlPath(std::string &out, const Names &names);
 
 namespace detail {

@@ -1,0 +1,13 @@
+#pragma once
+// The site's style sheet and script (assets/report.css and assets/report.js in
+// the sources), compiled into the program so that the site is written whole
+// from the binary alone.
+
+namespace xrdtool {
+
+/// The text of assets/report.css.
+const char* htmlReportCss();
+/// The text of assets/report.js.
+const char* htmlReportJs();
+
+} // namespace xrdtool

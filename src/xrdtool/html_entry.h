@@ -1,0 +1,51 @@
+#pragma once
+// How one entry of the report looks in HTML: its status word and icon, its
+// location, and every table the report holds for it.
+
+#include "xrd/report.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace xrdtool {
+
+class PathMap;
+
+/// The look of an entry's status: a class suffix and a word with an icon.
+struct StatusLook {
+    /// "passed", "inconclusive" or "failed": the CSS class is "s-" + this.
+    const char* name;
+    /// Icon and word shown beside the entry, so colour is never the only sign.
+    const char* label;
+};
+
+/// The look of an entry: a counted result by its status (Stub in NE passes),
+/// any other entry by its state (NE shown as "Not executed").
+StatusLook entryLook(const xrd::Entry& entry);
+
+/// The look of a result status.
+StatusLook resultLook(xrd::ResultStatus status);
+
+/// Appends <span class="st s-NAME">LABEL</span>.
+void appendStatusBadge(std::string& out, const StatusLook& look);
+
+/// Appends a location as PATH:LINE (the path rewritten by the map; "line N" when
+/// the report gives no path), escaped.
+void appendLocation(std::string& out, const xrd::Location& location, const PathMap& paths);
+
+/// Appends one table of the report as an HTML table (header rows in <thead>,
+/// cells coloured and worded as in the report, links as PATH:LINE, long texts
+/// cut). Tables without rows write nothing.
+void appendTable(std::string& out, const xrd::Table& table, const PathMap& paths);
+
+/// Appends every table of the entry. Once `budget` bytes have been appended,
+/// the remaining rows are left out with a note saying how many, so that one
+/// result always fits on one page.
+void appendEntryTables(std::string& out, const xrd::Entry& entry, const PathMap& paths,
+                       std::size_t budget);
+
+/// The text of the entry's first failed row, cells joined by " | ", or empty.
+std::string firstFailedRow(const xrd::Entry& entry);
+
+} // namespace xrdtool

@@ -1,0 +1,72 @@
+#pragma once
+// One HTML page of the site: written through a buffer, its size counted, and
+// the head and foot every page shares (style sheet and script from assets/,
+// no inline script or style, nothing from another site).
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+namespace xrdtool {
+
+/// Largest file of the site: a page that would grow past it continues on the next page.
+constexpr std::size_t HtmlPageByteLimit = 2 * 1024 * 1024;
+/// Most counted results on one page.
+constexpr std::size_t HtmlPageResultLimit = 5000;
+
+/// A page file being written. Bytes are gathered and written in blocks; the
+/// first failed write is remembered and reported by close().
+class HtmlPage {
+public:
+    HtmlPage() = default;
+    HtmlPage(const HtmlPage&) = delete;
+    HtmlPage& operator=(const HtmlPage&) = delete;
+    ~HtmlPage();
+
+    /// Creates the file; false when it cannot be created.
+    bool open(const std::string& path);
+    /// True between open() and close().
+    bool isOpen() const { return file_ != nullptr; }
+    /// Appends bytes.
+    void write(const std::string& text);
+    /// Bytes written since open().
+    std::size_t size() const { return size_; }
+    /// Flushes and closes; false when any write or the close failed.
+    bool close();
+
+private:
+    void flush();
+
+    std::FILE* file_ = nullptr;
+    std::string buffer_;
+    std::size_t size_ = 0;
+    bool failed_ = false;
+};
+
+/// What the head of a page shows.
+struct PageHead {
+    /// The document's <title>.
+    std::string title;
+    /// "" for pages at the top of the site, "../" for pages under p/.
+    std::string root;
+    /// Class of <body>.
+    std::string bodyClass;
+};
+
+/// Appends the doctype, the head (charset, content security policy, style
+/// sheet, script) and the opening <body>.
+void appendPageHead(std::string& out, const PageHead& head);
+
+/// Appends the previous/next links of a continued page; nothing when there is neither.
+void appendPager(std::string& out, const std::string& previous, const std::string& next);
+
+/// Appends the closing </body></html>.
+void appendPageEnd(std::string& out);
+
+/// Bytes that appendPager and appendPageEnd add at most for names of `nameBytes` bytes.
+constexpr std::size_t pageTailReserve(std::size_t nameBytes)
+{
+    return 512 + 2 * nameBytes;
+}
+
+} // namespace xrdtool
