@@ -1,0 +1,182 @@
+#!/usr/bin/env node
+// The site of a report in a real browser: Debian's chromium, headless, driven
+// by playwright-core, pages opened from disk (file://) as a person would.
+//
+// usage: browser-test.js --xrdtool BIN --report REPORT.xrd --work DIR [--driver NAME] [--screenshots DIR]
+//
+// Writes the site with `xrdtool html`, then checks on index.html and the
+// driver's page: no console error (a content security policy violation is
+// one), the summary numbers equal the report's, failed entries open and passed
+// ones closed, "Failed only" hides passed and inconclusive results, the name
+// filter, expand/collapse all, sorting of the index table, every link on the
+// page resolves; with scripting disabled every counted result of the report is
+// in the pages. --screenshots: saves index.png and driver.png there.
+'use strict';
+
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { execFileSync } = require('child_process');
+const { pathToFileURL, fileURLToPath } = require('url');
+const { chromium } = require('playwright-core');
+const { checkSite, reportSummary, scanPage } = require('./site-check');
+
+function option(name, fallback) {
+  const i = process.argv.indexOf(name);
+  return i >= 0 ? process.argv[i + 1] : fallback;
+}
+const xrdtool = option('--xrdtool');
+const report = option('--report');
+const work = option('--work');
+const driverName = option('--driver', 'thermostat_tests');
+const shots = option('--screenshots');
+if (!xrdtool || !report || !work) {
+  console.error('usage: browser-test.js --xrdtool BIN --report REPORT.xrd --work DIR [--driver NAME] [--screenshots DIR]');
+  process.exit(2);
+}
+
+let passed = 0;
+let failed = 0;
+/// One named check: counts it and says what went wrong.
+function check(name, ok, detail) {
+  if (ok) {
+    passed++;
+  } else {
+    failed++;
+    console.log(`FAILED: ${name}${detail === undefined ? '' : ': ' + detail}`);
+  }
+}
+
+const launchArgs = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+
+async function withBrowser(options, body) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'xrdtool-browser-'));
+  const context = await chromium.launchPersistentContext(profile, {
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true, args: launchArgs,
+    viewport: { width: 1100, height: 800 }, ...options });
+  try {
+    return await body(context);
+  } finally {
+    await context.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  }
+}
+
+/// Opens a page from disk and records console errors, page errors and failed loads.
+async function open(context, file) {
+  const page = await context.newPage();
+  const errors = [];
+  page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
+  page.on('pageerror', (e) => errors.push(e.message));
+  page.on('requestfailed', (r) => errors.push('failed to load ' + r.url()));
+  await page.goto(pathToFileURL(file).href, { waitUntil: 'load' });
+  return { page, errors };
+}
+
+/// Every link of the open page: the file exists and, with a fragment, holds that id.
+async function checkLinks(page, label) {
+  const hrefs = await page.$$eval('a[href], link[href], script[src]', (els) => els.map((e) => e.href || e.src));
+  const bad = [];
+  for (const href of hrefs) {
+    const url = new URL(href);
+    if (url.protocol !== 'file:') { bad.push(href); continue; }
+    const file = fileURLToPath(url);
+    if (!fs.existsSync(file)) { bad.push(href); continue; }
+    if (url.hash) {
+      const ids = scanPage(fs.readFileSync(file, 'utf8')).ids;
+      if (!ids.has(decodeURIComponent(url.hash.slice(1)))) bad.push(href);
+    }
+  }
+  check(`${label}: every link resolves (${hrefs.length})`, bad.length === 0 && hrefs.length > 0, bad.join(' '));
+}
+
+async function main() {
+  const site = path.join(work, 'site');
+  fs.rmSync(work, { recursive: true, force: true });
+  fs.mkdirSync(work, { recursive: true });
+  execFileSync(xrdtool, ['html', report, '-o', site], { stdio: 'inherit' });
+  const expected = reportSummary(fs.readFileSync(report, 'utf8'));
+  const driverFile = path.join(site, 'p', driverName + '.html');
+
+  const { problems } = checkSite(site);
+  check('static site checks', problems.length === 0, problems.join('; '));
+
+  await withBrowser({}, async (context) => {
+    const { page, errors } = await open(context, path.join(site, 'index.html'));
+    const summary = await page.$eval('#summary', (e) => ({
+      passed: +e.dataset.passed, inconclusive: +e.dataset.inconclusive, failed: +e.dataset.failed, total: +e.dataset.total }));
+    check('index: summary equals the report\'s summary rows', JSON.stringify(summary) === JSON.stringify(expected),
+      JSON.stringify(summary) + ' vs ' + JSON.stringify(expected));
+    check('index: no data-status', (await page.$$('[data-status]')).length === 0);
+    check('index: the style sheet applies', await page.$eval('body', (b) => getComputedStyle(b).maxWidth) === '1200px');
+    // Sorting: a click on "Name" orders the rows by name, a second click reverses them.
+    const names = () => page.$$eval('table.index tbody tr td:nth-child(2)', (tds) => tds.map((t) => t.textContent));
+    await page.click('table.index th:nth-child(2)');
+    const ascending = await names();
+    check('index: sorting by name', JSON.stringify(ascending) === JSON.stringify([...ascending].sort((a, b) => a.localeCompare(b))), ascending.join(','));
+    await page.click('table.index th:nth-child(2)');
+    check('index: sorting again reverses', JSON.stringify(await names()) === JSON.stringify([...ascending].reverse()));
+    await checkLinks(page, 'index');
+    if (shots) {
+      await page.click('table.index th:nth-child(1)'); // back to failures first
+      await page.screenshot({ path: path.join(shots, 'index.png'), fullPage: true });
+    }
+    check('index: no console error', errors.length === 0, errors.join(' | '));
+
+    const d = await open(context, driverFile);
+    const dp = d.page;
+    const notOpen = await dp.$$eval('details.entry.s-failed', (els) => els.filter((e) => !e.open).length);
+    check('driver: failed entries are open', notOpen === 0 && (await dp.$$('details.entry.s-failed')).length > 0);
+    check('driver: passed results are closed', await dp.$$eval('details[data-status="passed"]', (els) => els.every((e) => !e.open)));
+    if (shots) await dp.screenshot({ path: path.join(shots, 'driver.png'), fullPage: true });
+    const visible = (selector) => dp.$$eval(selector, (els) => els.filter((e) => e.checkVisibility()).length);
+    check('driver: passed results shown at first', (await visible('[data-status="passed"]')) > 0);
+    await dp.getByRole('button', { name: 'Failed only' }).click();
+    check('driver: "Failed only" hides passed results', (await visible('[data-status="passed"]')) === 0);
+    check('driver: "Failed only" hides inconclusive results', (await visible('[data-status="inconclusive"]')) === 0);
+    const failedCount = (await dp.$$('[data-status="failed"]')).length;
+    check('driver: "Failed only" keeps failed results', failedCount > 0 && (await visible('[data-status="failed"]')) === failedCount);
+    await dp.getByRole('button', { name: 'Failed only' }).click();
+    check('driver: "Failed only" again shows all', (await visible('[data-status="passed"]')) > 0);
+    await dp.getByRole('button', { name: 'Expand all' }).click();
+    check('driver: expand all', await dp.$$eval('details.entry', (els) => els.every((e) => e.open)));
+    await dp.getByRole('button', { name: 'Collapse all' }).click();
+    check('driver: collapse all', await dp.$$eval('details.entry', (els) => els.every((e) => !e.open)));
+    await dp.getByRole('button', { name: 'Expand all' }).click();
+    const shownNames = () => dp.$$eval('[data-status]', (els) => els.filter((e) => e.checkVisibility()).map((e) => e.querySelector('.name').textContent));
+    const all = await shownNames();
+    const wanted = all[all.length - 1];
+    await dp.fill('input[type="search"]', wanted.toUpperCase());
+    const shown = await shownNames();
+    check('driver: the name filter keeps only matching results', shown.length > 0 && shown.length < all.length &&
+      shown.every((n) => n.toLowerCase().includes(wanted.toLowerCase())), shown.join(','));
+    await dp.fill('input[type="search"]', '');
+    check('driver: an empty filter shows all again', (await shownNames()).length === all.length);
+    await checkLinks(dp, 'driver');
+    check('driver: no console error', d.errors.length === 0, d.errors.join(' | '));
+  });
+
+  // Without scripting every page is whole: each counted result is there.
+  await withBrowser({ javaScriptEnabled: false }, async (context) => {
+    const counts = { passed: 0, inconclusive: 0, failed: 0 };
+    const pages = fs.readdirSync(path.join(site, 'p')).filter((f) => f.endsWith('.html'));
+    for (const f of pages) {
+      const { page, errors } = await open(context, path.join(site, 'p', f));
+      for (const k of Object.keys(counts)) counts[k] += (await page.$$(`[data-status="${k}"]`)).length;
+      check(`no script, ${f}: no tool bar`, (await page.$$('.tools')).length === 0);
+      check(`no script, ${f}: no console error`, errors.length === 0, errors.join(' | '));
+      await page.close();
+    }
+    for (const k of Object.keys(counts))
+      check(`no script: every ${k} result is in the pages`, counts[k] === expected[k], `${counts[k]} vs ${expected[k]}`);
+  });
+
+  console.log(`${passed} passed, ${failed} failed`);
+  process.exit(failed ? 1 : 0);
+}
+
+main().catch((e) => {
+  console.error(e);
+  process.exit(1);
+});
