@@ -1,0 +1,158 @@
+// `xrdtool diff`: what changed between two runs. Results are matched by their
+// path and type; the k-th result with the same path and type in one report
+// matches the k-th in the other.
+
+#include "xrdtool/cli.h"
+#include "xrdtool/commands.h"
+#include "xrdtool/diff_format.h"
+#include "xrdtool/diff_index.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+
+namespace xrdtool {
+
+namespace {
+
+constexpr std::uint32_t kAbsent = ~std::uint32_t(0);
+
+/// For each result of `a`, the index of its match in `b`, or kAbsent.
+std::vector<std::uint32_t> match(const std::vector<ResultRecord>& a, const std::vector<ResultRecord>& b)
+{
+    auto sorted = [](const std::vector<ResultRecord>& records) {
+        std::vector<std::uint32_t> order(records.size());
+        std::iota(order.begin(), order.end(), 0u);
+        std::sort(order.begin(), order.end(), [&records](std::uint32_t x, std::uint32_t y) {
+            const ResultRecord& l = records[x];
+            const ResultRecord& r = records[y];
+            if (l.path != r.path)
+                return l.path < r.path;
+            if (l.type != r.type)
+                return l.type < r.type;
+            return l.occurrence < r.occurrence;
+        });
+        return order;
+    };
+    const std::vector<std::uint32_t> ia = sorted(a);
+    const std::vector<std::uint32_t> ib = sorted(b);
+    std::vector<std::uint32_t> matches(a.size(), kAbsent);
+    std::size_t j = 0;
+    for (std::uint32_t i : ia) {
+        const ResultRecord& l = a[i];
+        while (j < ib.size()) {
+            const ResultRecord& r = b[ib[j]];
+            if (r.path < l.path || (r.path == l.path && (r.type < l.type || (r.type == l.type && r.occurrence < l.occurrence))))
+                ++j;
+            else
+                break;
+        }
+        if (j < ib.size()) {
+            const ResultRecord& r = b[ib[j]];
+            if (r.path == l.path && r.type == l.type && r.occurrence == l.occurrence)
+                matches[i] = ib[j];
+        }
+    }
+    return matches;
+}
+
+Change itemOf(const ResultRecord& record, Presence before, Presence after)
+{
+    Change change;
+    change.record = &record;
+    change.before = before;
+    change.after = after;
+    return change;
+}
+
+Presence presence(xrd::ResultStatus status)
+{
+    switch (status) {
+    case xrd::ResultStatus::Passed:
+        return Presence::Passed;
+    case xrd::ResultStatus::Failed:
+        return Presence::Failed;
+    case xrd::ResultStatus::Inconclusive:
+        break;
+    }
+    return Presence::Inconclusive;
+}
+
+} // namespace
+
+DiffLists compareResults(const ReportResults& before, const ReportResults& after)
+{
+    DiffLists lists;
+    lists.before = before.totals;
+    lists.after = after.totals;
+    const std::vector<std::uint32_t> newToOld = match(after.results, before.results);
+    std::vector<bool> oldMatched(before.results.size(), false);
+    for (std::size_t i = 0; i < after.results.size(); ++i) {
+        const ResultRecord& now = after.results[i];
+        const Presence a = presence(now.status);
+        Presence b = Presence::Absent;
+        if (newToOld[i] != kAbsent) {
+            oldMatched[newToOld[i]] = true;
+            b = presence(before.results[newToOld[i]].status);
+        }
+        const Change change = itemOf(now, b, a);
+        if (b == Presence::Absent)
+            lists.added.push_back(change);
+        if (a == Presence::Failed && b != Presence::Failed)
+            lists.newlyFailed.push_back(change);
+        if (b == Presence::Failed && a == Presence::Passed)
+            lists.fixed.push_back(change);
+        if (a == Presence::Inconclusive && (b == Presence::Passed || b == Presence::Failed))
+            lists.newlyNotExecuted.push_back(change);
+        if (a == Presence::Passed && b == Presence::Inconclusive)
+            lists.newlyPassed.push_back(change);
+    }
+    for (std::size_t i = 0; i < before.results.size(); ++i) {
+        if (!oldMatched[i])
+            lists.removed.push_back(itemOf(before.results[i], presence(before.results[i].status), Presence::Absent));
+    }
+    return lists;
+}
+
+int runDiffCommand(const std::vector<std::string>& args)
+{
+    std::vector<std::string> reports;
+    DiffFormat format = DiffFormat::Text;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string value;
+        bool missing = false;
+        if (optionValue(args, i, "--format", value, missing)) {
+            if (missing || (value != "text" && value != "markdown" && value != "json"))
+                return usageError("diff", "diff: --format takes text, markdown or json");
+            format = value == "json" ? DiffFormat::Json : value == "markdown" ? DiffFormat::Markdown : DiffFormat::Text;
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            return usageError("diff", "diff: unknown option '" + args[i] + "'");
+        } else {
+            reports.push_back(args[i]);
+        }
+    }
+    if (reports.size() != 2)
+        return usageError("diff", "diff: two reports are needed, OLD and NEW");
+
+    NameTable names;
+    PathTable paths;
+    ReportResults before;
+    ReportResults after;
+    for (int k = 0; k < 2; ++k) {
+        ReportResults& results = k == 0 ? before : after;
+        const xrd::ReadResult read = readResults(reports[k], names, paths, results);
+        if (!read.ok())
+            return readError(reports[k], read);
+        printWarning(totalsWarning(reports[k], results.totals, results.summary));
+        numberOccurrences(results.results);
+    }
+    const DiffLists lists = compareResults(before, after);
+    const DiffText text{names, paths};
+    bool written = writeDiff(stdout, format, lists, text);
+    written = std::fflush(stdout) == 0 && written && !std::ferror(stdout);
+    if (!written)
+        return fileError("standard output", "write error");
+    return lists.newlyFailed.empty() ? kExitOk : kExitFailures;
+}
+
+} // namespace xrdtool

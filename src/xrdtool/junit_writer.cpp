@@ -1,0 +1,268 @@
+#include "xrdtool/junit_writer.h"
+
+#include "xrdtool/text.h"
+
+#include <cstring>
+#include <sstream>
+
+namespace xrdtool {
+
+namespace {
+
+/// Texts of one result's system-out beyond this are cut, with a note.
+constexpr std::size_t kOutputLimit = 64 * 1024;
+constexpr std::size_t kMessageLimit = 1024;
+
+std::string xml(const std::string& text, bool attribute = true)
+{
+    std::string out;
+    appendXml(out, text, attribute);
+    return out;
+}
+
+/// Dots inside a name would read as package separators.
+std::string classPart(const std::string& name)
+{
+    std::string part = displayName(name);
+    for (char& c : part) {
+        if (c == '.')
+            c = '_';
+    }
+    return part;
+}
+
+std::uint64_t hashKey(const std::string& classname, const std::string& name)
+{
+    std::uint64_t hash = 1469598103934665603ull;
+    auto mix = [&hash](const std::string& text) {
+        for (unsigned char c : text) {
+            hash ^= c;
+            hash *= 1099511628211ull;
+        }
+    };
+    mix(classname);
+    hash ^= 0xFF;  // a byte no UTF-8 text holds separates the two
+    hash *= 1099511628211ull;
+    mix(name);
+    return hash;
+}
+
+/// The prints and trace texts of a result, one per line.
+std::string outputText(const xrd::Entry& entry)
+{
+    std::string text;
+    for (const xrd::Table& table : entry.tables) {
+        const xrd::TableKind kind = xrd::tableKind(table);
+        if (kind != xrd::TableKind::CommentBlock && kind != xrd::TableKind::TraceTexts)
+            continue;
+        for (const xrd::Row& row : table.rows) {
+            std::string line;
+            for (const xrd::Cell& cell : row.cells) {
+                if (cell.text.empty())
+                    continue;
+                if (!line.empty())
+                    line += ' ';
+                line += cell.text;
+            }
+            if (kind == xrd::TableKind::TraceTexts)
+                line = "  " + line;
+            text += line + "\n";
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+std::string isoTimestamp(const std::string& asctime)
+{
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::istringstream in(asctime);
+    std::string day, month, time, extra;
+    int date = 0, year = 0;
+    if (!(in >> day >> month >> date >> time >> year) || (in >> extra))
+        return std::string();
+    int m = 0;
+    while (m < 12 && month != months[m])
+        ++m;
+    int hh = 0, mm = 0, ss = 0;
+    char c1 = 0, c2 = 0;
+    std::istringstream clock(time);
+    if (m == 12 || date < 1 || date > 31 || year < 0 || year > 9999 || time.size() != 8 ||
+        !(clock >> hh >> c1 >> mm >> c2 >> ss) || c1 != ':' || c2 != ':')
+        return std::string();
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", year, m + 1, date, hh, mm, ss);
+    return buffer;
+}
+
+JunitWriter::JunitWriter(const JunitOptions& options, bool splitParts, Sink sink)
+    : options_(options), splitParts_(splitParts), sink_(std::move(sink))
+{
+    ok_ = spool_.valid();
+}
+
+void JunitWriter::infoTable(const xrd::Table& table)
+{
+    for (const xrd::Row& row : table.rows) {
+        if (row.cells.size() != 2)
+            continue;
+        if (row.cells[0].text == "Report Generation Time") {
+            const std::string iso = isoTimestamp(row.cells[1].text);
+            if (!iso.empty())
+                timestamp_ = iso;
+        }
+        properties_.emplace_back(row.cells[0].text, row.cells[1].text);
+    }
+}
+
+void JunitWriter::entryOpened(const xrd::Entry& entry)
+{
+    if (entry.depth == 1) {
+        inSuite_ = true;
+        suiteName_ = displayName(entry.name);
+        classname_ = classPart(entry.name);
+        classnameLengths_.clear();
+        parts_.assign(1, Part());
+        seen_.clear();
+        spool_.clear();
+    } else if (entry.depth >= 2 && inSuite_) {
+        classnameLengths_.push_back(classname_.size());
+        classname_ += "." + classPart(entry.name);
+    }
+    if (inSuite_)
+        order_.opened(entry);
+}
+
+void JunitWriter::entryClosed(const xrd::Entry& entry)
+{
+    if (entry.counted)
+        totals_.add(entry.status());
+    if (!inSuite_ || entry.depth == 0)
+        return;
+    std::vector<Testcase> mine;
+    if (entry.depth >= 2 && !classnameLengths_.empty()) {
+        classname_.resize(classnameLengths_.back());
+        classnameLengths_.pop_back();
+    }
+    if (entry.counted && entry.depth >= 2) {
+        std::string name = displayName(entry.name);
+        const std::uint32_t repeat = ++seen_[hashKey(classname_, name)];
+        if (repeat > 1)
+            name += " (" + std::to_string(repeat) + ")";
+        mine.push_back(Testcase{testcaseXml(entry, classname_, name), entry.status()});
+    }
+    for (const Testcase& testcase : order_.closed(entry, std::move(mine)))
+        add(testcase);
+    if (entry.depth == 1) {
+        const bool isSuite = entry.section == xrd::SectionKind::Driver ||
+                             entry.section == xrd::SectionKind::Contracts || parts_.back().counts.total() > 0 ||
+                             parts_.size() > 1;
+        if (isSuite)
+            finishSuite();
+        inSuite_ = false;
+    }
+}
+
+std::string JunitWriter::testcaseXml(const xrd::Entry& entry, const std::string& classname,
+                                     const std::string& name) const
+{
+    std::string out = "    <testcase name=\"" + xml(name) + "\" classname=\"" + xml(classname) + "\" time=\"0.000\"";
+    if (!options_.strict && entry.location && !entry.location->path.empty()) {
+        out += " file=\"" + xml(options_.pathMap.apply(entry.location->path)) + "\" line=\"" +
+               std::to_string(entry.location->line) + "\"";
+    }
+    std::string body;
+    const xrd::ResultStatus status = entry.status();
+    if (status == xrd::ResultStatus::Failed) {
+        const std::vector<const xrd::Row*> rows = failedRows(entry);
+        std::string message;
+        if (!rows.empty()) {
+            // The first cell names what failed; a contract's later rows leave it blank.
+            for (const xrd::Cell& cell : rows.front()->cells) {
+                message = oneLine(cell.text);
+                if (!message.empty())
+                    break;
+            }
+        }
+        if (message.empty())
+            message = oneLine(entry.type) + " " + oneLine(displayName(entry.name)) + " failed";
+        std::string text;
+        for (const xrd::Row* row : rows)
+            text += rowText(*row, options_.pathMap) + "\n";
+        body += "      <failure message=\"" + xml(cutUtf8(message, kMessageLimit)) + "\" type=\"" +
+                xml(entry.type) + "\">" + xml(text, false) + "</failure>\n";
+    } else if (status == xrd::ResultStatus::Inconclusive) {
+        body += "      <skipped message=\"not executed\"/>\n";
+    }
+    std::string output = outputText(entry);
+    if (!output.empty()) {
+        if (output.size() > kOutputLimit) {
+            const std::string kept = cutUtf8(output, kOutputLimit);
+            output = kept + "[xrdtool: " + std::to_string(output.size() - kept.size()) +
+                     " more bytes cut; the report holds them whole]\n";
+        }
+        body += "      <system-out>" + xml(output, false) + "</system-out>\n";
+    }
+    if (body.empty())
+        return out + "/>\n";
+    return out + ">\n" + body + "    </testcase>\n";
+}
+
+void JunitWriter::add(const Testcase& testcase)
+{
+    Part* part = &parts_.back();
+    const long size = long(testcase.xml.size());
+    if (splitParts_ && part->counts.total() > 0 && part->end - part->begin + size > options_.partLimit) {
+        Part next;
+        next.begin = next.end = part->end;
+        parts_.push_back(next);
+        part = &parts_.back();
+    }
+    spool_.write(testcase.xml);
+    part->end += size;
+    part->counts.add(testcase.status);
+    written_.add(testcase.status);
+}
+
+void JunitWriter::finishSuite()
+{
+    std::vector<Part> parts = parts_;
+    if (!splitParts_ && parts.size() > 1) {
+        Part all;
+        all.begin = parts.front().begin;
+        all.end = parts.back().end;
+        for (const Part& p : parts) {
+            all.counts.passed += p.counts.passed;
+            all.counts.inconclusive += p.counts.inconclusive;
+            all.counts.failed += p.counts.failed;
+        }
+        parts.assign(1, all);
+    }
+    std::string properties;
+    for (const auto& property : properties_)
+        properties += "      <property name=\"" + xml(property.first) + "\" value=\"" + xml(property.second) + "\"/>\n";
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const Part& part = parts[i];
+        SuitePart out;
+        out.suiteName = suiteName_;
+        out.part = int(i + 1);
+        const std::string name = xml(suiteName_);
+        out.head = "  <testsuite name=\"" + name + "\" tests=\"" + std::to_string(part.counts.total()) +
+                   "\" failures=\"" + std::to_string(part.counts.failed) + "\" errors=\"0\" skipped=\"" +
+                   std::to_string(part.counts.inconclusive) + "\" time=\"0.000\" timestamp=\"" + timestamp_ +
+                   "\" hostname=\"localhost\" id=\"" + std::to_string(suiteId_) + "\" package=\"" + name + "\">\n";
+        if (options_.strict || !properties.empty())
+            out.head += properties.empty() ? "    <properties/>\n" : "    <properties>\n" + properties + "    </properties>\n";
+        out.tail = options_.strict ? "    <system-out/>\n    <system-err/>\n  </testsuite>\n" : "  </testsuite>\n";
+        out.spool = &spool_;
+        out.begin = part.begin;
+        out.end = part.end;
+        if (ok_ && !sink_(out))
+            ok_ = false;
+    }
+    ++suiteId_;
+}
+
+} // namespace xrdtool

@@ -1,0 +1,112 @@
+#pragma once
+// JUnit XML from an XRD report, streamed: one testsuite per test driver and one
+// for the contracts, one testcase per counted entry. A suite's testcases wait in
+// a spool file until its counts are known, so memory stays bounded.
+
+#include "xrd/report.h"
+#include "xrdtool/path_map.h"
+#include "xrdtool/results.h"
+#include "xrdtool/spool.h"
+#include "xrdtool/totals.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace xrdtool {
+
+/// How the JUnit file is written.
+struct JunitOptions {
+    /// Only what junit-10.xsd and the strictest published layout allow.
+    bool strict = false;
+    /// Largest run of testcases in one file before a suite continues in the
+    /// next part (only with a split output).
+    long partLimit = 25 * 1000 * 1000;
+    PathMap pathMap;
+};
+
+/// One written suite part, as the sink receives it.
+struct SuitePart {
+    std::string suiteName;
+    /// 1 for the first part of a suite, 2 for the next, ...
+    int part = 1;
+    /// The complete <testsuite> element.
+    std::string head;
+    std::string tail;
+    /// The testcases, to be copied from the spool: [begin, end).
+    Spool* spool = nullptr;
+    long begin = 0;
+    long end = 0;
+};
+
+/// Streams a report into JUnit suites; each completed suite part goes to the sink.
+class JunitWriter : public xrd::ReportHandler {
+public:
+    /// Receives the suites in document order; returns false on a write error.
+    using Sink = std::function<bool(const SuitePart&)>;
+
+    JunitWriter(const JunitOptions& options, bool splitParts, Sink sink);
+
+    void infoTable(const xrd::Table& table) override;
+    void summary(const xrd::Summary& summary) override { reportSummary_ = summary; }
+    void entryOpened(const xrd::Entry& entry) override;
+    void entryClosed(const xrd::Entry& entry) override;
+
+    /// The entries' totals and the totals written (they differ only for counted
+    /// entries outside any suite, which a well-formed report does not have).
+    const Totals& totals() const { return totals_; }
+    const Totals& written() const { return written_; }
+    const xrd::Summary& reportSummary() const { return reportSummary_; }
+    /// False after the sink or the spool failed.
+    bool ok() const { return ok_; }
+    /// The report's generation time as YYYY-MM-DDTHH:MM:SS, or the epoch.
+    const std::string& timestamp() const { return timestamp_; }
+
+private:
+    struct Testcase {
+        std::string xml;
+        xrd::ResultStatus status;
+    };
+    struct Part {
+        long begin = 0;
+        long end = 0;
+        Totals counts;
+    };
+
+    std::string testcaseXml(const xrd::Entry& entry, const std::string& classname,
+                            const std::string& name) const;
+    void add(const Testcase& testcase);
+    void finishSuite();
+
+    JunitOptions options_;
+    bool splitParts_;
+    Sink sink_;
+    bool ok_ = true;
+    Totals totals_;
+    Totals written_;
+    xrd::Summary reportSummary_;
+    std::string timestamp_ = "1970-01-01T00:00:00";
+    std::vector<std::pair<std::string, std::string>> properties_;
+
+    // The suite being read.
+    bool inSuite_ = false;
+    std::string suiteName_;
+    int suiteId_ = 0;
+    Spool spool_;
+    std::vector<Part> parts_;
+    /// Repeats of classname and name within the suite, by a 64-bit hash of both.
+    std::unordered_map<std::uint64_t, std::uint32_t> seen_;
+    /// The classname so far and the length it had before each nested entry.
+    std::string classname_;
+    std::vector<std::size_t> classnameLengths_;
+    NestedOrder<Testcase> order_;
+};
+
+/// "Wed Mar 19 14:22:05 2025" (asctime, blanks collapsed) as "2025-03-19T14:22:05";
+/// empty when the text has another shape.
+std::string isoTimestamp(const std::string& asctime);
+
+} // namespace xrdtool

@@ -1,0 +1,55 @@
+#include "xrdtool/spool.h"
+
+#include <unistd.h>
+
+#include <memory>
+
+namespace xrdtool {
+
+Spool::Spool() : file_(std::tmpfile()) {}
+
+Spool::~Spool()
+{
+    if (file_)
+        std::fclose(file_);
+}
+
+void Spool::write(const std::string& text)
+{
+    if (file_ && std::fwrite(text.data(), 1, text.size(), file_) == text.size())
+        size_ += long(text.size());
+    else if (file_)
+        size_ = -1;  // poisoned: copyTo reports it
+}
+
+bool Spool::copyTo(std::FILE* out, long begin, long end)
+{
+    if (!file_ || size_ < 0 || std::fflush(file_) != 0 || std::fseek(file_, begin, SEEK_SET) != 0)
+        return false;
+    constexpr std::size_t kBuffer = 1 << 16;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBuffer]);
+    if (!buffer)
+        return false;
+    for (long left = end - begin; left > 0;) {
+        const std::size_t want = left < long(kBuffer) ? std::size_t(left) : kBuffer;
+        const std::size_t got = std::fread(buffer.get(), 1, want, file_);
+        if (got == 0 || std::fwrite(buffer.get(), 1, got, out) != got)
+            return false;
+        left -= long(got);
+    }
+    return std::fseek(file_, 0, SEEK_END) == 0;
+}
+
+void Spool::clear()
+{
+    if (!file_)
+        return;
+    std::fflush(file_);
+    if (ftruncate(fileno(file_), 0) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
+        size_ = -1;
+        return;
+    }
+    size_ = 0;
+}
+
+} // namespace xrdtool
