@@ -3,6 +3,8 @@
 #include "xrdtool/html_text.h"
 #include "xrdtool/path_map.h"
 
+#include <algorithm>
+
 namespace xrdtool {
 
 namespace {
@@ -47,12 +49,14 @@ const char* tableClass(const xrd::Table& table)
     return "info";
 }
 
-void appendCell(std::string& out, const xrd::Cell& cell, bool head, const PathMap& paths)
+void appendCell(std::string& out, const xrd::Cell& cell, bool head, std::size_t span, const PathMap& paths)
 {
     const bool failed = cell.style.find("Failed") != std::string::npos;
     const bool passed = !failed && cell.style.find("Passed") != std::string::npos;
     const bool number = isNumber(cell.text);
     out += head ? "<th" : "<td";
+    if (span > 1)
+        out += " colspan=\"" + std::to_string(span) + '"';
     if (failed || passed || number) {
         out += " class=\"";
         out += failed ? "c-failed" : passed ? "c-passed" : "";
@@ -70,11 +74,12 @@ void appendCell(std::string& out, const xrd::Cell& cell, bool head, const PathMa
     out += head ? "</th>" : "</td>";
 }
 
-void appendRow(std::string& out, const xrd::Row& row, bool head, const PathMap& paths)
+/// A row of one cell in a wider table spans it (the title rows of the report information).
+void appendRow(std::string& out, const xrd::Row& row, bool head, std::size_t columns, const PathMap& paths)
 {
     out += "<tr>";
     for (const xrd::Cell& cell : row.cells)
-        appendCell(out, cell, head, paths);
+        appendCell(out, cell, head, row.cells.size() == 1 ? columns : 1, paths);
     out += "</tr>\n";
 }
 
@@ -90,6 +95,9 @@ std::size_t appendTableWithin(std::string& out, const xrd::Table& table, const P
     out += "<table class=\"";
     out += tableClass(table);
     out += "\">\n";
+    std::size_t columns = 0;
+    for (const xrd::Row& row : table.rows)
+        columns = std::max(columns, row.cells.size());
     bool inHead = false, inBody = false;
     std::size_t i = 0;
     for (; i < table.rows.size() && out.size() < end; ++i) {
@@ -101,7 +109,7 @@ std::size_t appendTableWithin(std::string& out, const xrd::Table& table, const P
             out += inHead ? "</thead>\n<tbody>\n" : "<tbody>\n";
             inBody = true;
         }
-        appendRow(out, table.rows[i], head, paths);
+        appendRow(out, table.rows[i], head, columns, paths);
     }
     out += inBody ? "</tbody>\n" : "</thead>\n";
     out += "</table>\n";

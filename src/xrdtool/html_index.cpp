@@ -71,13 +71,14 @@ void appendSections(std::string& out, const std::vector<SectionSummary>& section
         out += "<p>The report holds no test driver.</p>\n</section>\n";
         return;
     }
-    // Failures first (failed results, or a failed state of the section itself),
-    // then the rest, each group in the report's order.
+    // Failed results first, then sections whose own state failed, then the
+    // rest, each group in the report's order.
     std::vector<const SectionSummary*> order;
     for (const SectionSummary& s : sections)
         order.push_back(&s);
-    std::stable_partition(order.begin(), order.end(),
-                          [](const SectionSummary* s) { return s->totals.failed > 0 || s->look.name[0] == 'f'; });
+    const auto rank = [](const SectionSummary* s) { return s->totals.failed > 0 ? 0 : s->look.name[0] == 'f' ? 1 : 2; };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const SectionSummary* a, const SectionSummary* b) { return rank(a) < rank(b); });
     out += "<table class=\"index\">\n<thead><tr><th>Status</th><th>Name</th><th class=\"num\">Failed</th>"
            "<th class=\"num\">Inconclusive</th><th class=\"num\">Passed</th><th class=\"num\">Total</th>"
            "<th class=\"num\">Pages</th></tr></thead>\n<tbody>\n";
