@@ -52,10 +52,27 @@ const char* attribute(const xmlChar** atts, const char* key)
     return nullptr;
 }
 
+/// An attribute's text. Without entity substitution libxml2 hands out every
+/// "&" of an attribute value as the reference "&#38;" (a literal "&#38;" comes
+/// as "&#38;#38;"), so turning each one back gives the exact text.
 std::string attributeOr(const xmlChar** atts, const char* key)
 {
     const char* value = attribute(atts, key);
-    return value ? std::string(value) : std::string();
+    if (!value)
+        return std::string();
+    std::string text(value);
+    std::size_t at = text.find("&#38;");
+    if (at == std::string::npos)
+        return text;
+    std::string out;
+    std::size_t from = 0;
+    for (; at != std::string::npos; at = text.find("&#38;", from)) {
+        out.append(text, from, at - from);
+        out += '&';
+        from = at + 5;
+    }
+    out.append(text, from, std::string::npos);
+    return out;
 }
 
 bool startsWith(const std::string& text, const char* prefix)
@@ -80,6 +97,10 @@ public:
     xmlParserCtxtPtr context = nullptr;
     ReadResult result;
     bool sawRoot = false;
+    /// libxml2's code of the first error.
+    int errorCode = 0;
+    /// Elements open now.
+    long openElements() const { return depth_; }
 
     void fail(long line, long column, std::string reason)
     {
@@ -164,8 +185,9 @@ void Reader::start(const xmlChar* name, const xmlChar** atts)
             inRow_ = true;
         }
     } else if (is(name, "LINK")) {
-        const char* target = attribute(atts, "TARGET");
-        std::optional<Location> link = target ? parseLinkTarget(target) : std::nullopt;
+        std::optional<Location> link;
+        if (attribute(atts, "TARGET"))
+            link = parseLinkTarget(attributeOr(atts, "TARGET"));
         if (cell_ != CellKind::None)
             table_.rows.back().cells.back().link = std::move(link);
         else if (inTitle_)
@@ -403,6 +425,8 @@ void onError(void* data, const char*, ...)
     std::string message = error->message ? error->message : "malformed XML";
     while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
         message.pop_back();
+    if (reader->result.status == ReadStatus::Ok)
+        reader->errorCode = error->code;
     reader->fail(error->line, error->int2, message);
 }
 
@@ -458,6 +482,7 @@ ReadResult parse(ReportHandler& handler, Next next)
         reader.result.reason = "out of memory";
         return reader.result;
     }
+    bool anyContent = false;  // a byte other than white space
     for (;;) {
         const long size = next(buffer.get(), kChunkSize);
         if (size < 0) {
@@ -467,6 +492,10 @@ ReadResult parse(ReportHandler& handler, Next next)
             reader.result.reason = std::strerror(saved);
             return reader.result;
         }
+        for (long i = 0; i < size && !anyContent; ++i) {
+            const char c = buffer[std::size_t(i)];
+            anyContent = c != ' ' && c != '\n' && c != '\r' && c != '\t';
+        }
         xmlParseChunk(context.get(), buffer.get(), int(size), size == 0);
         if (reader.result.status != ReadStatus::Ok || size == 0)
             break;
@@ -474,8 +503,20 @@ ReadResult parse(ReportHandler& handler, Next next)
     if (reader.result.status == ReadStatus::Ok && !context->wellFormed)
         reader.fail(xmlSAX2GetLineNumber(context.get()), xmlSAX2GetColumnNumber(context.get()),
                     "malformed XML");
-    if (reader.result.status == ReadStatus::Ok && !reader.sawRoot)
-        reader.fail(1, 1, "the file is empty");
+    if (reader.result.status == ReadStatus::NotReport && reader.errorCode == XML_ERR_DOCUMENT_END &&
+        reader.openElements() > 0)
+        reader.result.reason = "Premature end of data (the file is truncated)";  // libxml2 says "Extra content"
+    if (!reader.sawRoot) {
+        // libxml2's words for a file without any element mislead here.
+        if (!anyContent) {
+            reader.result.status = ReadStatus::Ok;
+            reader.fail(1, 1, "the file is empty");
+        } else if (reader.result.status == ReadStatus::Ok || reader.result.reason == "Document is empty") {
+            reader.result.status = ReadStatus::Ok;
+            reader.fail(reader.result.line > 0 ? reader.result.line : 1, reader.result.column > 0 ? reader.result.column : 1,
+                        "Start tag expected, '<' not found");
+        }
+    }
     return reader.result;
 }
 

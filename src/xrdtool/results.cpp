@@ -20,8 +20,9 @@ std::string rowText(const xrd::Row& row, const PathMap& map)
 {
     std::string cells;
     std::string where;
-    for (const xrd::Cell& cell : row.cells) {
-        if (!cells.empty())
+    for (std::size_t i = 0; i < row.cells.size(); ++i) {
+        const xrd::Cell& cell = row.cells[i];
+        if (i > 0)
             cells += " | ";
         cells += oneLine(cell.text);
         if (where.empty() && cell.link)

@@ -76,7 +76,9 @@ public:
 private:
     std::string describe(const xrd::Entry& entry, bool failed) const
     {
-        const std::string title = oneLine(entry.type) + " " + oneLine(displayName(entry.name));
+        // Text lines show a line end in a name as a blank; annotations escape it.
+        const std::string rawTitle = entry.type + " " + displayName(entry.name);
+        const std::string title = oneLine(rawTitle);
         const std::vector<const xrd::Row*> rows = failed ? failedRows(entry) : std::vector<const xrd::Row*>();
         const std::string where = locationText(entry.location, map_);
         if (format_ == Format::Text) {
@@ -92,7 +94,7 @@ private:
             text += "file=" + githubEscape(where.substr(0, colon), true) +
                     ",line=" + where.substr(colon + 1) + ",";
         }
-        text += "title=" + githubEscape(title, true) + "::";
+        text += "title=" + githubEscape(rawTitle, true) + "::";
         std::string message;
         for (const xrd::Row* row : rows)
             message += (message.empty() ? "" : "\n") + rowText(*row, map_);
