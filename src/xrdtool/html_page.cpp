@@ -22,7 +22,12 @@ bool HtmlPage::open(const std::string& path)
     size_ = 0;
     failed_ = false;
     buffer_.clear();
-    return file_ != nullptr;
+    if (!file_)
+        return false;
+    // Blocks go to the system as they are: no second copy in the stream's buffer.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    buffer_.reserve(BlockSize + BlockSize / 2);
+    return true;
 }
 
 void HtmlPage::write(const std::string& text)
