@@ -12,6 +12,7 @@
 #include "xrdtool/html_page.h"
 #include "xrdtool/html_section.h"
 #include "xrdtool/html_site.h"
+#include "xrdtool/html_text.h"
 #include "xrdtool/path_map.h"
 #include "xrdtool/totals.h"
 
@@ -29,17 +30,17 @@ public:
     SiteWriter(const std::string& dir, const std::string& reportName, const PathMap& paths)
         : dir_(dir), paths_(paths)
     {
-        index_.title = reportName;
-        index_.reportName = reportName;
+        index_.title = keptForDisplay(reportName, HtmlCellLimit);
+        index_.reportName = index_.title;
     }
 
     void documentTitle(const std::string& title) override
     {
         if (!titleSeen_ && !title.empty())
-            index_.title = title;
+            index_.title = keptForDisplay(title, HtmlCellLimit);
         titleSeen_ = true;
     }
-    void infoTable(const xrd::Table& table) override { index_.information.push_back(table); }
+    void infoTable(const xrd::Table& table) override { appendInformation(index_, table, paths_); }
     void summary(const xrd::Summary& summary) override { summary_ = summary; }
 
     void entryOpened(const xrd::Entry& entry) override
@@ -87,7 +88,7 @@ public:
         HtmlPage page;
         if (!page.open(dir_ + "/index.html"))
             return false;
-        page.write(indexPage(index_, paths_));
+        page.write(indexPage(index_));
         return page.close();
     }
 

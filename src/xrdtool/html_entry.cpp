@@ -83,10 +83,9 @@ void appendRow(std::string& out, const xrd::Row& row, bool head, std::size_t col
     out += "</tr>\n";
 }
 
-/// Appends the table, its leading title rows as a head; stops before a row
-/// once `out` has reached `end` bytes and returns the number of rows left out.
-std::size_t appendTableWithin(std::string& out, const xrd::Table& table, const PathMap& paths,
-                              std::size_t end)
+} // namespace
+
+std::size_t appendTable(std::string& out, const xrd::Table& table, const PathMap& paths, std::size_t end)
 {
     if (table.rows.empty())
         return 0;
@@ -115,8 +114,6 @@ std::size_t appendTableWithin(std::string& out, const xrd::Table& table, const P
     out += "</table>\n";
     return table.rows.size() - i;
 }
-
-} // namespace
 
 StatusLook resultLook(xrd::ResultStatus status)
 {
@@ -161,9 +158,11 @@ void appendLocation(std::string& out, const xrd::Location& location, const PathM
     out += std::to_string(location.line);
 }
 
-void appendTable(std::string& out, const xrd::Table& table, const PathMap& paths)
+void appendRowsLeftOut(std::string& out, std::size_t rows)
 {
-    appendTableWithin(out, table, paths, std::string::npos);
+    out += "<p class=\"cut\">\xE2\x80\xA6 ";
+    appendCount(out, rows);
+    out += " more rows not shown (the report keeps them)</p>\n";
 }
 
 void appendEntryTables(std::string& out, const xrd::Entry& entry, const PathMap& paths, std::size_t budget)
@@ -171,12 +170,9 @@ void appendEntryTables(std::string& out, const xrd::Entry& entry, const PathMap&
     const std::size_t end = out.size() + budget;
     std::size_t left = 0; // rows not shown once the budget is spent
     for (const xrd::Table& table : entry.tables)
-        left += left > 0 ? table.rows.size() : appendTableWithin(out, table, paths, end);
-    if (left > 0) {
-        out += "<p class=\"cut\">\xE2\x80\xA6 ";
-        appendCount(out, left);
-        out += " more rows not shown (the report keeps them)</p>\n";
-    }
+        left += left > 0 ? table.rows.size() : appendTable(out, table, paths, end);
+    if (left > 0)
+        appendRowsLeftOut(out, left);
 }
 
 std::string firstFailedRow(const xrd::Entry& entry)

@@ -36,8 +36,13 @@ void appendLocation(std::string& out, const xrd::Location& location, const PathM
 
 /// Appends one table of the report as an HTML table (header rows in <thead>,
 /// cells coloured and worded as in the report, links as PATH:LINE, long texts
-/// cut). Tables without rows write nothing.
-void appendTable(std::string& out, const xrd::Table& table, const PathMap& paths);
+/// cut). Tables without rows write nothing. Stops before a row once `out` has
+/// reached `end` bytes and returns the number of rows left out.
+std::size_t appendTable(std::string& out, const xrd::Table& table, const PathMap& paths,
+                        std::size_t end = std::string::npos);
+
+/// Appends the note for `rows` rows left out of a page.
+void appendRowsLeftOut(std::string& out, std::size_t rows);
 
 /// Appends every table of the entry. Once `budget` bytes have been appended,
 /// the remaining rows are left out with a note saying how many, so that one

@@ -130,7 +130,22 @@ void appendFailures(std::string& out, const IndexContent& content)
 
 } // namespace
 
-std::string indexPage(const IndexContent& content, const PathMap& paths)
+void appendInformation(IndexContent& content, const xrd::Table& table, const PathMap& paths)
+{
+    std::string& out = content.information;
+    if (content.informationLeftOut > 0 || out.size() >= HtmlInformationBudget) {
+        content.informationLeftOut += table.rows.size();
+        return;
+    }
+    if (!table.heading.empty()) {
+        out += "<h3>";
+        appendHtmlName(out, table.heading, HtmlShortNameLimit * 8);
+        out += "</h3>\n";
+    }
+    content.informationLeftOut += appendTable(out, table, paths, HtmlInformationBudget);
+}
+
+std::string indexPage(const IndexContent& content)
 {
     std::string out;
     PageHead head;
@@ -145,14 +160,9 @@ std::string indexPage(const IndexContent& content, const PathMap& paths)
     appendSections(out, content.sections);
     appendFailures(out, content);
     out += "<section id=\"information\">\n<h2>Report information</h2>\n";
-    for (const xrd::Table& table : content.information) {
-        if (!table.heading.empty()) {
-            out += "<h3>";
-            appendHtmlName(out, table.heading, HtmlCellLimit);
-            out += "</h3>\n";
-        }
-        appendTable(out, table, paths);
-    }
+    out += content.information;
+    if (content.informationLeftOut > 0)
+        appendRowsLeftOut(out, content.informationLeftOut);
     out += "</section>\n</main>\n<footer class=\"muted\"><p>Written by xrdtool html from ";
     appendHtmlName(out, content.reportName, HtmlShortNameLimit);
     out += ".</p></footer>\n";

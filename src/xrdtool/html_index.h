@@ -23,8 +23,10 @@ struct IndexContent {
     std::string reportName;
     /// The entries' totals (what the pages show).
     Totals totals;
-    /// The report information tables, with their sub-headings.
-    std::vector<xrd::Table> information;
+    /// The report information tables as HTML, with their sub-headings
+    /// (appendInformation), and the rows left out of them.
+    std::string information;
+    std::size_t informationLeftOut = 0;
     /// The sections in document order.
     std::vector<SectionSummary> sections;
     /// The first failed results as list items (see FailurePages).
@@ -33,7 +35,13 @@ struct IndexContent {
     std::size_t failures = 0;
 };
 
+/// Most bytes of report information on the index; the rest is left out with a note.
+constexpr std::size_t HtmlInformationBudget = 512 * 1024;
+
+/// Adds one report information table to the index content, within the budget.
+void appendInformation(IndexContent& content, const xrd::Table& table, const PathMap& paths);
+
 /// The index page's text.
-std::string indexPage(const IndexContent& content, const PathMap& paths);
+std::string indexPage(const IndexContent& content);
 
 } // namespace xrdtool

@@ -60,12 +60,12 @@ bool SectionPages::begin(const xrd::Entry& root)
 {
     root_ = &root;
     rootDepth_ = root.depth;
-    summary_.name = root.name;
-    summary_.type = root.type;
+    summary_.name = keptForDisplay(root.name, HtmlShortNameLimit);
+    summary_.type = keptForDisplay(root.type, HtmlShortNameLimit);
     summary_.look = entryLook(root);
     summary_.href = "p/" + pageName(1);
-    names_.push(root.name);
-    types_.push(root.type);
+    names_.push(summary_.name);
+    types_.push(summary_.type);
     openPage();
     return !failed_;
 }
@@ -237,8 +237,8 @@ void SectionPages::entryOpened(const xrd::Entry& entry)
     level.look = lookIndex(entryLook(entry));
     level.flat = levels_.size() >= HtmlMaxNesting;
     levels_.push_back(level);
-    names_.push(entry.name);
-    types_.push(entry.type);
+    names_.push(keptForDisplay(entry.name, HtmlShortNameLimit));
+    types_.push(keptForDisplay(entry.type, HtmlShortNameLimit));
 }
 
 void SectionPages::entryClosed(const xrd::Entry& entry)

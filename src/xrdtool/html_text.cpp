@@ -73,6 +73,11 @@ void appendHtmlName(std::string &out, const std::string &name, std::size_t limit
     }
 }
 
+std::string keptForDisplay(const std::string &text, std::size_t limit)
+{
+    return text.size() <= limit + 4 ? text : cutUtf8(text, limit + 4);
+}
+
 void appendCount(std::string &out, unsigned long long value)
 {
     char digits[32];

@@ -28,6 +28,12 @@ void appendHtmlCut(std::string &out, const std::string &text, std::size_t omitte
 /// with an ellipsis when it is longer.
 void appendHtmlName(std::string &out, const std::string &name, std::size_t limit);
 
+/// The start of `text` that appendHtmlName(out, text, limit) needs: whole when
+/// short, else a little more than `limit` bytes (so the ellipsis still shows).
+/// Names kept for later (paths, page titles) are kept this way, so that a 100 MB
+/// name costs no more than a short one.
+std::string keptForDisplay(const std::string& text, std::size_t limit);
+
 /// Appends `value` in decimal with thousands separators ("12,345").
 void appendCount(std::string &out, unsigned long long value);
 

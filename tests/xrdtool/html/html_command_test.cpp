@@ -25,7 +25,7 @@ const std::string Example = Source + "/tests/e2e/cases/example_campaign/expected
 const std::string Golden = Source + "/tests/xrdtool/html/golden";
 
 /// Entries nested in the report's sections, around a body of entries.
-std::string report(const std::string& entries, const std::string& title = "Hostile")
+std::string report(const std::string& entries, const std::string& title = "Hostile", const std::string& information = "")
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XROD>\n<APIDOC>\n<DOCUMENT TITLE=\"r.xrd\" TAG=\"Testx1\">\n"
            "<XROD:NODE name=\"Global Report\" type=\"Global Report\" state=\"ko\"><SECTION TAG=\"filex2\">\n"
@@ -34,7 +34,7 @@ std::string report(const std::string& entries, const std::string& title = "Hosti
            "<ROW>\n<CELL_TEXT STYLE=\"Array\">Inconclusive</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">0</CELL_TEXT>\n</ROW>\n"
            "<ROW>\n<CELL_TEXT STYLE=\"Array\">Failed</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">1</CELL_TEXT>\n</ROW>\n"
            "<ROW>\n<CELL_TEXT STYLE=\"Array\">Total</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">1</CELL_TEXT>\n</ROW>\n"
-           "</TABLE>\n</SECTION>\n" + entries + "</XROD:NODE>\n</DOCUMENT>\n</APIDOC>\n</XROD>\n";
+           "</TABLE>\n" + information + "</SECTION>\n" + entries + "</XROD:NODE>\n</DOCUMENT>\n</APIDOC>\n</XROD>\n";
 }
 
 int html(const std::vector<std::string>& args)
@@ -165,6 +165,28 @@ TEST_F(HtmlCommandTest, HostileNamesStayTextEverywhere)
     EXPECT_NE(page.find("a &lt;b&gt; &amp;&amp; &#39;c&#39; style=&quot;x&quot;"), std::string::npos);
     EXPECT_NE(readFile(at("site/index.html")).find("<h1>&lt;/title&gt;&lt;script&gt;x()&lt;/script&gt;</h1>"),
               std::string::npos);
+}
+
+TEST_F(HtmlCommandTest, LongNamesAndHugeInformationKeepTheIndexUnderTwoMebibytes)
+{
+    std::string information = "<TABLE BORDER=\"1\">\n";
+    for (int i = 0; i < 2000; ++i)
+        information += "<ROW>\n<CELL_TEXT STYLE=\"Array\">Owner</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">" +
+                       std::string(2000, 'v') + "</CELL_TEXT>\n</ROW>\n";
+    information += "</TABLE>\n";
+    const std::string longName(3 << 20, 'n');
+    const std::string entries = "<XROD:NODE name=\"" + longName + "\" type=\"Test Driver\" state=\"ko\"><SECTION TAG=\"rootx4\">\n"
+                                "<XROD:NODE name=\"" + longName + "\" type=\"Test Case\" state=\"ko\" sum=\"1\"></XROD:NODE>\n"
+                                "</SECTION>\n</XROD:NODE>\n";
+    ASSERT_TRUE(writeFile(at("r.xrd"), report(entries, longName, information)));
+    ASSERT_EQ(html({at("r.xrd"), "-o", at("site")}), 0);
+    for (const auto& e : fs::recursive_directory_iterator(at("site"))) {
+        if (e.is_regular_file())
+            EXPECT_LE(e.file_size(), 2u << 20) << e.path();
+    }
+    const std::string index = readFile(at("site/index.html"));
+    EXPECT_NE(index.find("more rows not shown"), std::string::npos);
+    EXPECT_NE(index.find("data-failed=\"1\""), std::string::npos);
 }
 
 TEST_F(HtmlCommandTest, PathMapRewritesEveryLocation)
