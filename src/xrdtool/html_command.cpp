@@ -125,14 +125,14 @@ int runHtmlCommand(const std::vector<std::string>& args)
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string value;
         bool missing = false;
-        if (optionValue(args, i, "-o", value, missing) || optionValue(args, i, "--output", value, missing)) {
+        if (optionValue(args, i, "-o", value, missing)) {
             if (missing || value.empty())
-                return usageError("html", "html: -o needs a folder");
+                return usageError("html", "html: -o takes a folder");
             target = value;
             haveTarget = true;
         } else if (optionValue(args, i, "--path-map", value, missing)) {
             if (missing || !paths.add(value))
-                return usageError("html", "html: --path-map needs OLD=NEW");
+                return usageError("html", "html: --path-map takes OLD=NEW");
         } else if (args[i].size() > 1 && args[i][0] == '-') {
             return usageError("html", "html: unknown option '" + args[i] + "'");
         } else if (report.empty()) {

@@ -146,6 +146,24 @@ void appendStatusBadge(std::string& out, const StatusLook& look)
     out += "</span>";
 }
 
+void appendTypeAndName(std::string& out, const xrd::Entry& entry, std::size_t nameLimit)
+{
+    out += "<span class=\"type\">";
+    appendHtmlName(out, entry.type, HtmlShortNameLimit);
+    out += "</span> <span class=\"name\">";
+    appendHtmlName(out, entry.name, nameLimit);
+    out += "</span>";
+}
+
+void appendEntryLocation(std::string& out, const xrd::Entry& entry, const PathMap& paths)
+{
+    if (!entry.location)
+        return;
+    out += " <span class=\"loc\">";
+    appendLocation(out, *entry.location, paths);
+    out += "</span>";
+}
+
 void appendLocation(std::string& out, const xrd::Location& location, const PathMap& paths)
 {
     const std::string path = paths.apply(location.path);

@@ -30,6 +30,13 @@ StatusLook resultLook(xrd::ResultStatus status);
 /// Appends <span class="st s-NAME">LABEL</span>.
 void appendStatusBadge(std::string& out, const StatusLook& look);
 
+/// Appends <span class="type">TYPE</span> <span class="name">NAME</span>, the
+/// name cut to `nameLimit` bytes.
+void appendTypeAndName(std::string& out, const xrd::Entry& entry, std::size_t nameLimit);
+
+/// Appends " <span class="loc">PATH:LINE</span>" when the entry has a location.
+void appendEntryLocation(std::string& out, const xrd::Entry& entry, const PathMap& paths);
+
 /// Appends a location as PATH:LINE (the path rewritten by the map; "line N" when
 /// the report gives no path), escaped.
 void appendLocation(std::string& out, const xrd::Location& location, const PathMap& paths);

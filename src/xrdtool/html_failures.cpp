@@ -19,16 +19,10 @@ void appendFailureItem(std::string& out, const xrd::Entry& entry, const std::str
     appendStatusBadge(out, resultLook(xrd::ResultStatus::Failed));
     out += " <a href=\"";
     appendHtml(out, href);
-    out += "\"><span class=\"type\">";
-    appendHtmlName(out, entry.type, HtmlShortNameLimit);
-    out += "</span> <span class=\"name\">";
-    appendHtmlName(out, entry.name, ListNameLimit);
-    out += "</span></a>";
-    if (entry.location) {
-        out += " <span class=\"loc\">";
-        appendLocation(out, *entry.location, paths);
-        out += "</span>";
-    }
+    out += "\">";
+    appendTypeAndName(out, entry, ListNameLimit);
+    out += "</a>";
+    appendEntryLocation(out, entry, paths);
     out += "<br><span class=\"path\">";
     appendHtmlPath(out, path);
     out += "</span>";
@@ -61,26 +55,14 @@ void FailurePages::openPage()
         failed_ = true;
         return;
     }
+    SeriesTop top;
+    top.title = "Failed results";
+    top.bodyClass = "failures";
+    appendHtmlName(top.reportTitle, reportTitle_, HtmlShortNameLimit);
+    top.heading = "Failed results";
     std::string out;
-    PageHead head;
-    head.title = "Failed results";
-    if (pageNumber_ > 1)
-        head.title += " (page " + std::to_string(pageNumber_) + ")";
-    head.title += " \xE2\x80\x93 ";
-    appendHtmlName(head.title, reportTitle_, HtmlShortNameLimit);
-    head.bodyClass = "failures";
-    appendPageHead(out, head);
-    out += "<nav class=\"crumbs\" aria-label=\"breadcrumbs\"><a href=\"index.html\">";
-    appendHtmlName(out, reportTitle_, HtmlShortNameLimit);
-    out += "</a> \xE2\x80\xBA failed results";
-    if (pageNumber_ > 1)
-        out += " \xE2\x80\xBA page " + std::to_string(pageNumber_);
-    out += "</nav>\n<h1>Failed results";
-    if (pageNumber_ > 1)
-        out += " <span class=\"muted\">(page " + std::to_string(pageNumber_) + ")</span>";
-    out += "</h1>\n";
-    appendPager(out, pageNumber_ > 1 ? pageName(pageNumber_ - 1) : std::string(), std::string());
-    out += "<div id=\"tools\"></div>\n<main>\n<ul class=\"failures\">\n";
+    appendSeriesTop(out, top, pageNumber_, pageNumber_ > 1 ? pageName(pageNumber_ - 1) : std::string());
+    out += "<ul class=\"failures\">\n";
     page_.write(out);
 }
 
@@ -91,10 +73,8 @@ void FailurePages::closePage(bool last)
     std::string out = "</ul>\n";
     if (count_ == 0)
         out += "<p>No result failed.</p>\n";
-    out += "</main>\n";
-    appendPager(out, pageNumber_ > 1 ? pageName(pageNumber_ - 1) : std::string(),
-                last ? std::string() : pageName(pageNumber_ + 1));
-    appendPageEnd(out);
+    appendSeriesEnd(out, pageNumber_ > 1 ? pageName(pageNumber_ - 1) : std::string(),
+                    last ? std::string() : pageName(pageNumber_ + 1));
     page_.write(out);
     if (!page_.close())
         failed_ = true;

@@ -2,6 +2,8 @@
 
 #include "xrdtool/html_text.h"
 
+#include <string>
+
 namespace xrdtool {
 
 namespace {
@@ -89,6 +91,33 @@ void appendPager(std::string& out, const std::string& previous, const std::strin
         out += "\">next page \xE2\x86\x92</a>";
     }
     out += "</nav>\n";
+}
+
+void appendSeriesTop(std::string& out, const SeriesTop& top, std::size_t number, const std::string& previous)
+{
+    const std::string page = number > 1 ? "page " + std::to_string(number) : std::string();
+    PageHead head;
+    head.title = top.title + (page.empty() ? "" : " (" + page + ")") + " \xE2\x80\x93 " + top.reportTitle;
+    head.root = top.root;
+    head.bodyClass = top.bodyClass;
+    appendPageHead(out, head);
+    out += "<nav class=\"crumbs\" aria-label=\"breadcrumbs\"><a href=\"" + top.root + "index.html\">" +
+           top.reportTitle + "</a> \xE2\x80\xBA " + top.title;
+    if (!page.empty())
+        out += " \xE2\x80\xBA " + page;
+    out += top.crumbsTail + "</nav>\n<h1>" + top.heading;
+    if (!page.empty())
+        out += " <span class=\"muted\">(" + page + ")</span>";
+    out += "</h1>\n";
+    appendPager(out, previous, std::string());
+    out += "<div id=\"tools\"></div>\n<main>\n";
+}
+
+void appendSeriesEnd(std::string& out, const std::string& previous, const std::string& next)
+{
+    out += "</main>\n";
+    appendPager(out, previous, next);
+    appendPageEnd(out);
 }
 
 void appendPageEnd(std::string& out)

@@ -63,6 +63,30 @@ void appendPager(std::string& out, const std::string& previous, const std::strin
 /// Appends the closing </body></html>.
 void appendPageEnd(std::string& out);
 
+/// What the pages of one continued series (a section's pages, the failures
+/// pages) share at their top; texts are HTML, already escaped.
+struct SeriesTop {
+    /// The <title> and breadcrumb text of the series, without the page number.
+    std::string title;
+    /// "" for pages at the top of the site, "../" for pages under p/.
+    std::string root;
+    std::string bodyClass;
+    /// The report's title, the breadcrumbs' link to the index.
+    std::string reportTitle;
+    /// The inside of <h1>, without the page number.
+    std::string heading;
+    /// Breadcrumbs after the page number.
+    std::string crumbsTail;
+};
+
+/// Appends the top of page `number` of a series: head, breadcrumbs, heading,
+/// the link to the previous page, the tool bar's place and the opening <main>.
+void appendSeriesTop(std::string& out, const SeriesTop& top, std::size_t number, const std::string& previous);
+
+/// Appends the bottom of a page of a series: the closing </main>, the
+/// previous/next links and the end of the page.
+void appendSeriesEnd(std::string& out, const std::string& previous, const std::string& next);
+
 /// Bytes that appendPager and appendPageEnd add at most for names of `nameBytes` bytes.
 constexpr std::size_t pageTailReserve(std::size_t nameBytes)
 {

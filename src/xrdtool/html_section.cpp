@@ -97,37 +97,21 @@ void SectionPages::openPage()
         failed_ = true;
         return;
     }
+    SeriesTop top;
+    appendHtmlName(top.title, root_->type, HtmlShortNameLimit);
+    top.title += ' ';
+    appendHtmlName(top.title, root_->name, HtmlShortNameLimit);
+    top.root = "../";
+    top.bodyClass = "section";
+    appendHtmlName(top.reportTitle, reportTitle_, HtmlShortNameLimit);
+    appendStatusBadge(top.heading, summary_.look);
+    top.heading += " <span class=\"type\">";
+    appendHtmlName(top.heading, root_->type, HtmlShortNameLimit);
+    top.heading += "</span> ";
+    appendHtmlName(top.heading, root_->name, HtmlShortNameLimit);
+    top.crumbsTail = " \xE2\x80\xBA <a href=\"../failures.html\">all failures</a>";
     std::string out;
-    PageHead head;
-    appendHtmlName(head.title, root_->type, HtmlShortNameLimit);
-    head.title += ' ';
-    appendHtmlName(head.title, root_->name, HtmlShortNameLimit);
-    if (pageNumber_ > 1)
-        head.title += " (page " + std::to_string(pageNumber_) + ")";
-    head.title += " \xE2\x80\x93 ";
-    appendHtmlName(head.title, reportTitle_, HtmlShortNameLimit);
-    head.root = "../";
-    head.bodyClass = "section";
-    appendPageHead(out, head);
-    out += "<nav class=\"crumbs\" aria-label=\"breadcrumbs\"><a href=\"../index.html\">";
-    appendHtmlName(out, reportTitle_, HtmlShortNameLimit);
-    out += "</a> \xE2\x80\xBA ";
-    appendHtmlName(out, root_->type, HtmlShortNameLimit);
-    out += ' ';
-    appendHtmlName(out, root_->name, HtmlShortNameLimit);
-    if (pageNumber_ > 1)
-        out += " \xE2\x80\xBA page " + std::to_string(pageNumber_);
-    out += " \xE2\x80\xBA <a href=\"../failures.html\">all failures</a></nav>\n<h1>";
-    appendStatusBadge(out, summary_.look);
-    out += " <span class=\"type\">";
-    appendHtmlName(out, root_->type, HtmlShortNameLimit);
-    out += "</span> ";
-    appendHtmlName(out, root_->name, HtmlShortNameLimit);
-    if (pageNumber_ > 1)
-        out += " <span class=\"muted\">(page " + std::to_string(pageNumber_) + ")</span>";
-    out += "</h1>\n";
-    appendPager(out, pageNumber_ > 1 ? pageName(pageNumber_ - 1) : std::string(), std::string());
-    out += "<div id=\"tools\"></div>\n<main>\n";
+    appendSeriesTop(out, top, pageNumber_, pageNumber_ > 1 ? pageName(pageNumber_ - 1) : std::string());
     // The open entries around the next one, so that it keeps its place in the tree.
     for (std::size_t i = 0, n = openWrappers(); i < n; ++i) {
         out += "<details class=\"entry s-";
@@ -148,10 +132,8 @@ void SectionPages::closePage(bool last)
     std::string out;
     for (std::size_t i = 0, n = openWrappers(); i < n; ++i)
         out += CloseNested;
-    out += "</main>\n";
-    appendPager(out, pageNumber_ > 1 ? pageName(pageNumber_ - 1) : std::string(),
-                last ? std::string() : pageName(pageNumber_ + 1));
-    appendPageEnd(out);
+    appendSeriesEnd(out, pageNumber_ > 1 ? pageName(pageNumber_ - 1) : std::string(),
+                    last ? std::string() : pageName(pageNumber_ + 1));
     page_.write(out);
     if (!page_.close())
         failed_ = true;
@@ -195,16 +177,9 @@ void SectionPages::writeEntry(const xrd::Entry& entry, std::size_t index)
     }
     chunk_ += level.flat ? "><p class=\"head\">" : "><summary>";
     appendStatusBadge(chunk_, look);
-    chunk_ += " <span class=\"type\">";
-    appendHtmlName(chunk_, entry.type, HtmlShortNameLimit);
-    chunk_ += "</span> <span class=\"name\">";
-    appendHtmlName(chunk_, entry.name, HtmlCellLimit);
-    chunk_ += "</span>";
-    if (entry.location) {
-        chunk_ += " <span class=\"loc\">";
-        appendLocation(chunk_, *entry.location, paths_);
-        chunk_ += "</span>";
-    }
+    chunk_ += ' ';
+    appendTypeAndName(chunk_, entry, HtmlCellLimit);
+    appendEntryLocation(chunk_, entry, paths_);
     if (level.flat) {
         chunk_ += "</p>\n<p class=\"path\">";
         appendHtmlPath(chunk_, NamePath{names_, index + 1});
