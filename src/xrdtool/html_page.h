@@ -70,6 +70,7 @@ struct SeriesTop {
     std::string title;
     /// "" for pages at the top of the site, "../" for pages under p/.
     std::string root;
+    /// Class of <body>.
     std::string bodyClass;
     /// The report's title, the breadcrumbs' link to the index.
     std::string reportTitle;

@@ -44,7 +44,9 @@ private:
 struct NamePath {
     const NameStack& names;
     std::size_t count;
+    /// Number of names on the path.
     std::size_t size() const { return count; }
+    /// The name at position i (0 = the section's own entry).
     std::string operator[](std::size_t i) const { return names[i]; }
 };
 
@@ -59,11 +61,14 @@ public:
 
 /// What the index shows of a section once its pages are written.
 struct SectionSummary {
+    /// The section entry's name and type, as long as they are shown.
     std::string name;
     std::string type;
+    /// Its state as the report gives it.
     StatusLook look{};
     /// Its first page, relative to the site's root ("p/NAME.html").
     std::string href;
+    /// Its results by status, and the number of its pages.
     Totals totals;
     std::size_t pages = 0;
 };

@@ -12,7 +12,7 @@ const char Replacement[] = "\xEF\xBF\xBD";
 
 } // namespace
 
-void appendHtml(std::string &out, const std::string &text)
+void appendHtml(std::string& out, const std::string& text)
 {
     std::size_t plain = 0; // start of the run of bytes copied as they are
     std::size_t i = 0;
@@ -48,7 +48,7 @@ void appendHtml(std::string &out, const std::string &text)
     out.append(text, plain, std::string::npos);
 }
 
-void appendHtmlCut(std::string &out, const std::string &text, std::size_t omitted, std::size_t limit)
+void appendHtmlCut(std::string& out, const std::string& text, std::size_t omitted, std::size_t limit)
 {
     if (text.size() <= limit && omitted == 0) {
         appendHtml(out, text);
@@ -61,7 +61,7 @@ void appendHtmlCut(std::string &out, const std::string &text, std::size_t omitte
     out += " more bytes not shown (the report keeps the whole text)</span>";
 }
 
-void appendHtmlName(std::string &out, const std::string &name, std::size_t limit)
+void appendHtmlName(std::string& out, const std::string& name, std::size_t limit)
 {
     if (name.empty()) {
         out += "(unnamed)";
@@ -73,12 +73,12 @@ void appendHtmlName(std::string &out, const std::string &name, std::size_t limit
     }
 }
 
-std::string keptForDisplay(const std::string &text, std::size_t limit)
+std::string keptForDisplay(const std::string& text, std::size_t limit)
 {
     return text.size() <= limit + 4 ? text : cutUtf8(text, limit + 4);
 }
 
-void appendCount(std::string &out, unsigned long long value)
+void appendCount(std::string& out, unsigned long long value)
 {
     char digits[32];
     const int n = std::snprintf(digits, sizeof digits, "%llu", value);
@@ -91,12 +91,12 @@ void appendCount(std::string &out, unsigned long long value)
 
 namespace detail {
 
-void appendPathSeparator(std::string &out)
+void appendPathSeparator(std::string& out)
 {
     out += " \xE2\x80\xBA ";
 }
 
-void appendPathGap(std::string &out, std::size_t levels)
+void appendPathGap(std::string& out, std::size_t levels)
 {
     out += " \xE2\x80\xBA \xE2\x80\xA6 ";
     appendCount(out, levels);
