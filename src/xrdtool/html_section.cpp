@@ -194,11 +194,18 @@ void SectionPages::writeEntry(const xrd::Entry& entry, std::size_t index)
         chunk_ += "</section>\n";
     makeRoom(chunk_.size(), entry.counted);
     write(chunk_);
-    level.page = std::uint32_t(pageNumber_);
     level.written = true;
     pageHasEntry_ = true;
-    if (entry.counted)
-        ++pageResults_;
+    if (!entry.counted)
+        return;
+    ++pageResults_;
+    // Counted here, in document order, where the result's page is known.
+    const xrd::ResultStatus status = entry.status();
+    summary_.totals.add(status);
+    if (status == xrd::ResultStatus::Failed) {
+        const std::string href = "p/" + pageName(pageNumber_) + "#e" + std::to_string(level.id);
+        failures_.failedResult(entry, href, NamePath{names_, index + 1});
+    }
 }
 
 void SectionPages::entryOpened(const xrd::Entry& entry)
@@ -230,14 +237,6 @@ void SectionPages::entryClosed(const xrd::Entry& entry)
         writeEntry(entry, index);
     if (!levels_[index].flat)
         write(CloseNested);
-    if (entry.counted) {
-        const xrd::ResultStatus status = entry.status();
-        summary_.totals.add(status);
-        if (status == xrd::ResultStatus::Failed) {
-            const std::string href = "p/" + pageName(levels_[index].page) + "#e" + std::to_string(levels_[index].id);
-            failures_.failedResult(entry, href, NamePath{names_, index + 1});
-        }
-    }
     levels_.pop_back();
     names_.pop();
     types_.pop();

@@ -101,7 +101,6 @@ private:
     /// One open entry below the section's own one.
     struct Level {
         std::uint32_t id = 0;
-        std::uint32_t page = 0;
         std::uint8_t look = 0;
         bool written = false;
         bool flat = false;
