@@ -46,7 +46,7 @@ const char* attribute(const xmlChar** atts, const char* key)
     if (!atts)
         return nullptr;
     for (; atts[0]; atts += 2) {
-        if (is(atts[0], key))
+        if (atts[0][0] == static_cast<xmlChar>(key[0]) && is(atts[0], key))
             return atts[1] ? reinterpret_cast<const char*>(atts[1]) : "";
     }
     return nullptr;
@@ -75,6 +75,18 @@ std::string attributeOr(const xmlChar** atts, const char* key)
     return out;
 }
 
+/// Sets `out` to an attribute's text, or empties it; no copy beyond the one into `out`.
+void assignAttribute(std::string& out, const xmlChar** atts, const char* key)
+{
+    const char* value = attribute(atts, key);
+    if (!value)
+        out.clear();
+    else if (!std::strchr(value, '&'))
+        out.assign(value);
+    else
+        out = attributeOr(atts, key);
+}
+
 bool startsWith(const std::string& text, const char* prefix)
 {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
@@ -88,6 +100,56 @@ void appendLimited(std::string& text, std::size_t& omitted, const char* data, st
     text.append(data, take);
     omitted += size - take;
 }
+
+/// The elements the reader acts on.
+enum class Element { Other, CellText, Cell, Text, Row, Link, Table, Node, Title, Section };
+
+Element classify(const xmlChar* name)
+{
+    static const struct {
+        const char* name;
+        Element element;
+    } known[] = {{"CELL_TEXT", Element::CellText}, {"CELL", Element::Cell},   {"TEXT", Element::Text},
+                 {"ROW", Element::Row},            {"LINK", Element::Link},   {"TABLE", Element::Table},
+                 {"XROD:NODE", Element::Node},     {"TITLE", Element::Title}, {"SECTION", Element::Section}};
+    for (const auto& k : known) {
+        if (is(name, k.name))
+            return k.element;
+    }
+    return Element::Other;
+}
+
+/// libxml2 hands out element names from its dictionary, one pointer per
+/// distinct name: a few pointer comparisons replace string comparisons on
+/// every element of a large report.
+class ElementCache {
+public:
+    Element lookup(const xmlChar* name)
+    {
+        for (std::size_t i = 0; i < used_; ++i) {
+            if (names_[i] == name)
+                return kinds_[i];
+        }
+        const Element kind = classify(name);
+        if (used_ < kSize) {
+            names_[used_] = name;
+            kinds_[used_++] = kind;
+        }
+        return kind;
+    }
+
+private:
+    static constexpr std::size_t kSize = 24;
+    const xmlChar* names_[kSize] = {};
+    Element kinds_[kSize] = {};
+    std::size_t used_ = 0;
+};
+
+/// Where an entry's rows link to, gathered as its tables are read.
+struct RowLinks {
+    std::optional<Location> first;
+    std::optional<Location> firstFailed;
+};
 
 /// Everything the SAX callbacks share while one document is read.
 class Reader {
@@ -127,14 +189,25 @@ public:
 
 private:
     void openEntry(const xmlChar** atts);
+    void noteRowLinks(const Row& row);
     void closeEntry();
     void closeTable();
     void closeTitle();
-    Entry* top() { return entries_.empty() ? nullptr : &entries_.back(); }
+    Entry* top() { return open_ == 0 ? nullptr : &entries_[open_ - 1]; }
+    Row& newRow();
+    void recycleRows();
 
     ReportHandler& handler_;
     /// Open entries, outermost first; a deque keeps the parent pointers valid.
+    /// Slots are reused (their strings keep their capacity); open_ are in use.
     std::deque<Entry> entries_;
+    std::size_t open_ = 0;
+    /// Rows of tables nobody keeps, emptied, with the capacity of their cell lists.
+    std::vector<Row> spareRows_;
+    /// For each open entry: its row links, and whether its handler keeps its tables.
+    std::vector<RowLinks> links_;
+    std::vector<bool> keep_;
+    ElementCache elements_;
     long depth_ = 0;
 
     // The global section: its depth while open, the titles and tables seen in it.
@@ -168,23 +241,26 @@ void Reader::start(const xmlChar* name, const xmlChar** atts)
                      ", not XROD");
         return;
     }
-    if (is(name, "CELL_TEXT") || is(name, "CELL")) {
+    switch (elements_.lookup(name)) {
+    case Element::CellText:
+    case Element::Cell:
         if (tableDepth_ == 1 && inRow_ && cell_ == CellKind::None) {
-            Cell cell;
-            cell.style = attributeOr(atts, "STYLE");
-            table_.rows.back().cells.push_back(std::move(cell));
-            cell_ = is(name, "CELL") ? CellKind::Block : CellKind::Text;
+            Row& row = table_.rows.back();
+            row.cells.emplace_back();
+            assignAttribute(row.cells.back().style, atts, "STYLE");
+            cell_ = elements_.lookup(name) == Element::Cell ? CellKind::Block : CellKind::Text;
         }
-    } else if (is(name, "TEXT")) {
+        break;
+    case Element::Text:
         inText_ = cell_ == CellKind::Block || inTitle_;
-    } else if (is(name, "ROW")) {
+        break;
+    case Element::Row:
         if (tableDepth_ == 1 && !inRow_) {
-            Row row;
-            row.style = attributeOr(atts, "STYLE");
-            table_.rows.push_back(std::move(row));
+            assignAttribute(newRow().style, atts, "STYLE");
             inRow_ = true;
         }
-    } else if (is(name, "LINK")) {
+        break;
+    case Element::Link: {
         std::optional<Location> link;
         if (attribute(atts, "TARGET"))
             link = parseLinkTarget(attributeOr(atts, "TARGET"));
@@ -192,15 +268,20 @@ void Reader::start(const xmlChar* name, const xmlChar** atts)
             table_.rows.back().cells.back().link = std::move(link);
         else if (inTitle_)
             titleLink_ = std::move(link);
-    } else if (is(name, "TABLE")) {
+        break;
+    }
+    case Element::Table:
         if (++tableDepth_ == 1) {
-            table_ = Table();
-            table_.width = attributeOr(atts, "WIDTH");
-            table_.border = attributeOr(atts, "BORDER");
+            recycleRows();
+            table_.heading.clear();
+            assignAttribute(table_.width, atts, "WIDTH");
+            assignAttribute(table_.border, atts, "BORDER");
         }
-    } else if (is(name, "XROD:NODE")) {
+        break;
+    case Element::Node:
         openEntry(atts);
-    } else if (is(name, "TITLE")) {
+        break;
+    case Element::Title:
         if (!inTitle_ && tableDepth_ == 0) {
             inTitle_ = true;
             titleText_.clear();
@@ -209,7 +290,8 @@ void Reader::start(const xmlChar* name, const xmlChar** atts)
             const char* level = attribute(atts, "LEVEL");
             titleLevel_ = level ? std::strtol(level, nullptr, 10) : 0;
         }
-    } else if (is(name, "SECTION")) {
+        break;
+    case Element::Section: {
         const std::string tag = attributeOr(atts, "TAG");
         SectionKind kind = SectionKind::None;
         if (startsWith(tag, "filex"))
@@ -222,12 +304,18 @@ void Reader::start(const xmlChar* name, const xmlChar** atts)
             globalSectionDepth_ = depth_;
         if (kind != SectionKind::None && top())
             top()->section = kind;
+        break;
+    }
+    case Element::Other:
+        break;
     }
 }
 
 void Reader::end(const xmlChar* name)
 {
-    if (is(name, "CELL_TEXT") || is(name, "CELL")) {
+    switch (elements_.lookup(name)) {
+    case Element::CellText:
+    case Element::Cell:
         if (tableDepth_ == 1) {
             if (cell_ != CellKind::None) {
                 Row& row = table_.rows.back();
@@ -237,24 +325,55 @@ void Reader::end(const xmlChar* name)
             cell_ = CellKind::None;
             inText_ = false;
         }
-    } else if (is(name, "TEXT")) {
+        break;
+    case Element::Text:
         inText_ = false;
-    } else if (is(name, "ROW")) {
-        if (tableDepth_ == 1)
+        break;
+    case Element::Row:
+        if (tableDepth_ == 1 && inRow_) {
             inRow_ = false;
-    } else if (is(name, "TABLE")) {
+            noteRowLinks(table_.rows.back());
+        }
+        break;
+    case Element::Table:
         if (tableDepth_ > 0 && --tableDepth_ == 0)
             closeTable();
-    } else if (is(name, "XROD:NODE")) {
+        break;
+    case Element::Node:
         closeEntry();
-    } else if (is(name, "TITLE")) {
+        break;
+    case Element::Title:
         if (inTitle_ && tableDepth_ == 0)
             closeTitle();
-    } else if (is(name, "SECTION")) {
+        break;
+    case Element::Section:
         if (depth_ == globalSectionDepth_)
             globalSectionDepth_ = -2;  // read once; a later one is not the summary
+        break;
+    case Element::Other:
+        break;
     }
     --depth_;
+}
+
+/// Keeps the first link of the entry's rows and the first link of a failed row:
+/// a class member's location comes from them.
+void Reader::noteRowLinks(const Row& row)
+{
+    if (links_.empty() || globalSectionDepth_ > 0)
+        return;
+    RowLinks& links = links_.back();
+    if (links.first && (links.firstFailed || !row.failed))
+        return;
+    for (const Cell& cell : row.cells) {
+        if (!cell.link)
+            continue;
+        if (!links.first)
+            links.first = cell.link;
+        if (row.failed && !links.firstFailed)
+            links.firstFailed = cell.link;
+        break;
+    }
 }
 
 void Reader::text(const char* data, std::size_t size)
@@ -267,57 +386,76 @@ void Reader::text(const char* data, std::size_t size)
     }
 }
 
+Row& Reader::newRow()
+{
+    if (spareRows_.empty()) {
+        table_.rows.emplace_back();
+    } else {
+        table_.rows.push_back(std::move(spareRows_.back()));
+        spareRows_.pop_back();
+    }
+    return table_.rows.back();
+}
+
+void Reader::recycleRows()
+{
+    for (Row& row : table_.rows) {
+        row.cells.clear();
+        row.failed = false;
+        spareRows_.push_back(std::move(row));
+    }
+    table_.rows.clear();
+}
+
 void Reader::openEntry(const xmlChar** atts)
 {
-    Entry entry;
-    entry.name = attributeOr(atts, "name");
-    entry.type = attributeOr(atts, "type");
-    const std::string state = attributeOr(atts, "state");
-    entry.state = state == "ok"   ? EntryState::Passed
-                  : state == "ko" ? EntryState::Failed
-                                  : EntryState::NotExecuted;
+    if (open_ == entries_.size())
+        entries_.emplace_back();
+    Entry* parent = top();
+    Entry& entry = entries_[open_++];
+    assignAttribute(entry.name, atts, "name");
+    assignAttribute(entry.type, atts, "type");
+    const char* state = attribute(atts, "state");
+    entry.state = !state                        ? EntryState::NotExecuted
+                  : std::strcmp(state, "ok") == 0 ? EntryState::Passed
+                  : std::strcmp(state, "ko") == 0 ? EntryState::Failed
+                                                  : EntryState::NotExecuted;
     const char* sum = attribute(atts, "sum");
     entry.counted = sum && std::strtol(sum, nullptr, 10) >= 1;
-    entry.depth = entries_.size();
-    if (Entry* parent = top()) {
-        entry.parent = parent;
-        entry.section = parent->section;
+    entry.depth = open_ - 1;
+    entry.title.clear();
+    entry.titleLink.reset();
+    entry.tables.clear();
+    entry.parent = parent;
+    entry.section = parent ? parent->section : SectionKind::None;
+    if (parent && parent->location)
         entry.location = parent->location;
-    }
-    entries_.push_back(std::move(entry));
-    handler_.entryOpened(entries_.back());
+    else
+        entry.location.reset();
+    links_.emplace_back();
+    keep_.push_back(handler_.keepTables(entry));
+    handler_.entryOpened(entry);
 }
 
 void Reader::closeEntry()
 {
-    if (entries_.empty())
+    if (open_ == 0)
         return;
-    Entry& entry = entries_.back();
+    Entry& entry = entries_[open_ - 1];
     if (!entry.titleLink) {
         // A class member has no linked title: its first failed row tells where
         // it failed, else its first linked row where it is declared.
-        const Location* first = nullptr;
-        const Location* firstFailed = nullptr;
-        for (const Table& table : entry.tables) {
-            for (const Row& row : table.rows) {
-                for (const Cell& cell : row.cells) {
-                    if (!cell.link)
-                        continue;
-                    if (!first)
-                        first = &*cell.link;
-                    if (row.failed && !firstFailed)
-                        firstFailed = &*cell.link;
-                    break;
-                }
-            }
-        }
-        if (firstFailed)
-            entry.location = *firstFailed;
-        else if (first)
-            entry.location = *first;
+        const RowLinks& links = links_.back();
+        if (links.firstFailed)
+            entry.location = links.firstFailed;
+        else if (links.first)
+            entry.location = links.first;
     }
     handler_.entryClosed(entry);
-    entries_.pop_back();
+    entry.tables.clear();
+    --open_;
+    links_.pop_back();
+    keep_.pop_back();
 }
 
 void Reader::closeTitle()
@@ -383,6 +521,10 @@ void Reader::closeTable()
     Entry* entry = top();
     if (!entry)
         return;
+    if (!keep_.back()) {
+        handler_.entryContent(*entry, table_);
+        return;
+    }
     entry->tables.push_back(std::move(table_));
     table_ = Table();
     handler_.entryContent(*entry, entry->tables.back());

@@ -135,6 +135,7 @@ public:
     IndexHandler(NameTable& names, PathTable& paths, ReportResults& out) : names_(names), paths_(paths), out_(out) {}
 
     void summary(const xrd::Summary& summary) override { out_.summary = summary; }
+    bool keepTables(const xrd::Entry&) const override { return false; }
 
     void entryOpened(const xrd::Entry& entry) override
     {

@@ -47,6 +47,12 @@ public:
 
     void summary(const xrd::Summary& summary) override { reportSummary = summary; }
 
+    /// Only a failed result shows its rows.
+    bool keepTables(const xrd::Entry& entry) const override
+    {
+        return entry.counted && entry.status() == xrd::ResultStatus::Failed;
+    }
+
     void entryOpened(const xrd::Entry& entry) override
     {
         failedOrder_.opened(entry);
