@@ -605,6 +605,10 @@ ReadResult parse(ReportHandler& handler, Next next)
         return true;
     }();
     (void)initialised;
+    // libxml2's generic messages (encoding and I/O errors) go to the error
+    // stream by default; the reason is reported through the result instead.
+    // The setting belongs to the calling thread.
+    xmlSetGenericErrorFunc(nullptr, onWarning);
 
     Reader reader(handler);
     xmlSAXHandlerV1 sax = makeHandler();
@@ -638,10 +642,22 @@ ReadResult parse(ReportHandler& handler, Next next)
             const char c = buffer[std::size_t(i)];
             anyContent = c != ' ' && c != '\n' && c != '\r' && c != '\t';
         }
-        xmlParseChunk(context.get(), buffer.get(), int(size), size == 0);
+        const int code = xmlParseChunk(context.get(), buffer.get(), int(size), size == 0);
+        if (code != 0 && reader.result.status == ReadStatus::Ok) {
+            // Some errors (a failed encoding conversion among them) reach only the
+            // generic error channel, not the SAX callbacks.
+            reader.errorCode = code;
+            reader.fail(xmlSAX2GetLineNumber(context.get()), xmlSAX2GetColumnNumber(context.get()),
+                        code == XML_I18N_CONV_FAILED || code == XML_ERR_INVALID_ENCODING
+                            ? "the text cannot be decoded in the declared encoding"
+                            : "malformed XML (libxml2 error " + std::to_string(code) + ")");
+        }
         if (reader.result.status != ReadStatus::Ok || size == 0)
             break;
     }
+    if (reader.result.status == ReadStatus::Ok && reader.sawRoot && reader.openElements() > 0)
+        reader.fail(xmlSAX2GetLineNumber(context.get()), xmlSAX2GetColumnNumber(context.get()),
+                    "Premature end of data (the file is truncated)");
     if (reader.result.status == ReadStatus::Ok && !context->wellFormed)
         reader.fail(xmlSAX2GetLineNumber(context.get()), xmlSAX2GetColumnNumber(context.get()),
                     "malformed XML");

@@ -307,6 +307,12 @@ TEST(Reader, RefusesWhatIsNotAReportWithLineColumnAndReason)
         {"external entity", external, 2, "document type declaration"},
         {"undeclared entity", "<XROD>&e;</XROD>", 1, "Entity 'e' not defined"},
         {"two roots", "<XROD/><XROD/>", 1, "Extra content"},
+        // Found by the fuzz target: a conversion error stopped the parser
+        // quietly and the read looked complete.
+        {"undecodable", "<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n<XROD>\n<APIDOC>\n<DOCUMENT TITLE=\"c.xrd\" TAG=\"Testx1\">\n"
+                        "<XROD:NODE name=\"Component testing C++ report\" type=\"Global Report\" state=\"ko\">"
+                        "</XROD:NODE></DOCUMENT></APIDOC></XROD>\n",
+         5, "cannot be decoded in the declared encoding"},
     };
     for (const Refusal& c : cases) {
         Recorder r;
