@@ -111,6 +111,10 @@ public:
     virtual void infoTable(const Table&) {}
     /// The report's own summary counts.
     virtual void summary(const Summary&) {}
+    /// Asked once per entry, before entryOpened: false when the entry's tables
+    /// need not be kept in Entry::tables (entryContent still sees each one).
+    /// Leaving them out saves time and memory on large reports.
+    virtual bool keepTables(const Entry&) const { return true; }
     /// An entry was opened: name, type, state, counted and depth are known.
     virtual void entryOpened(const Entry&) {}
     /// One of the entry's own tables is complete.

@@ -72,6 +72,16 @@ void printWarning(const std::string& line)
         std::fprintf(stderr, "%s\n", line.c_str());
 }
 
+int takeReport(const std::string& command, const std::string& arg, std::string& report)
+{
+    if (arg.size() > 1 && arg[0] == '-')
+        return usageError(command, command + ": unknown option '" + arg + "'");
+    if (!report.empty())
+        return usageError(command, command + ": one report only");
+    report = arg;
+    return 0;
+}
+
 bool optionValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
                  std::string& value, bool& missing)
 {

@@ -30,6 +30,10 @@ int readError(const std::string& file, const xrd::ReadResult& result);
 /// Prints the warning line, when there is one, on the error stream.
 void printWarning(const std::string& line);
 
+/// Takes an argument that no option claimed: an unknown option or a second
+/// report is a usage error (returns kExitError), the first operand is the report (returns 0).
+int takeReport(const std::string& command, const std::string& arg, std::string& report);
+
 /// Splits "--name=value" into its parts; a plain argument gives no value.
 /// Returns true when `arg` is the option `name` (with or without "=value").
 bool optionValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <numeric>
+#include <system_error>
+#include <thread>
 
 namespace xrdtool {
 
@@ -134,18 +136,35 @@ int runDiffCommand(const std::vector<std::string>& args)
     if (reports.size() != 2)
         return usageError("diff", "diff: two reports are needed, OLD and NEW");
 
+    // The two reports are read side by side, each into tables of its own; the
+    // old one's numbers are then moved into the new one's tables.
     NameTable names;
     PathTable paths;
+    NameTable oldNames;
+    PathTable oldPaths;
     ReportResults before;
     ReportResults after;
-    for (int k = 0; k < 2; ++k) {
-        ReportResults& results = k == 0 ? before : after;
-        const xrd::ReadResult read = readResults(reports[k], names, paths, results);
-        if (!read.ok())
-            return readError(reports[k], read);
-        printWarning(totalsWarning(reports[k], results.totals, results.summary));
-        numberOccurrences(results.results);
+    xrd::ReadResult oldRead;
+    std::thread oldReader;
+    try {
+        oldReader = std::thread([&] { oldRead = readResults(reports[0], oldNames, oldPaths, before); });
+    } catch (const std::system_error&) {
+        oldRead = readResults(reports[0], oldNames, oldPaths, before);  // no thread: one after the other
     }
+    const xrd::ReadResult newRead = readResults(reports[1], names, paths, after);
+    if (oldReader.joinable())
+        oldReader.join();
+    if (!oldRead.ok())
+        return readError(reports[0], oldRead);
+    if (!newRead.ok())
+        return readError(reports[1], newRead);
+    printWarning(totalsWarning(reports[0], before.totals, before.summary));
+    printWarning(totalsWarning(reports[1], after.totals, after.summary));
+    remapResults(oldNames, oldPaths, names, paths, before.results);
+    oldNames = NameTable();
+    oldPaths = PathTable();
+    numberOccurrences(before.results);
+    numberOccurrences(after.results);
     const DiffLists lists = compareResults(before, after);
     const DiffText text{names, paths};
     bool written = writeDiff(stdout, format, lists, text);

@@ -135,6 +135,7 @@ public:
     IndexHandler(NameTable& names, PathTable& paths, ReportResults& out) : names_(names), paths_(paths), out_(out) {}
 
     void summary(const xrd::Summary& summary) override { out_.summary = summary; }
+    bool keepTables(const xrd::Entry&) const override { return false; }
 
     void entryOpened(const xrd::Entry& entry) override
     {
@@ -178,6 +179,23 @@ xrd::ReadResult readResults(const std::string& path, NameTable& names, PathTable
 {
     IndexHandler handler(names, paths, out);
     return xrd::readReport(path, handler);
+}
+
+void remapResults(const NameTable& fromNames, const PathTable& fromPaths, NameTable& names, PathTable& paths,
+                  std::vector<ResultRecord>& results)
+{
+    std::vector<std::uint32_t> nameMap(fromNames.size());
+    for (std::uint32_t id = 0; id < nameMap.size(); ++id)
+        nameMap[id] = names.intern(fromNames.text(id));
+    // A node's parent always has a smaller number: one pass in order suffices.
+    std::vector<std::uint32_t> nodeMap(fromPaths.size(), 0);
+    for (std::uint32_t node = 1; node < nodeMap.size(); ++node)
+        nodeMap[node] = paths.child(nodeMap[fromPaths.parentOf(node)], nameMap[fromPaths.nameOf(node)]);
+    for (ResultRecord& record : results) {
+        record.path = nodeMap[record.path];
+        record.type = nameMap[record.type];
+        record.file = nameMap[record.file];
+    }
 }
 
 void numberOccurrences(std::vector<ResultRecord>& results)

@@ -42,6 +42,11 @@ public:
     std::uint32_t child(std::uint32_t parent, std::uint32_t name);
     /// The names from the top down to `node`.
     std::vector<std::uint32_t> names(std::uint32_t node) const;
+    /// Number of nodes, the empty path included.
+    std::size_t size() const { return nodes_.size(); }
+    /// The parent and the name of a node other than 0.
+    std::uint32_t parentOf(std::uint32_t node) const { return std::uint32_t(nodes_[node] >> 32); }
+    std::uint32_t nameOf(std::uint32_t node) const { return std::uint32_t(nodes_[node] & 0xFFFFFFFFu); }
     std::size_t bytes() const;
 
 private:
@@ -70,6 +75,11 @@ struct ReportResults {
 
 /// Reads a report into `out`, sharing the name and path tables.
 xrd::ReadResult readResults(const std::string& path, NameTable& names, PathTable& paths, ReportResults& out);
+
+/// Moves results read with their own tables into `names` and `paths`, so that
+/// two reports read side by side can be compared by number.
+void remapResults(const NameTable& fromNames, const PathTable& fromPaths, NameTable& names, PathTable& paths,
+                  std::vector<ResultRecord>& results);
 
 /// Numbers the results that share a path and a type 0, 1, ... in document order.
 void numberOccurrences(std::vector<ResultRecord>& results);

@@ -106,12 +106,8 @@ int runJunitCommand(const std::vector<std::string>& args)
                 return usageError("junit", "junit: --path-map takes OLD=NEW");
         } else if (args[i] == "--strict") {
             options.strict = true;
-        } else if (args[i].size() > 1 && args[i][0] == '-') {
-            return usageError("junit", "junit: unknown option '" + args[i] + "'");
-        } else if (report.empty()) {
-            report = args[i];
-        } else {
-            return usageError("junit", "junit: one report only");
+        } else if (const int status = takeReport("junit", args[i], report)) {
+            return status;
         }
     }
     if (report.empty())

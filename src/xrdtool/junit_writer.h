@@ -52,6 +52,8 @@ public:
 
     void infoTable(const xrd::Table& table) override;
     void summary(const xrd::Summary& summary) override { reportSummary_ = summary; }
+    /// A result's rows give its failure and its system-out; nothing else is needed.
+    bool keepTables(const xrd::Entry& entry) const override { return entry.counted; }
     void entryOpened(const xrd::Entry& entry) override;
     void entryClosed(const xrd::Entry& entry) override;
 

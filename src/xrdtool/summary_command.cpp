@@ -47,6 +47,12 @@ public:
 
     void summary(const xrd::Summary& summary) override { reportSummary = summary; }
 
+    /// Only a failed result shows its rows.
+    bool keepTables(const xrd::Entry& entry) const override
+    {
+        return entry.counted && entry.status() == xrd::ResultStatus::Failed;
+    }
+
     void entryOpened(const xrd::Entry& entry) override
     {
         failedOrder_.opened(entry);
@@ -131,12 +137,8 @@ int runSummaryCommand(const std::vector<std::string>& args)
                 return usageError("summary", "summary: --path-map takes OLD=NEW");
         } else if (args[i] == "--verbose") {
             verbose = true;
-        } else if (args[i].size() > 1 && args[i][0] == '-') {
-            return usageError("summary", "summary: unknown option '" + args[i] + "'");
-        } else if (report.empty()) {
-            report = args[i];
-        } else {
-            return usageError("summary", "summary: one report only");
+        } else if (const int status = takeReport("summary", args[i], report)) {
+            return status;
         }
     }
     if (report.empty())

@@ -307,6 +307,12 @@ TEST(Reader, RefusesWhatIsNotAReportWithLineColumnAndReason)
         {"external entity", external, 2, "document type declaration"},
         {"undeclared entity", "<XROD>&e;</XROD>", 1, "Entity 'e' not defined"},
         {"two roots", "<XROD/><XROD/>", 1, "Extra content"},
+        // Found by the fuzz target: a conversion error stopped the parser
+        // quietly and the read looked complete.
+        {"undecodable", "<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n<XROD>\n<APIDOC>\n<DOCUMENT TITLE=\"c.xrd\" TAG=\"Testx1\">\n"
+                        "<XROD:NODE name=\"Component testing C++ report\" type=\"Global Report\" state=\"ko\">"
+                        "</XROD:NODE></DOCUMENT></APIDOC></XROD>\n",
+         5, "cannot be decoded in the declared encoding"},
     };
     for (const Refusal& c : cases) {
         Recorder r;
@@ -330,6 +336,36 @@ TEST(Reader, AFileThatCannotBeOpenedIsAReadError)
     const xrd::ReadResult folder = xrd::readReport("/", r);
     EXPECT_EQ(folder.status, xrd::ReadStatus::CannotRead);
     EXPECT_EQ(folder.reason, "Is a directory");
+}
+
+} // namespace
+
+namespace {
+
+TEST(Reader, MisplacedElementsArePassedOverWithoutLosingTheirSurroundings)
+{
+    // Found by the fuzz target: a row inside a cell used to end the row early,
+    // and the cell's later text was written past the end of the next row.
+    const std::string table =
+        "<TABLE WIDTH=\"40,15,15,15,15\"><ROW><CELL_TEXT STYLE=\"Array Failed\">a<ROW></ROW>b<TABLE><ROW><CELL_TEXT>x"
+        "</CELL_TEXT></ROW></TABLE></CELL_TEXT><CELL><TEXT>t<TEXT>u</TEXT>v</TEXT><LINK TARGET=\"f line 3\"/></CELL></ROW>"
+        "<ROW><CELL_TEXT>c<CELL_TEXT>d</CELL_TEXT></CELL_TEXT></ROW></TABLE><LINK TARGET=\"stray line 1\"/>"
+        "<TITLE LEVEL=\"3\"><TABLE><ROW><CELL_TEXT>in title</CELL_TEXT></ROW></TABLE><TEXT>late title</TEXT></TITLE>";
+    Recorder r;
+    ASSERT_TRUE(read(head() + driver("d", testCase("c", "ko", "p line 1", table)) + tail(), r).ok());
+    const xrd::Entry& e = r.entry("c");
+    ASSERT_EQ(e.tables.size(), 1u);
+    const xrd::Table& t = e.tables[0];
+    ASSERT_EQ(t.rows.size(), 2u);
+    ASSERT_EQ(t.rows[0].cells.size(), 2u);
+    EXPECT_EQ(t.rows[0].cells[0].text, "abx");
+    EXPECT_TRUE(t.rows[0].failed);
+    EXPECT_EQ(t.rows[0].cells[1].text, "tuv");
+    EXPECT_EQ(t.rows[0].cells[1].link->line, 3);
+    ASSERT_EQ(t.rows[1].cells.size(), 1u);
+    EXPECT_EQ(t.rows[1].cells[0].text, "cd");
+    EXPECT_EQ(e.title, "Test Case c");
+    EXPECT_EQ(e.location->path, "p");
 }
 
 } // namespace

@@ -1,0 +1,107 @@
+// Fuzz target: xrdtool's XRD reader and its JUnit writer.
+//
+// The input is one XRD document. The reader must either refuse it with a line,
+// a column and a reason, or hand out a balanced tree of entries; in both cases
+// nothing crashes, leaks or reads outside the input. When the document reads,
+// the JUnit text written from it must be well-formed XML and its testcases must
+// add up to the counted entries.
+
+#include "fuzz_common.h"
+
+#include "xrd/report.h"
+#include "xrdtool/junit_writer.h"
+
+#include <libxml/parser.h>
+
+#include <string>
+
+namespace {
+
+/// Checks the shape of the event stream.
+class Checker : public xrd::ReportHandler {
+public:
+    std::size_t open = 0;
+    long counted = 0;
+
+    void entryOpened(const xrd::Entry& entry) override
+    {
+        if (entry.depth != open)
+            qv::fuzz::fail("an entry's depth differs from the number of open entries");
+        if ((entry.depth == 0) != (entry.parent == nullptr))
+            qv::fuzz::fail("only the outermost entry has no parent");
+        if (entry.parent && entry.parent->depth + 1 != entry.depth)
+            qv::fuzz::fail("an entry's parent is not one level up");
+        ++open;
+    }
+
+    void entryClosed(const xrd::Entry& entry) override
+    {
+        if (open == 0 || entry.depth != open - 1)
+            qv::fuzz::fail("an entry closed out of order");
+        --open;
+        if (entry.counted)
+            ++counted;
+        for (const xrd::Table& table : entry.tables) {
+            for (const xrd::Row& row : table.rows) {
+                bool failedCell = false;
+                for (const xrd::Cell& cell : row.cells)
+                    failedCell = failedCell || cell.style.find("Failed") != std::string::npos;
+                if (failedCell != row.failed)
+                    qv::fuzz::fail("a row's failed flag disagrees with its cells");
+            }
+        }
+    }
+};
+
+void quiet(void*, const char*, ...) {}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const bool initialised = [] {
+        xmlInitParser();
+        xmlSetGenericErrorFunc(nullptr, quiet);
+        return true;
+    }();
+    (void)initialised;
+    const char* bytes = reinterpret_cast<const char*>(data);
+
+    Checker checker;
+    const xrd::ReadResult result = xrd::readReportBuffer(bytes, size, checker);
+    if (result.ok() && checker.open != 0)
+        qv::fuzz::fail("the document read but entries were left open");
+    if (!result.ok() && (result.reason.empty() || result.line < 0 || result.column < 0))
+        qv::fuzz::fail("a refusal without a position or reason");
+    if (!result.ok())
+        return 0;
+
+    // The JUnit text of whatever read.
+    std::string junit = "<testsuites>\n";
+    xrdtool::JunitOptions options;
+    options.partLimit = 4096;
+    xrdtool::JunitWriter writer(options, false, [&junit](const xrdtool::SuitePart& part) {
+        junit += part.head;
+        std::FILE* memory = std::tmpfile();
+        if (!memory || !part.spool->copyTo(memory, part.begin, part.end))
+            qv::fuzz::fail("a suite could not be copied from its spool");
+        std::rewind(memory);
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, memory)) > 0;)
+            junit.append(buffer, n);
+        std::fclose(memory);
+        junit += part.tail;
+        return true;
+    });
+    if (!xrd::readReportBuffer(bytes, size, writer).ok())
+        qv::fuzz::fail("a document read once and not twice");
+    junit += "</testsuites>\n";
+    if (writer.totals().total() != checker.counted)
+        qv::fuzz::fail("the JUnit totals differ from the counted entries");
+    xmlDocPtr doc = xmlReadMemory(junit.data(), int(junit.size()), "junit.xml", nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
+    if (!doc)
+        qv::fuzz::fail("the JUnit text is not well-formed XML", junit.substr(0, 4000));
+    xmlFreeDoc(doc);
+    return 0;
+}
