@@ -54,8 +54,8 @@ public:
             return;
         if (!failures_)
             failures_ = std::make_unique<FailurePages>(dir_, index_.title, paths_);
-        section_ = std::make_unique<SectionPages>(dir_, fileStem(entry.name, stems_), index_.title, paths_,
-                                                  *failures_);
+        section_ = std::make_unique<SectionPages>(dir_, fileStem(entry.name, stems_), stems_, index_.title,
+                                                  paths_, *failures_);
         if (!section_->begin(entry))
             failed_ = true;
     }

@@ -1,5 +1,6 @@
 #include "xrdtool/html_section.h"
 
+#include "xrdtool/file_stem.h"
 #include "xrdtool/html_text.h"
 
 namespace xrdtool {
@@ -45,15 +46,19 @@ std::string NameStack::operator[](std::size_t i) const
     return bytes_.substr(begin, ends_[i] - begin);
 }
 
-SectionPages::SectionPages(const std::string& dir, const std::string& stem, const std::string& reportTitle,
-                           const PathMap& paths, FailureSink& failures)
-    : dir_(dir), stem_(stem), reportTitle_(reportTitle), paths_(paths), failures_(failures)
+SectionPages::SectionPages(const std::string& dir, const std::string& stem, std::unordered_set<std::string>& stems,
+                           const std::string& reportTitle, const PathMap& paths, FailureSink& failures)
+    : dir_(dir), stem_(stem), stems_(stems), pageStems_{stem}, reportTitle_(reportTitle), paths_(paths),
+      failures_(failures)
 {
 }
 
-std::string SectionPages::pageName(std::size_t page) const
+std::string SectionPages::pageName(std::size_t page)
 {
-    return page <= 1 ? stem_ + ".html" : stem_ + "-p" + std::to_string(page) + ".html";
+    // A section named like another's continued page ("a-p2") must not take its file.
+    while (pageStems_.size() < page)
+        pageStems_.push_back(fileStem(stem_ + "-p" + std::to_string(pageStems_.size() + 1), stems_));
+    return pageStems_[page - 1] + ".html";
 }
 
 bool SectionPages::begin(const xrd::Entry& root)

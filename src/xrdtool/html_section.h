@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace xrdtool {
@@ -78,10 +79,11 @@ struct SectionSummary {
 /// own close.
 class SectionPages {
 public:
-    /// `dir` is the site's folder, `stem` the section's file stem, `reportTitle`
-    /// the text of the breadcrumbs' first link.
-    SectionPages(const std::string& dir, const std::string& stem, const std::string& reportTitle,
-                 const PathMap& paths, FailureSink& failures);
+    /// `dir` is the site's folder, `stem` the section's file stem (already in
+    /// `stems`, the stems of the site's pages, to which the continued pages'
+    /// names are added), `reportTitle` the text of the breadcrumbs' first link.
+    SectionPages(const std::string& dir, const std::string& stem, std::unordered_set<std::string>& stems,
+                 const std::string& reportTitle, const PathMap& paths, FailureSink& failures);
 
     /// Starts with the section's own entry; false when the first page cannot be created.
     bool begin(const xrd::Entry& root);
@@ -106,7 +108,9 @@ private:
         bool flat = false;
     };
 
-    std::string pageName(std::size_t page) const;
+    /// The file name of page `page` (1 = the first): STEM.html, then STEM-p2.html,
+    /// ..., made unique among the site's stems like any other.
+    std::string pageName(std::size_t page);
     /// Number of nested entries open on the page (written, not flat).
     std::size_t openWrappers() const;
     void openPage();
@@ -118,6 +122,8 @@ private:
 
     std::string dir_;
     std::string stem_;
+    std::unordered_set<std::string>& stems_;
+    std::vector<std::string> pageStems_;
     std::string reportTitle_;
     const PathMap& paths_;
     FailureSink& failures_;

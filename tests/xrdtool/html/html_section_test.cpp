@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace xrdtool {
@@ -48,7 +49,7 @@ protected:
     /// Events into a SectionPages for the driver "drv" (depth 1 under a global entry).
     void run(const std::function<void(Events&)>& body)
     {
-        SectionPages pages(dir.path(), "drv", "Report", paths, failures);
+        SectionPages pages(dir.path(), "drv", stems, "Report", paths, failures);
         Events events([&](const xrd::Entry& entry, bool opened) {
             if (entry.depth == 0)
                 return;
@@ -74,6 +75,7 @@ protected:
     }
 
     test::ScratchDir dir;
+    std::unordered_set<std::string> stems{"drv"};
     PathMap paths;
     Failures failures;
     SectionSummary summary;
@@ -129,6 +131,22 @@ TEST_F(SectionPagesTest, ManyResultsContinueEveryFiveThousandWithTheirAncestorsR
         EXPECT_EQ(item.path, "drv/suite");
     }
     EXPECT_EQ(failures.items.back().href, "p/drv-p3.html#e11009") << "case11007 after the suite e1";
+}
+
+TEST_F(SectionPagesTest, ContinuedPagesNeverTakeTheFileOfASectionNamedLikeThem)
+{
+    stems.insert("drv-p2"); // a driver named "drv-p2" came first
+    run([](Events& e) {
+        for (int i = 0; i < 5001; ++i) {
+            e.open("case" + std::to_string(i), "Test Case", EntryState::Passed, true);
+            e.close();
+        }
+    });
+    ASSERT_EQ(summary.pages, 2u);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "/p/drv-p2.html"));
+    EXPECT_EQ(scanPage(readFile(dir.path() + "/p/drv-p2-2.html")).results, 1u);
+    EXPECT_NE(page(1).find("rel=\"next\" href=\"drv-p2-2.html\""), std::string::npos);
+    EXPECT_EQ(stems.count("drv-p2-2"), 1u) << "a later driver named so gets another name";
 }
 
 TEST_F(SectionPagesTest, LargeResultsContinueBeforeTwoMebibytesWithoutSplittingTheirTables)
