@@ -127,6 +127,12 @@ async function main() {
     check('driver: failed entries are open', notOpen === 0 && (await dp.$$('details.entry.s-failed')).length > 0);
     check('driver: passed results are closed', await dp.$$eval('details[data-status="passed"]', (els) => els.every((e) => !e.open)));
     if (shots) await dp.screenshot({ path: path.join(shots, 'driver.png'), fullPage: true });
+    // Colour follows each result's own status, also inside a failed entry.
+    const badges = await dp.$$eval('details.entry.s-failed .st.s-passed, details.entry.s-failed .st.s-failed',
+      (els) => els.map((e) => e.classList.contains('s-passed') + ':' + getComputedStyle(e).backgroundColor));
+    const colours = new Map(badges.map((b) => b.split(':')));
+    check('driver: passed and failed badges differ in colour inside a failed entry',
+      colours.size === 2 && colours.get('true') !== colours.get('false'), badges.join(' '));
     const visible = (selector) => dp.$$eval(selector, (els) => els.filter((e) => e.checkVisibility()).length);
     check('driver: passed results shown at first', (await visible('[data-status="passed"]')) > 0);
     await dp.getByRole('button', { name: 'Failed only' }).click();
@@ -152,6 +158,15 @@ async function main() {
     check('driver: an empty filter shows all again', (await shownNames()).length === all.length);
     await checkLinks(dp, 'driver');
     check('driver: no console error', d.errors.length === 0, d.errors.join(' | '));
+  });
+
+  // Dark mode follows the browser's preference; paper is light.
+  await withBrowser({ colorScheme: 'dark' }, async (context) => {
+    const { page } = await open(context, path.join(site, 'index.html'));
+    const background = () => page.$eval('body', (b) => getComputedStyle(b).backgroundColor);
+    check('dark mode: a dark background', await background() === 'rgb(13, 17, 23)', await background());
+    await page.emulateMedia({ media: 'print', colorScheme: 'dark' });
+    check('print: a white background', await background() === 'rgb(255, 255, 255)', await background());
   });
 
   // Without scripting every page is whole: each counted result is there.
