@@ -133,12 +133,8 @@ int runHtmlCommand(const std::vector<std::string>& args)
         } else if (optionValue(args, i, "--path-map", value, missing)) {
             if (missing || !paths.add(value))
                 return usageError("html", "html: --path-map takes OLD=NEW");
-        } else if (args[i].size() > 1 && args[i][0] == '-') {
-            return usageError("html", "html: unknown option '" + args[i] + "'");
-        } else if (report.empty()) {
-            report = args[i];
-        } else {
-            return usageError("html", "html: one report only");
+        } else if (const int status = takeReport("html", args[i], report)) {
+            return status;
         }
     }
     if (report.empty())
