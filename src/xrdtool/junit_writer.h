@@ -33,7 +33,7 @@ struct SuitePart {
     std::string suiteName;
     /// 1 for the first part of a suite, 2 for the next, ...
     int part = 1;
-    /// The complete <testsuite> element.
+    /// The <testsuite> start tag (and properties) and what closes it.
     std::string head;
     std::string tail;
     /// The testcases, to be copied from the spool: [begin, end).
