@@ -25,6 +25,7 @@ Element classify(const xmlChar* name);
 /// every element of a large report.
 class ElementCache {
 public:
+    /// The kind of the element `name` points to.
     Element lookup(const xmlChar* name)
     {
         for (std::size_t i = 0; i < used_; ++i) {
@@ -55,16 +56,21 @@ struct RowLinks {
 /// Everything the SAX callbacks share while one document is read.
 class DocumentState {
 public:
+    /// A state that hands what it reads to `handler`.
     explicit DocumentState(ReportHandler& handler) : handler_(handler) {}
 
+    /// The parser driving this state, for positions and stopping; set by the glue.
     xmlParserCtxtPtr context = nullptr;
+    /// How the read ends; the first failure is kept.
     ReadResult result;
+    /// True once the first element was seen.
     bool sawRoot = false;
     /// libxml2's code of the first error.
     int errorCode = 0;
     /// Elements open now.
     long openElements() const { return depth_; }
 
+    /// Records the first failure and stops the parser.
     void fail(long line, long column, std::string reason)
     {
         if (result.status != ReadStatus::Ok)
@@ -77,6 +83,7 @@ public:
             xmlStopParser(context);
     }
 
+    /// fail() at the parser's current position.
     void failHere(std::string reason)
     {
         long line = context ? xmlSAX2GetLineNumber(context) : 0;
@@ -84,8 +91,11 @@ public:
         fail(line, column, std::move(reason));
     }
 
+    /// An element starts (SAX1: the name as written, attributes as name/value pairs).
     void start(const xmlChar* name, const xmlChar** atts);
+    /// An element ends.
     void end(const xmlChar* name);
+    /// Character data, in pieces of any size.
     void text(const char* data, std::size_t size);
 
 private:

@@ -208,17 +208,11 @@ void asMarkdown(Out& out, const DiffLists& lists, const DiffText& text)
 
 const char* presenceWord(Presence presence)
 {
-    switch (presence) {
-    case Presence::Passed:
-        return "passed";
-    case Presence::Inconclusive:
-        return "inconclusive";
-    case Presence::Failed:
-        return "failed";
-    case Presence::Absent:
-        break;
-    }
-    return "absent";
+    if (presence == Presence::Absent)
+        return "absent";
+    return xrd::statusWord(presence == Presence::Passed   ? xrd::ResultStatus::Passed
+                           : presence == Presence::Failed ? xrd::ResultStatus::Failed
+                                                          : xrd::ResultStatus::Inconclusive);
 }
 
 bool writeDiff(std::FILE* out, DiffFormat format, const DiffLists& lists, const DiffText& text)

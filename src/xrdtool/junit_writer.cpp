@@ -47,31 +47,6 @@ std::uint64_t hashKey(const std::string& classname, const std::string& name)
     return hash;
 }
 
-/// The prints and trace texts of a result, one per line.
-std::string outputText(const xrd::Entry& entry)
-{
-    std::string text;
-    for (const xrd::Table& table : entry.tables) {
-        const xrd::TableKind kind = xrd::tableKind(table);
-        if (kind != xrd::TableKind::CommentBlock && kind != xrd::TableKind::TraceTexts)
-            continue;
-        for (const xrd::Row& row : table.rows) {
-            std::string line;
-            for (const xrd::Cell& cell : row.cells) {
-                if (cell.text.empty())
-                    continue;
-                if (!line.empty())
-                    line += ' ';
-                line += cell.text;
-            }
-            if (kind == xrd::TableKind::TraceTexts)
-                line = "  " + line;
-            text += line + "\n";
-        }
-    }
-    return text;
-}
-
 } // namespace
 
 std::string isoTimestamp(const std::string& asctime)
@@ -131,8 +106,56 @@ void JunitWriter::entryOpened(const xrd::Entry& entry)
         classnameLengths_.push_back(classname_.size());
         classname_ += "." + classPart(entry.name);
     }
-    if (inSuite_)
+    if (inSuite_) {
         order_.opened(entry);
+        gathered_.emplace_back();
+    }
+}
+
+void JunitWriter::entryContent(const xrd::Entry& entry, const xrd::Table& table)
+{
+    if (!entry.counted || gathered_.empty())
+        return;
+    Gathered& g = gathered_.back();
+    const xrd::TableKind kind = xrd::tableKind(table);
+    const bool output = kind == xrd::TableKind::CommentBlock || kind == xrd::TableKind::TraceTexts;
+    for (const xrd::Row& row : table.rows) {
+        if (row.failed) {
+            if (!g.anyFailedRow) {
+                g.anyFailedRow = true;
+                // The first cell names what failed; a contract's later rows leave it blank.
+                for (const xrd::Cell& cell : row.cells) {
+                    g.message = oneLine(cell.text);
+                    if (!g.message.empty())
+                        break;
+                }
+            }
+            g.failures += rowText(row, options_.pathMap) + "\n";
+        }
+        if (!output)
+            continue;
+        std::string line = kind == xrd::TableKind::TraceTexts ? "  " : "";
+        bool first = true;
+        for (const xrd::Cell& cell : row.cells) {
+            if (cell.text.empty())
+                continue;
+            if (!first)
+                line += ' ';
+            line += cell.text;
+            first = false;
+        }
+        line += '\n';
+        if (g.outputCut > 0) {
+            g.outputCut += line.size();
+            continue;
+        }
+        g.output += line;
+        if (g.output.size() > kOutputLimit) {
+            const std::size_t full = g.output.size();
+            g.output = cutUtf8(g.output, kOutputLimit);
+            g.outputCut = full - g.output.size();
+        }
+    }
 }
 
 void JunitWriter::entryClosed(const xrd::Entry& entry)
@@ -141,6 +164,9 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
         totals_.add(entry.status());
     if (!inSuite_ || entry.depth == 0)
         return;
+    const Gathered gathered = gathered_.empty() ? Gathered() : std::move(gathered_.back());
+    if (!gathered_.empty())
+        gathered_.pop_back();
     std::vector<Testcase> mine;
     if (entry.depth >= 2 && !classnameLengths_.empty()) {
         classname_.resize(classnameLengths_.back());
@@ -151,7 +177,7 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
         const std::uint32_t repeat = ++seen_[hashKey(classname_, name)];
         if (repeat > 1)
             name += " (" + std::to_string(repeat) + ")";
-        mine.push_back(Testcase{testcaseXml(entry, classname_, name), entry.status()});
+        mine.push_back(Testcase{testcaseXml(entry, gathered, classname_, name), entry.status()});
     }
     for (const Testcase& testcase : order_.closed(entry, std::move(mine)))
         add(testcase);
@@ -165,7 +191,7 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
     }
 }
 
-std::string JunitWriter::testcaseXml(const xrd::Entry& entry, const std::string& classname,
+std::string JunitWriter::testcaseXml(const xrd::Entry& entry, const Gathered& gathered, const std::string& classname,
                                      const std::string& name) const
 {
     std::string out = "    <testcase name=\"" + xml(name) + "\" classname=\"" + xml(classname) + "\" time=\"0.000\"";
@@ -176,33 +202,18 @@ std::string JunitWriter::testcaseXml(const xrd::Entry& entry, const std::string&
     std::string body;
     const xrd::ResultStatus status = entry.status();
     if (status == xrd::ResultStatus::Failed) {
-        const std::vector<const xrd::Row*> rows = failedRows(entry);
-        std::string message;
-        if (!rows.empty()) {
-            // The first cell names what failed; a contract's later rows leave it blank.
-            for (const xrd::Cell& cell : rows.front()->cells) {
-                message = oneLine(cell.text);
-                if (!message.empty())
-                    break;
-            }
-        }
+        std::string message = gathered.message;
         if (message.empty())
             message = oneLine(entry.type) + " " + oneLine(displayName(entry.name)) + " failed";
-        std::string text;
-        for (const xrd::Row* row : rows)
-            text += rowText(*row, options_.pathMap) + "\n";
         body += "      <failure message=\"" + xml(cutUtf8(message, kMessageLimit)) + "\" type=\"" +
-                xml(entry.type) + "\">" + xml(text, false) + "</failure>\n";
+                xml(entry.type) + "\">" + xml(gathered.failures, false) + "</failure>\n";
     } else if (status == xrd::ResultStatus::Inconclusive) {
         body += "      <skipped message=\"not executed\"/>\n";
     }
-    std::string output = outputText(entry);
-    if (!output.empty()) {
-        if (output.size() > kOutputLimit) {
-            const std::string kept = cutUtf8(output, kOutputLimit);
-            output = kept + "[xrdtool: " + std::to_string(output.size() - kept.size()) +
-                     " more bytes cut; the report holds them whole]\n";
-        }
+    if (!gathered.output.empty()) {
+        std::string output = gathered.output;
+        if (gathered.outputCut > 0)
+            output += "[xrdtool: " + std::to_string(gathered.outputCut) + " more bytes cut; the report holds them whole]\n";
         body += "      <system-out>" + xml(output, false) + "</system-out>\n";
     }
     if (body.empty())

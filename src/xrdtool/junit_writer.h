@@ -33,7 +33,7 @@ struct SuitePart {
     std::string suiteName;
     /// 1 for the first part of a suite, 2 for the next, ...
     int part = 1;
-    /// The complete <testsuite> element.
+    /// The <testsuite> start tag (and properties) and what closes it.
     std::string head;
     std::string tail;
     /// The testcases, to be copied from the spool: [begin, end).
@@ -52,9 +52,10 @@ public:
 
     void infoTable(const xrd::Table& table) override;
     void summary(const xrd::Summary& summary) override { reportSummary_ = summary; }
-    /// A result's rows give its failure and its system-out; nothing else is needed.
-    bool keepTables(const xrd::Entry& entry) const override { return entry.counted; }
+    /// A result's failure and system-out are gathered table by table: no table is kept.
+    bool keepTables(const xrd::Entry&) const override { return false; }
     void entryOpened(const xrd::Entry& entry) override;
+    void entryContent(const xrd::Entry& entry, const xrd::Table& table) override;
     void entryClosed(const xrd::Entry& entry) override;
 
     /// The entries' totals and the totals written (they differ only for counted
@@ -72,13 +73,21 @@ private:
         std::string xml;
         xrd::ResultStatus status;
     };
+    /// What a result's tables give its testcase, gathered as they are read.
+    struct Gathered {
+        bool anyFailedRow = false;
+        std::string message;   // from the first failed row
+        std::string failures;  // every failed row, one per line
+        std::string output;    // prints and trace texts, up to the output limit
+        std::size_t outputCut = 0;  // bytes of output left out
+    };
     struct Part {
         long begin = 0;
         long end = 0;
         Totals counts;
     };
 
-    std::string testcaseXml(const xrd::Entry& entry, const std::string& classname,
+    std::string testcaseXml(const xrd::Entry& entry, const Gathered& gathered, const std::string& classname,
                             const std::string& name) const;
     void add(const Testcase& testcase);
     void finishSuite();
@@ -105,6 +114,8 @@ private:
     std::string classname_;
     std::vector<std::size_t> classnameLengths_;
     NestedOrder<Testcase> order_;
+    /// One per entry open inside the suite.
+    std::vector<Gathered> gathered_;
 };
 
 /// "Wed Mar 19 14:22:05 2025" (asctime, blanks collapsed) as "2025-03-19T14:22:05";

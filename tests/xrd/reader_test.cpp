@@ -318,8 +318,9 @@ TEST(Reader, RefusesWhatIsNotAReportWithLineColumnAndReason)
         Recorder r;
         const xrd::ReadResult result = read(c.document, r);
         EXPECT_EQ(result.status, xrd::ReadStatus::NotReport) << c.what;
-        if (c.line > 0)
+        if (c.line > 0) {
             EXPECT_EQ(result.line, c.line) << c.what;
+        }
         EXPECT_GT(result.column, 0) << c.what;
         EXPECT_NE(result.reason.find(c.reasonPart), std::string::npos) << c.what << ": " << result.reason;
         for (const xrd::Entry& e : r.closed)

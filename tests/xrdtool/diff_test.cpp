@@ -6,95 +6,102 @@
 
 namespace {
 
-struct OneRun {
-    xrdtool::ReportResults results;
-    void add(xrdtool::NameTable& names, xrdtool::PathTable& paths, std::vector<std::string> path, const std::string& type,
-             xrd::ResultStatus status)
-    {
-        std::uint32_t node = 0;
-        for (const std::string& name : path)
-            node = paths.child(node, names.intern(name));
-        xrdtool::ResultRecord record;
-        record.path = node;
-        record.type = names.intern(type);
-        record.status = status;
-        results.results.push_back(record);
-        results.totals.add(status);
-    }
-};
-
-std::vector<std::string> describe(const std::vector<xrdtool::Change>& changes, const xrdtool::NameTable& names,
-                                  const xrdtool::PathTable& paths)
-{
-    std::vector<std::string> out;
-    for (const xrdtool::Change& c : changes) {
-        std::string text;
-        for (std::uint32_t id : paths.names(c.record->path))
-            text += names.text(id) + "/";
-        text += names.text(c.record->type) + " " + xrdtool::presenceWord(c.before) + ">" + xrdtool::presenceWord(c.after);
-        out.push_back(text);
-    }
-    return out;
-}
-
 using S = xrd::ResultStatus;
 using V = std::vector<std::string>;
 
-TEST(Diff, ListsFollowTheStatusChangesInDocumentOrder)
-{
+/// Two runs built from (path, type, status) rows, compared as diff compares them.
+struct TwoRuns {
+    struct Row {
+        std::vector<std::string> path;
+        std::string type;
+        S status;
+    };
     xrdtool::NameTable names;
     xrdtool::PathTable paths;
-    OneRun before, after;
-    before.add(names, paths, {"d", "a"}, "Test Case", S::Passed);
-    before.add(names, paths, {"d", "b"}, "Test Case", S::Failed);
-    before.add(names, paths, {"d", "c"}, "Test Case", S::Failed);
-    before.add(names, paths, {"d", "e"}, "Test Case", S::Inconclusive);
-    before.add(names, paths, {"d", "gone"}, "Proc", S::Failed);
-    before.add(names, paths, {"d", "f"}, "Test Case", S::Passed);
+    xrdtool::ReportResults before;
+    xrdtool::ReportResults after;
 
-    after.add(names, paths, {"d", "new"}, "Test Case", S::Failed);
-    after.add(names, paths, {"d", "f"}, "Test Case", S::Inconclusive);
-    after.add(names, paths, {"d", "e"}, "Test Case", S::Passed);
-    after.add(names, paths, {"d", "c"}, "Test Case", S::Inconclusive);
-    after.add(names, paths, {"d", "b"}, "Test Case", S::Passed);
-    after.add(names, paths, {"d", "a"}, "Test Case", S::Failed);
-    for (OneRun* r : {&before, &after})
-        xrdtool::numberOccurrences(r->results.results);
+    void fill(xrdtool::ReportResults& run, const std::vector<Row>& rows)
+    {
+        for (const Row& row : rows) {
+            std::uint32_t node = 0;
+            for (const std::string& name : row.path)
+                node = paths.child(node, names.intern(name));
+            xrdtool::ResultRecord record;
+            record.path = node;
+            record.type = names.intern(row.type);
+            record.status = row.status;
+            run.results.push_back(record);
+            run.totals.add(row.status);
+        }
+        xrdtool::numberOccurrences(run.results);
+    }
 
-    const xrdtool::DiffLists l = xrdtool::compareResults(before.results, after.results);
-    EXPECT_EQ(describe(l.added, names, paths), V{"d/new/Test Case absent>failed"});
-    EXPECT_EQ(describe(l.removed, names, paths), V{"d/gone/Proc failed>absent"});
-    EXPECT_EQ(describe(l.newlyFailed, names, paths), (V{"d/new/Test Case absent>failed", "d/a/Test Case passed>failed"}));
-    EXPECT_EQ(describe(l.fixed, names, paths), V{"d/b/Test Case failed>passed"});
-    EXPECT_EQ(describe(l.newlyNotExecuted, names, paths),
-              (V{"d/f/Test Case passed>inconclusive", "d/c/Test Case failed>inconclusive"}));
-    EXPECT_EQ(describe(l.newlyPassed, names, paths), V{"d/e/Test Case inconclusive>passed"});
+    xrdtool::DiffLists compare(const std::vector<Row>& old, const std::vector<Row>& now)
+    {
+        fill(before, old);
+        fill(after, now);
+        return xrdtool::compareResults(before, after);
+    }
+
+    /// "path/type before>after" for each listed result.
+    V describe(const std::vector<xrdtool::Change>& changes) const
+    {
+        V out;
+        for (const xrdtool::Change& c : changes) {
+            std::string text;
+            for (std::uint32_t id : paths.names(c.record->path))
+                text += names.text(id) + "/";
+            text += names.text(c.record->type) + " " + xrdtool::presenceWord(c.before) + ">" +
+                    xrdtool::presenceWord(c.after);
+            out.push_back(text);
+        }
+        return out;
+    }
+};
+
+TEST(Diff, ListsFollowTheStatusChangesInDocumentOrder)
+{
+    TwoRuns r;
+    const xrdtool::DiffLists l = r.compare(
+        {{{"d", "a"}, "Test Case", S::Passed},
+         {{"d", "b"}, "Test Case", S::Failed},
+         {{"d", "c"}, "Test Case", S::Failed},
+         {{"d", "e"}, "Test Case", S::Inconclusive},
+         {{"d", "gone"}, "Proc", S::Failed},
+         {{"d", "f"}, "Test Case", S::Passed}},
+        {{{"d", "new"}, "Test Case", S::Failed},
+         {{"d", "f"}, "Test Case", S::Inconclusive},
+         {{"d", "e"}, "Test Case", S::Passed},
+         {{"d", "c"}, "Test Case", S::Inconclusive},
+         {{"d", "b"}, "Test Case", S::Passed},
+         {{"d", "a"}, "Test Case", S::Failed}});
+    EXPECT_EQ(r.describe(l.added), V{"d/new/Test Case absent>failed"});
+    EXPECT_EQ(r.describe(l.removed), V{"d/gone/Proc failed>absent"});
+    EXPECT_EQ(r.describe(l.newlyFailed), (V{"d/new/Test Case absent>failed", "d/a/Test Case passed>failed"}));
+    EXPECT_EQ(r.describe(l.fixed), V{"d/b/Test Case failed>passed"});
+    EXPECT_EQ(r.describe(l.newlyNotExecuted), (V{"d/f/Test Case passed>inconclusive", "d/c/Test Case failed>inconclusive"}));
+    EXPECT_EQ(r.describe(l.newlyPassed), V{"d/e/Test Case inconclusive>passed"});
     EXPECT_EQ(l.before.total(), 6);
     EXPECT_EQ(l.after.failed, 2);
 }
 
 TEST(Diff, TheKthResultWithTheSamePathAndTypeMatchesTheKth)
 {
-    xrdtool::NameTable names;
-    xrdtool::PathTable paths;
-    OneRun before, after;
+    TwoRuns r;
     // Two "dup" test cases and one "dup" proc: the type is part of the key.
-    before.add(names, paths, {"d", "dup"}, "Test Case", S::Passed);
-    before.add(names, paths, {"d", "dup"}, "Proc", S::Passed);
-    before.add(names, paths, {"d", "dup"}, "Test Case", S::Failed);
-    after.add(names, paths, {"d", "dup"}, "Test Case", S::Passed);
-    after.add(names, paths, {"d", "dup"}, "Test Case", S::Passed);
-    after.add(names, paths, {"d", "dup"}, "Test Case", S::Failed);
-    after.add(names, paths, {"x", "dup"}, "Proc", S::Passed);  // another path
-    for (OneRun* r : {&before, &after})
-        xrdtool::numberOccurrences(r->results.results);
-    EXPECT_EQ(after.results.results[2].occurrence, 2u);
-
-    const xrdtool::DiffLists l = xrdtool::compareResults(before.results, after.results);
-    EXPECT_EQ(describe(l.fixed, names, paths), V{"d/dup/Test Case failed>passed"});
-    EXPECT_EQ(describe(l.added, names, paths), (V{"d/dup/Test Case absent>failed", "x/dup/Proc absent>passed"}));
-    EXPECT_EQ(describe(l.newlyFailed, names, paths), V{"d/dup/Test Case absent>failed"});
-    EXPECT_EQ(describe(l.removed, names, paths), V{"d/dup/Proc passed>absent"});
+    const xrdtool::DiffLists l = r.compare({{{"d", "dup"}, "Test Case", S::Passed},
+                                            {{"d", "dup"}, "Proc", S::Passed},
+                                            {{"d", "dup"}, "Test Case", S::Failed}},
+                                           {{{"d", "dup"}, "Test Case", S::Passed},
+                                            {{"d", "dup"}, "Test Case", S::Passed},
+                                            {{"d", "dup"}, "Test Case", S::Failed},
+                                            {{"x", "dup"}, "Proc", S::Passed}});  // another path
+    EXPECT_EQ(r.after.results[2].occurrence, 2u);
+    EXPECT_EQ(r.describe(l.fixed), V{"d/dup/Test Case failed>passed"});
+    EXPECT_EQ(r.describe(l.added), (V{"d/dup/Test Case absent>failed", "x/dup/Proc absent>passed"}));
+    EXPECT_EQ(r.describe(l.newlyFailed), V{"d/dup/Test Case absent>failed"});
+    EXPECT_EQ(r.describe(l.removed), V{"d/dup/Proc passed>absent"});
     EXPECT_TRUE(l.newlyPassed.empty());
 }
 
