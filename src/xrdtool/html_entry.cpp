@@ -9,10 +9,10 @@ namespace xrdtool {
 
 namespace {
 
-const StatusLook Passed{"passed", "\xE2\x9C\x93 Passed"};
-const StatusLook Inconclusive{"inconclusive", "? Inconclusive"};
-const StatusLook NotExecuted{"inconclusive", "\xE2\x80\x93 Not executed"};
-const StatusLook Failed{"failed", "\xE2\x9C\x97 Failed"};
+const StatusLook Passed{"passed", "\xE2\x9C\x93 Passed", 2};
+const StatusLook Inconclusive{"inconclusive", "? Inconclusive", 1};
+const StatusLook NotExecuted{"inconclusive", "\xE2\x80\x93 Not executed", 1};
+const StatusLook Failed{"failed", "\xE2\x9C\x97 Failed", 0};
 
 bool isTitleRow(const xrd::Row& row)
 {

@@ -18,6 +18,10 @@ struct StatusLook {
     const char* name;
     /// Icon and word shown beside the entry, so colour is never the only sign.
     const char* label;
+    /// 0 failed, 1 inconclusive or not executed, 2 passed: the order of "failures first".
+    int rank;
+    /// Failed and inconclusive entries are shown open.
+    bool open() const { return rank < 2; }
 };
 
 /// The look of an entry: a counted result by its status (Stub in NE passes),

@@ -76,16 +76,15 @@ void appendSections(std::string& out, const std::vector<SectionSummary>& section
     std::vector<const SectionSummary*> order;
     for (const SectionSummary& s : sections)
         order.push_back(&s);
-    const auto rank = [](const SectionSummary* s) { return s->totals.failed > 0 ? 0 : s->look.name[0] == 'f' ? 1 : 2; };
+    const auto rank = [](const SectionSummary* s) { return s->totals.failed > 0 ? 0 : s->look.rank == 0 ? 1 : 2; };
     std::stable_sort(order.begin(), order.end(),
                      [&](const SectionSummary* a, const SectionSummary* b) { return rank(a) < rank(b); });
     out += "<table class=\"index\">\n<thead><tr><th>Status</th><th>Name</th><th class=\"num\">Failed</th>"
            "<th class=\"num\">Inconclusive</th><th class=\"num\">Passed</th><th class=\"num\">Total</th>"
            "<th class=\"num\">Pages</th></tr></thead>\n<tbody>\n";
     for (const SectionSummary* s : order) {
-        const char rank = s->look.name[0] == 'f' ? '0' : s->look.name[0] == 'i' ? '1' : '2';
         out += "<tr><td data-sort=\"";
-        out += rank;
+        out += std::to_string(s->look.rank);
         out += "\">";
         appendStatusBadge(out, s->look);
         out += "</td><td><a href=\"";

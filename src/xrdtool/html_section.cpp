@@ -13,18 +13,8 @@ constexpr std::size_t EntryBudget = 1024 * 1024;
 const char CloseNested[] = "</div></details>\n";
 constexpr std::size_t CloseNestedSize = sizeof CloseNested - 1;
 
-const StatusLook Looks[] = {resultLook(xrd::ResultStatus::Passed), resultLook(xrd::ResultStatus::Inconclusive),
-                            resultLook(xrd::ResultStatus::Failed)};
-
-std::uint8_t lookIndex(const StatusLook& look)
-{
-    return look.name[0] == 'p' ? 0 : look.name[0] == 'i' ? 1 : 2;
-}
-
-bool isOpen(const StatusLook& look)
-{
-    return look.name[0] != 'p';
-}
+/// The class names of the three ranks, for the wrappers of continued pages.
+const char* const RankNames[] = {"failed", "inconclusive", "passed"};
 
 } // namespace
 
@@ -120,7 +110,7 @@ void SectionPages::openPage()
     // The open entries around the next one, so that it keeps its place in the tree.
     for (std::size_t i = 0, n = openWrappers(); i < n; ++i) {
         out += "<details class=\"entry s-";
-        out += Looks[levels_[i].look].name;
+        out += RankNames[levels_[i].rank];
         out += "\" open><summary><span class=\"continued\">continued:</span> <span class=\"type\">";
         appendHtmlName(out, types_[i + 1], HtmlShortNameLimit);
         out += "</span> ";
@@ -173,7 +163,7 @@ void SectionPages::writeEntry(const xrd::Entry& entry, std::size_t index)
     chunk_ += level.flat ? "<section class=\"flat s-" : "<details class=\"entry s-";
     chunk_ += look.name;
     chunk_ += "\" id=\"e" + std::to_string(level.id) + '"';
-    if (!level.flat && isOpen(look))
+    if (!level.flat && look.open())
         chunk_ += " open";
     if (entry.counted) {
         chunk_ += " data-status=\"";
@@ -221,7 +211,7 @@ void SectionPages::entryOpened(const xrd::Entry& entry)
         writeEntry(*entry.parent, levels_.size() - 1);
     Level level;
     level.id = nextId_++;
-    level.look = lookIndex(entryLook(entry));
+    level.rank = std::uint8_t(entryLook(entry).rank);
     level.flat = levels_.size() >= HtmlMaxNesting;
     levels_.push_back(level);
     names_.push(keptForDisplay(entry.name, HtmlShortNameLimit));

@@ -103,7 +103,7 @@ private:
     /// One open entry below the section's own one.
     struct Level {
         std::uint32_t id = 0;
-        std::uint8_t look = 0;
+        std::uint8_t rank = 0;
         bool written = false;
         bool flat = false;
     };
