@@ -196,7 +196,9 @@ void DocumentState::end(const xmlChar* name)
         textAt_ = 0;
     } else if (depth_ == cellAt_) {
         Row& row = table_.rows.back();
-        if (row.cells.back().style.find("Failed") != std::string::npos)
+        const std::string& style = row.cells.back().style;
+        // Most styles hold no "F" at all; only those are searched.
+        if (style.find('F') != std::string::npos && style.find("Failed") != std::string::npos)
             row.failed = true;
         cellAt_ = 0;
     } else if (depth_ == rowAt_) {

@@ -41,6 +41,19 @@ std::size_t utf8Sequence(const std::string& text, std::size_t i, unsigned long& 
 void appendXml(std::string& out, const std::string& text, bool attribute)
 {
     for (std::size_t i = 0; i < text.size();) {
+        // Plain printable ASCII, the bulk of every report, goes in whole runs.
+        std::size_t run = i;
+        while (run < text.size()) {
+            const unsigned char b = static_cast<unsigned char>(text[run]);
+            if (b < 0x20 || b >= 0x7F || b == '&' || b == '<' || b == '>' || b == '"')
+                break;
+            ++run;
+        }
+        if (run > i) {
+            out.append(text, i, run - i);
+            i = run;
+            continue;
+        }
         const char c = text[i];
         switch (c) {
         case '&':
