@@ -23,6 +23,15 @@ namespace xrdtool {
 
 namespace {
 
+bool writePage(const std::string& path, const std::string& text)
+{
+    HtmlPage page;
+    if (!page.open(path))
+        return false;
+    page.write(text);
+    return page.close();
+}
+
 /// Turns the reader's events into pages.
 class SiteWriter : public xrd::ReportHandler {
 public:
@@ -85,11 +94,13 @@ public:
             return false;
         index_.firstFailures = failures_->first();
         index_.failures = failures_->count();
-        HtmlPage page;
-        if (!page.open(dir_ + "/index.html"))
+        if (!writePage(dir_ + "/index.html", indexPage(index_)))
             return false;
-        page.write(indexPage(index_));
-        return page.close();
+        for (std::size_t n = 2; n <= sectionsPages(index_); ++n) {
+            if (!writePage(dir_ + "/sections-" + std::to_string(n) + ".html", sectionsPage(index_, n)))
+                return false;
+        }
+        return true;
     }
 
     const Totals& totals() const { return index_.totals; }

@@ -64,25 +64,36 @@ void appendNumberCell(std::string& out, long value)
     out += "</td>";
 }
 
-void appendSections(std::string& out, const std::vector<SectionSummary>& sections)
+/// Failed results first, then sections whose own state failed, then the rest,
+/// each group in the report's order.
+std::vector<const SectionSummary*> sectionOrder(const std::vector<SectionSummary>& sections)
 {
-    out += "<section id=\"sections\">\n<h2>Test drivers and contracts</h2>\n";
-    if (sections.empty()) {
-        out += "<p>The report holds no test driver.</p>\n</section>\n";
-        return;
-    }
-    // Failed results first, then sections whose own state failed, then the
-    // rest, each group in the report's order.
     std::vector<const SectionSummary*> order;
     for (const SectionSummary& s : sections)
         order.push_back(&s);
     const auto rank = [](const SectionSummary* s) { return s->totals.failed > 0 ? 0 : s->look.rank == 0 ? 1 : 2; };
     std::stable_sort(order.begin(), order.end(),
                      [&](const SectionSummary* a, const SectionSummary* b) { return rank(a) < rank(b); });
+    return order;
+}
+
+std::string sectionsPageName(std::size_t page)
+{
+    return page <= 1 ? "index.html" : "sections-" + std::to_string(page) + ".html";
+}
+
+/// The table of the sections on page `page` (1 = the index), and the links to
+/// the pages that continue it.
+void appendSectionsTable(std::string& out, const std::vector<SectionSummary>& sections, std::size_t page)
+{
+    const std::vector<const SectionSummary*> order = sectionOrder(sections);
+    const std::size_t begin = (page - 1) * HtmlSectionsPerPage;
+    const std::size_t end = std::min(order.size(), begin + HtmlSectionsPerPage);
     out += "<table class=\"index\">\n<thead><tr><th>Status</th><th>Name</th><th class=\"num\">Failed</th>"
            "<th class=\"num\">Inconclusive</th><th class=\"num\">Passed</th><th class=\"num\">Total</th>"
            "<th class=\"num\">Pages</th></tr></thead>\n<tbody>\n";
-    for (const SectionSummary* s : order) {
+    for (std::size_t i = begin; i < end; ++i) {
+        const SectionSummary* s = order[i];
         out += "<tr><td data-sort=\"";
         out += std::to_string(s->look.rank);
         out += "\">";
@@ -101,7 +112,22 @@ void appendSections(std::string& out, const std::vector<SectionSummary>& section
         appendNumberCell(out, static_cast<long>(s->pages));
         out += "</tr>\n";
     }
-    out += "</tbody>\n</table>\n</section>\n";
+    out += "</tbody>\n</table>\n";
+    if (end < order.size()) {
+        out += "<p><a href=\"" + sectionsPageName(page + 1) + "\">";
+        appendCount(out, order.size() - end);
+        out += " more</a></p>\n";
+    }
+}
+
+void appendSections(std::string& out, const std::vector<SectionSummary>& sections)
+{
+    out += "<section id=\"sections\">\n<h2>Test drivers and contracts</h2>\n";
+    if (sections.empty())
+        out += "<p>The report holds no test driver.</p>\n";
+    else
+        appendSectionsTable(out, sections, 1);
+    out += "</section>\n";
 }
 
 void appendFailures(std::string& out, const IndexContent& content)
@@ -142,6 +168,28 @@ void appendInformation(IndexContent& content, const xrd::Table& table, const Pat
         out += "</h3>\n";
     }
     content.informationLeftOut += appendTable(out, table, paths, HtmlInformationBudget);
+}
+
+std::size_t sectionsPages(const IndexContent& content)
+{
+    return content.sections.size() <= HtmlSectionsPerPage
+               ? 1
+               : (content.sections.size() + HtmlSectionsPerPage - 1) / HtmlSectionsPerPage;
+}
+
+std::string sectionsPage(const IndexContent& content, std::size_t page)
+{
+    SeriesTop top;
+    top.title = "Test drivers and contracts";
+    top.bodyClass = "index";
+    appendHtmlName(top.reportTitle, content.title, HtmlShortNameLimit);
+    top.heading = top.title;
+    std::string out;
+    appendSeriesTop(out, top, page, sectionsPageName(page - 1));
+    appendSectionsTable(out, content.sections, page);
+    appendSeriesEnd(out, sectionsPageName(page - 1),
+                    page < sectionsPages(content) ? sectionsPageName(page + 1) : std::string());
+    return out;
 }
 
 std::string indexPage(const IndexContent& content)

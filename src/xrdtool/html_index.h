@@ -41,6 +41,15 @@ constexpr std::size_t HtmlInformationBudget = 512 * 1024;
 /// Adds one report information table to the index content, within the budget.
 void appendInformation(IndexContent& content, const xrd::Table& table, const PathMap& paths);
 
+/// Most sections listed on one page: the rest continue on sections-2.html, ...
+constexpr std::size_t HtmlSectionsPerPage = 1000;
+
+/// Number of pages that list the sections (the index is the first).
+std::size_t sectionsPages(const IndexContent& content);
+
+/// The text of sections page `page` (2 or more: sections-2.html, ...).
+std::string sectionsPage(const IndexContent& content, std::size_t page);
+
 /// The index page's text.
 std::string indexPage(const IndexContent& content);
 
