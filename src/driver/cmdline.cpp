@@ -1,6 +1,6 @@
 #include "driver/cmdline.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 
 #include <cstring>
 

@@ -10,21 +10,11 @@ namespace qv {
 
 namespace {
 
-/// Read limit of one line including its terminator: 2046 characters a read.
-constexpr int ReadLimit = 2047;
-
 /// The studio header variables, in the order in which a line is tested.
 enum Variable : int { ProjectName, ProjectPath, Name, Configuration, WorkspaceName, VariableCount };
 
 constexpr const char *Keywords[VariableCount] = {"$PROJECT_NAME", "$PROJECT_PATH", "$NAME",
                                                  "$CONFIGURATION", "$WORKSPACE_NAME"};
-
-/// Ends the text at the last occurrence of the character, when there is one.
-void cutAtLast(char *text, char c)
-{
-    if (char *p = std::strrchr(text, c))
-        *p = '\0';
-}
 
 /// The first variable of the table whose keyword the line contains, or -1.
 int findVariable(const char *line)
@@ -42,18 +32,6 @@ inline bool isSeparator(char c)
 }
 
 } // namespace
-
-const char *readHeaderLine(FILE *stream, LineBuffer &buffer)
-{
-    if (!stream)
-        return nullptr;
-    if (!std::fgets(buffer.data, ReadLimit, stream))
-        return nullptr;
-    cutAtLast(buffer.data, '\n');
-    cutAtLast(buffer.data, '\t');
-    cutAtLast(buffer.data, '\r');
-    return buffer.data;
-}
 
 StudioHeader::~StudioHeader()
 {

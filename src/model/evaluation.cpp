@@ -1,6 +1,6 @@
 #include "model/evaluation.h"
 
-#include "model/otsType.h"
+#include "model/kinds.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,7 +1,7 @@
 #include "model/tree.h"
 
-#include "driver/files.h"
-#include "model/otsType.h"
+#include "base/files.h"
+#include "model/kinds.h"
 
 #include <algorithm>
 #include <cstring>

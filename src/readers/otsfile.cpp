@@ -1,6 +1,6 @@
 #include "readers/otsfile.h"
 
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "readers/linecursor.h"
 
 #include <cstdint>

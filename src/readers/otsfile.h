@@ -1,6 +1,7 @@
 #pragma once
 // The OTS symbol file reader and the token readers shared by both input readers.
 
+#include "model/globals.h"
 #include "model/tree.h"
 #include "readers/instream.h"
 
@@ -9,12 +10,6 @@
 #include <string_view>
 
 namespace qv {
-
-/// Reader state kept over all OTS files of a run: the first "VO" and "DP" texts.
-struct OtsGlobals {
-    std::optional<std::string> testCompilerVersion;
-    std::optional<std::string> testCompilationTime;
-};
 
 /// Reads one OTS file into the tree as file `fileIndex`; 0 when read, -1 when
 /// the file cannot be opened or reading it fails.

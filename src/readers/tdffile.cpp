@@ -1,6 +1,6 @@
 #include "readers/tdffile.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 #include "model/evaluation.h"
 #include "readers/linecursor.h"
 #include "readers/otsfile.h"

@@ -1,6 +1,6 @@
 #include "report/classsection.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 #include "report/scriptsection.h"
 
 #include <QCoreApplication>

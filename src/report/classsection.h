@@ -3,8 +3,8 @@
 // invariants, states, state-chart violations and transitions.
 
 #include "model/tree.h"
-#include "model/otsType.h"
-#include "report/utils.h"
+#include "model/kinds.h"
+#include "report/xrdwriter.h"
 
 namespace qv {
 

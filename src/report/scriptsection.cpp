@@ -1,7 +1,7 @@
 #include "report/scriptsection.h"
 
-#include "driver/text.h"
-#include "model/otsType.h"
+#include "base/text.h"
+#include "model/kinds.h"
 
 #include <QCoreApplication>
 #include <array>

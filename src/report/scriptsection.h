@@ -3,7 +3,7 @@
 // and stubs with their result tables, and the three result-word operations.
 
 #include "model/tree.h"
-#include "report/utils.h"
+#include "report/xrdwriter.h"
 
 #include <optional>
 #include <string>

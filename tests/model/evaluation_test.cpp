@@ -1,7 +1,7 @@
 // Result evaluation: status merging, event counting, stub relinking, the
 // evaluation of every kind with the class aggregates, and the summary tally.
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The identifier index: small ids are found by position, all others through
 // the buckets, and in every case the node registered first for a pair wins.
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 
 #include <gtest/gtest.h>

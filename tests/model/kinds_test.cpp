@@ -1,6 +1,6 @@
 // Element kinds: record codes, fixed values, display names through the
 // translation layer, and the classification predicates.
-#include "model/otsType.h"
+#include "model/kinds.h"
 
 #include <QCoreApplication>
 #include <QTranslator>

@@ -2,7 +2,7 @@
 // counted, evaluated, tallied and released without recursion and in linear
 // time, including chains full of stub references.
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 
 #include <gtest/gtest.h>
 

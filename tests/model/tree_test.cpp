@@ -1,6 +1,6 @@
 // The test tree: identifier index, file list, node creation with its counter
 // records and declaration counts, trace texts, class collection and release.
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 
 #include <gtest/gtest.h>

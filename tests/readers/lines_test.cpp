@@ -2,7 +2,7 @@
 // record from its buffered line must leave exactly the tree that reading it
 // byte by byte leaves, also where lines cross the boundary of the file buffer.
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 #include "readers/linecursor.h"
 #include "readers/otsfile.h"

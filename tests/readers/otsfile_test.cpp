@@ -1,5 +1,5 @@
 // OTS symbol file reader: records into the test tree.
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 #include "readers/otsfile.h"
 

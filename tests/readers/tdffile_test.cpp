@@ -4,7 +4,7 @@
 #include "readers/otsfile.h"
 #include "readers/tdffile.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "report/classsection.h"
 
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 #include "report/onescript.h"
 

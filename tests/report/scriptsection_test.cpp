@@ -4,7 +4,7 @@
 #include "report/scriptsection.h"
 
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 #include "report/onescript.h"
 

@@ -1,8 +1,8 @@
 // The writer's output block and its per-document translations.
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 #include "report/scriptsection.h"
-#include "report/utils.h"
+#include "report/xrdwriter.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

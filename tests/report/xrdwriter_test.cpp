@@ -1,6 +1,6 @@
 // XML markup primitives: escaping, the exact markup of every writer
 // operation, the tag counter and write-error tracking.
-#include "report/utils.h"
+#include "report/xrdwriter.h"
 
 #include "model/tree.h"
 

@@ -1,11 +1,11 @@
 // The German message catalogues: every translated text of the program has a
 // German entry, the entries match the program's source texts byte for byte,
 // and the catalogue search (file candidates, locale name) finds them.
-#include "driver/catalog.h"
+#include "base/catalog.h"
 #include "driver/cmdline.h"
-#include "driver/errors.h"
-#include "driver/product.h"
-#include "model/otsType.h"
+#include "base/diagnostics.h"
+#include "base/product.h"
+#include "model/kinds.h"
 #include "report/scriptsection.h"
 
 #include <QCoreApplication>

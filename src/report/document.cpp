@@ -1,10 +1,10 @@
-#include "report/resfile.h"
+#include "report/document.h"
 
-#include "driver/errors.h"
-#include "driver/product.h"
-#include "driver/text.h"
+#include "base/diagnostics.h"
+#include "base/product.h"
+#include "base/text.h"
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "report/classsection.h"
 #include "report/scriptsection.h"
 
@@ -76,38 +76,37 @@ std::string generationTime()
 }
 
 /// The project rows of the studio header, then the global information rows.
-void writeProjectRows(XrdWriter &writer, const StudioHeader &studio, const OtsGlobals &globals,
-                      const char *xrdFile)
+void writeProjectRows(XrdWriter &writer, const ProjectInfo &project, const OtsGlobals &globals,
+                      std::string_view xrdFile)
 {
     auto value = [](const std::optional<std::string> &v) -> std::string_view {
         return v ? std::string_view(*v) : std::string_view();
     };
     writePairRow(writer, label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Project")),
-                 value(studio.projectName()));
+                 value(project.projectName));
     writePairRow(writer, label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Project File")),
-                 value(studio.projectFilePath()));
+                 value(project.projectFilePath));
     writePairRow(writer,
                  label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Project Configuration")),
-                 value(studio.projectConfiguration()));
+                 value(project.configuration));
     writePairRow(writer, label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Workspace")),
-                 value(studio.workspaceName()));
+                 value(project.workspaceName));
     writePairRow(writer, label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Test Node")),
-                 value(studio.testNodeName()));
+                 value(project.testNodeName));
     writePairRow(writer, label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Report File")),
-                 xrdFile ? std::string_view(xrdFile) : std::string_view());
+                 xrdFile);
     writeGlobalInformation(writer, globals);
 }
 
-/// Renders the header text file into the open table and appends the test summary
-/// block to it. Nothing at all happens when the file cannot be opened for reading.
-void renderHeaderTextFile(XrdWriter &writer, const char *path, LineBuffer &buffer,
-                          const OtsGlobals &globals, int passed, int inconclusive, int failed)
+/// Renders the lines of the header text file into the open table, up to its
+/// end or its first line starting with "-" (where the summary blocks of
+/// earlier runs begin). Nothing happens when the file cannot be opened.
+void renderHeaderText(XrdWriter &writer, HeaderTextSource &source, const OtsGlobals &globals)
 {
-    FILE *in = std::fopen(path, "rb");
-    if (!in)
+    if (!source.open())
         return;
     const char *line;
-    while ((line = readHeaderLine(in, buffer)) != nullptr && line[0] != '-') {
+    while ((line = source.nextLine()) != nullptr && line[0] != '-') {
         if (const char *equals = std::strchr(line, '=')) {
             writePairRow(writer, std::string_view(line, size_t(equals - line)), equals + 1);
         } else if (line[0] == '#') {
@@ -124,21 +123,7 @@ void renderHeaderTextFile(XrdWriter &writer, const char *path, LineBuffer &buffe
             writer.writeRaw(kTitleRowClose);
         }
     }
-    // A last line without its line end would run into the block's first line,
-    // which must start a line of its own for a later run to stop there.
-    const bool needsLineEnd = std::fseek(in, -1, SEEK_END) == 0 && std::getc(in) != '\n' &&
-                              !std::ferror(in);
-    std::fclose(in);
-
-    // The file is only ever appended to: a later run stops reading at the block's
-    // first line, so the header part stays in force.
-    FILE *out = std::fopen(path, "a");
-    if (!out)
-        return;
-    std::fprintf(out, "%s-Test summary\nPassed=%d\nInconclusive=%d\nFailed=%d\nTotal=%d\n",
-                 needsLineEnd ? "\n" : "", passed, inconclusive, failed,
-                 passed + inconclusive + failed);
-    std::fclose(out);
+    source.finish();
 }
 
 /// The statistics table of a script section, from the root's declaration counts.
@@ -286,42 +271,20 @@ void writeGlobalInformation(XrdWriter &writer, const OtsGlobals &globals)
             generationTime());
 }
 
-int writeReport(const TestTree &tree, XrdWriter &writer, const ReportInputs &inputs,
-                const char *xrdFile, const char *headerTextFile)
-{
-    if (!xrdFile || !writer.open(xrdFile))
-        return -1;
-    LineBuffer ownBuffer;
-    LineBuffer &buffer = inputs.lineBuffer ? *inputs.lineBuffer : ownBuffer;
-    const int studioLoaded = inputs.studio ? inputs.studio->loadStudioHeader(buffer) : 0;
-    ReportInputs body = inputs;
-    body.lineBuffer = &buffer;
-    const int failed = writeReportBody(tree, writer, body, xrdFile, headerTextFile, studioLoaded);
-    const bool closed = writer.close();
-    // A trace text that could not be read back from its temporary file
-    // leaves the report incomplete: that is a failed report too.
-    if (!closed || writer.failed() || tree.traceTexts().failed())
-        return ReportWriteError;
-    return failed;
-}
-
-int writeReportBody(const TestTree &tree, XrdWriter &writer, const ReportInputs &inputs,
-                    const char *xrdFile, const char *headerTextFile, int studioLoaded)
+void renderReport(XrdWriter &writer, const TestTree &tree, const ReportInputs &inputs)
 {
     const OtsGlobals noGlobals;
     const OtsGlobals &globals = inputs.globals ? *inputs.globals : noGlobals;
-    LineBuffer ownBuffer;
-    LineBuffer &buffer = inputs.lineBuffer ? *inputs.lineBuffer : ownBuffer;
-    const bool studio = studioLoaded == 1 && inputs.studio;
-    const std::string_view xrdPath = xrdFile ? std::string_view(xrdFile) : std::string_view();
+    const ProjectInfo *project = inputs.project;
+    const std::string_view xrdPath = inputs.xrdFile;
+    const int passed = inputs.counts.passed;
+    const int failed = inputs.counts.failed;
+    const int inconclusive = inputs.counts.inconclusive;
 
     const int n = tree.fileCount();
-    int passed = 0, failed = 0, inconclusive = 0;
-    tallyStatuses(tree, passed, failed, inconclusive);
-
     // Without a test node value the defaults of a run without studio header apply.
     const std::optional<std::string> *testNode =
-        studio && inputs.studio->testNodeName() ? &inputs.studio->testNodeName() : nullptr;
+        project && project->testNodeName ? &project->testNodeName : nullptr;
 
     // Document head.
     writer.writeRaw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
@@ -383,14 +346,12 @@ int writeReportBody(const TestTree &tree, XrdWriter &writer, const ReportInputs 
             StylePlain, tag);
     }
     writer.writeTag("TABLE BORDER=\"1\"", false);
-    if (headerTextFile)
-        renderHeaderTextFile(writer, headerTextFile, buffer, globals, passed, inconclusive, failed);
-    else if (studio)
-        writeProjectRows(writer, *inputs.studio, globals, xrdFile);
+    if (inputs.headerText)
+        renderHeaderText(writer, *inputs.headerText, globals);
+    else if (project)
+        writeProjectRows(writer, *project, globals, xrdPath);
     writer.writeTag("TABLE", true);
     writer.writeTag("SECTION", true);
-    if (studio)
-        inputs.studio->releaseStudioHeader();
 
     // One section per test script, last OTS file read first.
     for (int i = 0; i < n; ++i) {
@@ -405,7 +366,6 @@ int writeReportBody(const TestTree &tree, XrdWriter &writer, const ReportInputs 
     writer.writeTag("DOCUMENT", true);
     writer.writeTag("APIDOC", true);
     writer.writeTag("XROD", true);
-    return failed;
 }
 
 } // namespace qv

@@ -1,6 +1,6 @@
-#include "driver/catalog.h"
+#include "base/catalog.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 
 #include <QDir>
 #include <QFileInfo>

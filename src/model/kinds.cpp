@@ -1,6 +1,6 @@
-#include "model/otsType.h"
+#include "model/kinds.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 
 #include <QtGlobal>
 

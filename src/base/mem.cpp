@@ -1,6 +1,6 @@
-#include "driver/mem.h"
+#include "base/mem.h"
 
-#include "driver/errors.h"
+#include "base/diagnostics.h"
 
 #include <cstdlib>
 

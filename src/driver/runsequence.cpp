@@ -1,18 +1,17 @@
-#include "driver/pos.h"
+#include "driver/runsequence.h"
 
-#include "driver/catalog.h"
+#include "base/catalog.h"
+#include "base/diagnostics.h"
+#include "base/files.h"
+#include "base/product.h"
+#include "base/text.h"
 #include "driver/cmdline.h"
-#include "driver/errors.h"
-#include "driver/files.h"
-#include "driver/product.h"
-#include "driver/studioheader.h"
-#include "driver/text.h"
+#include "driver/reportfile.h"
 #include "model/evaluation.h"
+#include "model/globals.h"
 #include "model/tree.h"
 #include "readers/otsfile.h"
 #include "readers/tdffile.h"
-#include "report/resfile.h"
-#include "report/utils.h"
 
 #include <QCoreApplication>
 #include <memory>
@@ -33,14 +32,10 @@ void printBanner()
     writeStderr(toLocal8(tr(Context, Holder)) + " " + toLocal8(tr(Context, Reservation)) + "\n");
 }
 
-/// Everything one run owns: the tree, the readers' texts, the writer with its
-/// tag counter, the studio header and the shared line buffer.
+/// Everything one run owns between reading and writing: the tree and the readers' texts.
 struct RunState {
     TestTree tree;
     OtsGlobals globals;
-    XrdWriter writer;
-    StudioHeader studio;
-    LineBuffer lineBuffer;
 };
 
 } // namespace
@@ -98,24 +93,20 @@ int runQuorvanel(int argc, char **argv)
 
     evaluateTree(run->tree);
 
-    ReportInputs inputs;
-    inputs.globals = &run->globals;
-    inputs.studio = &run->studio;
-    inputs.lineBuffer = &run->lineBuffer;
-    const int result = writeReport(run->tree, run->writer, inputs, commandLine.xrdFile,
-                                   commandLine.headerTextFile);
+    const ReportResult result =
+        writeReportFile(run->tree, run->globals, commandLine.xrdFile, commandLine.headerTextFile);
 
     run->tree.releaseTree();
 
-    if (result == ReportWriteError) {
+    if (result.outcome == ReportOutcome::WriteFailed) {
         report(MessageId::WriteError, {}, commandLine.xrdFile);
         return -1;
     }
-    if (result < 0) {
+    if (result.outcome == ReportOutcome::CannotCreate) {
         report(MessageId::PermissionDenied, {}, commandLine.xrdFile);
         return -1;
     }
-    return result > 0 ? 3 : 0;
+    return result.counts.failed > 0 ? 3 : 0;
 }
 
 } // namespace qv

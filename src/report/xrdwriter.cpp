@@ -1,6 +1,6 @@
-#include "report/utils.h"
+#include "report/xrdwriter.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 #include "model/tree.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "driver/errors.h"
+#include "base/diagnostics.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 
 namespace qv {
 

@@ -1,11 +1,13 @@
 // The report document: skeleton and tag numbers, global summary, report
-// information from the header text file or the studio header, script
-// sections, the contracts section, and the result of writeReport.
-#include "report/resfile.h"
+// information from a header text source, script sections and the contracts
+// section. The header text file and the studio header themselves are the
+// report step's (tests/driver/reportfile_test.cpp).
+#include "report/document.h"
 
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
+#include "report/documentparts.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -19,57 +21,7 @@
 namespace qv {
 namespace {
 
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const std::string &path, const std::string &text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string row2(const char *style, const std::string &a, const std::string &b)
-{
-    return std::string("<ROW>\n<CELL_TEXT STYLE=\"") + style + "\">" + a +
-           "</CELL_TEXT>\n<CELL_TEXT STYLE=\"" + style + "\">" + b + "</CELL_TEXT>\n</ROW>\n";
-}
-
-/// The document up to the summary table's count rows, for the default head.
-std::string head(const char *state, const char *prefix = "Test",
-                 const char *title = "Component testing C++ report")
-{
-    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                       "<XROD>\n"
-                       "<APIDOC>\n"
-                       "<DOCUMENT TITLE=\"r.xrd\" TAG=\"") +
-           prefix + "x1\">\n<XROD:NODE name=\"Global Report\" type=\"Global Report\" state=\"" +
-           state +
-           "\" icone=\"testscript.xpm\"><SECTION TAG=\"filex2\">\n"
-           "<TITLE LEVEL=\"0\" TAG=\"nodex3\" STYLE=\"Title1\">\n"
-           "<TEXT>" +
-           title +
-           "</TEXT>\n"
-           "</TITLE>\n"
-           "<TITLE LEVEL=\"1\" TAG=\"nodex4\" STYLE=\"Title2\">\n"
-           "<TEXT>Report summary</TEXT>\n"
-           "</TITLE>\n"
-           "<TABLE BORDER=\"1\">\n"
-           "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">Kestrelon Component "
-           "testing C++ 8.3.0.1</CELL_TEXT></ROW>"
-           "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">(C) Copyright "
-           "Kestrelon Systems 1998, 2026. All rights reserved.</CELL_TEXT></ROW>";
-}
-
-const char *const InformationTitle = "<TITLE LEVEL=\"1\" TAG=\"nodex5\" STYLE=\"Title2\">\n"
-                                     "<TEXT>Report Information</TEXT>\n"
-                                     "</TITLE>\n"
-                                     "<TABLE BORDER=\"1\">\n";
-
-const char *const DocumentEnd = "</XROD:NODE>\n</DOCUMENT>\n</APIDOC>\n</XROD>\n";
+using namespace testdoc;
 
 class ReportTest : public ::testing::Test {
 protected:
@@ -78,7 +30,6 @@ protected:
         tree.initTree();
         globals.testCompilationTime = std::string("Mon Jan  1 10:00:00 2024");
         inputs.globals = &globals;
-        inputs.lineBuffer = &buffer;
     }
 
     /// Opens file `index` named name.ots with source path src/name.kts.
@@ -93,20 +44,26 @@ protected:
     }
     void hit(int index, uint32_t id, int event = Hit) { markHitById(tree, index, id, event); }
 
-    std::string render(const char *headerTextFile = nullptr, int studioLoaded = 0,
-                       int *result = nullptr)
+    /// The document of the tree, with the counts evaluation gives; `failed`
+    /// gets the failed total.
+    std::string render(const ProjectInfo *project = nullptr, HeaderTextSource *headerText = nullptr,
+                       int *failed = nullptr)
     {
         XrdWriter writer;
         writer.openMemory();
-        const int r = writeReportBody(tree, writer, inputs, "r.xrd", headerTextFile, studioLoaded);
-        if (result)
-            *result = r;
+        inputs.project = project;
+        inputs.headerText = headerText;
+        inputs.xrdFile = "r.xrd";
+        inputs.counts = SummaryCounts();
+        tallyStatuses(tree, inputs.counts.passed, inputs.counts.failed, inputs.counts.inconclusive);
+        renderReport(writer, tree, inputs);
+        if (failed)
+            *failed = inputs.counts.failed;
         return writer.buffer();
     }
 
     TestTree tree;
     OtsGlobals globals;
-    LineBuffer buffer;
     ReportInputs inputs;
     QTemporaryDir dir;
 };
@@ -114,7 +71,7 @@ protected:
 TEST_F(ReportTest, EmptyDocumentClosesEverything)
 {
     int result = -5;
-    const std::string out = render(nullptr, 0, &result);
+    const std::string out = render(nullptr, nullptr, &result);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(out, head("ok") + row2("Array Passed", "Passed", "0") +
                        row2("Array", "Inconclusive", "0") + row2("Array", "Failed", "0") +
@@ -132,7 +89,7 @@ TEST_F(ReportTest, WholeDocumentOfOneScript)
     hit(0, 3, PassVerdict);
     evaluateTree(tree);
     int result = -5;
-    const std::string out = render(nullptr, 0, &result);
+    const std::string out = render(nullptr, nullptr, &result);
     EXPECT_EQ(result, 0);
     const std::string expected =
         head("ok") + row2("Array Passed", "Passed", "1") + row2("Array", "Inconclusive", "0") +
@@ -212,7 +169,7 @@ TEST_F(ReportTest, FailuresMarkTheSummary)
     add(0, Stub, 13, "stub", 1, 6); // never called: counts as passed
     evaluateTree(tree);
     int result = -5;
-    const std::string out = render(nullptr, 0, &result);
+    const std::string out = render(nullptr, nullptr, &result);
     EXPECT_EQ(result, 2);
     const std::string summary =
         head("ko") + row2("Array", "Passed", "1") + row2("Array", "Inconclusive", "1") +
@@ -320,7 +277,11 @@ TEST_F(ReportTest, ContractsEntryCombinesClassStatuses)
     evaluateTree(failedTree);
     XrdWriter writer;
     writer.openMemory();
-    EXPECT_EQ(writeReportBody(failedTree, writer, inputs, "r.xrd", nullptr, 0), 1);
+    SummaryCounts counts;
+    tallyStatuses(failedTree, counts.passed, counts.failed, counts.inconclusive);
+    EXPECT_EQ(counts.failed, 1);
+    inputs.counts = counts;
+    renderReport(writer, failedTree, inputs);
     out = contractsSection(writer.buffer());
     EXPECT_EQ(out.substr(0, entry("ko", " Failed").size()), entry("ko", " Failed"));
 }
@@ -335,121 +296,38 @@ TEST_F(ReportTest, NoContractsSectionWithoutClasses)
     EXPECT_EQ(out.substr(out.size() - std::string(DocumentEnd).size()), DocumentEnd);
 }
 
-TEST_F(ReportTest, HeaderTextFileRowsAndSummaryBlock)
+TEST_F(ReportTest, HeaderTextRowsReplaceTheProjectRows)
 {
-    const std::string path = dir.filePath("header.txt").toStdString();
-    const std::string header = "Campaign <nightly>\r\n"
-                               "Owner=QA team\n"
-                               "#Setup\n"
-                               "$PREPROCESS\n"
-                               "$OTHER\n"
-                               "\n"
-                               "#a=b\n"
-                               "Empty=\n"
-                               "-end of header\n"
-                               "Ignored=1\n";
-    writeFile(path, header);
-    globals.testCompilerVersion = std::string("kc 4.1");
-    file(0, "demo");
-    add(0, TestCase, 2, "T", 1, 1);
-    evaluateTree(tree);
-
-    const std::string rows =
-        std::string(InformationTitle) +
-        "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">Campaign "
-        "&lt;nightly&gt;</CELL_TEXT></ROW>" +
-        row2("Array", "Owner", "QA team") +
-        "</TABLE>\n"
-        "<TITLE LEVEL=\"2\" TAG=\"nodex6\" STYLE=\"Title3\">\n"
-        "<TEXT>Setup</TEXT>\n"
-        "</TITLE>\n"
-        "<TABLE BORDER=\"1\">\n" +
-        row2("Array", "Test compiler version", "kc 4.1") +
-        row2("Array", "Test compilation time", "Mon Jan 1 10:00:00 2024") +
-        "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\"></CELL_TEXT></ROW>" +
-        row2("Array", "#a", "b") + row2("Array", "Empty", "") +
-        "</TABLE>\n</SECTION>\n<XROD:NODE name=\"demo\" type=\"Test Driver\" state=\"NE\" "
-        "icone=\"testscript.xpm\"><SECTION TAG=\"rootx7\">\n";
-    const std::string block = "-Test summary\nPassed=0\nInconclusive=1\nFailed=0\nTotal=1\n";
-
-    std::string out = render(path.c_str());
-    EXPECT_NE(out.find(rows), std::string::npos) << out;
-    EXPECT_EQ(readFile(path), header + block);
-
-    // A second run renders the same header part and adds a second block.
-    std::string again = render(path.c_str());
-    EXPECT_EQ(again, out);
-    EXPECT_EQ(readFile(path), header + block + block);
-}
-
-TEST_F(ReportTest, HeaderTextFileThatCannotBeReadIsNeitherRenderedNorCreated)
-{
-    const std::string path = dir.filePath("missing.txt").toStdString();
-    const std::string out = render(path.c_str());
-    EXPECT_NE(out.find(std::string(InformationTitle) + "</TABLE>\n</SECTION>\n"),
+    // A source that gives its lines from memory and counts the calls.
+    struct Lines : HeaderTextSource {
+        const char *lines[2] = {"Only title", nullptr};
+        int next = 0;
+        int finished = 0;
+        bool open() override { return true; }
+        const char *nextLine() override { return lines[next++]; }
+        void finish() override { ++finished; }
+    } lines;
+    ProjectInfo project;
+    project.projectName = std::string("Demo");
+    const std::string out = render(&project, &lines);
+    EXPECT_EQ(out.find("Project"), std::string::npos);
+    EXPECT_NE(out.find(std::string(InformationTitle) +
+                       "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">"
+                       "Only title</CELL_TEXT></ROW></TABLE>\n"),
               std::string::npos);
-    EXPECT_FALSE(std::ifstream(path).good());
-}
+    EXPECT_EQ(lines.finished, 1);
 
-TEST_F(ReportTest, HeaderTextFileStartingWithEndLineStillGetsItsBlock)
-{
-    const std::string path = dir.filePath("h.txt").toStdString();
-    writeFile(path, "-\nTitle\n");
-    const std::string out = render(path.c_str());
-    EXPECT_NE(out.find(std::string(InformationTitle) + "</TABLE>\n</SECTION>\n"),
+    // A source that cannot be opened is neither read nor finished.
+    struct Closed : HeaderTextSource {
+        int calls = 0;
+        bool open() override { return false; }
+        const char *nextLine() override { ++calls; return nullptr; }
+        void finish() override { ++calls; }
+    } closed;
+    const std::string without = render(nullptr, &closed);
+    EXPECT_EQ(closed.calls, 0);
+    EXPECT_NE(without.find(std::string(InformationTitle) + "</TABLE>\n</SECTION>\n"),
               std::string::npos);
-    EXPECT_EQ(readFile(path),
-              "-\nTitle\n-Test summary\nPassed=0\nInconclusive=0\nFailed=0\nTotal=0\n");
-}
-
-TEST_F(ReportTest, StudioHeaderGivesPrefixTitleAndProjectRows)
-{
-    const std::string path = dir.filePath("studio.txt").toStdString();
-    writeFile(path,
-              "$PROJECT_NAME=Demo\n$PROJECT_PATH=/work/\n$NAME=Node<1>\n$CONFIGURATION=Debug\n");
-    StudioHeader studio;
-    ASSERT_EQ(studio.loadStudioHeaderFile(path.c_str(), buffer), 1);
-    inputs.studio = &studio;
-    const std::string out = render(nullptr, 1);
-    const std::string expected =
-        head("ok", "Node&lt;1&gt;", "Node&lt;1&gt;") + row2("Array Passed", "Passed", "0") +
-        row2("Array", "Inconclusive", "0") + row2("Array", "Failed", "0") +
-        row2("Array", "Total", "0") + "</TABLE>\n" + InformationTitle +
-        row2("Array", "Project", "Demo") + row2("Array", "Project File", "/work/Demo.kvx") +
-        row2("Array", "Project Configuration", "Debug") + row2("Array", "Workspace", "") +
-        row2("Array", "Test Node", "Node&lt;1&gt;") + row2("Array", "Report File", "r.xrd") +
-        row2("Array", "Test compilation time", "Mon Jan 1 10:00:00 2024") +
-        "</TABLE>\n</SECTION>\n" + DocumentEnd;
-    EXPECT_EQ(out, expected);
-    // Released after the report information section.
-    EXPECT_FALSE(studio.projectName().has_value());
-}
-
-TEST_F(ReportTest, StudioHeaderWithoutTestNodeKeepsTheDefaults)
-{
-    const std::string path = dir.filePath("studio.txt").toStdString();
-    writeFile(path, "$WORKSPACE_NAME=ws\n");
-    StudioHeader studio;
-    ASSERT_EQ(studio.loadStudioHeaderFile(path.c_str(), buffer), 1);
-    inputs.studio = &studio;
-    const std::string out = render(nullptr, 1);
-    EXPECT_EQ(out.substr(0, head("ok").size()), head("ok"));
-    EXPECT_NE(out.find(std::string(InformationTitle) + row2("Array", "Project", "") +
-                       row2("Array", "Project File", "") +
-                       row2("Array", "Project Configuration", "") +
-                       row2("Array", "Workspace", "ws") + row2("Array", "Test Node", "") +
-                       row2("Array", "Report File", "r.xrd")),
-              std::string::npos);
-
-    // With a header text file the project rows are not shown.
-    StudioHeader again;
-    ASSERT_EQ(again.loadStudioHeaderFile(path.c_str(), buffer), 1);
-    inputs.studio = &again;
-    const std::string headerPath = dir.filePath("h.txt").toStdString();
-    writeFile(headerPath, "Only title\n");
-    const std::string withHeader = render(headerPath.c_str(), 1);
-    EXPECT_EQ(withHeader.find("Project"), std::string::npos);
-    EXPECT_NE(withHeader.find("Only title"), std::string::npos);
 }
 
 TEST_F(ReportTest, GlobalInformationRows)
@@ -472,44 +350,6 @@ TEST_F(ReportTest, GlobalInformationRows)
                             "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [1-9][0-9]? "
                             "[0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4}</CELL_TEXT>\n</ROW>\n");
     EXPECT_TRUE(std::regex_match(clock.buffer(), layout)) << clock.buffer();
-}
-
-TEST_F(ReportTest, WriteReportResults)
-{
-    ::unsetenv("KSTN_STUDIO_HEADER_FILE");
-    file(0, "demo");
-    add(0, TestCase, 2, "T", 1, 1);
-    add(0, CheckExpression, 3, "x", 2, 2);
-    hit(0, 3);
-    hit(0, 3, FailVerdict);
-    evaluateTree(tree);
-    const std::string headerPath = dir.filePath("h.txt").toStdString();
-    writeFile(headerPath, "Title\n");
-
-    // The XRD file cannot be created: -1, and the header text file is untouched.
-    {
-        XrdWriter writer;
-        const std::string bad = dir.filePath("no/such/dir/r.xrd").toStdString();
-        EXPECT_EQ(writeReport(tree, writer, inputs, bad.c_str(), headerPath.c_str()), -1);
-        EXPECT_EQ(readFile(headerPath), "Title\n");
-    }
-    // A full device: a write error, and the header text file still gets its block.
-    {
-        XrdWriter writer;
-        EXPECT_EQ(writeReport(tree, writer, inputs, "/dev/full", headerPath.c_str()),
-                  ReportWriteError);
-        EXPECT_EQ(readFile(headerPath),
-                  "Title\n-Test summary\nPassed=0\nInconclusive=0\nFailed=1\nTotal=1\n");
-    }
-    // Written: the failed total, and the file holds the document.
-    {
-        XrdWriter writer;
-        const std::string xrd = dir.filePath("r.xrd").toStdString();
-        EXPECT_EQ(writeReport(tree, writer, inputs, xrd.c_str(), nullptr), 1);
-        const std::string text = readFile(xrd);
-        EXPECT_EQ(text.substr(0, 39), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-        EXPECT_EQ(text.substr(text.size() - std::string(DocumentEnd).size()), DocumentEnd);
-    }
 }
 
 } // namespace
