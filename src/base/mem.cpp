@@ -10,7 +10,7 @@ void *allocateOrReport(size_t size)
 {
     void *block = malloc(size);
     if (!block && size != 0)
-        report(MessageId::OutOfMemory);
+        reportOutOfMemory();
     return block;
 }
 

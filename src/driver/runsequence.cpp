@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <memory>
+#include <new>
 
 namespace qv {
 
@@ -38,22 +39,10 @@ struct RunState {
     OtsGlobals globals;
 };
 
-} // namespace
-
-int runQuorvanel(int argc, char **argv)
+/// The run from the banner on, with the application object and its
+/// catalogues in place.
+int runSteps(int argc, char **argv)
 {
-    qInstallMessageHandler(quietMessageHandler);
-    std::unique_ptr<QCoreApplication> ownApp;
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app) {
-        static int appArgc;
-        appArgc = argc;
-        ownApp = std::make_unique<QCoreApplication>(appArgc, argv);
-        app = ownApp.get();
-    }
-    if (loadMessageCatalogues(*app, cataloguePrefixes()) != 0)
-        return -1;
-
     printBanner();
 
     CommandLine commandLine;
@@ -107,6 +96,38 @@ int runQuorvanel(int argc, char **argv)
         return -1;
     }
     return result.counts.failed > 0 ? 3 : 0;
+}
+
+} // namespace
+
+int runQuorvanel(int argc, char **argv)
+{
+    // Memory that cannot be had ends the run wherever it runs out: the one
+    // exception that crosses the layers, caught here only. Files already
+    // written stay as they are; the status says the run failed.
+    try {
+        qInstallMessageHandler(quietMessageHandler);
+        std::unique_ptr<QCoreApplication> ownApp;
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app) {
+            static int appArgc;
+            appArgc = argc;
+            ownApp = std::make_unique<QCoreApplication>(appArgc, argv);
+            app = ownApp.get();
+        }
+        if (loadMessageCatalogues(*app, cataloguePrefixes()) != 0)
+            return -1;
+        try {
+            return runSteps(argc, argv);
+        } catch (const std::bad_alloc &) {
+            // Printed while the catalogues are still installed.
+            reportOutOfMemory();
+            return -1;
+        }
+    } catch (const std::bad_alloc &) {
+        reportOutOfMemory();
+        return -1;
+    }
 }
 
 } // namespace qv

@@ -1,6 +1,5 @@
 #include "report/document.h"
 
-#include "base/diagnostics.h"
 #include "base/product.h"
 #include "base/text.h"
 #include "model/evaluation.h"
@@ -215,12 +214,7 @@ void writeContractsSection(XrdWriter &writer, const TestTree &tree, int fileCoun
     // The class nodes in walk order; the tree is read-only while the report is
     // written, so the list refers to the nodes instead of copying them.
     std::vector<const TestNode *> classes;
-    try {
-        classes.reserve(size_t(total));
-    } catch (const std::bad_alloc &) {
-        report(MessageId::OutOfMemory);
-        return;
-    }
+    classes.reserve(size_t(total));
     for (int i = 0; i < fileCount; ++i) {
         walkPostOrder(tree.fileRoot(i), [&classes, total](TestNode *node) {
             if ((node->kind == Class || node->kind == SingleClass) &&
