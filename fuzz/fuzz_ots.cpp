@@ -10,6 +10,7 @@
 #include "model/tree.h"
 #include "readers/instream.h"
 #include "readers/otsfile.h"
+#include "readers/tokens.h"
 
 #include <string>
 

@@ -255,13 +255,13 @@ int combineStatus(int a, int b)
     return Executed;
 }
 
-void markHit(TestNode *node, int event)
+void markHit(TestNode *node, TraceEvent event)
 {
     if (!node)
         return;
-    if (event == Hit)
+    if (event == TraceEvent::Hit)
         node->status = Executed;
-    else if (event == FailVerdict)
+    else if (event == TraceEvent::FailVerdict)
         node->status = Failed;
     if (node->parent)
         node->parent->status = Executed;
@@ -275,16 +275,15 @@ void markHit(TestNode *node, int event)
     if (!v->verdict())
         return;
     switch (event) {
-    case Hit: bump(v->verdict()->hits); break;
-    case PassVerdict: bump(v->verdict()->passed); break;
-    case FailVerdict: bump(v->verdict()->failed); break;
-    case IllegalExit: bump(v->verdict()->illegalExits); break;
-    case MultipleExit: bump(v->verdict()->multipleExits); break;
-    default: break;
+    case TraceEvent::Hit: bump(v->verdict()->hits); break;
+    case TraceEvent::PassVerdict: bump(v->verdict()->passed); break;
+    case TraceEvent::FailVerdict: bump(v->verdict()->failed); break;
+    case TraceEvent::IllegalExit: bump(v->verdict()->illegalExits); break;
+    case TraceEvent::MultipleExit: bump(v->verdict()->multipleExits); break;
     }
 }
 
-void markHitById(TestTree &tree, int fileIndex, uint32_t id, int event)
+void markHitById(TestTree &tree, int fileIndex, uint32_t id, TraceEvent event)
 {
     if (TestNode *node = tree.findNode(fileIndex, id))
         markHit(node, event);

@@ -47,7 +47,7 @@ protected:
     {
         tree.addNode(index, kind, id, name, parent, line, 0);
     }
-    void hit(int index, uint32_t id, int event = Hit) { markHitById(tree, index, id, event); }
+    void hit(int index, uint32_t id, TraceEvent event = TraceEvent::Hit) { markHitById(tree, index, id, event); }
 
     struct Rendered {
         ReportResult result;
@@ -184,7 +184,7 @@ TEST_F(ReportFileTest, WriteReportResults)
     add(0, TestCase, 2, "T", 1, 1);
     add(0, CheckExpression, 3, "x", 2, 2);
     hit(0, 3);
-    hit(0, 3, FailVerdict);
+    hit(0, 3, TraceEvent::FailVerdict);
     evaluateTree(tree);
     const std::string headerPath = dir.filePath("h.txt").toStdString();
     writeFile(headerPath, "Title\n");

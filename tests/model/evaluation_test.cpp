@@ -77,39 +77,39 @@ TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
     TestNode *check = add(CheckExpression, 3, "Check", 2);
     TestNode *expr = add(Expression, 4, "Expr", 3);
 
-    markHitById(tree, 0, 4, FailVerdict);
+    markHitById(tree, 0, 4, TraceEvent::FailVerdict);
     EXPECT_EQ(expr->status, Failed);        // step 1 on the node itself
     EXPECT_EQ(check->status, Executed);     // parent, then the verdict node
     EXPECT_EQ(check->verdict()->failed, 1);
     EXPECT_EQ(tc->status, Passed);          // only the direct parent is touched
 
-    markHitById(tree, 0, 3, FailVerdict);   // the verdict node is the node itself
+    markHitById(tree, 0, 3, TraceEvent::FailVerdict);   // the verdict node is the node itself
     EXPECT_EQ(check->status, Executed);     // step 4 overrides step 1
     EXPECT_EQ(check->verdict()->failed, 2);
     EXPECT_EQ(tc->status, Executed);
 
-    markHitById(tree, 0, 3, Hit);
-    markHitById(tree, 0, 3, PassVerdict);
-    markHitById(tree, 0, 3, IllegalExit);
-    markHitById(tree, 0, 3, MultipleExit);
-    markHitById(tree, 0, 3, MultipleExit);
+    markHitById(tree, 0, 3, TraceEvent::Hit);
+    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
+    markHitById(tree, 0, 3, TraceEvent::IllegalExit);
+    markHitById(tree, 0, 3, TraceEvent::MultipleExit);
+    markHitById(tree, 0, 3, TraceEvent::MultipleExit);
     EXPECT_EQ(check->verdict()->hits, 1);
     EXPECT_EQ(check->verdict()->passed, 1);
     EXPECT_EQ(check->verdict()->illegalExits, 1);
     EXPECT_EQ(check->verdict()->multipleExits, 2);
 
-    markHitById(tree, 0, 0x99, Hit); // no such element: nothing
-    markHitById(tree, 1, 3, Hit);
+    markHitById(tree, 0, 0x99, TraceEvent::Hit); // no such element: nothing
+    markHitById(tree, 1, 3, TraceEvent::Hit);
     EXPECT_EQ(check->verdict()->hits, 1);
 
     // Without a verdict node above, only the node and its parent change.
     TestNode *suite = add(TestSuite, 5, "Suite", 1);
     TestNode *lone = add(TestCase, 6, "Lone", 5);
-    markHit(lone, Hit);
+    markHit(lone, TraceEvent::Hit);
     EXPECT_EQ(lone->status, Executed);
     EXPECT_EQ(suite->status, Executed);
     EXPECT_EQ(tree.findNode(0, 1)->status, Passed); // two levels up: untouched
-    markHit(nullptr, Hit); // tolerated
+    markHit(nullptr, TraceEvent::Hit); // tolerated
 }
 
 TEST_F(EvalTest, CheckWithHitAndPassEndsPassed)
@@ -118,8 +118,8 @@ TEST_F(EvalTest, CheckWithHitAndPassEndsPassed)
     TestNode *suite = add(TestSuite, 2, "Suite", 1);
     TestNode *tc = add(TestCase, 3, "Case", 2);
     TestNode *check = add(CheckExpression, 4, "Check", 3);
-    markHitById(tree, 0, 4, Hit);
-    markHitById(tree, 0, 4, PassVerdict);
+    markHitById(tree, 0, 4, TraceEvent::Hit);
+    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(check->status, Passed);
     EXPECT_EQ(check->verdict()->passed, 1);
@@ -137,9 +137,9 @@ TEST_F(EvalTest, FailedVerdictWinsUpToTheRoot)
     TestNode *check = add(CheckExpression, 4, "Check", 3);
     TestNode *other = add(TestCase, 5, "Other", 2);
     add(CheckExpression, 6, "Good", 5);
-    markHitById(tree, 0, 4, PassVerdict);
-    markHitById(tree, 0, 4, FailVerdict);
-    markHitById(tree, 0, 6, PassVerdict);
+    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
+    markHitById(tree, 0, 4, TraceEvent::FailVerdict);
+    markHitById(tree, 0, 6, TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(check->status, Failed);
     EXPECT_EQ(check->verdict()->hits, 2);
@@ -156,7 +156,7 @@ TEST_F(EvalTest, UnreachedCheckLeavesItsCaseNotExecuted)
     TestNode *tc = add(TestCase, 2, "Case", 1);
     TestNode *reached = add(CheckExpression, 3, "Reached", 2);
     TestNode *missed = add(CheckExpression, 4, "Missed", 2);
-    markHitById(tree, 0, 3, PassVerdict);
+    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(reached->status, Passed);
     EXPECT_EQ(missed->status, NotExecuted);
@@ -172,7 +172,7 @@ TEST_F(EvalTest, UnreachedLeaves)
     TestNode *stub = add(Stub, 4, "Stub", 1);
     TestNode *expr = add(Expression, 5, "Expr", 1);
     TestNode *hitCase = add(TestCase, 6, "HitCase", 1);
-    markHitById(tree, 0, 6, Hit);
+    markHitById(tree, 0, 6, TraceEvent::Hit);
     evaluateTree(tree);
     EXPECT_EQ(tc->status, NotExecuted);
     EXPECT_EQ(proc->status, NotExecuted);
@@ -189,9 +189,9 @@ TEST_F(EvalTest, VerdictNodeDecidedByItsCounters)
     TestNode *onlyIllegal = add(State, 2, "IllegalOnly", 1);
     TestNode *hitOnly = add(CheckMethod, 3, "HitOnly", 1);
     TestNode *never = add(Print, 4, "Never", 1);
-    markHitById(tree, 0, 2, IllegalExit);
-    markHitById(tree, 0, 3, Hit);
-    markHitById(tree, 0, 3, Hit);
+    markHitById(tree, 0, 2, TraceEvent::IllegalExit);
+    markHitById(tree, 0, 3, TraceEvent::Hit);
+    markHitById(tree, 0, 3, TraceEvent::Hit);
     evaluateTree(tree);
     EXPECT_EQ(onlyIllegal->status, Executed); // shown as not executed
     EXPECT_EQ(onlyIllegal->verdict()->hits, 0);
@@ -207,10 +207,10 @@ TEST_F(EvalTest, VerdictChildrenArePulledIn)
     TestNode *a = add(CheckExpression, 3, "A", 2);
     TestNode *b = add(CheckExpression, 4, "B", 2);
     add(Expression, 5, "NotPulled", 2);
-    markHitById(tree, 0, 2, FailVerdict); // own counters are ignored once children are pulled
-    markHitById(tree, 0, 3, PassVerdict);
-    markHitById(tree, 0, 3, PassVerdict);
-    markHitById(tree, 0, 4, PassVerdict);
+    markHitById(tree, 0, 2, TraceEvent::FailVerdict); // own counters are ignored once children are pulled
+    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
+    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
+    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(a->status, Passed);
     EXPECT_EQ(b->status, Passed);
@@ -226,8 +226,8 @@ TEST_F(EvalTest, CheckExceptionKeepsItsOwnVerdict)
     TestNode *tc = add(TestCase, 2, "Case", 1);
     TestNode *cx = add(CheckException, 3, "Cx", 2);
     TestNode *inner = add(CheckExpression, 4, "Inner", 3);
-    markHitById(tree, 0, 4, FailVerdict);
-    markHitById(tree, 0, 3, PassVerdict);
+    markHitById(tree, 0, 4, TraceEvent::FailVerdict);
+    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(inner->status, Failed);
     EXPECT_EQ(cx->verdict()->failed, 0);
@@ -244,7 +244,7 @@ TEST_F(EvalTest, StatesAndTheStateChart)
     TestNode *cls = add(Class, 2, "C", 1);
     TestNode *obs = add(ObservationState, 3, "Observed", 2);
     TestNode *st = add(State, 4, "S", 2);
-    markHitById(tree, 0, 4, Hit);
+    markHitById(tree, 0, 4, TraceEvent::Hit);
     evaluateTree(tree);
     EXPECT_EQ(obs->status, Passed); // no events
     EXPECT_EQ(st->status, Passed);
@@ -260,8 +260,8 @@ TEST_F(EvalTest, MultipleExitFailsTheClass)
     tree.openOtsFile(0, "s");
     TestNode *cls = add(Class, 2, "C", 1);
     TestNode *st = add(State, 3, "S", 2);
-    markHitById(tree, 0, 3, Hit);
-    markHitById(tree, 0, 3, MultipleExit);
+    markHitById(tree, 0, 3, TraceEvent::Hit);
+    markHitById(tree, 0, 3, TraceEvent::MultipleExit);
     evaluateTree(tree);
     EXPECT_EQ(st->status, Passed);
     EXPECT_EQ(cls->classCounters()->stateChartStatus, Failed);
@@ -277,7 +277,7 @@ TEST_F(EvalTest, IllegalExitOnAnObservationStateFailsTheChart)
     tree.openOtsFile(0, "s");
     TestNode *cls = add(SingleClass, 2, "C", 1);
     TestNode *obs = add(ObservationState, 3, "O", 2);
-    markHitById(tree, 0, 3, IllegalExit);
+    markHitById(tree, 0, 3, TraceEvent::IllegalExit);
     evaluateTree(tree);
     EXPECT_EQ(obs->status, Executed);
     EXPECT_EQ(cls->classCounters()->stateChartStatus, Failed);
@@ -294,10 +294,10 @@ TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
     TestNode *contract = add(MethodContract, 5, "M", 2);
     add(PreCondition, 6, "Pre", 5);
     TestNode *inv = add(Invariant, 7, "I", 2);
-    markHitById(tree, 0, 3, Hit);
-    markHitById(tree, 0, 3, IllegalExit); // transitions never fail the chart
-    markHitById(tree, 0, 6, FailVerdict);
-    markHitById(tree, 0, 7, PassVerdict);
+    markHitById(tree, 0, 3, TraceEvent::Hit);
+    markHitById(tree, 0, 3, TraceEvent::IllegalExit); // transitions never fail the chart
+    markHitById(tree, 0, 6, TraceEvent::FailVerdict);
+    markHitById(tree, 0, 7, TraceEvent::PassVerdict);
     evaluateTree(tree);
     const ClassCounters &c = *cls->classCounters();
     EXPECT_EQ(fired->status, Passed);
@@ -320,7 +320,7 @@ TEST_F(EvalTest, MembersOfAClassUnderATestCase)
     TestNode *tc = add(TestCase, 2, "Case", 1);
     TestNode *cls = add(Class, 3, "C", 2);
     add(State, 4, "S", 3);
-    markHitById(tree, 0, 4, PassVerdict);
+    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(cls->classCounters()->states, 1);
     EXPECT_EQ(cls->classCounters()->stateStatus, Passed);
@@ -338,7 +338,7 @@ TEST_F(EvalTest, TallySkipsFilesWithoutTestedElements)
     tree.openOtsFile(1, "cases");
     add(TestCase, 2, "Case", 1, 0, 1);
     add(CheckExpression, 3, "Check", 2, 0, 1);
-    markHitById(tree, 1, 3, FailVerdict);
+    markHitById(tree, 1, 3, TraceEvent::FailVerdict);
     evaluateTree(tree);
     EXPECT_EQ(tally(), std::make_tuple(0, 1, 0));
 }
@@ -445,7 +445,7 @@ TEST_F(EvalTest, AllRelinkingComesBeforeAnyEvaluation)
     add(CheckExpression, 3, "Check", 2);
     tree.openOtsFile(1, "b");
     TestNode *stub = add(Stub, 5, "Stub", 1, 0, 1);
-    markHitById(tree, 0, 3, FailVerdict);
+    markHitById(tree, 0, 3, TraceEvent::FailVerdict);
     evaluateTree(tree);
     EXPECT_EQ(childNames(stub), (std::vector<std::string>{"a / Check"}));
     EXPECT_EQ(stub->status, Failed);

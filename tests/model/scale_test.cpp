@@ -46,9 +46,9 @@ TEST(Scale, MillionDeepChainIsBuiltEvaluatedAndReleased)
 
     // Events on the deepest element and on one near the top.
     const uint32_t deepest = Depth + 1;
-    markHitById(tree, 0, deepest, Hit);
-    markHitById(tree, 0, deepest, PassVerdict);
-    markHitById(tree, 0, 7, FailVerdict); // a check near the top
+    markHitById(tree, 0, deepest, TraceEvent::Hit);
+    markHitById(tree, 0, deepest, TraceEvent::PassVerdict);
+    markHitById(tree, 0, 7, TraceEvent::FailVerdict); // a check near the top
     const TestNode *deepNode = tree.findNode(0, deepest);
     ASSERT_NE(deepNode, nullptr);
     EXPECT_EQ(deepNode->verdictAnchor, deepNode->kind == State || deepNode->kind == CheckExpression

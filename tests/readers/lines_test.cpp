@@ -6,6 +6,7 @@
 #include "model/tree.h"
 #include "readers/linecursor.h"
 #include "readers/otsfile.h"
+#include "readers/tokens.h"
 #include "readers/tdffile.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 #include "model/kinds.h"
 #include "model/tree.h"
 #include "readers/otsfile.h"
+#include "readers/tokens.h"
 
 #include <gtest/gtest.h>
 

@@ -203,30 +203,30 @@ TEST(TdfRecord, Values)
                   "XY 1 2\n"
                   "OT 7\0 1\n"s);
     TdfRecord r = readTdfRecord(in);
-    EXPECT_EQ(r.kind, TdfSourceFile);
+    EXPECT_EQ(r.kind, TdfRecordKind::SourceFile);
     EXPECT_EQ(r.fileId, 3u);
     EXPECT_EQ(r.checksum1, 0x1Au);
     EXPECT_EQ(r.checksum2, 0xFFFFFFFFu);
     r = readTdfRecord(in);
-    EXPECT_EQ(r.kind, TdfCurrentFile);
+    EXPECT_EQ(r.kind, TdfRecordKind::CurrentFile);
     EXPECT_EQ(r.fileId, 0x12u);
     r = readTdfRecord(in);
-    EXPECT_EQ(r.kind, TdfVerdict);
+    EXPECT_EQ(r.kind, TdfRecordKind::Verdict);
     EXPECT_EQ(r.elementId, 0x1Au);
     EXPECT_EQ(r.verdict, 2);
     r = readTdfRecord(in);
-    EXPECT_EQ(r.kind, TdfHit);
+    EXPECT_EQ(r.kind, TdfRecordKind::Hit);
     EXPECT_EQ(r.elementId, 0x1Bu);
     r = readTdfRecord(in);
-    EXPECT_EQ(r.kind, TdfNote);
+    EXPECT_EQ(r.kind, TdfRecordKind::Note);
     EXPECT_EQ(r.text, "a\tb");
-    EXPECT_EQ(readTdfRecord(in).kind, TdfNone);
-    EXPECT_EQ(readTdfRecord(in).kind, TdfNone);
+    EXPECT_EQ(readTdfRecord(in).kind, TdfRecordKind::None);
+    EXPECT_EQ(readTdfRecord(in).kind, TdfRecordKind::None);
     r = readTdfRecord(in); // a NUL ends the line's text
-    EXPECT_EQ(r.kind, TdfHit);
+    EXPECT_EQ(r.kind, TdfRecordKind::Hit);
     EXPECT_EQ(r.elementId, 7u);
     EXPECT_FALSE(in.atEnd());
-    EXPECT_EQ(readTdfRecord(in).kind, TdfNone);
+    EXPECT_EQ(readTdfRecord(in).kind, TdfRecordKind::None);
     EXPECT_TRUE(in.atEnd());
 }
 
@@ -236,9 +236,9 @@ TEST(TdfRecord, LongNoteKeptWhole)
     InStream in;
     in.openMemory("NO \"" + body + "\"\nOT 1\n");
     TdfRecord r = readTdfRecord(in);
-    EXPECT_EQ(r.kind, TdfNote);
+    EXPECT_EQ(r.kind, TdfRecordKind::Note);
     EXPECT_EQ(r.text, body);
-    EXPECT_EQ(readTdfRecord(in).kind, TdfHit);
+    EXPECT_EQ(readTdfRecord(in).kind, TdfRecordKind::Hit);
 }
 
 TEST(ParseTdfHex, Examples)

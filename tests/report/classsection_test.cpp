@@ -59,17 +59,17 @@ TEST_F(ClassSectionTest, EverySubSectionInOrder)
     add(Transition, 10, "open->closed", 2, 28);
     add(Transition, 11, "closed->open", 2, 29);
     hit(4);
-    hit(4, PassVerdict);
+    hit(4, TraceEvent::PassVerdict);
     hit(5);
-    hit(5, FailVerdict);
+    hit(5, TraceEvent::FailVerdict);
     for (int i = 0; i < 2; ++i) {
         hit(6);
-        hit(6, PassVerdict);
+        hit(6, TraceEvent::PassVerdict);
         hit(7);
     }
-    hit(7, MultipleExit);
-    hit(9, IllegalExit);
-    hit(9, IllegalExit);
+    hit(7, TraceEvent::MultipleExit);
+    hit(9, TraceEvent::IllegalExit);
+    hit(9, TraceEvent::IllegalExit);
     hit(10);
     evaluateTree(tree);
 
@@ -178,7 +178,7 @@ TEST_F(ClassSectionTest, ViolatedChartWithoutStatesGetsNoViolationsSection)
 {
     add(Class, 2, "Watcher", 1, 5);
     add(ObservationState, 3, "Seen", 2, 6);
-    hit(3, MultipleExit);
+    hit(3, TraceEvent::MultipleExit);
     evaluateTree(tree);
     const TestNode &node = *tree.findNode(0, 2);
     ASSERT_TRUE(node.classCounters());

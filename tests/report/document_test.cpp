@@ -42,7 +42,7 @@ protected:
     {
         tree.addNode(index, kind, id, name, parent, line, 0);
     }
-    void hit(int index, uint32_t id, int event = Hit) { markHitById(tree, index, id, event); }
+    void hit(int index, uint32_t id, TraceEvent event = TraceEvent::Hit) { markHitById(tree, index, id, event); }
 
     /// The document of the tree, with the counts evaluation gives; `failed`
     /// gets the failed total.
@@ -86,7 +86,7 @@ TEST_F(ReportTest, WholeDocumentOfOneScript)
     add(0, CheckExpression, 3, "x", 2, 4);
     add(0, Prologue, 4, "init", 1, 2);
     hit(0, 3);
-    hit(0, 3, PassVerdict);
+    hit(0, 3, TraceEvent::PassVerdict);
     evaluateTree(tree);
     int result = -5;
     const std::string out = render(nullptr, nullptr, &result);
@@ -163,7 +163,7 @@ TEST_F(ReportTest, FailuresMarkTheSummary)
         add(0, TestCase, 10 + c, "Bad", 2, 2);
         add(0, CheckExpression, 20 + c, "x", 10 + c, 3);
         hit(0, 20 + c);
-        hit(0, 20 + c, FailVerdict);
+        hit(0, 20 + c, TraceEvent::FailVerdict);
     }
     add(0, TestCase, 12, "Never", 2, 5);
     add(0, Stub, 13, "stub", 1, 6); // never called: counts as passed
@@ -272,8 +272,8 @@ TEST_F(ReportTest, ContractsEntryCombinesClassStatuses)
     failedTree.addNode(0, Class, 2, "Ok", 1, 1, 0);
     failedTree.addNode(0, Class, 3, "Broken", 1, 2, 0);
     failedTree.addNode(0, Invariant, 4, "j", 3, 3, 0);
-    markHitById(failedTree, 0, 4, Hit);
-    markHitById(failedTree, 0, 4, FailVerdict);
+    markHitById(failedTree, 0, 4, TraceEvent::Hit);
+    markHitById(failedTree, 0, 4, TraceEvent::FailVerdict);
     evaluateTree(failedTree);
     XrdWriter writer;
     writer.openMemory();

@@ -106,12 +106,12 @@ TEST_F(ScriptSectionTest, CommentInTheMiddleSplitsTheTable)
     add(Comment, 4, "note", 2, 14);
     add(CheckMethod, 5, "b.ok()", 2, 15);
     hit(3);
-    hit(3, PassVerdict);
+    hit(3, TraceEvent::PassVerdict);
     tree.attachTraceText(0, 4, "first <text>");
     tree.attachTraceText(0, 4, "second\\ntext");
     hit(4);
     hit(5);
-    hit(5, FailVerdict);
+    hit(5, TraceEvent::FailVerdict);
     evaluateTree(tree);
     // The titles take the context's path; the comment link takes its file's path.
     const std::string expected =
@@ -179,7 +179,7 @@ TEST_F(ScriptSectionTest, PrintAsLastChildLeavesAnEmptyReopenedTable)
     add(Print, 4, "\"value\"", 2, 42);
     add(Call, 5, "call", 2, 43);
     hit(3);
-    hit(3, PassVerdict);
+    hit(3, TraceEvent::PassVerdict);
     evaluateTree(tree);
     // A print never reached counts 0; its label joins kind and name directly;
     // the Call child after it writes nothing.
@@ -231,7 +231,7 @@ TEST_F(ScriptSectionTest, SuitesNestWithLevelsAndTagsInDocumentOrder)
     hit(4);
     hit(6);
     hit(9);
-    hit(9, PassVerdict);
+    hit(9, TraceEvent::PassVerdict);
     evaluateTree(tree);
     const std::string expected =
         "<XROD:NODE name=\"Outer\" type=\"Test Suite\" state=\"ok\" icone=\"class.xpm\">"
