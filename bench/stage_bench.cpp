@@ -81,7 +81,7 @@ int main(int argc, char **argv)
 
     qInstallMessageHandler(quiet);
     QCoreApplication app(argc, argv);
-    if (std::getenv("KESTRELONDIR") && qv::loadMessageCatalogues(app, qv::cataloguePrefixes()) != 0)
+    if (std::getenv("KESTRELONDIR") && !qv::loadMessageCatalogues(app, qv::cataloguePrefixes()))
         return 1;
 
     const char *names[] = {"ots_read", "tdf_read", "evaluate", "report_write"};
@@ -98,14 +98,14 @@ int main(int argc, char **argv)
         c[0] = cpuSeconds();
         const auto t0 = Clock::now();
         for (size_t i = 0; i < ots.size(); ++i) {
-            if (qv::readOtsFile(*tree, globals, ots[i], int(i)) != 0) {
+            if (!qv::readOtsFile(*tree, globals, ots[i], int(i))) {
                 std::fprintf(stderr, "qv_stage_bench: cannot read %s\n", ots[i].c_str());
                 return 1;
             }
         }
         const auto t1 = Clock::now();
         c[1] = cpuSeconds();
-        if (qv::readTdfFile(*tree, tdf) != 0) {
+        if (!qv::readTdfFile(*tree, tdf)) {
             std::fprintf(stderr, "qv_stage_bench: cannot read %s\n", tdf.c_str());
             return 1;
         }

@@ -88,13 +88,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (size_t i = 0; i < otsCount; ++i) {
         InStream in;
         in.openMemory(std::string(parts[i]));
-        if (readOtsStream(*tree, globals, in, "script" + std::to_string(i) + ".ots", int(i)) != 0)
+        if (!readOtsStream(*tree, globals, in, "script" + std::to_string(i) + ".ots", int(i)))
             fuzz::fail("the OTS reader refused content");
     }
     {
         InStream in;
         in.openMemory(std::string(tdf));
-        if (readTdfStream(*tree, in) != 0)
+        if (!readTdfStream(*tree, in))
             fuzz::fail("the TDF reader refused content");
     }
     evaluateTree(*tree);
@@ -104,11 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         header.emplace("header.txt", parts[3]);
     StudioHeader studio;
     LineBuffer buffer;
-    int studioLoaded = 0;
+    bool studioLoaded = false;
     if (parts.size() >= 5) {
         fuzz::ScratchFile studioFile("studio.txt", parts[4]);
         studioLoaded = studio.loadStudioHeaderFile(studioFile.path().c_str(), buffer);
-        if (studioLoaded != 1)
+        if (!studioLoaded)
             fuzz::fail("a readable studio header file was not loaded");
     }
 
@@ -122,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         headerText.emplace(header->path(), buffer, counts);
     ReportInputs inputs;
     inputs.globals = &globals;
-    inputs.project = studioLoaded == 1 ? &project : nullptr;
+    inputs.project = studioLoaded ? &project : nullptr;
     inputs.headerText = headerText ? &*headerText : nullptr;
     inputs.counts = counts;
     inputs.xrdFile = "run.xrd";

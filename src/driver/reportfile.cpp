@@ -26,7 +26,7 @@ ReportResult writeReportFile(const TestTree &tree, const OtsGlobals &globals, co
     std::optional<ProjectInfo> project;
     {
         StudioHeader studio;
-        if (studio.loadStudioHeader(*buffer) == 1)
+        if (studio.loadStudioHeader(*buffer))
             project = studio.projectInfo();
     }
 

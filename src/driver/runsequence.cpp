@@ -46,7 +46,7 @@ int runSteps(int argc, char **argv)
     printBanner();
 
     CommandLine commandLine;
-    if (parseCommandLine(argc, argv, commandLine) != 0) {
+    if (!parseCommandLine(argc, argv, commandLine)) {
         printUsage(argc > 0 ? argv[0] : "");
         return -1;
     }
@@ -69,13 +69,12 @@ int runSteps(int argc, char **argv)
     run->tree.initTree();
     for (int i = 0; i < commandLine.otsCount; ++i) {
         const char *name = commandLine.otsFiles[size_t(i)];
-        const int result = readOtsFile(run->tree, run->globals, name, i);
-        if (result != 0) {
+        if (!readOtsFile(run->tree, run->globals, name, i)) {
             report(MessageId::FormatNotRecognized, {}, name);
-            return result;
+            return -1;
         }
     }
-    if (readTdfFile(run->tree, commandLine.tdfFile) != 0) {
+    if (!readTdfFile(run->tree, commandLine.tdfFile)) {
         report(MessageId::FormatNotRecognized, {}, commandLine.tdfFile);
         return -1;
     }
@@ -115,7 +114,7 @@ int runQuorvanel(int argc, char **argv)
             ownApp = std::make_unique<QCoreApplication>(appArgc, argv);
             app = ownApp.get();
         }
-        if (loadMessageCatalogues(*app, cataloguePrefixes()) != 0)
+        if (!loadMessageCatalogues(*app, cataloguePrefixes()))
             return -1;
         try {
             return runSteps(argc, argv);

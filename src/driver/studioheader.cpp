@@ -38,28 +38,28 @@ StudioHeader::~StudioHeader()
     releaseStudioHeader();
 }
 
-int StudioHeader::loadStudioHeader(LineBuffer &buffer)
+bool StudioHeader::loadStudioHeader(LineBuffer &buffer)
 {
     releaseStudioHeader();
     const char *path = std::getenv("KSTN_STUDIO_HEADER_FILE");
     if (!path)
-        return 0;
+        return false;
     return loadStudioHeaderFile(path, buffer);
 }
 
-int StudioHeader::loadStudioHeaderFile(const char *path, LineBuffer &buffer)
+bool StudioHeader::loadStudioHeaderFile(const char *path, LineBuffer &buffer)
 {
     releaseStudioHeader();
     if (!path)
-        return 0;
+        return false;
     file_ = std::fopen(path, "rb");
     if (!file_)
-        return 0;
+        return false;
     // A directory opens on this platform but cannot be read as a file.
     struct stat status;
     if (fstat(fileno(file_), &status) != 0 || S_ISDIR(status.st_mode)) {
         releaseStudioHeader();
-        return 0;
+        return false;
     }
 
     bool seen[VariableCount] = {};
@@ -98,7 +98,7 @@ int StudioHeader::loadStudioHeaderFile(const char *path, LineBuffer &buffer)
     // Everything is read now; nothing reads the file later.
     std::fclose(file_);
     file_ = nullptr;
-    return 1;
+    return true;
 }
 
 void StudioHeader::releaseStudioHeader()

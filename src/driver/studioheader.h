@@ -18,10 +18,10 @@ public:
     StudioHeader(const StudioHeader &) = delete;
     StudioHeader &operator=(const StudioHeader &) = delete;
 
-    /// Reads the file named by KSTN_STUDIO_HEADER_FILE; 1 when it was opened, 0 otherwise.
-    int loadStudioHeader(LineBuffer &buffer);
+    /// Reads the file named by KSTN_STUDIO_HEADER_FILE; true when it was opened.
+    bool loadStudioHeader(LineBuffer &buffer);
     /// Reads the variables from the named file (loadStudioHeader without the environment).
-    int loadStudioHeaderFile(const char *path, LineBuffer &buffer);
+    bool loadStudioHeaderFile(const char *path, LineBuffer &buffer);
     /// Closes the file and forgets every value.
     void releaseStudioHeader();
 

@@ -66,7 +66,7 @@ size_t readElementLine(std::string_view text, size_t lineLength, ElementRecord &
 
 } // namespace
 
-int readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std::string &path,
+bool readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std::string &path,
                   int fileIndex)
 {
     tree.openOtsFile(fileIndex, path);
@@ -123,14 +123,14 @@ int readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std::
             readToken(in, '\n');
         }
     }
-    return in.failed() ? -1 : 0;
+    return !in.failed();
 }
 
-int readOtsFile(TestTree &tree, OtsGlobals &globals, const std::string &path, int fileIndex)
+bool readOtsFile(TestTree &tree, OtsGlobals &globals, const std::string &path, int fileIndex)
 {
     InStream in;
     if (!in.open(path))
-        return -1;
+        return false;
     return readOtsStream(tree, globals, in, path, fileIndex);
 }
 

@@ -20,12 +20,12 @@
 
 namespace qv {
 
-/// Reads one OTS file into the tree as file `fileIndex`; 0 when read, -1 when
-/// the file cannot be opened or reading it fails.
-int readOtsFile(TestTree &tree, OtsGlobals &globals, const std::string &path, int fileIndex);
+/// Reads one OTS file into the tree as file `fileIndex`; false when the file
+/// cannot be opened or reading it fails.
+bool readOtsFile(TestTree &tree, OtsGlobals &globals, const std::string &path, int fileIndex);
 
 /// Reads the records of an already opened stream into the tree (the body of readOtsFile).
-int readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std::string &path,
+bool readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std::string &path,
                   int fileIndex);
 
 } // namespace qv

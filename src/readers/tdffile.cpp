@@ -137,7 +137,7 @@ private:
 
 } // namespace
 
-int readTdfStream(TestTree &tree, InStream &in, bool concurrent)
+bool readTdfStream(TestTree &tree, InStream &in, bool concurrent)
 {
     TdfApplier applier(tree);
     TdfRecord record;
@@ -149,14 +149,14 @@ int readTdfStream(TestTree &tree, InStream &in, bool concurrent)
     runPipeline<TdfBatch>(
         concurrent, [&](TdfBatch &batch) { lexTdfBatch(in, batch, record, line); },
         [&](const TdfBatch &batch) { applier.apply(batch); });
-    return in.failed() ? -1 : 0;
+    return !in.failed();
 }
 
-int readTdfFile(TestTree &tree, const std::string &path)
+bool readTdfFile(TestTree &tree, const std::string &path)
 {
     InStream in;
     if (!in.open(path))
-        return -1;
+        return false;
     // A second thread pays off only on a long trace.
     struct stat status;
     const bool longTrace = ::stat(path.c_str(), &status) == 0 && status.st_size >= ConcurrentTraceBytes;
