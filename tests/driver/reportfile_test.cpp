@@ -21,7 +21,7 @@ namespace {
 using namespace testdoc;
 
 /// Runs the step in a temporary folder, so that the report is "r.xrd" there.
-class ReportFileTest : public ::testing::Test {
+class ReportFileTest : public ::testing::Test, protected TreeBuilder {
 protected:
     void SetUp() override
     {
@@ -37,17 +37,6 @@ protected:
         ::unsetenv("KSTN_STUDIO_HEADER_FILE");
         QDir::setCurrent(previous);
     }
-
-    void file(int index, const char *name)
-    {
-        tree.openOtsFile(index, std::string("out/") + name + ".ots");
-        tree.setSourceFile(index, std::string("src/"), std::string(name) + ".kts", 1);
-    }
-    void add(int index, int kind, uint32_t id, const char *name, uint32_t parent, int line)
-    {
-        tree.addNode(index, kind, id, name, parent, line, 0);
-    }
-    void hit(int index, uint32_t id, TraceEvent event = TraceEvent::Hit) { markHitById(tree, index, id, event); }
 
     struct Rendered {
         ReportResult result;
@@ -68,7 +57,6 @@ protected:
 
     QTemporaryDir dir;
     QString previous;
-    TestTree tree;
     OtsGlobals globals;
 };
 

@@ -23,7 +23,7 @@ namespace {
 
 using namespace testdoc;
 
-class ReportTest : public ::testing::Test {
+class ReportTest : public ::testing::Test, protected TreeBuilder {
 protected:
     void SetUp() override
     {
@@ -32,17 +32,6 @@ protected:
         inputs.globals = &globals;
     }
 
-    /// Opens file `index` named name.ots with source path src/name.kts.
-    void file(int index, const char *name)
-    {
-        tree.openOtsFile(index, std::string("out/") + name + ".ots");
-        tree.setSourceFile(index, std::string("src/"), std::string(name) + ".kts", 1);
-    }
-    void add(int index, int kind, uint32_t id, const char *name, uint32_t parent, int line)
-    {
-        tree.addNode(index, kind, id, name, parent, line, 0);
-    }
-    void hit(int index, uint32_t id, TraceEvent event = TraceEvent::Hit) { markHitById(tree, index, id, event); }
 
     /// The document of the tree, with the counts evaluation gives; `failed`
     /// gets the failed total.
@@ -62,7 +51,6 @@ protected:
         return writer.buffer();
     }
 
-    TestTree tree;
     OtsGlobals globals;
     ReportInputs inputs;
     QTemporaryDir dir;

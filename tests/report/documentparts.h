@@ -2,6 +2,9 @@
 // Pieces of the expected report document shared by the renderer's tests and
 // the report step's tests.
 
+#include "model/evaluation.h"
+#include "model/tree.h"
+
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -59,5 +62,22 @@ inline const char *const InformationTitle = "<TITLE LEVEL=\"1\" TAG=\"nodex5\" S
                                      "<TABLE BORDER=\"1\">\n";
 
 inline const char *const DocumentEnd = "</XROD:NODE>\n</DOCUMENT>\n</APIDOC>\n</XROD>\n";
+
+/// A tree built by hand for the report tests.
+struct TreeBuilder {
+    TestTree tree;
+
+    /// Opens file `index` named name.ots with source path src/name.kts.
+    void file(int index, const char *name)
+    {
+        tree.openOtsFile(index, std::string("out/") + name + ".ots");
+        tree.setSourceFile(index, std::string("src/"), std::string(name) + ".kts", 1);
+    }
+    void add(int index, int kind, uint32_t id, const char *name, uint32_t parent, int line)
+    {
+        tree.addNode(index, kind, id, name, parent, line, 0);
+    }
+    void hit(int index, uint32_t id, TraceEvent event = TraceEvent::Hit) { markHitById(tree, index, id, event); }
+};
 
 } // namespace qv::testdoc
