@@ -170,7 +170,7 @@ void relinkWith(TestTree &tree, TestNode *node, AncestorIndex *index)
     // are not visited, however many the trace made.
     for (int n = 0, count = tree.fileCount(); n < count && !target; ++n) {
         TestNode *found = tree.findNode(tree.fileRoot(n)->fileIndex, node->refId);
-        if (found && found->kind == Stub)
+        if (found && found->kind == ElementKind::Stub)
             target = found;
     }
     if (!target)
@@ -214,20 +214,20 @@ void mergeIntoClass(const TestNode *node, TestNode *parent)
     ClassCounters &c = *parent->classCounters();
     int32_t *group = nullptr;
     switch (node->kind) {
-    case Invariant:
+    case ElementKind::Invariant:
         c.invariantStatus = combineStatus(node->status, c.invariantStatus);
         parent->status = combineStatus(c.invariantStatus, parent->status);
         return;
-    case State:
-    case ObservationState:
+    case ElementKind::State:
+    case ElementKind::ObservationState:
         if (node->verdict() && (node->verdict()->multipleExits > 0 || node->verdict()->illegalExits > 0))
             c.stateChartStatus = Failed;
         group = &c.stateStatus;
         break;
-    case Transition:
+    case ElementKind::Transition:
         group = &c.transitionStatus;
         break;
-    case MethodContract:
+    case ElementKind::MethodContract:
         group = &c.contractStatus;
         break;
     default:
@@ -302,7 +302,7 @@ void evaluateNode(TestNode *node)
     if (isVerdictKind(node->kind) && node->verdict()) {
         VerdictCounters &v = *node->verdict();
         bool pulled = false;
-        if (node->kind != CheckException) {
+        if (node->kind != ElementKind::CheckException) {
             for (const TestNode *c = node->firstChild; c; c = c->nextSibling) {
                 if (!isVerdictKind(c->kind) || !c->verdict())
                     continue;
@@ -332,7 +332,7 @@ void evaluateNode(TestNode *node)
     if (!parent)
         return;
     parent->status = combineStatus(node->status, parent->status);
-    if ((parent->kind == Class || parent->kind == SingleClass) && parent->classCounters())
+    if ((parent->kind == ElementKind::Class || parent->kind == ElementKind::SingleClass) && parent->classCounters())
         mergeIntoClass(node, parent);
 }
 
@@ -391,18 +391,18 @@ void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclu
                 stack.push_back(node->firstChild);
 
             switch (node->kind) {
-            case Proc:
-            case TestCase:
+            case ElementKind::Proc:
+            case ElementKind::TestCase:
                 count(node->status);
                 break;
-            case Stub:
+            case ElementKind::Stub:
                 if (node->status == Failed)
                     ++failed;
                 else if (node->status == Passed || node->status == NotExecuted)
                     ++passed;
                 break;
-            case Class:
-            case SingleClass:
+            case ElementKind::Class:
+            case ElementKind::SingleClass:
                 if (const ClassCounters *c = node->classCounters()) {
                     if (c->methodContracts != 0)
                         count(c->contractStatus);

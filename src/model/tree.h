@@ -3,6 +3,7 @@
 // (file index, id), with the list of OTS file entries and the walks over it.
 
 #include "model/arena.h"
+#include "model/kinds.h"
 #include "model/textstore.h"
 
 #include <cstdint>
@@ -59,7 +60,7 @@ struct TestNode {
     /// Which counter record `counters` points to.
     enum CounterRecord : uint8_t { NoCounters, VerdictRecord, ClassRecord, DriverRecord };
 
-    uint8_t kind = 0;
+    ElementKind kind = ElementKind::NoKind;
     uint8_t counterRecord = NoCounters;
     int16_t status = NotExecuted;
     int fileIndex = 0;
@@ -130,11 +131,11 @@ public:
     void openOtsFile(int fileIndex, const std::string &path);
     /// Allocates a node with its counter record and first status, and counts
     /// it as declared under its parent; does not link it.
-    TestNode *createNode(int kind, int fileIndex, uint32_t id, std::string_view name,
+    TestNode *createNode(ElementKind kind, int fileIndex, uint32_t id, std::string_view name,
                          TestNode *parent, int line);
     /// Creates, registers and appends a node under the parent (fileIndex, parentId);
     /// nothing when that parent is not found.
-    void addNode(int fileIndex, int kind, uint32_t id, std::string_view name,
+    void addNode(int fileIndex, ElementKind kind, uint32_t id, std::string_view name,
                  uint32_t parentId, int line, uint32_t refId);
     /// Registers a node by (fileIndex, id); the node registered first for a pair wins.
     void registerNode(TestNode *node);

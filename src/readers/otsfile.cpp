@@ -18,7 +18,7 @@ constexpr size_t NameKeepLimit = UntilTextBuffer - 1 - 7;
 
 /// The fields of one element record.
 struct ElementRecord {
-    int kind = NoKind;
+    ElementKind kind = ElementKind::NoKind;
     uint32_t id = 0;
     std::string_view name;
     int line = 0;
@@ -85,7 +85,7 @@ bool readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std:
                 continue;
             }
         }
-        const int kind = kindFromCode(readToken(in, ' '));
+        const ElementKind kind = kindFromCode(readToken(in, ' '));
         if (isNodeRecord(kind)) {
             const uint32_t id = hexField(readToken(in, ' '));
             in.get(); // opening quote of the name
@@ -99,18 +99,18 @@ bool readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std:
                 refId = hexField(readToken(in, ';'));
             }
             tree.addNode(fileIndex, kind, id, name, parentId, line, refId);
-        } else if (kind == Checksum) {
+        } else if (kind == ElementKind::Checksum) {
             const uint32_t first = hexField(readToken(in, ' '));
             const uint32_t second = hexField(readToken(in, '\n'));
             tree.setChecksum(fileIndex, first, second);
-        } else if (kind == TestCompilationTime || kind == TestCompilerVersion) {
+        } else if (kind == ElementKind::TestCompilationTime || kind == ElementKind::TestCompilerVersion) {
             std::string text = readToken(in, '\n');
-            std::optional<std::string> &slot = kind == TestCompilationTime
+            std::optional<std::string> &slot = kind == ElementKind::TestCompilationTime
                                                    ? globals.testCompilationTime
                                                    : globals.testCompilerVersion;
             if (!slot)
                 slot = std::move(text);
-        } else if (kind == TestDriver) {
+        } else if (kind == ElementKind::TestDriver) {
             in.get(); // opening quote of the directory
             std::optional<std::string> directory = readToken(in, '"');
             in.get(); // blank

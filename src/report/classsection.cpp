@@ -58,26 +58,26 @@ private:
 };
 
 /// The row or rows of one member of the given kind; nothing for other kinds.
-void writeMemberRow(XrdWriter &out, const TestNode &member, int memberKind, MemberPath &paths);
+void writeMemberRow(XrdWriter &out, const TestNode &member, ElementKind memberKind, MemberPath &paths);
 
 /// One member sub-section: entry, title, table with header and the member rows.
 void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &classNode,
-                        int memberKind, int groupStatus)
+                        ElementKind memberKind, int groupStatus)
 {
     const std::string &kindName = kindNameText(out, memberKind);
     out.writeNodeOpen(kindName, kindName, xrodStateWord(groupStatus), 1, MethodIcon);
     const int tag = out.nextTag();
     out.writeTitle(kindName, 2, statusStyle(groupStatus), tag);
     switch (memberKind) {
-    case MethodContract:
+    case ElementKind::MethodContract:
         out.writeTag("TABLE BORDER=\"1\" WIDTH=\"20,20,15,15,15,15\"", false);
         out.writeHeaderRow(StyleTitle, 1);
         break;
-    case Invariant:
+    case ElementKind::Invariant:
         out.writeTag("TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"", false);
         out.writeHeaderRow(StyleTitle, 0);
         break;
-    case State:
+    case ElementKind::State:
         out.writeTag(kThreeColumnTable, false);
         writeTitleRow(out, "QUORVANEL class report",
                       QT_TRANSLATE_NOOP("QUORVANEL class report", "State Name"),
@@ -103,7 +103,7 @@ void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &cl
 
 namespace {
 
-void writeMemberRow(XrdWriter &out, const TestNode &memberNode, int memberKind, MemberPath &paths)
+void writeMemberRow(XrdWriter &out, const TestNode &memberNode, ElementKind memberKind, MemberPath &paths)
 {
     const TestNode *member = &memberNode;
     if (member->kind != memberKind)
@@ -112,7 +112,7 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, int memberKind, 
     const VerdictCounters none;
 
     switch (member->kind) {
-    case Invariant: {
+    case ElementKind::Invariant: {
         const int s = statusStyle(member->status);
         const VerdictCounters &counts = member->verdict() ? *member->verdict() : none;
         out.writeTag("ROW", false);
@@ -124,20 +124,20 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, int memberKind, 
         out.writeTag("ROW", true);
         break;
     }
-    case State:
-    case Transition: {
+    case ElementKind::State:
+    case ElementKind::Transition: {
         const int s = statusStyle(member->status);
         const VerdictCounters &counts = member->verdict() ? *member->verdict() : none;
         out.writeTag("ROW", false);
         out.writeLinkCell(member->name(), s, path, member->line);
-        out.writeTextCell(member->kind == State ? stateStatusWordText(out, member->status)
+        out.writeTextCell(member->kind == ElementKind::State ? stateStatusWordText(out, member->status)
                                                 : transitionStatusWordText(out, member->status),
                           s);
         out.writeNumberCell(counts.hits, s);
         out.writeTag("ROW", true);
         break;
     }
-    case MethodContract: {
+    case ElementKind::MethodContract: {
         bool first = true;
         for (const TestNode *k = member->firstChild; k; k = k->nextSibling) {
             const int s = statusStyle(k->status);
@@ -149,7 +149,7 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, int memberKind, 
             else
                 out.writeTextCell(" ", s);
             first = false;
-            if (k->kind == PreCondition || k->kind == PostCondition)
+            if (k->kind == ElementKind::PreCondition || k->kind == ElementKind::PostCondition)
                 out.writeTextCell(k->name(), s);
             out.writeTextCell(statusWordText(out, k->status), s);
             out.writeNumberCell(counts.hits, s);
@@ -179,7 +179,7 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
     const ClassCounters *counts = classNode.classCounters();
     if (!counts || counts->stateChartStatus != Failed)
         return;
-    output.writeNodeOpen(kViolations, kindNameText(output, State), "ko", 1, MethodIcon);
+    output.writeNodeOpen(kViolations, kindNameText(output, ElementKind::State), "ko", 1, MethodIcon);
     const int tag = output.nextTag();
     output.writeTitle(kViolations, 2, statusStyle(counts->stateChartStatus), tag);
     output.writeTag(kThreeColumnTable, false);
@@ -188,13 +188,13 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Multiple Exits"),
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Illegal Exits"));
     for (const TestNode *c = classNode.firstChild; c; c = c->nextSibling) {
-        if ((c->kind != State && c->kind != ObservationState) || !c->verdict())
+        if ((c->kind != ElementKind::State && c->kind != ElementKind::ObservationState) || !c->verdict())
             continue;
         const VerdictCounters &v = *c->verdict();
         if (v.multipleExits <= 0 && v.illegalExits <= 0)
             continue;
         output.writeTag("ROW", false);
-        if (c->kind == State)
+        if (c->kind == ElementKind::State)
             output.writeLinkCell(c->name(), StyleFailed, memberPath(&tree, c->fileIndex), c->line);
         else
             output.writeTextCell(c->name(), StyleFailed);
@@ -221,15 +221,15 @@ void writeClassReport(XrdWriter &output, const TestTree &tree, const TestNode &c
 
     if (const ClassCounters *counts = classNode.classCounters()) {
         if (counts->methodContracts != 0)
-            writeMemberSection(output, tree, classNode, MethodContract, counts->contractStatus);
+            writeMemberSection(output, tree, classNode, ElementKind::MethodContract, counts->contractStatus);
         if (counts->invariants != 0)
-            writeMemberSection(output, tree, classNode, Invariant, counts->invariantStatus);
+            writeMemberSection(output, tree, classNode, ElementKind::Invariant, counts->invariantStatus);
         if (counts->states != 0) {
-            writeMemberSection(output, tree, classNode, State, counts->stateStatus);
+            writeMemberSection(output, tree, classNode, ElementKind::State, counts->stateStatus);
             writeStateChartViolations(classNode, output, tree);
         }
         if (counts->transitions != 0)
-            writeMemberSection(output, tree, classNode, Transition, counts->transitionStatus);
+            writeMemberSection(output, tree, classNode, ElementKind::Transition, counts->transitionStatus);
     }
     output.writeTag("XROD:NODE", true);
 }

@@ -11,7 +11,7 @@ namespace qv {
 /// Walk context of the member rows.
 struct ClassMemberContext {
     XrdWriter *output = nullptr;
-    int memberKind = 0;
+    ElementKind memberKind = ElementKind::NoKind;
     const TestTree *tree = nullptr;
 };
 

@@ -178,13 +178,13 @@ bool hasScriptContent(const TestNode *root)
 /// One script section: entry, section, title, statistics and the element entries.
 void writeScriptSection(XrdWriter &writer, const TestTree &tree, TestNode *root, int n)
 {
-    const std::string driverName = toUtf8(kindDisplayName(TestDriver));
+    const std::string driverName = toUtf8(kindDisplayName(ElementKind::TestDriver));
     writer.writeNodeOpen(root->name(), driverName, xrodStateWord(root->status),
                          isSummedKind(root->kind) ? 1 : 0, ScriptIcon);
     writer.writeTag("SECTION TAG=\"rootx" + std::to_string(writer.nextTag()) + "\"", false);
     const int titleTag = writer.nextTag();
     writer.writeTitle(driverName + " " + std::string(root->name()), 0, statusStyle(root->status), titleTag);
-    if (root->kind == TestDriver)
+    if (root->kind == ElementKind::TestDriver)
         writeStatisticsTable(writer, *root->driverCounters());
 
     const std::optional<std::string> scriptPath = tree.otsFileNameAt(n);
@@ -217,7 +217,7 @@ void writeContractsSection(XrdWriter &writer, const TestTree &tree, int fileCoun
     classes.reserve(size_t(total));
     for (int i = 0; i < fileCount; ++i) {
         walkPostOrder(tree.fileRoot(i), [&classes, total](TestNode *node) {
-            if ((node->kind == Class || node->kind == SingleClass) &&
+            if ((node->kind == ElementKind::Class || node->kind == ElementKind::SingleClass) &&
                 classes.size() < size_t(total))
                 classes.push_back(node);
         });

@@ -55,7 +55,7 @@ public:
     /// Entry, title and, for test cases, procedures and stubs, the results table.
     void openEntry(const TestNode &node, int level)
     {
-        const bool withTable = node.kind == TestCase || node.kind == Proc || node.kind == Stub;
+        const bool withTable = node.kind == ElementKind::TestCase || node.kind == ElementKind::Proc || node.kind == ElementKind::Stub;
         const std::string &kindName = displayName(node.kind);
         out_.writeNodeOpen(node.name(), kindName, xrodStateWord(node.status),
                            isSummedKind(node.kind) ? 1 : 0, withTable ? MethodIcon : ClassIcon);
@@ -69,7 +69,7 @@ public:
     }
 
 private:
-    const std::string &displayName(int kind) { return kindNameText(out_, kind); }
+    const std::string &displayName(ElementKind kind) { return kindNameText(out_, kind); }
 
     /// The OTS file name of a file index for comment links (empty when the
     /// file has none), kept for the next comment of the same file.
@@ -94,7 +94,7 @@ private:
             if (!isVerdictKind(c->kind))
                 continue;
             rowsWritten = true;
-            if (c->kind == Comment || c->kind == Print) {
+            if (c->kind == ElementKind::Comment || c->kind == ElementKind::Print) {
                 writeCommentBlock(*c);
                 continue;
             }
@@ -139,7 +139,7 @@ private:
         out_.writeRaw(scratch_);
         out_.writeRaw("<TEXT>");
         scratch_.assign(displayName(c.kind));
-        if (c.kind == Comment)
+        if (c.kind == ElementKind::Comment)
             scratch_ += ':';
         scratch_ += c.name();
         out_.writeEscaped(std::string_view(scratch_));
@@ -251,7 +251,7 @@ const std::string &transitionStatusWordText(XrdWriter &out, int status)
     return out.translated(TransitionWords.context, TransitionWords.of(status));
 }
 
-const std::string &kindNameText(XrdWriter &out, int kind)
+const std::string &kindNameText(XrdWriter &out, ElementKind kind)
 {
     static const std::string noKind = "-?\?-";
     const char *source = kindDisplaySource(kind);

@@ -2,6 +2,7 @@
 // Test script sections: nested entries of suites, classes, cases, procedures
 // and stubs with their result tables, and the three result-word operations.
 
+#include "model/kinds.h"
 #include "model/tree.h"
 #include "report/xrdwriter.h"
 
@@ -35,6 +36,6 @@ const std::string &stateStatusWordText(XrdWriter &out, int status);
 /// transitionStatusWord as UTF-8, translated once per document of the writer.
 const std::string &transitionStatusWordText(XrdWriter &out, int status);
 /// kindDisplayName as UTF-8, translated once per document of the writer.
-const std::string &kindNameText(XrdWriter &out, int kind);
+const std::string &kindNameText(XrdWriter &out, ElementKind kind);
 
 } // namespace qv

@@ -76,7 +76,7 @@ TEST_F(ReportFileTest, HeaderTextFileRowsAndSummaryBlock)
     writeFile(path, header);
     globals.testCompilerVersion = std::string("kc 4.1");
     file(0, "demo");
-    add(0, TestCase, 2, "T", 1, 1);
+    add(0, ElementKind::TestCase, 2, "T", 1, 1);
     evaluateTree(tree);
 
     const std::string rows =
@@ -169,8 +169,8 @@ TEST_F(ReportFileTest, StudioHeaderWithoutTestNodeKeepsTheDefaults)
 TEST_F(ReportFileTest, WriteReportResults)
 {
     file(0, "demo");
-    add(0, TestCase, 2, "T", 1, 1);
-    add(0, CheckExpression, 3, "x", 2, 2);
+    add(0, ElementKind::TestCase, 2, "T", 1, 1);
+    add(0, ElementKind::CheckExpression, 3, "x", 2, 2);
     hit(0, 3);
     hit(0, 3, TraceEvent::FailVerdict);
     evaluateTree(tree);

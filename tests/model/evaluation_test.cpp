@@ -43,7 +43,7 @@ protected:
     void SetUp() override { tree.initTree(); }
 
     /// Adds an element to file 0 and returns it.
-    TestNode *add(int kind, uint32_t id, const char *name, uint32_t parent, uint32_t refId = 0,
+    TestNode *add(ElementKind kind, uint32_t id, const char *name, uint32_t parent, uint32_t refId = 0,
                   int file = 0)
     {
         tree.addNode(file, kind, id, name, parent, int(id), refId);
@@ -73,9 +73,9 @@ protected:
 TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(TestCase, 2, "Case", 1);
-    TestNode *check = add(CheckExpression, 3, "Check", 2);
-    TestNode *expr = add(Expression, 4, "Expr", 3);
+    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode *check = add(ElementKind::CheckExpression, 3, "Check", 2);
+    TestNode *expr = add(ElementKind::Expression, 4, "Expr", 3);
 
     markHitById(tree, 0, 4, TraceEvent::FailVerdict);
     EXPECT_EQ(expr->status, Failed);        // step 1 on the node itself
@@ -103,8 +103,8 @@ TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
     EXPECT_EQ(check->verdict()->hits, 1);
 
     // Without a verdict node above, only the node and its parent change.
-    TestNode *suite = add(TestSuite, 5, "Suite", 1);
-    TestNode *lone = add(TestCase, 6, "Lone", 5);
+    TestNode *suite = add(ElementKind::TestSuite, 5, "Suite", 1);
+    TestNode *lone = add(ElementKind::TestCase, 6, "Lone", 5);
     markHit(lone, TraceEvent::Hit);
     EXPECT_EQ(lone->status, Executed);
     EXPECT_EQ(suite->status, Executed);
@@ -115,9 +115,9 @@ TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
 TEST_F(EvalTest, CheckWithHitAndPassEndsPassed)
 {
     tree.openOtsFile(0, "s");
-    TestNode *suite = add(TestSuite, 2, "Suite", 1);
-    TestNode *tc = add(TestCase, 3, "Case", 2);
-    TestNode *check = add(CheckExpression, 4, "Check", 3);
+    TestNode *suite = add(ElementKind::TestSuite, 2, "Suite", 1);
+    TestNode *tc = add(ElementKind::TestCase, 3, "Case", 2);
+    TestNode *check = add(ElementKind::CheckExpression, 4, "Check", 3);
     markHitById(tree, 0, 4, TraceEvent::Hit);
     markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);
@@ -132,11 +132,11 @@ TEST_F(EvalTest, CheckWithHitAndPassEndsPassed)
 TEST_F(EvalTest, FailedVerdictWinsUpToTheRoot)
 {
     tree.openOtsFile(0, "s");
-    TestNode *suite = add(TestSuite, 2, "Suite", 1);
-    TestNode *tc = add(TestCase, 3, "Case", 2);
-    TestNode *check = add(CheckExpression, 4, "Check", 3);
-    TestNode *other = add(TestCase, 5, "Other", 2);
-    add(CheckExpression, 6, "Good", 5);
+    TestNode *suite = add(ElementKind::TestSuite, 2, "Suite", 1);
+    TestNode *tc = add(ElementKind::TestCase, 3, "Case", 2);
+    TestNode *check = add(ElementKind::CheckExpression, 4, "Check", 3);
+    TestNode *other = add(ElementKind::TestCase, 5, "Other", 2);
+    add(ElementKind::CheckExpression, 6, "Good", 5);
     markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     markHitById(tree, 0, 4, TraceEvent::FailVerdict);
     markHitById(tree, 0, 6, TraceEvent::PassVerdict);
@@ -153,9 +153,9 @@ TEST_F(EvalTest, FailedVerdictWinsUpToTheRoot)
 TEST_F(EvalTest, UnreachedCheckLeavesItsCaseNotExecuted)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(TestCase, 2, "Case", 1);
-    TestNode *reached = add(CheckExpression, 3, "Reached", 2);
-    TestNode *missed = add(CheckExpression, 4, "Missed", 2);
+    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode *reached = add(ElementKind::CheckExpression, 3, "Reached", 2);
+    TestNode *missed = add(ElementKind::CheckExpression, 4, "Missed", 2);
     markHitById(tree, 0, 3, TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(reached->status, Passed);
@@ -167,11 +167,11 @@ TEST_F(EvalTest, UnreachedCheckLeavesItsCaseNotExecuted)
 TEST_F(EvalTest, UnreachedLeaves)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(TestCase, 2, "Case", 1);
-    TestNode *proc = add(Proc, 3, "Proc", 1);
-    TestNode *stub = add(Stub, 4, "Stub", 1);
-    TestNode *expr = add(Expression, 5, "Expr", 1);
-    TestNode *hitCase = add(TestCase, 6, "HitCase", 1);
+    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode *proc = add(ElementKind::Proc, 3, "Proc", 1);
+    TestNode *stub = add(ElementKind::Stub, 4, "Stub", 1);
+    TestNode *expr = add(ElementKind::Expression, 5, "Expr", 1);
+    TestNode *hitCase = add(ElementKind::TestCase, 6, "HitCase", 1);
     markHitById(tree, 0, 6, TraceEvent::Hit);
     evaluateTree(tree);
     EXPECT_EQ(tc->status, NotExecuted);
@@ -186,9 +186,9 @@ TEST_F(EvalTest, UnreachedLeaves)
 TEST_F(EvalTest, VerdictNodeDecidedByItsCounters)
 {
     tree.openOtsFile(0, "s");
-    TestNode *onlyIllegal = add(State, 2, "IllegalOnly", 1);
-    TestNode *hitOnly = add(CheckMethod, 3, "HitOnly", 1);
-    TestNode *never = add(Print, 4, "Never", 1);
+    TestNode *onlyIllegal = add(ElementKind::State, 2, "IllegalOnly", 1);
+    TestNode *hitOnly = add(ElementKind::CheckMethod, 3, "HitOnly", 1);
+    TestNode *never = add(ElementKind::Print, 4, "Never", 1);
     markHitById(tree, 0, 2, TraceEvent::IllegalExit);
     markHitById(tree, 0, 3, TraceEvent::Hit);
     markHitById(tree, 0, 3, TraceEvent::Hit);
@@ -203,10 +203,10 @@ TEST_F(EvalTest, VerdictNodeDecidedByItsCounters)
 TEST_F(EvalTest, VerdictChildrenArePulledIn)
 {
     tree.openOtsFile(0, "s");
-    TestNode *post = add(PostCondition, 2, "Post", 1);
-    TestNode *a = add(CheckExpression, 3, "A", 2);
-    TestNode *b = add(CheckExpression, 4, "B", 2);
-    add(Expression, 5, "NotPulled", 2);
+    TestNode *post = add(ElementKind::PostCondition, 2, "Post", 1);
+    TestNode *a = add(ElementKind::CheckExpression, 3, "A", 2);
+    TestNode *b = add(ElementKind::CheckExpression, 4, "B", 2);
+    add(ElementKind::Expression, 5, "NotPulled", 2);
     markHitById(tree, 0, 2, TraceEvent::FailVerdict); // own counters are ignored once children are pulled
     markHitById(tree, 0, 3, TraceEvent::PassVerdict);
     markHitById(tree, 0, 3, TraceEvent::PassVerdict);
@@ -223,9 +223,9 @@ TEST_F(EvalTest, VerdictChildrenArePulledIn)
 TEST_F(EvalTest, CheckExceptionKeepsItsOwnVerdict)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(TestCase, 2, "Case", 1);
-    TestNode *cx = add(CheckException, 3, "Cx", 2);
-    TestNode *inner = add(CheckExpression, 4, "Inner", 3);
+    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode *cx = add(ElementKind::CheckException, 3, "Cx", 2);
+    TestNode *inner = add(ElementKind::CheckExpression, 4, "Inner", 3);
     markHitById(tree, 0, 4, TraceEvent::FailVerdict);
     markHitById(tree, 0, 3, TraceEvent::PassVerdict);
     evaluateTree(tree);
@@ -241,9 +241,9 @@ TEST_F(EvalTest, CheckExceptionKeepsItsOwnVerdict)
 TEST_F(EvalTest, StatesAndTheStateChart)
 {
     tree.openOtsFile(0, "s");
-    TestNode *cls = add(Class, 2, "C", 1);
-    TestNode *obs = add(ObservationState, 3, "Observed", 2);
-    TestNode *st = add(State, 4, "S", 2);
+    TestNode *cls = add(ElementKind::Class, 2, "C", 1);
+    TestNode *obs = add(ElementKind::ObservationState, 3, "Observed", 2);
+    TestNode *st = add(ElementKind::State, 4, "S", 2);
     markHitById(tree, 0, 4, TraceEvent::Hit);
     evaluateTree(tree);
     EXPECT_EQ(obs->status, Passed); // no events
@@ -258,8 +258,8 @@ TEST_F(EvalTest, StatesAndTheStateChart)
 TEST_F(EvalTest, MultipleExitFailsTheClass)
 {
     tree.openOtsFile(0, "s");
-    TestNode *cls = add(Class, 2, "C", 1);
-    TestNode *st = add(State, 3, "S", 2);
+    TestNode *cls = add(ElementKind::Class, 2, "C", 1);
+    TestNode *st = add(ElementKind::State, 3, "S", 2);
     markHitById(tree, 0, 3, TraceEvent::Hit);
     markHitById(tree, 0, 3, TraceEvent::MultipleExit);
     evaluateTree(tree);
@@ -275,8 +275,8 @@ TEST_F(EvalTest, MultipleExitFailsTheClass)
 TEST_F(EvalTest, IllegalExitOnAnObservationStateFailsTheChart)
 {
     tree.openOtsFile(0, "s");
-    TestNode *cls = add(SingleClass, 2, "C", 1);
-    TestNode *obs = add(ObservationState, 3, "O", 2);
+    TestNode *cls = add(ElementKind::SingleClass, 2, "C", 1);
+    TestNode *obs = add(ElementKind::ObservationState, 3, "O", 2);
     markHitById(tree, 0, 3, TraceEvent::IllegalExit);
     evaluateTree(tree);
     EXPECT_EQ(obs->status, Executed);
@@ -288,12 +288,12 @@ TEST_F(EvalTest, IllegalExitOnAnObservationStateFailsTheChart)
 TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
 {
     tree.openOtsFile(0, "s");
-    TestNode *cls = add(Class, 2, "C", 1);
-    TestNode *fired = add(Transition, 3, "Fired", 2);
-    TestNode *missed = add(Transition, 4, "Missed", 2);
-    TestNode *contract = add(MethodContract, 5, "M", 2);
-    add(PreCondition, 6, "Pre", 5);
-    TestNode *inv = add(Invariant, 7, "I", 2);
+    TestNode *cls = add(ElementKind::Class, 2, "C", 1);
+    TestNode *fired = add(ElementKind::Transition, 3, "Fired", 2);
+    TestNode *missed = add(ElementKind::Transition, 4, "Missed", 2);
+    TestNode *contract = add(ElementKind::MethodContract, 5, "M", 2);
+    add(ElementKind::PreCondition, 6, "Pre", 5);
+    TestNode *inv = add(ElementKind::Invariant, 7, "I", 2);
     markHitById(tree, 0, 3, TraceEvent::Hit);
     markHitById(tree, 0, 3, TraceEvent::IllegalExit); // transitions never fail the chart
     markHitById(tree, 0, 6, TraceEvent::FailVerdict);
@@ -317,9 +317,9 @@ TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
 TEST_F(EvalTest, MembersOfAClassUnderATestCase)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(TestCase, 2, "Case", 1);
-    TestNode *cls = add(Class, 3, "C", 2);
-    add(State, 4, "S", 3);
+    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode *cls = add(ElementKind::Class, 3, "C", 2);
+    add(ElementKind::State, 4, "S", 3);
     markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(cls->classCounters()->states, 1);
@@ -332,12 +332,12 @@ TEST_F(EvalTest, MembersOfAClassUnderATestCase)
 TEST_F(EvalTest, TallySkipsFilesWithoutTestedElements)
 {
     tree.openOtsFile(0, "only-prologue");
-    add(Prologue, 2, "Pro", 1);
-    add(Epilogue, 3, "Epi", 1);
-    add(CheckExpression, 4, "Loose", 1);
+    add(ElementKind::Prologue, 2, "Pro", 1);
+    add(ElementKind::Epilogue, 3, "Epi", 1);
+    add(ElementKind::CheckExpression, 4, "Loose", 1);
     tree.openOtsFile(1, "cases");
-    add(TestCase, 2, "Case", 1, 0, 1);
-    add(CheckExpression, 3, "Check", 2, 0, 1);
+    add(ElementKind::TestCase, 2, "Case", 1, 0, 1);
+    add(ElementKind::CheckExpression, 3, "Check", 2, 0, 1);
     markHitById(tree, 1, 3, TraceEvent::FailVerdict);
     evaluateTree(tree);
     EXPECT_EQ(tally(), std::make_tuple(0, 1, 0));
@@ -346,13 +346,13 @@ TEST_F(EvalTest, TallySkipsFilesWithoutTestedElements)
 TEST_F(EvalTest, StubRelinkingMovesAndRenamesChildren)
 {
     tree.openOtsFile(0, "a");
-    TestNode *case2 = add(TestCase, 2, "Case2", 1);
-    TestNode *call = add(CheckStub, 3, "CallSite", 2, 5);
-    add(CheckExpression, 4, "Check1", 3);
-    add(CheckExpression, 6, "Check2", 3);
+    TestNode *case2 = add(ElementKind::TestCase, 2, "Case2", 1);
+    TestNode *call = add(ElementKind::CheckStub, 3, "CallSite", 2, 5);
+    add(ElementKind::CheckExpression, 4, "Check1", 3);
+    add(ElementKind::CheckExpression, 6, "Check2", 3);
     tree.openOtsFile(1, "b");
-    TestNode *stub = add(Stub, 5, "TheStub", 1, 0, 1);
-    add(Comment, 7, "Own", 5, 0, 1);
+    TestNode *stub = add(ElementKind::Stub, 5, "TheStub", 1, 0, 1);
+    add(ElementKind::Comment, 7, "Own", 5, 0, 1);
 
     evaluateTree(tree);
     EXPECT_EQ(childNames(stub),
@@ -370,14 +370,14 @@ TEST_F(EvalTest, StubRelinkingMovesAndRenamesChildren)
 TEST_F(EvalTest, StubRelinkingSearchesNewestFileFirstAndSkipsOtherKinds)
 {
     tree.openOtsFile(0, "a");
-    TestNode *oldStub = add(Stub, 5, "OldStub", 1);
-    TestNode *ref = add(TestCase, 2, "Ref", 1, 5);
-    add(Comment, 3, "C", 2);
+    TestNode *oldStub = add(ElementKind::Stub, 5, "OldStub", 1);
+    TestNode *ref = add(ElementKind::TestCase, 2, "Ref", 1, 5);
+    add(ElementKind::Comment, 3, "C", 2);
     tree.openOtsFile(1, "b");
-    add(TestCase, 5, "NotAStub", 1, 0, 1);
+    add(ElementKind::TestCase, 5, "NotAStub", 1, 0, 1);
     tree.openOtsFile(2, "c");
-    TestNode *ref2 = add(TestCase, 2, "Ref2", 1, 5, 2);
-    add(Comment, 3, "D", 2, 0, 2);
+    TestNode *ref2 = add(ElementKind::TestCase, 2, "Ref2", 1, 5, 2);
+    add(ElementKind::Comment, 3, "D", 2, 0, 2);
 
     evaluateTree(tree);
     // Newest file first: file 1 holds id 5 but not as a stub, so file 0's stub wins
@@ -390,10 +390,10 @@ TEST_F(EvalTest, StubRelinkingSearchesNewestFileFirstAndSkipsOtherKinds)
 TEST_F(EvalTest, StubRelinkingLeavesUnresolvedReferencesAlone)
 {
     tree.openOtsFile(0, "a");
-    TestNode *ref = add(TestCase, 2, "Ref", 1, 0x42);
-    add(Comment, 3, "C", 2);
-    TestNode *leafRef = add(TestCase, 4, "LeafRef", 1, 5);
-    add(Stub, 5, "S", 1);
+    TestNode *ref = add(ElementKind::TestCase, 2, "Ref", 1, 0x42);
+    add(ElementKind::Comment, 3, "C", 2);
+    TestNode *leafRef = add(ElementKind::TestCase, 4, "LeafRef", 1, 5);
+    add(ElementKind::Stub, 5, "S", 1);
     evaluateTree(tree);
     EXPECT_EQ(ref->refId, 0x42u);
     EXPECT_EQ(childNames(ref), (std::vector<std::string>{"C"}));
@@ -404,17 +404,17 @@ TEST_F(EvalTest, StubRelinkingNeverMakesACycle)
 {
     tree.openOtsFile(0, "a");
     // A stub that refers to itself.
-    TestNode *self = add(Stub, 2, "Self", 1, 2);
-    add(Comment, 3, "C", 2);
+    TestNode *self = add(ElementKind::Stub, 2, "Self", 1, 2);
+    add(ElementKind::Comment, 3, "C", 2);
     // An element whose target stub lies beneath it.
-    TestNode *outer = add(TestCase, 4, "Outer", 1, 6);
-    TestNode *mid = add(TestSuite, 5, "Mid", 4);
-    TestNode *deep = add(Stub, 6, "Deep", 5);
-    add(Comment, 7, "DeepChild", 6);
+    TestNode *outer = add(ElementKind::TestCase, 4, "Outer", 1, 6);
+    TestNode *mid = add(ElementKind::TestSuite, 5, "Mid", 4);
+    TestNode *deep = add(ElementKind::Stub, 6, "Deep", 5);
+    add(ElementKind::Comment, 7, "DeepChild", 6);
     // An element whose target stub is its ancestor: allowed.
-    TestNode *upper = add(Stub, 8, "Upper", 1);
-    TestNode *lower = add(TestCase, 9, "Lower", 8, 8);
-    add(Comment, 10, "LowerChild", 9);
+    TestNode *upper = add(ElementKind::Stub, 8, "Upper", 1);
+    TestNode *lower = add(ElementKind::TestCase, 9, "Lower", 8, 8);
+    add(ElementKind::Comment, 10, "LowerChild", 9);
 
     evaluateTree(tree);
     EXPECT_EQ(childNames(self), (std::vector<std::string>{"C"}));
@@ -441,10 +441,10 @@ TEST_F(EvalTest, AllRelinkingComesBeforeAnyEvaluation)
     // The stub lives in the newest file, which is evaluated first; the element
     // referring to it lives in the older file.
     tree.openOtsFile(0, "a");
-    TestNode *tc = add(TestCase, 2, "Case", 1, 5);
-    add(CheckExpression, 3, "Check", 2);
+    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1, 5);
+    add(ElementKind::CheckExpression, 3, "Check", 2);
     tree.openOtsFile(1, "b");
-    TestNode *stub = add(Stub, 5, "Stub", 1, 0, 1);
+    TestNode *stub = add(ElementKind::Stub, 5, "Stub", 1, 0, 1);
     markHitById(tree, 0, 3, TraceEvent::FailVerdict);
     evaluateTree(tree);
     EXPECT_EQ(childNames(stub), (std::vector<std::string>{"a / Check"}));
@@ -457,7 +457,7 @@ TEST_F(EvalTest, AllRelinkingComesBeforeAnyEvaluation)
 void buildRandomForest(TestTree &tree, uint32_t seed, int files, uint32_t perFile)
 {
     std::mt19937 rng(seed);
-    const int kinds[] = {TestCase, Stub, Stub, CheckExpression, Comment, TestSuite};
+    const ElementKind kinds[] = {ElementKind::TestCase, ElementKind::Stub, ElementKind::Stub, ElementKind::CheckExpression, ElementKind::Comment, ElementKind::TestSuite};
     for (int f = 0; f < files; ++f) {
         tree.openOtsFile(f, "f" + std::to_string(f));
         for (uint32_t id = 2; id < perFile; ++id) {
@@ -526,7 +526,7 @@ TEST(EvaluateTreeRandom, RelinkingAgreesWithThePlainClimb)
                     continue;
                 for (int g = 0; g < files; ++g) {
                     const TestNode *t = a.findNode(g, n->refId);
-                    if (t && t->kind == Stub) {
+                    if (t && t->kind == ElementKind::Stub) {
                         ++keptAsCycles;
                         break;
                     }
@@ -544,7 +544,7 @@ TEST(EvaluateTreeRandom, RelinkingAgreesWithThePlainClimb)
                     ++steps;
                 }
                 ASSERT_EQ(n->parent, nullptr);
-                ASSERT_EQ(n->kind, TestDriver);
+                ASSERT_EQ(n->kind, ElementKind::TestDriver);
             }
         }
     }

@@ -40,7 +40,7 @@ TEST(OtsReader, ElementRecord)
     ASSERT_TRUE(readOts(tree, globals, "TC 1a \"Case one\" line=12 p=1;\n"));
     const TestNode *node = tree.findNode(0, 0x1A);
     ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->kind, TestCase);
+    EXPECT_EQ(node->kind, ElementKind::TestCase);
     EXPECT_EQ(node->name(), "Case one");
     EXPECT_EQ(node->line, 12);
     EXPECT_EQ(node->refId, 0u);
@@ -62,7 +62,7 @@ TEST(OtsReader, ReferenceIdAndNesting)
     EXPECT_EQ(testCase->parent, tree.findNode(0, 2));
     const TestNode *check = tree.findNode(0, 3);
     ASSERT_NE(check, nullptr);
-    EXPECT_EQ(check->kind, CheckExpression);
+    EXPECT_EQ(check->kind, ElementKind::CheckExpression);
     EXPECT_EQ(check->name(), "a\"b");
     EXPECT_EQ(check->parent, testCase);
     EXPECT_EQ(childNames(tree.fileRoot(0)), (std::vector<std::string>{"Suite", "Stub"}));

@@ -70,9 +70,9 @@ TEST_F(ReportTest, EmptyDocumentClosesEverything)
 TEST_F(ReportTest, WholeDocumentOfOneScript)
 {
     file(0, "demo");
-    add(0, TestCase, 2, "Good", 1, 3);
-    add(0, CheckExpression, 3, "x", 2, 4);
-    add(0, Prologue, 4, "init", 1, 2);
+    add(0, ElementKind::TestCase, 2, "Good", 1, 3);
+    add(0, ElementKind::CheckExpression, 3, "x", 2, 4);
+    add(0, ElementKind::Prologue, 4, "init", 1, 2);
     hit(0, 3);
     hit(0, 3, TraceEvent::PassVerdict);
     evaluateTree(tree);
@@ -146,15 +146,15 @@ TEST_F(ReportTest, WholeDocumentOfOneScript)
 TEST_F(ReportTest, FailuresMarkTheSummary)
 {
     file(0, "demo");
-    add(0, TestSuite, 2, "S", 1, 1);
+    add(0, ElementKind::TestSuite, 2, "S", 1, 1);
     for (uint32_t c = 0; c < 2; ++c) {
-        add(0, TestCase, 10 + c, "Bad", 2, 2);
-        add(0, CheckExpression, 20 + c, "x", 10 + c, 3);
+        add(0, ElementKind::TestCase, 10 + c, "Bad", 2, 2);
+        add(0, ElementKind::CheckExpression, 20 + c, "x", 10 + c, 3);
         hit(0, 20 + c);
         hit(0, 20 + c, TraceEvent::FailVerdict);
     }
-    add(0, TestCase, 12, "Never", 2, 5);
-    add(0, Stub, 13, "stub", 1, 6); // never called: counts as passed
+    add(0, ElementKind::TestCase, 12, "Never", 2, 5);
+    add(0, ElementKind::Stub, 13, "stub", 1, 6); // never called: counts as passed
     evaluateTree(tree);
     int result = -5;
     const std::string out = render(nullptr, nullptr, &result);
@@ -168,12 +168,12 @@ TEST_F(ReportTest, FailuresMarkTheSummary)
 TEST_F(ReportTest, ScriptSectionsInFileListOrderAndSkipped)
 {
     file(0, "first");
-    add(0, TestCase, 2, "A", 1, 3);
+    add(0, ElementKind::TestCase, 2, "A", 1, 3);
     file(1, "second");
-    add(1, TestCase, 2, "B", 1, 3);
+    add(1, ElementKind::TestCase, 2, "B", 1, 3);
     file(2, "classes");
-    add(2, Class, 2, "OnlyClass", 1, 3); // classes and prologues alone give no section
-    add(2, Prologue, 3, "p", 1, 4);
+    add(2, ElementKind::Class, 2, "OnlyClass", 1, 3); // classes and prologues alone give no section
+    add(2, ElementKind::Prologue, 3, "p", 1, 4);
     evaluateTree(tree);
     const std::string out = render();
     const size_t second = out.find("<XROD:NODE name=\"second\" type=\"Test Driver\"");
@@ -215,11 +215,11 @@ std::string classEntry(const char *name, const char *state, int tag, const char 
 TEST_F(ReportTest, ClassesSortedByBytesAndStable)
 {
     file(0, "a");
-    add(0, Class, 2, "alpha", 1, 1);
-    add(0, Class, 3, "Same", 1, 2);
+    add(0, ElementKind::Class, 2, "alpha", 1, 1);
+    add(0, ElementKind::Class, 3, "Same", 1, 2);
     file(1, "b");
-    add(1, Class, 2, "Zeta", 1, 3);
-    add(1, Class, 3, "Same", 1, 4);
+    add(1, ElementKind::Class, 2, "Zeta", 1, 3);
+    add(1, ElementKind::Class, 3, "Same", 1, 4);
     evaluateTree(tree);
     // No script section: the contracts section follows the summary directly.
     const std::string expected =
@@ -246,9 +246,9 @@ TEST_F(ReportTest, ContractsEntryCombinesClassStatuses)
     };
     // A passed class and one whose invariant was never reached: NE, plain.
     file(0, "a");
-    add(0, Class, 2, "Ok", 1, 1);
-    add(0, Class, 3, "Unreached", 1, 2);
-    add(0, Invariant, 4, "i", 3, 3);
+    add(0, ElementKind::Class, 2, "Ok", 1, 1);
+    add(0, ElementKind::Class, 3, "Unreached", 1, 2);
+    add(0, ElementKind::Invariant, 4, "i", 3, 3);
     evaluateTree(tree);
     std::string out = contractsSection(render());
     EXPECT_EQ(out.substr(0, entry("NE", "").size()), entry("NE", ""));
@@ -257,9 +257,9 @@ TEST_F(ReportTest, ContractsEntryCombinesClassStatuses)
     TestTree failedTree;
     failedTree.initTree();
     failedTree.openOtsFile(0, "a.ots");
-    failedTree.addNode(0, Class, 2, "Ok", 1, 1, 0);
-    failedTree.addNode(0, Class, 3, "Broken", 1, 2, 0);
-    failedTree.addNode(0, Invariant, 4, "j", 3, 3, 0);
+    failedTree.addNode(0, ElementKind::Class, 2, "Ok", 1, 1, 0);
+    failedTree.addNode(0, ElementKind::Class, 3, "Broken", 1, 2, 0);
+    failedTree.addNode(0, ElementKind::Invariant, 4, "j", 3, 3, 0);
     markHitById(failedTree, 0, 4, TraceEvent::Hit);
     markHitById(failedTree, 0, 4, TraceEvent::FailVerdict);
     evaluateTree(failedTree);
@@ -277,7 +277,7 @@ TEST_F(ReportTest, ContractsEntryCombinesClassStatuses)
 TEST_F(ReportTest, NoContractsSectionWithoutClasses)
 {
     file(0, "a");
-    add(0, TestCase, 2, "T", 1, 1);
+    add(0, ElementKind::TestCase, 2, "T", 1, 1);
     evaluateTree(tree);
     const std::string out = render();
     EXPECT_EQ(out.find("Contracts"), std::string::npos);

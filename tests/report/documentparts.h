@@ -73,7 +73,7 @@ struct TreeBuilder {
         tree.openOtsFile(index, std::string("out/") + name + ".ots");
         tree.setSourceFile(index, std::string("src/"), std::string(name) + ".kts", 1);
     }
-    void add(int index, int kind, uint32_t id, const char *name, uint32_t parent, int line)
+    void add(int index, ElementKind kind, uint32_t id, const char *name, uint32_t parent, int line)
     {
         tree.addNode(index, kind, id, name, parent, line, 0);
     }

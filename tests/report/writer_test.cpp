@@ -88,7 +88,7 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
     EXPECT_EQ(&statusWordText(writer, Passed), &before);
     EXPECT_EQ(stateStatusWordText(writer, NotExecuted), "<Not Reached>");
     EXPECT_EQ(transitionStatusWordText(writer, Failed), "<Failed>");
-    EXPECT_EQ(kindNameText(writer, TestCase), "<Test Case>");
+    EXPECT_EQ(kindNameText(writer, ElementKind::TestCase), "<Test Case>");
     EXPECT_EQ(before, "Passed");
     writer.writeHeaderRow(StyleTitle, 0);
     EXPECT_EQ(writer.buffer(), firstRow + firstRow);
@@ -105,8 +105,8 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
     writer.openMemory();
     EXPECT_EQ(statusWordText(writer, Failed), "Failed");
     EXPECT_EQ(statusWordText(writer, Executed), "Not Executed");
-    EXPECT_EQ(kindNameText(writer, 33), "-?\?-"); // no kind: never translated
-    EXPECT_EQ(kindNameText(writer, Nc), "# ");
+    EXPECT_EQ(kindNameText(writer, ElementKind(33)), "-?\?-"); // no kind: never translated
+    EXPECT_EQ(kindNameText(writer, ElementKind::Nc), "# ");
 }
 
 TEST(WriterTranslations, HeaderRowsByStyleAndMethodColumn)
