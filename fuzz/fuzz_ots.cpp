@@ -28,7 +28,7 @@ size_t checkSubtree(const TestTree &tree, TestNode *root, size_t limit)
     walkPostOrder(root->firstChild, [&](TestNode *node) {
         if (++visited > limit)
             fuzz::fail("the tree holds more nodes than were created (a cycle)");
-        if (node->status < NotExecuted || node->status > Passed)
+        if (node->status < NodeStatus::NotExecuted || node->status > NodeStatus::Passed)
             fuzz::fail("status out of range");
         if (node->name().find('\n') != std::string::npos)
             fuzz::fail("a newline was stored in a name");

@@ -212,7 +212,7 @@ void relinkWith(TestTree &tree, TestNode *node, AncestorIndex *index)
 void mergeIntoClass(const TestNode *node, TestNode *parent)
 {
     ClassCounters &c = *parent->classCounters();
-    int32_t *group = nullptr;
+    NodeStatus *group = nullptr;
     switch (node->kind) {
     case ElementKind::Invariant:
         c.invariantStatus = combineStatus(node->status, c.invariantStatus);
@@ -221,7 +221,7 @@ void mergeIntoClass(const TestNode *node, TestNode *parent)
     case ElementKind::State:
     case ElementKind::ObservationState:
         if (node->verdict() && (node->verdict()->multipleExits > 0 || node->verdict()->illegalExits > 0))
-            c.stateChartStatus = Failed;
+            c.stateChartStatus = NodeStatus::Failed;
         group = &c.stateStatus;
         break;
     case ElementKind::Transition:
@@ -240,19 +240,22 @@ void mergeIntoClass(const TestNode *node, TestNode *parent)
 
 } // namespace
 
-int combineStatus(int a, int b)
+NodeStatus combineStatus(NodeStatus a, NodeStatus b)
 {
-    if (a < NotExecuted || a > Passed)
+    auto valid = [](NodeStatus s) {
+        return int(s) >= int(NodeStatus::NotExecuted) && int(s) <= int(NodeStatus::Passed);
+    };
+    if (!valid(a))
         return b;
-    if (b < NotExecuted || b > Passed)
+    if (!valid(b))
         return a;
-    if (a == Failed || b == Failed)
-        return Failed;
-    if (a == NotExecuted || b == NotExecuted)
-        return NotExecuted;
-    if (a == Passed || b == Passed)
-        return Passed;
-    return Executed;
+    if (a == NodeStatus::Failed || b == NodeStatus::Failed)
+        return NodeStatus::Failed;
+    if (a == NodeStatus::NotExecuted || b == NodeStatus::NotExecuted)
+        return NodeStatus::NotExecuted;
+    if (a == NodeStatus::Passed || b == NodeStatus::Passed)
+        return NodeStatus::Passed;
+    return NodeStatus::Executed;
 }
 
 void markHit(TestNode *node, TraceEvent event)
@@ -260,18 +263,18 @@ void markHit(TestNode *node, TraceEvent event)
     if (!node)
         return;
     if (event == TraceEvent::Hit)
-        node->status = Executed;
+        node->status = NodeStatus::Executed;
     else if (event == TraceEvent::FailVerdict)
-        node->status = Failed;
+        node->status = NodeStatus::Failed;
     if (node->parent)
-        node->parent->status = Executed;
+        node->parent->status = NodeStatus::Executed;
 
     // Events are counted while the trace is read, before any relinking, so the
     // anchor set at creation is the nearest verdict-kind node up the chain.
     TestNode *v = node->verdictAnchor;
     if (!v)
         return;
-    v->status = Executed;
+    v->status = NodeStatus::Executed;
     if (!v->verdict())
         return;
     switch (event) {
@@ -315,17 +318,17 @@ void evaluateNode(TestNode *node)
         }
         if (!pulled) {
             if (v.failed > 0)
-                node->status = Failed;
+                node->status = NodeStatus::Failed;
             else if (v.passed > 0 || v.hits > 0)
-                node->status = Passed;
+                node->status = NodeStatus::Passed;
             if (saturatedSum(v.passed, v.failed) != 0)
                 v.hits = saturatedSum(v.passed, v.failed);
         }
     } else if (!node->firstChild) {
-        if (node->status == Executed)
-            node->status = Passed;
-        else if (node->status == Passed && mustBeReached(node->kind))
-            node->status = NotExecuted;
+        if (node->status == NodeStatus::Executed)
+            node->status = NodeStatus::Passed;
+        else if (node->status == NodeStatus::Passed && mustBeReached(node->kind))
+            node->status = NodeStatus::NotExecuted;
     }
 
     TestNode *parent = node->parent;
@@ -360,12 +363,12 @@ void evaluateTree(TestTree &tree)
 
 void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclusive)
 {
-    auto count = [&](int status) {
-        if (status == Passed)
+    auto count = [&](NodeStatus status) {
+        if (status == NodeStatus::Passed)
             ++passed;
-        else if (status == Failed)
+        else if (status == NodeStatus::Failed)
             ++failed;
-        else if (status == NotExecuted)
+        else if (status == NodeStatus::NotExecuted)
             ++inconclusive;
     };
 
@@ -396,9 +399,9 @@ void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclu
                 count(node->status);
                 break;
             case ElementKind::Stub:
-                if (node->status == Failed)
+                if (node->status == NodeStatus::Failed)
                     ++failed;
-                else if (node->status == Passed || node->status == NotExecuted)
+                else if (node->status == NodeStatus::Passed || node->status == NodeStatus::NotExecuted)
                     ++passed;
                 break;
             case ElementKind::Class:
@@ -410,7 +413,7 @@ void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclu
                         count(c->invariantStatus);
                     if (c->states != 0)
                         count(c->stateStatus);
-                    if (c->stateChartStatus == Failed)
+                    if (c->stateChartStatus == NodeStatus::Failed)
                         ++failed;
                     if (c->transitions != 0)
                         count(c->transitionStatus);

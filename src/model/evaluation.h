@@ -10,8 +10,8 @@ namespace qv {
 enum class TraceEvent : uint8_t { Hit, FailVerdict, PassVerdict, IllegalExit, MultipleExit };
 
 /// The worse of two statuses by Executed < Passed < NotExecuted < Failed;
-/// an argument outside 0 to 3 yields the other one.
-int combineStatus(int a, int b);
+/// an argument outside the four values yields the other one.
+NodeStatus combineStatus(NodeStatus a, NodeStatus b);
 
 /// Counts one event on a node and on the nearest verdict-kind node from it up.
 void markHit(TestNode *node, TraceEvent event);

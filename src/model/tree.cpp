@@ -142,9 +142,9 @@ TestNode *TestTree::createNode(ElementKind kind, int fileIndex, uint32_t id, std
     if (isVerdictKind(kind)) {
         node.counters = &verdicts_.emplace_back();
         node.counterRecord = TestNode::VerdictRecord;
-        node.status = kind == ElementKind::ObservationState ? Passed : NotExecuted;
+        node.status = kind == ElementKind::ObservationState ? NodeStatus::Passed : NodeStatus::NotExecuted;
     } else {
-        node.status = Passed;
+        node.status = NodeStatus::Passed;
         if (kind == ElementKind::Class || kind == ElementKind::SingleClass) {
             node.counters = &classes_.emplace_back();
             node.counterRecord = TestNode::ClassRecord;

@@ -17,7 +17,7 @@
 namespace qv {
 
 /// Result of an element; the report shows 0 and 1 alike as not executed.
-enum NodeStatus : int { NotExecuted = 0, Executed = 1, Failed = 2, Passed = 3 };
+enum class NodeStatus : int16_t { NotExecuted = 0, Executed = 1, Failed = 2, Passed = 3 };
 
 /// Counters of a verdict-kind node, all 0 at creation.
 struct VerdictCounters {
@@ -34,11 +34,11 @@ struct ClassCounters {
     int32_t invariants = 0;
     int32_t states = 0;
     int32_t transitions = 0;
-    int32_t stateStatus = Executed;
-    int32_t stateChartStatus = Passed;
-    int32_t transitionStatus = Executed;
-    int32_t contractStatus = Executed;
-    int32_t invariantStatus = Executed;
+    NodeStatus stateStatus = NodeStatus::Executed;
+    NodeStatus stateChartStatus = NodeStatus::Passed;
+    NodeStatus transitionStatus = NodeStatus::Executed;
+    NodeStatus contractStatus = NodeStatus::Executed;
+    NodeStatus invariantStatus = NodeStatus::Executed;
 };
 
 /// Declaration counts of a file's TestDriver root, all 0 at creation.
@@ -62,7 +62,7 @@ struct TestNode {
 
     ElementKind kind = ElementKind::NoKind;
     uint8_t counterRecord = NoCounters;
-    int16_t status = NotExecuted;
+    NodeStatus status = NodeStatus::NotExecuted;
     int fileIndex = 0;
     uint32_t id = 0;
     uint32_t refId = 0;

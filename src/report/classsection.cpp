@@ -62,7 +62,7 @@ void writeMemberRow(XrdWriter &out, const TestNode &member, ElementKind memberKi
 
 /// One member sub-section: entry, title, table with header and the member rows.
 void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &classNode,
-                        ElementKind memberKind, int groupStatus)
+                        ElementKind memberKind, NodeStatus groupStatus)
 {
     const std::string &kindName = kindNameText(out, memberKind);
     out.writeNodeOpen(kindName, kindName, xrodStateWord(groupStatus), 1, MethodIcon);
@@ -177,7 +177,7 @@ void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
 void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, const TestTree &tree)
 {
     const ClassCounters *counts = classNode.classCounters();
-    if (!counts || counts->stateChartStatus != Failed)
+    if (!counts || counts->stateChartStatus != NodeStatus::Failed)
         return;
     output.writeNodeOpen(kViolations, kindNameText(output, ElementKind::State), "ko", 1, MethodIcon);
     const int tag = output.nextTag();

@@ -227,7 +227,7 @@ void writeContractsSection(XrdWriter &writer, const TestTree &tree, int fileCoun
         return compareNodesByName(*a, *b) < 0;
     });
 
-    int combined = Executed;
+    NodeStatus combined = NodeStatus::Executed;
     for (const TestNode *node : classes)
         combined = combineStatus(node->status, combined);
 

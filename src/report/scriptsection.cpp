@@ -20,9 +20,9 @@ struct ResultWords {
     const char *failed;
     const char *notDone;
     /// Source text of the word for a status.
-    const char *of(int status) const
+    const char *of(NodeStatus status) const
     {
-        return status == Passed ? passed : status == Failed ? failed : notDone;
+        return status == NodeStatus::Passed ? passed : status == NodeStatus::Failed ? failed : notDone;
     }
 };
 
@@ -83,7 +83,7 @@ private:
         return path_;
     }
 
-    const std::string &word(int status) { return statusWordText(out_, status); }
+    const std::string &word(NodeStatus status) { return statusWordText(out_, status); }
 
     void writeResultsTable(const TestNode &node)
     {
@@ -221,32 +221,32 @@ void writeScriptElement(TestNode *node, const ScriptSectionContext &context)
     }
 }
 
-QString statusWord(int status)
+QString statusWord(NodeStatus status)
 {
     return tr(StatusWords.context, StatusWords.of(status));
 }
 
-QString stateStatusWord(int status)
+QString stateStatusWord(NodeStatus status)
 {
     return tr(StateWords.context, StateWords.of(status));
 }
 
-QString transitionStatusWord(int status)
+QString transitionStatusWord(NodeStatus status)
 {
     return tr(TransitionWords.context, TransitionWords.of(status));
 }
 
-const std::string &statusWordText(XrdWriter &out, int status)
+const std::string &statusWordText(XrdWriter &out, NodeStatus status)
 {
     return out.translated(StatusWords.context, StatusWords.of(status));
 }
 
-const std::string &stateStatusWordText(XrdWriter &out, int status)
+const std::string &stateStatusWordText(XrdWriter &out, NodeStatus status)
 {
     return out.translated(StateWords.context, StateWords.of(status));
 }
 
-const std::string &transitionStatusWordText(XrdWriter &out, int status)
+const std::string &transitionStatusWordText(XrdWriter &out, NodeStatus status)
 {
     return out.translated(TransitionWords.context, TransitionWords.of(status));
 }

@@ -23,18 +23,18 @@ struct ScriptSectionContext {
 void writeScriptElement(TestNode *node, const ScriptSectionContext &context);
 
 /// "Passed", "Failed" or "Not Executed", translated ("QUORVANEL status").
-QString statusWord(int status);
+QString statusWord(NodeStatus status);
 /// "Reached", "Failed" or "Not Reached", translated ("QUORVANEL state status").
-QString stateStatusWord(int status);
+QString stateStatusWord(NodeStatus status);
 /// "Fired", "Failed" or "Not Fired", translated ("QUORVANEL trans status").
-QString transitionStatusWord(int status);
+QString transitionStatusWord(NodeStatus status);
 
 /// statusWord as UTF-8, translated once per document of the writer.
-const std::string &statusWordText(XrdWriter &out, int status);
+const std::string &statusWordText(XrdWriter &out, NodeStatus status);
 /// stateStatusWord as UTF-8, translated once per document of the writer.
-const std::string &stateStatusWordText(XrdWriter &out, int status);
+const std::string &stateStatusWordText(XrdWriter &out, NodeStatus status);
 /// transitionStatusWord as UTF-8, translated once per document of the writer.
-const std::string &transitionStatusWordText(XrdWriter &out, int status);
+const std::string &transitionStatusWordText(XrdWriter &out, NodeStatus status);
 /// kindDisplayName as UTF-8, translated once per document of the writer.
 const std::string &kindNameText(XrdWriter &out, ElementKind kind);
 

@@ -209,24 +209,24 @@ void appendAsciiEscaped(std::string &out, std::string_view text)
 
 } // namespace
 
-int statusStyle(int status)
+int statusStyle(NodeStatus status)
 {
     switch (status) {
-    case Failed:
+    case NodeStatus::Failed:
         return StyleFailed;
-    case Passed:
+    case NodeStatus::Passed:
         return StylePassed;
     default:
         return StylePlain;
     }
 }
 
-const char *xrodStateWord(int status)
+const char *xrodStateWord(NodeStatus status)
 {
     switch (status) {
-    case Failed:
+    case NodeStatus::Failed:
         return "ko";
-    case Passed:
+    case NodeStatus::Passed:
         return "ok";
     default:
         return "NE";

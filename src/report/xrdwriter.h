@@ -6,6 +6,8 @@
 // encoding, UTF-8 here); translated Unicode texts are converted once with
 // toUtf8() before they are handed in. The output is UTF-8.
 
+#include "model/tree.h"
+
 #include <QString>
 #include <cstdio>
 #include <cstring>
@@ -23,9 +25,9 @@ enum StyleCode : int { StyleTitle = 0, StylePlain = 1, StyleFailed = 2, StylePas
 enum NodeIcon : int { MethodIcon = 0, ClassIcon = 1, ScriptIcon = 2 };
 
 /// Cell and title style of a status: Failed and Passed marked, the rest plain.
-int statusStyle(int status);
+int statusStyle(NodeStatus status);
 /// Browser-entry state word of a status: "ok", "ko" or "NE"; never translated.
-const char *xrodStateWord(int status);
+const char *xrodStateWord(NodeStatus status);
 
 /// The escaping transform: white-space simplification, then "&", "\n" (the
 /// two-character escape), quote, "<" and ">" replaced; characters that XML

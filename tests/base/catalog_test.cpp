@@ -422,16 +422,17 @@ TEST_F(GermanCatalogues, KindNamesAndResultWordsComeOutInGerman)
     const char *const statusSources[] = {"Not Executed", "Not Executed", "Failed", "Passed"};
     const char *const stateSources[] = {"Not Reached", "Not Reached", "Failed", "Reached"};
     const char *const transitionSources[] = {"Not Fired", "Not Fired", "Failed", "Fired"};
-    for (int status = 0; status <= 3; ++status) {
-        SCOPED_TRACE(status);
-        EXPECT_EQ(qv::statusWord(status), translate("QUORVANEL status", statusSources[status]));
+    for (int s = 0; s <= 3; ++s) {
+        SCOPED_TRACE(s);
+        const qv::NodeStatus status = qv::NodeStatus(s);
+        EXPECT_EQ(qv::statusWord(status), translate("QUORVANEL status", statusSources[s]));
         EXPECT_EQ(qv::stateStatusWord(status),
-                  translate("QUORVANEL state status", stateSources[status]));
+                  translate("QUORVANEL state status", stateSources[s]));
         EXPECT_EQ(qv::transitionStatusWord(status),
-                  translate("QUORVANEL trans status", transitionSources[status]));
-        EXPECT_NE(qv::statusWord(status), QString::fromUtf8(statusSources[status]));
-        EXPECT_NE(qv::stateStatusWord(status), QString::fromUtf8(stateSources[status]));
-        EXPECT_NE(qv::transitionStatusWord(status), QString::fromUtf8(transitionSources[status]));
+                  translate("QUORVANEL trans status", transitionSources[s]));
+        EXPECT_NE(qv::statusWord(status), QString::fromUtf8(statusSources[s]));
+        EXPECT_NE(qv::stateStatusWord(status), QString::fromUtf8(stateSources[s]));
+        EXPECT_NE(qv::transitionStatusWord(status), QString::fromUtf8(transitionSources[s]));
     }
 }
 

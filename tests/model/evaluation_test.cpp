@@ -22,20 +22,20 @@ TEST(CombineStatus, WorseOfTwoInEitherOrder)
     for (int a = 0; a <= 3; ++a) {
         for (int b = 0; b <= 3; ++b) {
             const int expected = rank[a] >= rank[b] ? a : b;
-            EXPECT_EQ(combineStatus(a, b), expected) << a << "," << b;
+            EXPECT_EQ(combineStatus(NodeStatus(a), NodeStatus(b)), NodeStatus(expected)) << a << "," << b;
         }
     }
-    EXPECT_EQ(combineStatus(Executed, Executed), Executed);
-    EXPECT_EQ(combineStatus(Passed, NotExecuted), NotExecuted);
+    EXPECT_EQ(combineStatus(NodeStatus::Executed, NodeStatus::Executed), NodeStatus::Executed);
+    EXPECT_EQ(combineStatus(NodeStatus::Passed, NodeStatus::NotExecuted), NodeStatus::NotExecuted);
 }
 
 TEST(CombineStatus, OutOfRangeArgumentYieldsTheOther)
 {
-    EXPECT_EQ(combineStatus(-1, Passed), Passed);
-    EXPECT_EQ(combineStatus(4, Executed), Executed);
-    EXPECT_EQ(combineStatus(Failed, 7), Failed);
-    EXPECT_EQ(combineStatus(NotExecuted, -3), NotExecuted);
-    EXPECT_EQ(combineStatus(9, -9), -9);
+    EXPECT_EQ(combineStatus(NodeStatus(-1), NodeStatus::Passed), NodeStatus::Passed);
+    EXPECT_EQ(combineStatus(NodeStatus(4), NodeStatus::Executed), NodeStatus::Executed);
+    EXPECT_EQ(combineStatus(NodeStatus::Failed, NodeStatus(7)), NodeStatus::Failed);
+    EXPECT_EQ(combineStatus(NodeStatus::NotExecuted, NodeStatus(-3)), NodeStatus::NotExecuted);
+    EXPECT_EQ(combineStatus(NodeStatus(9), NodeStatus(-9)), NodeStatus(-9));
 }
 
 class EvalTest : public ::testing::Test {
@@ -78,15 +78,15 @@ TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
     TestNode *expr = add(ElementKind::Expression, 4, "Expr", 3);
 
     markHitById(tree, 0, 4, TraceEvent::FailVerdict);
-    EXPECT_EQ(expr->status, Failed);        // step 1 on the node itself
-    EXPECT_EQ(check->status, Executed);     // parent, then the verdict node
+    EXPECT_EQ(expr->status, NodeStatus::Failed);        // step 1 on the node itself
+    EXPECT_EQ(check->status, NodeStatus::Executed);     // parent, then the verdict node
     EXPECT_EQ(check->verdict()->failed, 1);
-    EXPECT_EQ(tc->status, Passed);          // only the direct parent is touched
+    EXPECT_EQ(tc->status, NodeStatus::Passed);          // only the direct parent is touched
 
     markHitById(tree, 0, 3, TraceEvent::FailVerdict);   // the verdict node is the node itself
-    EXPECT_EQ(check->status, Executed);     // step 4 overrides step 1
+    EXPECT_EQ(check->status, NodeStatus::Executed);     // step 4 overrides step 1
     EXPECT_EQ(check->verdict()->failed, 2);
-    EXPECT_EQ(tc->status, Executed);
+    EXPECT_EQ(tc->status, NodeStatus::Executed);
 
     markHitById(tree, 0, 3, TraceEvent::Hit);
     markHitById(tree, 0, 3, TraceEvent::PassVerdict);
@@ -106,9 +106,9 @@ TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
     TestNode *suite = add(ElementKind::TestSuite, 5, "Suite", 1);
     TestNode *lone = add(ElementKind::TestCase, 6, "Lone", 5);
     markHit(lone, TraceEvent::Hit);
-    EXPECT_EQ(lone->status, Executed);
-    EXPECT_EQ(suite->status, Executed);
-    EXPECT_EQ(tree.findNode(0, 1)->status, Passed); // two levels up: untouched
+    EXPECT_EQ(lone->status, NodeStatus::Executed);
+    EXPECT_EQ(suite->status, NodeStatus::Executed);
+    EXPECT_EQ(tree.findNode(0, 1)->status, NodeStatus::Passed); // two levels up: untouched
     markHit(nullptr, TraceEvent::Hit); // tolerated
 }
 
@@ -121,11 +121,11 @@ TEST_F(EvalTest, CheckWithHitAndPassEndsPassed)
     markHitById(tree, 0, 4, TraceEvent::Hit);
     markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);
-    EXPECT_EQ(check->status, Passed);
+    EXPECT_EQ(check->status, NodeStatus::Passed);
     EXPECT_EQ(check->verdict()->passed, 1);
     EXPECT_EQ(check->verdict()->hits, 1);
-    EXPECT_EQ(tc->status, Passed);
-    EXPECT_EQ(suite->status, Passed);
+    EXPECT_EQ(tc->status, NodeStatus::Passed);
+    EXPECT_EQ(suite->status, NodeStatus::Passed);
     EXPECT_EQ(tally(), std::make_tuple(1, 0, 0));
 }
 
@@ -141,12 +141,12 @@ TEST_F(EvalTest, FailedVerdictWinsUpToTheRoot)
     markHitById(tree, 0, 4, TraceEvent::FailVerdict);
     markHitById(tree, 0, 6, TraceEvent::PassVerdict);
     evaluateTree(tree);
-    EXPECT_EQ(check->status, Failed);
+    EXPECT_EQ(check->status, NodeStatus::Failed);
     EXPECT_EQ(check->verdict()->hits, 2);
-    EXPECT_EQ(tc->status, Failed);
-    EXPECT_EQ(other->status, Passed);
-    EXPECT_EQ(suite->status, Failed);
-    EXPECT_EQ(tree.findNode(0, 1)->status, Failed);
+    EXPECT_EQ(tc->status, NodeStatus::Failed);
+    EXPECT_EQ(other->status, NodeStatus::Passed);
+    EXPECT_EQ(suite->status, NodeStatus::Failed);
+    EXPECT_EQ(tree.findNode(0, 1)->status, NodeStatus::Failed);
     EXPECT_EQ(tally(), std::make_tuple(1, 1, 0));
 }
 
@@ -158,9 +158,9 @@ TEST_F(EvalTest, UnreachedCheckLeavesItsCaseNotExecuted)
     TestNode *missed = add(ElementKind::CheckExpression, 4, "Missed", 2);
     markHitById(tree, 0, 3, TraceEvent::PassVerdict);
     evaluateTree(tree);
-    EXPECT_EQ(reached->status, Passed);
-    EXPECT_EQ(missed->status, NotExecuted);
-    EXPECT_EQ(tc->status, NotExecuted);
+    EXPECT_EQ(reached->status, NodeStatus::Passed);
+    EXPECT_EQ(missed->status, NodeStatus::NotExecuted);
+    EXPECT_EQ(tc->status, NodeStatus::NotExecuted);
     EXPECT_EQ(tally(), std::make_tuple(0, 0, 1));
 }
 
@@ -174,11 +174,11 @@ TEST_F(EvalTest, UnreachedLeaves)
     TestNode *hitCase = add(ElementKind::TestCase, 6, "HitCase", 1);
     markHitById(tree, 0, 6, TraceEvent::Hit);
     evaluateTree(tree);
-    EXPECT_EQ(tc->status, NotExecuted);
-    EXPECT_EQ(proc->status, NotExecuted);
-    EXPECT_EQ(stub->status, NotExecuted);
-    EXPECT_EQ(expr->status, Passed);
-    EXPECT_EQ(hitCase->status, Passed);
+    EXPECT_EQ(tc->status, NodeStatus::NotExecuted);
+    EXPECT_EQ(proc->status, NodeStatus::NotExecuted);
+    EXPECT_EQ(stub->status, NodeStatus::NotExecuted);
+    EXPECT_EQ(expr->status, NodeStatus::Passed);
+    EXPECT_EQ(hitCase->status, NodeStatus::Passed);
     // Never-called stub counts as passed, unreached case and proc as inconclusive.
     EXPECT_EQ(tally(), std::make_tuple(2, 0, 2));
 }
@@ -193,11 +193,11 @@ TEST_F(EvalTest, VerdictNodeDecidedByItsCounters)
     markHitById(tree, 0, 3, TraceEvent::Hit);
     markHitById(tree, 0, 3, TraceEvent::Hit);
     evaluateTree(tree);
-    EXPECT_EQ(onlyIllegal->status, Executed); // shown as not executed
+    EXPECT_EQ(onlyIllegal->status, NodeStatus::Executed); // shown as not executed
     EXPECT_EQ(onlyIllegal->verdict()->hits, 0);
-    EXPECT_EQ(hitOnly->status, Passed);
+    EXPECT_EQ(hitOnly->status, NodeStatus::Passed);
     EXPECT_EQ(hitOnly->verdict()->hits, 2); // passed + failed is 0: hits kept
-    EXPECT_EQ(never->status, NotExecuted);
+    EXPECT_EQ(never->status, NodeStatus::NotExecuted);
 }
 
 TEST_F(EvalTest, VerdictChildrenArePulledIn)
@@ -212,12 +212,12 @@ TEST_F(EvalTest, VerdictChildrenArePulledIn)
     markHitById(tree, 0, 3, TraceEvent::PassVerdict);
     markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);
-    EXPECT_EQ(a->status, Passed);
-    EXPECT_EQ(b->status, Passed);
+    EXPECT_EQ(a->status, NodeStatus::Passed);
+    EXPECT_EQ(b->status, NodeStatus::Passed);
     EXPECT_EQ(post->verdict()->passed, 3);
     EXPECT_EQ(post->verdict()->failed, 1);
     EXPECT_EQ(post->verdict()->hits, 4);
-    EXPECT_EQ(post->status, Passed); // Executed merged with Passed children
+    EXPECT_EQ(post->status, NodeStatus::Passed); // Executed merged with Passed children
 }
 
 TEST_F(EvalTest, CheckExceptionKeepsItsOwnVerdict)
@@ -229,13 +229,13 @@ TEST_F(EvalTest, CheckExceptionKeepsItsOwnVerdict)
     markHitById(tree, 0, 4, TraceEvent::FailVerdict);
     markHitById(tree, 0, 3, TraceEvent::PassVerdict);
     evaluateTree(tree);
-    EXPECT_EQ(inner->status, Failed);
+    EXPECT_EQ(inner->status, NodeStatus::Failed);
     EXPECT_EQ(cx->verdict()->failed, 0);
     EXPECT_EQ(cx->verdict()->passed, 1);
     EXPECT_EQ(cx->verdict()->hits, 1);
     // The failed child merged Failed into it, then its own counters decided.
-    EXPECT_EQ(cx->status, Passed);
-    EXPECT_EQ(tc->status, Passed);
+    EXPECT_EQ(cx->status, NodeStatus::Passed);
+    EXPECT_EQ(tc->status, NodeStatus::Passed);
 }
 
 TEST_F(EvalTest, StatesAndTheStateChart)
@@ -246,11 +246,11 @@ TEST_F(EvalTest, StatesAndTheStateChart)
     TestNode *st = add(ElementKind::State, 4, "S", 2);
     markHitById(tree, 0, 4, TraceEvent::Hit);
     evaluateTree(tree);
-    EXPECT_EQ(obs->status, Passed); // no events
-    EXPECT_EQ(st->status, Passed);
-    EXPECT_EQ(cls->classCounters()->stateStatus, Passed);
-    EXPECT_EQ(cls->classCounters()->stateChartStatus, Passed);
-    EXPECT_EQ(cls->status, Passed);
+    EXPECT_EQ(obs->status, NodeStatus::Passed); // no events
+    EXPECT_EQ(st->status, NodeStatus::Passed);
+    EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Passed);
+    EXPECT_EQ(cls->classCounters()->stateChartStatus, NodeStatus::Passed);
+    EXPECT_EQ(cls->status, NodeStatus::Passed);
     // One state group counted, and nothing for the observation state's own count.
     EXPECT_EQ(tally(), std::make_tuple(1, 0, 0));
 }
@@ -263,11 +263,11 @@ TEST_F(EvalTest, MultipleExitFailsTheClass)
     markHitById(tree, 0, 3, TraceEvent::Hit);
     markHitById(tree, 0, 3, TraceEvent::MultipleExit);
     evaluateTree(tree);
-    EXPECT_EQ(st->status, Passed);
-    EXPECT_EQ(cls->classCounters()->stateChartStatus, Failed);
-    EXPECT_EQ(cls->classCounters()->stateStatus, Passed);
-    EXPECT_EQ(cls->status, Failed);
-    EXPECT_EQ(tree.findNode(0, 1)->status, Failed);
+    EXPECT_EQ(st->status, NodeStatus::Passed);
+    EXPECT_EQ(cls->classCounters()->stateChartStatus, NodeStatus::Failed);
+    EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Passed);
+    EXPECT_EQ(cls->status, NodeStatus::Failed);
+    EXPECT_EQ(tree.findNode(0, 1)->status, NodeStatus::Failed);
     // The state passes, the chart fails.
     EXPECT_EQ(tally(), std::make_tuple(1, 1, 0));
 }
@@ -279,10 +279,10 @@ TEST_F(EvalTest, IllegalExitOnAnObservationStateFailsTheChart)
     TestNode *obs = add(ElementKind::ObservationState, 3, "O", 2);
     markHitById(tree, 0, 3, TraceEvent::IllegalExit);
     evaluateTree(tree);
-    EXPECT_EQ(obs->status, Executed);
-    EXPECT_EQ(cls->classCounters()->stateChartStatus, Failed);
-    EXPECT_EQ(cls->classCounters()->stateStatus, Executed);
-    EXPECT_EQ(cls->status, Failed);
+    EXPECT_EQ(obs->status, NodeStatus::Executed);
+    EXPECT_EQ(cls->classCounters()->stateChartStatus, NodeStatus::Failed);
+    EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Executed);
+    EXPECT_EQ(cls->status, NodeStatus::Failed);
 }
 
 TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
@@ -300,16 +300,16 @@ TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
     markHitById(tree, 0, 7, TraceEvent::PassVerdict);
     evaluateTree(tree);
     const ClassCounters &c = *cls->classCounters();
-    EXPECT_EQ(fired->status, Passed);
-    EXPECT_EQ(missed->status, NotExecuted);
-    EXPECT_EQ(c.transitionStatus, NotExecuted);
-    EXPECT_EQ(c.stateChartStatus, Passed);
-    EXPECT_EQ(contract->status, Failed);
-    EXPECT_EQ(c.contractStatus, Failed);
-    EXPECT_EQ(inv->status, Passed);
-    EXPECT_EQ(c.invariantStatus, Passed);
-    EXPECT_EQ(c.stateStatus, Executed); // no state declared
-    EXPECT_EQ(cls->status, Failed);
+    EXPECT_EQ(fired->status, NodeStatus::Passed);
+    EXPECT_EQ(missed->status, NodeStatus::NotExecuted);
+    EXPECT_EQ(c.transitionStatus, NodeStatus::NotExecuted);
+    EXPECT_EQ(c.stateChartStatus, NodeStatus::Passed);
+    EXPECT_EQ(contract->status, NodeStatus::Failed);
+    EXPECT_EQ(c.contractStatus, NodeStatus::Failed);
+    EXPECT_EQ(inv->status, NodeStatus::Passed);
+    EXPECT_EQ(c.invariantStatus, NodeStatus::Passed);
+    EXPECT_EQ(c.stateStatus, NodeStatus::Executed); // no state declared
+    EXPECT_EQ(cls->status, NodeStatus::Failed);
     // contract failed, invariant passed, transitions inconclusive; no states.
     EXPECT_EQ(tally(), std::make_tuple(1, 1, 1));
 }
@@ -323,9 +323,9 @@ TEST_F(EvalTest, MembersOfAClassUnderATestCase)
     markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(cls->classCounters()->states, 1);
-    EXPECT_EQ(cls->classCounters()->stateStatus, Passed);
-    EXPECT_EQ(cls->status, Passed);
-    EXPECT_EQ(tc->status, Passed);
+    EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Passed);
+    EXPECT_EQ(cls->status, NodeStatus::Passed);
+    EXPECT_EQ(tc->status, NodeStatus::Passed);
     EXPECT_EQ(tally(), std::make_tuple(2, 0, 0)); // test case and state group
 }
 
@@ -448,9 +448,9 @@ TEST_F(EvalTest, AllRelinkingComesBeforeAnyEvaluation)
     markHitById(tree, 0, 3, TraceEvent::FailVerdict);
     evaluateTree(tree);
     EXPECT_EQ(childNames(stub), (std::vector<std::string>{"a / Check"}));
-    EXPECT_EQ(stub->status, Failed);
-    EXPECT_EQ(tree.findNode(1, 1)->status, Failed);
-    EXPECT_EQ(tc->status, Passed); // reached, and a leaf once its check moved away
+    EXPECT_EQ(stub->status, NodeStatus::Failed);
+    EXPECT_EQ(tree.findNode(1, 1)->status, NodeStatus::Failed);
+    EXPECT_EQ(tc->status, NodeStatus::Passed); // reached, and a leaf once its check moved away
 }
 
 /// Builds the same random forest into a tree; ids are unique per file.
@@ -482,7 +482,7 @@ std::map<std::pair<int, uint32_t>, std::string> shapeOf(TestTree &tree, int file
             s += "|";
             for (const TestNode *c = n->firstChild; c; c = c->nextSibling)
                 s += std::to_string(c->fileIndex) + ":" + std::to_string(c->id) + ",";
-            s += "|" + std::to_string(n->refId) + "|" + std::to_string(n->status);
+            s += "|" + std::to_string(n->refId) + "|" + std::to_string(int(n->status));
             shape[{f, id}] = s;
         }
     }

@@ -56,7 +56,7 @@ TEST(Scale, MillionDeepChainIsBuiltEvaluatedAndReleased)
                                            : deepNode->parent->verdictAnchor);
 
     evaluateTree(tree);
-    EXPECT_EQ(tree.findNode(0, 1)->status, Failed);
+    EXPECT_EQ(tree.findNode(0, 1)->status, NodeStatus::Failed);
     int passed = 0, failed = 0, inconclusive = 0;
     tallyStatuses(tree, passed, failed, inconclusive);
     // Every test case and every class's state group is counted once.
@@ -116,7 +116,7 @@ TEST(Scale, ManyElementsMovedUnderADeepStub)
         ++moved;
     EXPECT_EQ(moved, size_t(half / 2));
     EXPECT_EQ(stub->firstChild->name(), "moves / x");
-    EXPECT_EQ(stub->status, NotExecuted); // unreached checks moved beneath it
+    EXPECT_EQ(stub->status, NodeStatus::NotExecuted); // unreached checks moved beneath it
     EXPECT_LT(secondsSince(start), TimeLimitSeconds);
 }
 

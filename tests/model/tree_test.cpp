@@ -74,7 +74,7 @@ TEST_F(TreeTest, RootOfAnOtsFile)
     EXPECT_EQ(root->kind, ElementKind::TestDriver);
     EXPECT_EQ(root->id, 1u);
     EXPECT_EQ(root->line, 0);
-    EXPECT_EQ(root->status, Passed);
+    EXPECT_EQ(root->status, NodeStatus::Passed);
     EXPECT_EQ(root->parent, nullptr);
     ASSERT_NE(root->driverCounters(), nullptr);
     EXPECT_EQ(root->verdict(), nullptr);
@@ -282,9 +282,9 @@ TEST_F(TreeTest, CounterRecordsAndFirstStatusByKind)
         EXPECT_EQ(n->classCounters() != nullptr, kind == ElementKind::Class || kind == ElementKind::SingleClass);
         EXPECT_EQ(n->driverCounters() != nullptr, kind == ElementKind::TestDriver);
         if (kind == ElementKind::ObservationState || !isVerdictKind(kind))
-            EXPECT_EQ(n->status, Passed);
+            EXPECT_EQ(n->status, NodeStatus::Passed);
         else
-            EXPECT_EQ(n->status, NotExecuted);
+            EXPECT_EQ(n->status, NodeStatus::NotExecuted);
         EXPECT_EQ(n->refId, 0u);
         EXPECT_EQ(n->firstChild, nullptr);
         EXPECT_FALSE(TestTree::hasTraceTexts(*n));
@@ -292,11 +292,11 @@ TEST_F(TreeTest, CounterRecordsAndFirstStatusByKind)
     TestNode *cls = tree.createNode(ElementKind::Class, 0, 0x200, "C", nullptr, 1);
     const ClassCounters &c = *cls->classCounters();
     EXPECT_EQ(c.methodContracts + c.invariants + c.states + c.transitions, 0);
-    EXPECT_EQ(c.stateStatus, Executed);
-    EXPECT_EQ(c.stateChartStatus, Passed);
-    EXPECT_EQ(c.transitionStatus, Executed);
-    EXPECT_EQ(c.contractStatus, Executed);
-    EXPECT_EQ(c.invariantStatus, Executed);
+    EXPECT_EQ(c.stateStatus, NodeStatus::Executed);
+    EXPECT_EQ(c.stateChartStatus, NodeStatus::Passed);
+    EXPECT_EQ(c.transitionStatus, NodeStatus::Executed);
+    EXPECT_EQ(c.contractStatus, NodeStatus::Executed);
+    EXPECT_EQ(c.invariantStatus, NodeStatus::Executed);
     // createNode neither registers nor links.
     EXPECT_EQ(tree.findNode(0, 0x200), nullptr);
     EXPECT_EQ(tree.findNode(0, 1)->firstChild, nullptr);

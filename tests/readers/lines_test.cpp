@@ -45,7 +45,7 @@ std::string dump(const TestTree &tree, const OtsGlobals &globals)
             const TestNode *node = stack.back();
             stack.pop_back();
             out << int(node->kind) << ' ' << node->fileIndex << ' ' << node->id << ' ' << node->refId
-                << " [" << node->name() << "] " << node->line << ' ' << node->status << ' '
+                << " [" << node->name() << "] " << node->line << ' ' << int(node->status) << ' '
                 << (node->parent ? node->parent->id : 0);
             if (const VerdictCounters *v = node->verdict())
                 out << " v" << v->hits << '/' << v->passed << '/' << v->failed << '/'

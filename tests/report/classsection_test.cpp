@@ -182,7 +182,7 @@ TEST_F(ClassSectionTest, ViolatedChartWithoutStatesGetsNoViolationsSection)
     evaluateTree(tree);
     const TestNode &node = *tree.findNode(0, 2);
     ASSERT_TRUE(node.classCounters());
-    ASSERT_EQ(node.classCounters()->stateChartStatus, Failed);
+    ASSERT_EQ(node.classCounters()->stateChartStatus, NodeStatus::Failed);
     EXPECT_EQ(render(node),
               "<XROD:NODE name=\"Watcher\" type=\"Class\" state=\"ko\" icone=\"class.xpm\">"
               "<TITLE LEVEL=\"1\" TAG=\"nodex1\" STYLE=\"Title2 Failed\">\n"

@@ -314,18 +314,18 @@ TEST_F(ScriptSectionTest, LongNamesAreWrittenWhole)
 
 TEST(ResultWords, SpellEveryStatus)
 {
-    EXPECT_EQ(statusWord(Passed), "Passed");
-    EXPECT_EQ(statusWord(Failed), "Failed");
-    EXPECT_EQ(statusWord(NotExecuted), "Not Executed");
-    EXPECT_EQ(statusWord(Executed), "Not Executed");
-    EXPECT_EQ(stateStatusWord(Passed), "Reached");
-    EXPECT_EQ(stateStatusWord(Failed), "Failed");
-    EXPECT_EQ(stateStatusWord(Executed), "Not Reached");
-    EXPECT_EQ(stateStatusWord(NotExecuted), "Not Reached");
-    EXPECT_EQ(transitionStatusWord(Passed), "Fired");
-    EXPECT_EQ(transitionStatusWord(Failed), "Failed");
-    EXPECT_EQ(transitionStatusWord(NotExecuted), "Not Fired");
-    EXPECT_EQ(transitionStatusWord(Executed), "Not Fired");
+    EXPECT_EQ(statusWord(NodeStatus::Passed), "Passed");
+    EXPECT_EQ(statusWord(NodeStatus::Failed), "Failed");
+    EXPECT_EQ(statusWord(NodeStatus::NotExecuted), "Not Executed");
+    EXPECT_EQ(statusWord(NodeStatus::Executed), "Not Executed");
+    EXPECT_EQ(stateStatusWord(NodeStatus::Passed), "Reached");
+    EXPECT_EQ(stateStatusWord(NodeStatus::Failed), "Failed");
+    EXPECT_EQ(stateStatusWord(NodeStatus::Executed), "Not Reached");
+    EXPECT_EQ(stateStatusWord(NodeStatus::NotExecuted), "Not Reached");
+    EXPECT_EQ(transitionStatusWord(NodeStatus::Passed), "Fired");
+    EXPECT_EQ(transitionStatusWord(NodeStatus::Failed), "Failed");
+    EXPECT_EQ(transitionStatusWord(NodeStatus::NotExecuted), "Not Fired");
+    EXPECT_EQ(transitionStatusWord(NodeStatus::Executed), "Not Fired");
 }
 
 // A chain of nested suites far deeper than any call stack allows: written

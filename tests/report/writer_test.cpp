@@ -75,7 +75,7 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
 {
     XrdWriter writer;
     writer.openMemory();
-    const std::string &before = statusWordText(writer, Passed);
+    const std::string &before = statusWordText(writer, NodeStatus::Passed);
     EXPECT_EQ(before, "Passed");
     writer.writeHeaderRow(StyleTitle, 0);
     const std::string firstRow = writer.buffer();
@@ -84,10 +84,10 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
     ASSERT_TRUE(QCoreApplication::installTranslator(&marking));
     // Within the document the words stay as first looked up, and references
     // handed out earlier stay valid while more words are added.
-    EXPECT_EQ(statusWordText(writer, Passed), "Passed");
-    EXPECT_EQ(&statusWordText(writer, Passed), &before);
-    EXPECT_EQ(stateStatusWordText(writer, NotExecuted), "<Not Reached>");
-    EXPECT_EQ(transitionStatusWordText(writer, Failed), "<Failed>");
+    EXPECT_EQ(statusWordText(writer, NodeStatus::Passed), "Passed");
+    EXPECT_EQ(&statusWordText(writer, NodeStatus::Passed), &before);
+    EXPECT_EQ(stateStatusWordText(writer, NodeStatus::NotExecuted), "<Not Reached>");
+    EXPECT_EQ(transitionStatusWordText(writer, NodeStatus::Failed), "<Failed>");
     EXPECT_EQ(kindNameText(writer, ElementKind::TestCase), "<Test Case>");
     EXPECT_EQ(before, "Passed");
     writer.writeHeaderRow(StyleTitle, 0);
@@ -95,7 +95,7 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
 
     // A new document looks them up again.
     writer.openMemory();
-    EXPECT_EQ(statusWordText(writer, Passed), "<Passed>");
+    EXPECT_EQ(statusWordText(writer, NodeStatus::Passed), "<Passed>");
     writer.writeHeaderRow(StyleTitle, 0);
     EXPECT_NE(writer.buffer().find("<CELL_TEXT STYLE=\"Array Title\">&lt;Expression&gt;"),
               std::string::npos)
@@ -103,8 +103,8 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
     QCoreApplication::removeTranslator(&marking);
 
     writer.openMemory();
-    EXPECT_EQ(statusWordText(writer, Failed), "Failed");
-    EXPECT_EQ(statusWordText(writer, Executed), "Not Executed");
+    EXPECT_EQ(statusWordText(writer, NodeStatus::Failed), "Failed");
+    EXPECT_EQ(statusWordText(writer, NodeStatus::Executed), "Not Executed");
     EXPECT_EQ(kindNameText(writer, ElementKind(33)), "-?\?-"); // no kind: never translated
     EXPECT_EQ(kindNameText(writer, ElementKind::Nc), "# ");
 }

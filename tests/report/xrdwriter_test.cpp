@@ -199,14 +199,14 @@ TEST(EscapeText, MatchesReferenceOnEveryCodePoint)
 
 TEST(StatusMappings, StyleAndStateWord)
 {
-    EXPECT_EQ(statusStyle(NotExecuted), StylePlain);
-    EXPECT_EQ(statusStyle(Executed), StylePlain);
-    EXPECT_EQ(statusStyle(Failed), StyleFailed);
-    EXPECT_EQ(statusStyle(Passed), StylePassed);
-    EXPECT_STREQ(xrodStateWord(NotExecuted), "NE");
-    EXPECT_STREQ(xrodStateWord(Executed), "NE");
-    EXPECT_STREQ(xrodStateWord(Failed), "ko");
-    EXPECT_STREQ(xrodStateWord(Passed), "ok");
+    EXPECT_EQ(statusStyle(NodeStatus::NotExecuted), StylePlain);
+    EXPECT_EQ(statusStyle(NodeStatus::Executed), StylePlain);
+    EXPECT_EQ(statusStyle(NodeStatus::Failed), StyleFailed);
+    EXPECT_EQ(statusStyle(NodeStatus::Passed), StylePassed);
+    EXPECT_STREQ(xrodStateWord(NodeStatus::NotExecuted), "NE");
+    EXPECT_STREQ(xrodStateWord(NodeStatus::Executed), "NE");
+    EXPECT_STREQ(xrodStateWord(NodeStatus::Failed), "ko");
+    EXPECT_STREQ(xrodStateWord(NodeStatus::Passed), "ok");
 }
 
 class WriterTest : public ::testing::Test {
