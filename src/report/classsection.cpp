@@ -29,9 +29,9 @@ void writeTitleRow(XrdWriter &out, const char *context, const char *first, const
                    const char *third)
 {
     out.writeTag("ROW", false);
-    out.writeTextCell(out.translated(context, first), StyleTitle);
-    out.writeTextCell(out.translated(context, second), StyleTitle);
-    out.writeTextCell(out.translated(context, third), StyleTitle);
+    out.writeTextCell(out.translated(context, first), StyleCode::StyleTitle);
+    out.writeTextCell(out.translated(context, second), StyleCode::StyleTitle);
+    out.writeTextCell(out.translated(context, third), StyleCode::StyleTitle);
     out.writeTag("ROW", true);
 }
 
@@ -65,17 +65,17 @@ void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &cl
                         ElementKind memberKind, NodeStatus groupStatus)
 {
     const std::string &kindName = kindNameText(out, memberKind);
-    out.writeNodeOpen(kindName, kindName, xrodStateWord(groupStatus), 1, MethodIcon);
+    out.writeNodeOpen(kindName, kindName, xrodStateWord(groupStatus), 1, NodeIcon::MethodIcon);
     const int tag = out.nextTag();
     out.writeTitle(kindName, 2, statusStyle(groupStatus), tag);
     switch (memberKind) {
     case ElementKind::MethodContract:
         out.writeTag("TABLE BORDER=\"1\" WIDTH=\"20,20,15,15,15,15\"", false);
-        out.writeHeaderRow(StyleTitle, 1);
+        out.writeHeaderRow(StyleCode::StyleTitle, 1);
         break;
     case ElementKind::Invariant:
         out.writeTag("TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"", false);
-        out.writeHeaderRow(StyleTitle, 0);
+        out.writeHeaderRow(StyleCode::StyleTitle, 0);
         break;
     case ElementKind::State:
         out.writeTag(kThreeColumnTable, false);
@@ -113,7 +113,7 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, ElementKind memb
 
     switch (member->kind) {
     case ElementKind::Invariant: {
-        const int s = statusStyle(member->status);
+        const StyleCode s = statusStyle(member->status);
         const VerdictCounters &counts = member->verdict() ? *member->verdict() : none;
         out.writeTag("ROW", false);
         out.writeLinkCell(member->name(), s, path, member->line);
@@ -126,7 +126,7 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, ElementKind memb
     }
     case ElementKind::State:
     case ElementKind::Transition: {
-        const int s = statusStyle(member->status);
+        const StyleCode s = statusStyle(member->status);
         const VerdictCounters &counts = member->verdict() ? *member->verdict() : none;
         out.writeTag("ROW", false);
         out.writeLinkCell(member->name(), s, path, member->line);
@@ -140,7 +140,7 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, ElementKind memb
     case ElementKind::MethodContract: {
         bool first = true;
         for (const TestNode *k = member->firstChild; k; k = k->nextSibling) {
-            const int s = statusStyle(k->status);
+            const StyleCode s = statusStyle(k->status);
             // A child without counters (not expected under a contract) shows zeros.
             const VerdictCounters &counts = k->verdict() ? *k->verdict() : none;
             out.writeTag("ROW", false);
@@ -179,7 +179,7 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
     const ClassCounters *counts = classNode.classCounters();
     if (!counts || counts->stateChartStatus != NodeStatus::Failed)
         return;
-    output.writeNodeOpen(kViolations, kindNameText(output, ElementKind::State), "ko", 1, MethodIcon);
+    output.writeNodeOpen(kViolations, kindNameText(output, ElementKind::State), "ko", 1, NodeIcon::MethodIcon);
     const int tag = output.nextTag();
     output.writeTitle(kViolations, 2, statusStyle(counts->stateChartStatus), tag);
     output.writeTag(kThreeColumnTable, false);
@@ -195,11 +195,11 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
             continue;
         output.writeTag("ROW", false);
         if (c->kind == ElementKind::State)
-            output.writeLinkCell(c->name(), StyleFailed, memberPath(&tree, c->fileIndex), c->line);
+            output.writeLinkCell(c->name(), StyleCode::StyleFailed, memberPath(&tree, c->fileIndex), c->line);
         else
-            output.writeTextCell(c->name(), StyleFailed);
-        output.writeNumberCell(v.multipleExits, StyleFailed);
-        output.writeNumberCell(v.illegalExits, StyleFailed);
+            output.writeTextCell(c->name(), StyleCode::StyleFailed);
+        output.writeNumberCell(v.multipleExits, StyleCode::StyleFailed);
+        output.writeNumberCell(v.illegalExits, StyleCode::StyleFailed);
         output.writeTag("ROW", true);
     }
     output.writeTag("TABLE", true);
@@ -209,9 +209,9 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
 void writeClassReport(XrdWriter &output, const TestTree &tree, const TestNode &classNode)
 {
     const std::string &kindName = kindNameText(output, classNode.kind);
-    output.writeNodeOpen(classNode.name(), kindName, xrodStateWord(classNode.status), 0, ClassIcon);
+    output.writeNodeOpen(classNode.name(), kindName, xrodStateWord(classNode.status), 0, NodeIcon::ClassIcon);
     const std::string title = kindName + " " + std::string(classNode.name());
-    const int style = statusStyle(classNode.status);
+    const StyleCode style = statusStyle(classNode.status);
     const std::optional<std::string> path = tree.otsFileName(classNode.fileIndex);
     const int tag = output.nextTag();
     if (path)

@@ -39,13 +39,13 @@ std::string label(const char *source)
 void writePairRow(XrdWriter &writer, std::string_view name, std::string_view value)
 {
     writer.writeTag("ROW", false);
-    writer.writeTextCell(name, StylePlain);
-    writer.writeTextCell(value, StylePlain);
+    writer.writeTextCell(name, StyleCode::StylePlain);
+    writer.writeTextCell(value, StyleCode::StylePlain);
     writer.writeTag("ROW", true);
 }
 
 /// A row of a label cell and a decimal value cell, both in the given style.
-void writeCountRow(XrdWriter &writer, const char *source, long long value, int style)
+void writeCountRow(XrdWriter &writer, const char *source, long long value, StyleCode style)
 {
     writer.writeTag("ROW", false);
     writer.writeTextCell(label(source), style);
@@ -111,7 +111,7 @@ void renderHeaderText(XrdWriter &writer, HeaderTextSource &source, const OtsGlob
         } else if (line[0] == '#') {
             writer.writeTag("TABLE", true);
             const int tag = writer.nextTag();
-            writer.writeTitle(line + 1, 2, StylePlain, tag);
+            writer.writeTitle(line + 1, 2, StyleCode::StylePlain, tag);
             writer.writeTag("TABLE BORDER=\"1\"", false);
         } else if (line[0] == '$') {
             if (std::strcmp(line, "$PREPROCESS") == 0)
@@ -150,17 +150,17 @@ void writeStatisticsTable(XrdWriter &writer, const DriverCounters &counts)
     for (const auto &row : rows) {
         writer.writeTag("ROW", false);
         for (const Cell &cell : row) {
-            writer.writeTextCell(label(cell.label), StylePlain);
-            writer.writeNumberCell(cell.value, StylePlain);
+            writer.writeTextCell(label(cell.label), StyleCode::StylePlain);
+            writer.writeNumberCell(cell.value, StyleCode::StylePlain);
         }
         writer.writeTag("ROW", true);
     }
     writer.writeTag("ROW", false);
     writer.writeTextCell(label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Number Of Stub")),
-                         StylePlain);
-    writer.writeNumberCell(counts.stubs, StylePlain);
-    writer.writeTextCell(" ", StylePlain);
-    writer.writeTextCell(" ", StylePlain);
+                         StyleCode::StylePlain);
+    writer.writeNumberCell(counts.stubs, StyleCode::StylePlain);
+    writer.writeTextCell(" ", StyleCode::StylePlain);
+    writer.writeTextCell(" ", StyleCode::StylePlain);
     writer.writeTag("ROW", true);
     writer.writeTag("TABLE", true);
 }
@@ -180,7 +180,7 @@ void writeScriptSection(XrdWriter &writer, const TestTree &tree, TestNode *root,
 {
     const std::string driverName = toUtf8(kindDisplayName(ElementKind::TestDriver));
     writer.writeNodeOpen(root->name(), driverName, xrodStateWord(root->status),
-                         isSummedKind(root->kind) ? 1 : 0, ScriptIcon);
+                         isSummedKind(root->kind) ? 1 : 0, NodeIcon::ScriptIcon);
     writer.writeTag("SECTION TAG=\"rootx" + std::to_string(writer.nextTag()) + "\"", false);
     const int titleTag = writer.nextTag();
     writer.writeTitle(driverName + " " + std::string(root->name()), 0, statusStyle(root->status), titleTag);
@@ -233,7 +233,7 @@ void writeContractsSection(XrdWriter &writer, const TestTree &tree, int fileCoun
 
     const std::string contracts =
         label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Contracts"));
-    writer.writeNodeOpen(contracts, contracts, xrodStateWord(combined), 0, ScriptIcon);
+    writer.writeNodeOpen(contracts, contracts, xrodStateWord(combined), 0, NodeIcon::ScriptIcon);
     writer.writeTag("SECTION TAG=\"classx" + std::to_string(writer.nextTag()) + "\"", false);
     const int titleTag = writer.nextTag();
     writer.writeTitle(label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Tested Contracts")),
@@ -298,7 +298,7 @@ void renderReport(XrdWriter &writer, const TestTree &tree, const ReportInputs &i
     // Global summary.
     const std::string globalReport =
         label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Global Report"));
-    writer.writeNodeOpen(globalReport, globalReport, failed == 0 ? "ok" : "ko", 0, ScriptIcon);
+    writer.writeNodeOpen(globalReport, globalReport, failed == 0 ? "ok" : "ko", 0, NodeIcon::ScriptIcon);
     writer.writeTag("SECTION TAG=\"filex" + std::to_string(writer.nextTag()) + "\"", false);
     {
         const std::string title = testNode
@@ -306,13 +306,13 @@ void renderReport(XrdWriter &writer, const TestTree &tree, const ReportInputs &i
                                       : label(QT_TRANSLATE_NOOP("QUORVANEL global information",
                                                                 "Component testing C++ report"));
         const int tag = writer.nextTag();
-        writer.writeTitle(title, 0, StylePlain, tag);
+        writer.writeTitle(title, 0, StyleCode::StylePlain, tag);
     }
     {
         const int tag = writer.nextTag();
         writer.writeTitle(
             label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Report summary")), 1,
-            StylePlain, tag);
+            StyleCode::StylePlain, tag);
     }
     writer.writeTag("TABLE BORDER=\"1\"", false);
     writer.writeRaw(kTitleRowOpen);
@@ -325,19 +325,19 @@ void renderReport(XrdWriter &writer, const TestTree &tree, const ReportInputs &i
     writer.writeEscaped(toUtf8(tr(product::Context, product::NoticeLine)));
     writer.writeRaw(kTitleRowClose);
     writeCountRow(writer, QT_TRANSLATE_NOOP("QUORVANEL global information", "Passed"), passed,
-                  failed == 0 ? StylePassed : StylePlain);
+                  failed == 0 ? StyleCode::StylePassed : StyleCode::StylePlain);
     writeCountRow(writer, QT_TRANSLATE_NOOP("QUORVANEL global information", "Inconclusive"),
-                  inconclusive, StylePlain);
+                  inconclusive, StyleCode::StylePlain);
     writeCountRow(writer, QT_TRANSLATE_NOOP("QUORVANEL global information", "Failed"), failed,
-                  failed > 0 ? StyleFailed : StylePlain);
+                  failed > 0 ? StyleCode::StyleFailed : StyleCode::StylePlain);
     writeCountRow(writer, QT_TRANSLATE_NOOP("QUORVANEL global information", "Total"),
-                  static_cast<long long>(passed) + inconclusive + failed, StylePlain);
+                  static_cast<long long>(passed) + inconclusive + failed, StyleCode::StylePlain);
     writer.writeTag("TABLE", true);
     {
         const int tag = writer.nextTag();
         writer.writeTitle(
             label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Report Information")), 1,
-            StylePlain, tag);
+            StyleCode::StylePlain, tag);
     }
     writer.writeTag("TABLE BORDER=\"1\"", false);
     if (inputs.headerText)

@@ -58,7 +58,7 @@ public:
         const bool withTable = node.kind == ElementKind::TestCase || node.kind == ElementKind::Proc || node.kind == ElementKind::Stub;
         const std::string &kindName = displayName(node.kind);
         out_.writeNodeOpen(node.name(), kindName, xrodStateWord(node.status),
-                           isSummedKind(node.kind) ? 1 : 0, withTable ? MethodIcon : ClassIcon);
+                           isSummedKind(node.kind) ? 1 : 0, withTable ? NodeIcon::MethodIcon : NodeIcon::ClassIcon);
         title_.assign(kindName);
         title_ += ' ';
         title_ += node.name();
@@ -88,7 +88,7 @@ private:
     void writeResultsTable(const TestNode &node)
     {
         out_.writeTag("TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"", false);
-        out_.writeHeaderRow(StyleTitle, 0);
+        out_.writeHeaderRow(StyleCode::StyleTitle, 0);
         bool rowsWritten = false;
         for (const TestNode *c = node.firstChild; c; c = c->nextSibling) {
             if (!isVerdictKind(c->kind))
@@ -98,7 +98,7 @@ private:
                 writeCommentBlock(*c);
                 continue;
             }
-            const int s = statusStyle(c->status);
+            const StyleCode s = statusStyle(c->status);
             const VerdictCounters counts = c->verdict() ? *c->verdict() : VerdictCounters();
             out_.writeTag("ROW", false);
             out_.writeTextCell(c->name(), s);
@@ -109,7 +109,7 @@ private:
             out_.writeTag("ROW", true);
         }
         if (!rowsWritten) {
-            const int s = statusStyle(node.status);
+            const StyleCode s = statusStyle(node.status);
             out_.writeTag("ROW", false);
             out_.writeTextCell(" ", s);
             out_.writeTextCell(word(node.status), s);

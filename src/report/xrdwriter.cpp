@@ -209,15 +209,15 @@ void appendAsciiEscaped(std::string &out, std::string_view text)
 
 } // namespace
 
-int statusStyle(NodeStatus status)
+StyleCode statusStyle(NodeStatus status)
 {
     switch (status) {
     case NodeStatus::Failed:
-        return StyleFailed;
+        return StyleCode::StyleFailed;
     case NodeStatus::Passed:
-        return StylePassed;
+        return StyleCode::StylePassed;
     default:
-        return StylePlain;
+        return StyleCode::StylePlain;
     }
 }
 
@@ -433,23 +433,23 @@ void XrdWriter::writeEscaped(const QString &text)
     writeEscaped(toUtf8(text));
 }
 
-void XrdWriter::writeTextCell(std::string_view text, int style)
+void XrdWriter::writeTextCell(std::string_view text, StyleCode style)
 {
     writeTextCellOpen(style);
     writeEscaped(text);
     put("</CELL_TEXT>\n");
 }
 
-void XrdWriter::writeTextCellOpen(int style)
+void XrdWriter::writeTextCellOpen(StyleCode style)
 {
     switch (style) {
-    case StyleTitle:
+    case StyleCode::StyleTitle:
         put("<CELL_TEXT STYLE=\"Array Title\">");
         break;
-    case StylePlain:
+    case StyleCode::StylePlain:
         put("<CELL_TEXT STYLE=\"Array\">");
         break;
-    case StylePassed:
+    case StyleCode::StylePassed:
         put("<CELL_TEXT STYLE=\"Array Passed\">");
         break;
     default:
@@ -458,7 +458,7 @@ void XrdWriter::writeTextCellOpen(int style)
     }
 }
 
-void XrdWriter::writeNumberCell(long long value, int style)
+void XrdWriter::writeNumberCell(long long value, StyleCode style)
 {
     // Digits and a sign are plain text: nothing to escape.
     writeTextCellOpen(style);
@@ -475,16 +475,16 @@ void XrdWriter::writeLinkTarget(std::string_view path, int line)
     put("\">\n<TEXT>");
 }
 
-void XrdWriter::writeLinkCell(std::string_view text, int style, std::string_view path, int line)
+void XrdWriter::writeLinkCell(std::string_view text, StyleCode style, std::string_view path, int line)
 {
     switch (style) {
-    case StyleTitle:
+    case StyleCode::StyleTitle:
         put("<CELL STYLE=\"Array Title\">");
         break;
-    case StylePlain:
+    case StyleCode::StylePlain:
         put("<CELL STYLE=\"Array\">");
         break;
-    case StylePassed:
+    case StyleCode::StylePassed:
         put("<CELL STYLE=\"Array Passed\">");
         break;
     default:
@@ -497,7 +497,7 @@ void XrdWriter::writeLinkCell(std::string_view text, int style, std::string_view
 }
 
 void XrdWriter::writeNodeOpen(std::string_view name, std::string_view type, const char *state,
-                              int sum, int icon)
+                              int sum, NodeIcon icon)
 {
     put("<XROD:NODE name=\"");
     writeEscaped(name);
@@ -513,13 +513,13 @@ void XrdWriter::writeNodeOpen(std::string_view name, std::string_view type, cons
         put("\"");
     }
     switch (icon) {
-    case MethodIcon:
+    case NodeIcon::MethodIcon:
         put(" icone=\"method.xpm\">");
         break;
-    case ClassIcon:
+    case NodeIcon::ClassIcon:
         put(" icone=\"class.xpm\">");
         break;
-    case ScriptIcon:
+    case NodeIcon::ScriptIcon:
         put(" icone=\"testscript.xpm\">");
         break;
     default:
@@ -528,7 +528,7 @@ void XrdWriter::writeNodeOpen(std::string_view name, std::string_view type, cons
     }
 }
 
-void XrdWriter::writeTitleOpen(int level, int style, int tag)
+void XrdWriter::writeTitleOpen(int level, StyleCode style, int tag)
 {
     put("<TITLE LEVEL=\"");
     putNumber(level);
@@ -536,15 +536,15 @@ void XrdWriter::writeTitleOpen(int level, int style, int tag)
     putNumber(tag);
     put("\" STYLE=\"Title");
     putNumber(std::min<long long>(static_cast<long long>(level) + 1, 5));
-    if (style == StyleFailed)
+    if (style == StyleCode::StyleFailed)
         put(" Failed\">\n");
-    else if (style == StylePassed)
+    else if (style == StyleCode::StylePassed)
         put(" Passed\">\n");
     else
         put("\">\n");
 }
 
-void XrdWriter::writeTitle(std::string_view text, int level, int style, int tag)
+void XrdWriter::writeTitle(std::string_view text, int level, StyleCode style, int tag)
 {
     writeTitleOpen(level, style, tag);
     put("<TEXT>");
@@ -552,7 +552,7 @@ void XrdWriter::writeTitle(std::string_view text, int level, int style, int tag)
     put("</TEXT>\n</TITLE>\n");
 }
 
-void XrdWriter::writeLinkTitle(std::string_view text, int level, int style, int tag,
+void XrdWriter::writeLinkTitle(std::string_view text, int level, StyleCode style, int tag,
                                std::string_view path, int line)
 {
     writeTitleOpen(level, style, tag);
@@ -561,13 +561,13 @@ void XrdWriter::writeLinkTitle(std::string_view text, int level, int style, int 
     put("</TEXT>\n</LINK>\n</TITLE>\n");
 }
 
-void XrdWriter::writeHeaderRow(int style, int withMethod)
+void XrdWriter::writeHeaderRow(StyleCode style, int withMethod)
 {
     // Every results table starts with this row: its markup, translations
     // included, is made once per document (translators do not change while a
     // report is written).
-    const bool cacheable = style >= StyleTitle && style <= StylePassed;
-    std::string *cached = cacheable ? &headerRows_[style * 2 + (withMethod != 0)] : nullptr;
+    const bool cacheable = style >= StyleCode::StyleTitle && style <= StyleCode::StylePassed;
+    std::string *cached = cacheable ? &headerRows_[int(style) * 2 + (withMethod != 0)] : nullptr;
     if (cached && !cached->empty()) {
         put(*cached);
         return;

@@ -45,7 +45,7 @@ TEST(WriterBlock, TextsLongerThanTheBlockInFileAndMemory)
     auto write = [&](XrdWriter &w) {
         w.writeTag("A", false);
         w.writeRaw(plain);
-        w.writeTextCell(special, StylePlain);
+        w.writeTextCell(special, StyleCode::StylePlain);
         w.writeTag("A", true);
     };
     std::string escaped;
@@ -77,7 +77,7 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
     writer.openMemory();
     const std::string &before = statusWordText(writer, NodeStatus::Passed);
     EXPECT_EQ(before, "Passed");
-    writer.writeHeaderRow(StyleTitle, 0);
+    writer.writeHeaderRow(StyleCode::StyleTitle, 0);
     const std::string firstRow = writer.buffer();
 
     MarkingTranslator marking;
@@ -90,13 +90,13 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
     EXPECT_EQ(transitionStatusWordText(writer, NodeStatus::Failed), "<Failed>");
     EXPECT_EQ(kindNameText(writer, ElementKind::TestCase), "<Test Case>");
     EXPECT_EQ(before, "Passed");
-    writer.writeHeaderRow(StyleTitle, 0);
+    writer.writeHeaderRow(StyleCode::StyleTitle, 0);
     EXPECT_EQ(writer.buffer(), firstRow + firstRow);
 
     // A new document looks them up again.
     writer.openMemory();
     EXPECT_EQ(statusWordText(writer, NodeStatus::Passed), "<Passed>");
-    writer.writeHeaderRow(StyleTitle, 0);
+    writer.writeHeaderRow(StyleCode::StyleTitle, 0);
     EXPECT_NE(writer.buffer().find("<CELL_TEXT STYLE=\"Array Title\">&lt;Expression&gt;"),
               std::string::npos)
         << writer.buffer();
@@ -112,7 +112,8 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
 TEST(WriterTranslations, HeaderRowsByStyleAndMethodColumn)
 {
     // Each of the cached rows matches the row written cell by cell.
-    for (int style = StyleTitle; style <= StylePassed; ++style) {
+    for (const StyleCode style : {StyleCode::StyleTitle, StyleCode::StylePlain, StyleCode::StyleFailed,
+                                  StyleCode::StylePassed}) {
         for (int withMethod = 0; withMethod < 2; ++withMethod) {
             XrdWriter expected;
             expected.openMemory();
@@ -128,7 +129,7 @@ TEST(WriterTranslations, HeaderRowsByStyleAndMethodColumn)
             writer.writeHeaderRow(style, withMethod);
             writer.writeHeaderRow(style, withMethod);
             EXPECT_EQ(writer.buffer(), expected.buffer() + expected.buffer())
-                << style << ' ' << withMethod;
+                << int(style) << ' ' << withMethod;
         }
     }
 }
