@@ -15,15 +15,6 @@ const char *const kThreeColumnTable = "TABLE BORDER=\"1\" WIDTH=\"40,30,30\"";
 /// Name and title of the violations entry; never translated.
 const char *const kViolations = "State Chart Violations";
 
-/// Source path of a file index for member links; empty when unknown.
-std::string memberPath(const TestTree *tree, int fileIndex)
-{
-    if (!tree)
-        return std::string();
-    std::optional<std::string> path = tree->otsFileName(fileIndex);
-    return path ? std::move(*path) : std::string();
-}
-
 /// A row of three title cells with the given translated words.
 void writeTitleRow(XrdWriter &out, const char *context, const char *first, const char *second,
                    const char *third)
@@ -35,30 +26,8 @@ void writeTitleRow(XrdWriter &out, const char *context, const char *first, const
     out.writeTag("ROW", true);
 }
 
-/// The source path of the members' file for their links, looked up once for
-/// a run of members of the same file.
-class MemberPath {
-public:
-    explicit MemberPath(const TestTree *tree) : tree_(tree) {}
-    const std::string &of(int fileIndex)
-    {
-        if (!known_ || fileIndex != fileIndex_) {
-            path_ = memberPath(tree_, fileIndex);
-            fileIndex_ = fileIndex;
-            known_ = true;
-        }
-        return path_;
-    }
-
-private:
-    const TestTree *tree_;
-    std::string path_;
-    int fileIndex_ = 0;
-    bool known_ = false;
-};
-
 /// The row or rows of one member of the given kind; nothing for other kinds.
-void writeMemberRow(XrdWriter &out, const TestNode &member, ElementKind memberKind, MemberPath &paths);
+void writeMemberRow(XrdWriter &out, const TestNode &member, ElementKind memberKind, SourcePathCache &paths);
 
 /// One member sub-section: entry, title, table with header and the member rows.
 void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &classNode,
@@ -92,7 +61,7 @@ void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &cl
                       QT_TRANSLATE_NOOP("QUORVANEL class report", "Fired"));
         break;
     }
-    MemberPath paths(&tree);
+    SourcePathCache paths(&tree);
     for (const TestNode *member = classNode.firstChild; member; member = member->nextSibling)
         writeMemberRow(out, *member, memberKind, paths);
     out.writeTag("TABLE", true);
@@ -103,7 +72,7 @@ void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &cl
 
 namespace {
 
-void writeMemberRow(XrdWriter &out, const TestNode &memberNode, ElementKind memberKind, MemberPath &paths)
+void writeMemberRow(XrdWriter &out, const TestNode &memberNode, ElementKind memberKind, SourcePathCache &paths)
 {
     const TestNode *member = &memberNode;
     if (member->kind != memberKind)
@@ -170,7 +139,7 @@ void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
 {
     if (!member || !context.output)
         return;
-    MemberPath paths(context.tree);
+    SourcePathCache paths(context.tree);
     writeMemberRow(*context.output, *member, context.memberKind, paths);
 }
 
@@ -187,6 +156,7 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "State Name"),
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Multiple Exits"),
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Illegal Exits"));
+    SourcePathCache paths(&tree);
     for (const TestNode *c = classNode.firstChild; c; c = c->nextSibling) {
         if ((c->kind != ElementKind::State && c->kind != ElementKind::ObservationState) || !c->verdict())
             continue;
@@ -195,7 +165,7 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
             continue;
         output.writeTag("ROW", false);
         if (c->kind == ElementKind::State)
-            output.writeLinkCell(c->name(), StyleCode::StyleFailed, memberPath(&tree, c->fileIndex), c->line);
+            output.writeLinkCell(c->name(), StyleCode::StyleFailed, paths.of(c->fileIndex), c->line);
         else
             output.writeTextCell(c->name(), StyleCode::StyleFailed);
         output.writeNumberCell(v.multipleExits, StyleCode::StyleFailed);

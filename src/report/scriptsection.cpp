@@ -48,7 +48,8 @@ public:
         : out_(*context.output), tree_(context.tree),
           scriptPath_(context.scriptPath && *context.scriptPath
                           ? std::string_view(**context.scriptPath)
-                          : std::string_view())
+                          : std::string_view()),
+          paths_(context.tree)
     {
     }
 
@@ -70,18 +71,6 @@ public:
 
 private:
     const std::string &displayName(ElementKind kind) { return kindNameText(out_, kind); }
-
-    /// The OTS file name of a file index for comment links (empty when the
-    /// file has none), kept for the next comment of the same file.
-    const std::string &sourcePath(int fileIndex)
-    {
-        if (!pathKnown_ || pathFile_ != fileIndex) {
-            path_ = tree_->otsFileName(fileIndex).value_or(std::string());
-            pathFile_ = fileIndex;
-            pathKnown_ = true;
-        }
-        return path_;
-    }
 
     const std::string &word(NodeStatus status) { return statusWordText(out_, status); }
 
@@ -132,7 +121,7 @@ private:
         out_.writeRaw("<IMAGE NAME=\"arrow10.xpm\"/>");
         out_.writeRaw("<LINK TARGET=\"");
         if (tree_)
-            out_.writeEscaped(std::string_view(sourcePath(c.fileIndex)));
+            out_.writeEscaped(std::string_view(paths_.of(c.fileIndex)));
         scratch_.assign(" line ");
         scratch_ += std::to_string(c.line);
         scratch_ += "\">\n";
@@ -178,9 +167,7 @@ private:
     std::string scratch_;
     std::string textScratch_;
     std::vector<uint64_t> textRefs_;
-    std::string path_;
-    int pathFile_ = 0;
-    bool pathKnown_ = false;
+    SourcePathCache paths_; ///< for comment links
 };
 
 /// One open entry of the walk: the node, its title level and the next child to visit.
@@ -219,6 +206,17 @@ void writeScriptElement(TestNode *node, const ScriptSectionContext &context)
         writer.openEntry(*child, level);
         stack.push_back({child, level, child->firstChild});
     }
+}
+
+const std::string &SourcePathCache::of(int fileIndex)
+{
+    if (!known_ || fileIndex != fileIndex_) {
+        std::optional<std::string> path = tree_ ? tree_->otsFileName(fileIndex) : std::nullopt;
+        path_ = path ? std::move(*path) : std::string();
+        fileIndex_ = fileIndex;
+        known_ = true;
+    }
+    return path_;
 }
 
 QString statusWord(NodeStatus status)

@@ -19,6 +19,21 @@ struct ScriptSectionContext {
     int level = 1;
 };
 
+/// The OTS file name of a file index for links (empty when the file has
+/// none), kept for the next lookup: the rows of one file come in runs.
+class SourcePathCache {
+public:
+    explicit SourcePathCache(const TestTree *tree) : tree_(tree) {}
+    /// The file name of the file index.
+    const std::string &of(int fileIndex);
+
+private:
+    const TestTree *tree_;
+    std::string path_;
+    int fileIndex_ = 0;
+    bool known_ = false;
+};
+
 /// Writes the entry of a node and, nested, those of its descendants (iteratively).
 void writeScriptElement(TestNode *node, const ScriptSectionContext &context);
 
