@@ -452,12 +452,6 @@ void TestTree::releaseTree()
     names_.clear();
 }
 
-void collectClassNode(const TestNode *node, std::vector<TestNode> &copies)
-{
-    if (node && (node->kind == ElementKind::Class || node->kind == ElementKind::SingleClass))
-        copies.push_back(*node);
-}
-
 int compareNodesByName(const TestNode &a, const TestNode &b)
 {
     const size_t n = a.name().size() < b.name().size() ? a.name().size() : b.name().size();

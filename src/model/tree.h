@@ -248,9 +248,6 @@ template <class F> void walkPostOrder(TestNode *node, F &&f)
     }
 }
 
-/// walkPostOrder callback of the contracts section: copies a Class or SingleClass node.
-void collectClassNode(const TestNode *node, std::vector<TestNode> &slots);
-
 /// Orders two nodes by name as unsigned bytes (strcmp order); <0, 0 or >0.
 int compareNodesByName(const TestNode &a, const TestNode &b);
 

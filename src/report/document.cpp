@@ -246,6 +246,12 @@ void writeContractsSection(XrdWriter &writer, const TestTree &tree, int fileCoun
 
 } // namespace
 
+void collectClassNode(const TestNode *node, std::vector<TestNode> &copies)
+{
+    if (node && (node->kind == ElementKind::Class || node->kind == ElementKind::SingleClass))
+        copies.push_back(*node);
+}
+
 void writeGlobalInformation(XrdWriter &writer, const OtsGlobals &globals)
 {
     if (globals.testCompilerVersion)

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -58,6 +59,11 @@ struct ReportInputs {
     /// Name of the XRD file as given on the command line.
     std::string_view xrdFile;
 };
+
+/// walkPostOrder callback collecting the classes of the contracts section:
+/// copies a Class or SingleClass node into `copies`. (The section itself
+/// keeps pointers instead: the tree does not change while it is written.)
+void collectClassNode(const TestNode *node, std::vector<TestNode> &copies);
 
 /// Renders the whole document into an open writer.
 void renderReport(XrdWriter &writer, const TestTree &tree, const ReportInputs &inputs);

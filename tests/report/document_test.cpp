@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -338,6 +339,38 @@ TEST_F(ReportTest, GlobalInformationRows)
                             "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [1-9][0-9]? "
                             "[0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4}</CELL_TEXT>\n</ROW>\n");
     EXPECT_TRUE(std::regex_match(clock.buffer(), layout)) << clock.buffer();
+}
+
+TEST(ContractsSection, CollectsClassesAndSortsThemByBytes)
+{
+    TestTree tree;
+    tree.initTree();
+    tree.openOtsFile(0, "s.ots");
+    tree.addNode(0, ElementKind::Class, 2, "beta", 1, 1, 0);
+    tree.addNode(0, ElementKind::TestCase, 3, "case", 1, 1, 0);
+    tree.addNode(0, ElementKind::SingleClass, 4, "\xC3\xA4lpha", 3, 1, 0); // non-ASCII sorts last
+    tree.addNode(0, ElementKind::Class, 5, "Alpha", 2, 1, 0);
+    tree.addNode(0, ElementKind::Class, 6, "Alph", 1, 1, 0);
+    tree.addNode(0, ElementKind::State, 7, "S", 5, 1, 0);
+
+    std::vector<TestNode> copies;
+    walkPostOrder(tree.findNode(0, 1), [&](TestNode *n) { collectClassNode(n, copies); });
+    ASSERT_EQ(copies.size(), 4u);
+    // Copies keep the counters of the original.
+    const auto alpha = std::find_if(copies.begin(), copies.end(),
+                                    [](const TestNode &n) { return n.name() == "Alpha"; });
+    ASSERT_NE(alpha, copies.end());
+    EXPECT_EQ(alpha->classCounters()->states, 1);
+
+    std::sort(copies.begin(), copies.end(), [](const TestNode &a, const TestNode &b) {
+        return compareNodesByName(a, b) < 0;
+    });
+    std::vector<std::string> names;
+    for (const TestNode &n : copies)
+        names.emplace_back(n.name());
+    EXPECT_EQ(names, (std::vector<std::string>{"Alph", "Alpha", "beta", "\xC3\xA4lpha"}));
+    EXPECT_EQ(compareNodesByName(copies[0], copies[0]), 0);
+    EXPECT_GT(compareNodesByName(copies[1], copies[0]), 0);
 }
 
 } // namespace
