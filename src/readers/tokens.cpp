@@ -1,5 +1,6 @@
 #include "readers/tokens.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace qv {
@@ -58,6 +59,21 @@ int32_t clampedNumber(std::string_view text, int base)
 /// Reads a token that ends at delimiter `first` or `second` (the same for readToken).
 std::string readTokenUntil(InStream &in, int first, int second)
 {
+    // A token whose delimiter is buffered, with no line end, carriage return
+    // or NUL before it, is taken in one copy: the byte loop below would give
+    // the same.
+    const std::string_view ahead = in.buffered();
+    const size_t scan = std::min(ahead.size(), TokenLimit + 1);
+    for (size_t i = 0; i < scan; ++i) {
+        const char c = ahead[i];
+        if (c == char(first) || c == char(second)) {
+            std::string token(ahead.data(), i);
+            in.skip(i + 1);
+            return token;
+        }
+        if (c == '\n' || c == '\r' || c == '\0')
+            break;
+    }
     char buffer[TokenLimit];
     size_t length = 0;
     // Once a NUL is stored the kept text is over: later characters are only read.

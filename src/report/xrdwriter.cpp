@@ -207,47 +207,6 @@ void appendAsciiEscaped(std::string &out, std::string_view text)
     out.append(text.data() + from, n - from);
 }
 
-/// The name of a cell style in the document: the one mapping of styles to
-/// names. A value outside the four styles looks like a failed cell.
-const char *cellStyleName(StyleCode style)
-{
-    switch (style) {
-    case StyleCode::StyleTitle: return "Array Title";
-    case StyleCode::StylePlain: return "Array";
-    case StyleCode::StylePassed: return "Array Passed";
-    default: return "Array Failed";
-    }
-}
-
-/// Position of a style in CellOpenings; values outside the four share the
-/// failed cell's slot, as cellStyleName names them.
-inline size_t cellStyleIndex(StyleCode style)
-{
-    const auto i = size_t(style);
-    return i <= size_t(StyleCode::StylePassed) ? i : size_t(StyleCode::StyleFailed);
-}
-
-/// The opening tags of text and link cells of each style, made once from
-/// cellStyleName: a report writes millions of cells.
-struct CellOpenings {
-    std::string text[4];
-    std::string link[4];
-    CellOpenings()
-    {
-        for (size_t i = 0; i < 4; ++i) {
-            const char *name = cellStyleName(StyleCode(i));
-            text[i] = std::string("<CELL_TEXT STYLE=\"") + name + "\">";
-            link[i] = std::string("<CELL STYLE=\"") + name + "\">";
-        }
-    }
-};
-
-const CellOpenings &cellOpenings()
-{
-    static const CellOpenings openings;
-    return openings;
-}
-
 } // namespace
 
 StyleCode statusStyle(NodeStatus status)
@@ -483,7 +442,22 @@ void XrdWriter::writeTextCell(std::string_view text, StyleCode style)
 
 void XrdWriter::writeTextCellOpen(StyleCode style)
 {
-    put(cellOpenings().text[cellStyleIndex(style)]);
+    // Spelled out whole for each style, as writeLinkCell does: the copies
+    // of literal tags are inlined, and a report writes millions of cells.
+    switch (style) {
+    case StyleCode::StyleTitle:
+        put("<CELL_TEXT STYLE=\"Array Title\">");
+        break;
+    case StyleCode::StylePlain:
+        put("<CELL_TEXT STYLE=\"Array\">");
+        break;
+    case StyleCode::StylePassed:
+        put("<CELL_TEXT STYLE=\"Array Passed\">");
+        break;
+    default:
+        put("<CELL_TEXT STYLE=\"Array Failed\">");
+        break;
+    }
 }
 
 void XrdWriter::writeNumberCell(long long value, StyleCode style)
@@ -505,7 +479,20 @@ void XrdWriter::writeLinkTarget(std::string_view path, int line)
 
 void XrdWriter::writeLinkCell(std::string_view text, StyleCode style, std::string_view path, int line)
 {
-    put(cellOpenings().link[cellStyleIndex(style)]);
+    switch (style) {
+    case StyleCode::StyleTitle:
+        put("<CELL STYLE=\"Array Title\">");
+        break;
+    case StyleCode::StylePlain:
+        put("<CELL STYLE=\"Array\">");
+        break;
+    case StyleCode::StylePassed:
+        put("<CELL STYLE=\"Array Passed\">");
+        break;
+    default:
+        put("<CELL STYLE=\"Array Failed\">");
+        break;
+    }
     writeLinkTarget(path, line);
     writeEscaped(text);
     put("</TEXT>\n</LINK>\n</CELL>\n");
