@@ -7,6 +7,7 @@
 // toUtf8() before they are handed in. The output is UTF-8.
 
 #include "model/tree.h"
+#include "report/escape.h"
 
 #include <QString>
 #include <cstdio>
@@ -29,13 +30,6 @@ StyleCode statusStyle(NodeStatus status);
 /// Browser-entry state word of a status: "ok", "ko" or "NE"; never translated.
 const char *xrodStateWord(NodeStatus status);
 
-/// The escaping transform: white-space simplification, then "&", "\n" (the
-/// two-character escape), quote, "<" and ">" replaced; characters that XML
-/// forbids become U+FFFD. Input and result are UTF-8.
-std::string escapeText(std::string_view text);
-
-/// Appends escapeText(text) to `out` (the allocation-free form used by the writer).
-void appendEscaped(std::string &out, std::string_view text);
 
 /// The XRD output stream with the document's one tag counter. Output is
 /// gathered in a fixed block and handed on (to the file, or to the memory
