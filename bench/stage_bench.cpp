@@ -9,12 +9,12 @@
 // processor time), then "elements N" and "failed N".
 // Message catalogues are loaded as the product does when KESTRELONDIR is set.
 
-#include "driver/catalog.h"
+#include "base/catalog.h"
 #include "model/evaluation.h"
 #include "model/tree.h"
 #include "readers/otsfile.h"
 #include "readers/tdffile.h"
-#include "report/resfile.h"
+#include "driver/reportfile.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -81,7 +81,7 @@ int main(int argc, char **argv)
 
     qInstallMessageHandler(quiet);
     QCoreApplication app(argc, argv);
-    if (std::getenv("KESTRELONDIR") && qv::loadMessageCatalogues(app, qv::cataloguePrefixes()) != 0)
+    if (std::getenv("KESTRELONDIR") && !qv::loadMessageCatalogues(app, qv::cataloguePrefixes()))
         return 1;
 
     const char *names[] = {"ots_read", "tdf_read", "evaluate", "report_write"};
@@ -92,23 +92,20 @@ int main(int argc, char **argv)
     for (int r = 0; r < repeats; ++r) {
         auto tree = std::make_unique<qv::TestTree>();
         qv::OtsGlobals globals;
-        qv::StudioHeader studio;
-        qv::LineBuffer lineBuffer;
-        qv::XrdWriter writer;
         tree->initTree();
 
         double c[5];
         c[0] = cpuSeconds();
         const auto t0 = Clock::now();
         for (size_t i = 0; i < ots.size(); ++i) {
-            if (qv::readOtsFile(*tree, globals, ots[i], int(i)) != 0) {
+            if (!qv::readOtsFile(*tree, globals, ots[i], int(i))) {
                 std::fprintf(stderr, "qv_stage_bench: cannot read %s\n", ots[i].c_str());
                 return 1;
             }
         }
         const auto t1 = Clock::now();
         c[1] = cpuSeconds();
-        if (qv::readTdfFile(*tree, tdf) != 0) {
+        if (!qv::readTdfFile(*tree, tdf)) {
             std::fprintf(stderr, "qv_stage_bench: cannot read %s\n", tdf.c_str());
             return 1;
         }
@@ -117,14 +114,11 @@ int main(int argc, char **argv)
         qv::evaluateTree(*tree);
         const auto t3 = Clock::now();
         c[3] = cpuSeconds();
-        qv::ReportInputs inputs;
-        inputs.globals = &globals;
-        inputs.studio = &studio;
-        inputs.lineBuffer = &lineBuffer;
-        failed = qv::writeReport(*tree, writer, inputs, xrd.c_str(), nullptr);
+        const qv::ReportResult report = qv::writeReport(*tree, globals, xrd.c_str(), nullptr);
+        failed = report.counts.failed;
         const auto t4 = Clock::now();
         c[4] = cpuSeconds();
-        if (failed < 0) {
+        if (report.outcome != qv::ReportOutcome::Written) {
             std::fprintf(stderr, "qv_stage_bench: cannot write %s\n", xrd.c_str());
             return 1;
         }

@@ -10,8 +10,9 @@
 #include "driver/studioheader.h"
 #include "model/tree.h"
 #include "readers/otsfile.h"
-#include "report/resfile.h"
-#include "report/utils.h"
+#include "driver/headertext.h"
+#include "report/document.h"
+#include "report/xrdwriter.h"
 
 #include <cstring>
 #include <string>
@@ -62,16 +63,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TestTree tree;
     tree.initTree();
     OtsGlobals globals;
-    StudioHeader studio;
     LineBuffer buffer;
+    HeaderTextFile headerText(header.path(), buffer, SummaryCounts());
     ReportInputs inputs;
     inputs.globals = &globals;
-    inputs.studio = &studio;
-    inputs.lineBuffer = &buffer;
+    inputs.headerText = &headerText;
+    inputs.xrdFile = "report.xrd";
     XrdWriter writer;
     writer.openMemory();
-    if (writeReportBody(tree, writer, inputs, "report.xrd", header.path().c_str(), 0) != 0)
-        fuzz::fail("an empty tree reported failures");
+    renderReport(writer, tree, inputs);
     fuzz::checkWellFormed(writer.buffer());
 
     const std::string after = header.contents();

@@ -10,6 +10,7 @@
 #include "model/tree.h"
 #include "readers/instream.h"
 #include "readers/otsfile.h"
+#include "readers/tokens.h"
 
 #include <string>
 
@@ -27,7 +28,7 @@ size_t checkSubtree(const TestTree &tree, TestNode *root, size_t limit)
     walkPostOrder(root->firstChild, [&](TestNode *node) {
         if (++visited > limit)
             fuzz::fail("the tree holds more nodes than were created (a cycle)");
-        if (node->status < NotExecuted || node->status > Passed)
+        if (node->status < NodeStatus::NotExecuted || node->status > NodeStatus::Passed)
             fuzz::fail("status out of range");
         if (node->name().find('\n') != std::string::npos)
             fuzz::fail("a newline was stored in a name");
@@ -86,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         InStream in;
         in.openMemory(std::string(parts[i]));
         const std::string path = "file" + std::to_string(i) + ".ots";
-        if (readOtsStream(tree, globals, in, path, int(i)) != 0)
+        if (!readOtsStream(tree, globals, in, path, int(i)))
             fuzz::fail("the OTS reader refused content");
     }
     if (tree.fileCount() != int(files))

@@ -32,7 +32,7 @@ void checkStudioHeader(const std::string &path)
 {
     LineBuffer buffer;
     StudioHeader studio;
-    if (studio.loadStudioHeaderFile(path.c_str(), buffer) != 1)
+    if (!studio.loadStudioHeaderFile(path.c_str(), buffer))
         fuzz::fail("a readable studio header file was not loaded");
     checkValue(studio.projectName());
     checkValue(studio.projectConfiguration());

@@ -140,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     {
         InStream in;
         in.openMemory(bytes);
-        if (readTdfStream(tree, in) != 0)
+        if (!readTdfStream(tree, in))
             fuzz::fail("the TDF reader refused content");
     }
     if (tree.nodeCount() != nodes)

@@ -1,6 +1,6 @@
 #include "driver/cmdline.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 
 #include <cstring>
 
@@ -20,7 +20,7 @@ bool endsOtsList(const char *arg)
 
 } // namespace
 
-int parseCommandLine(int argc, char **argv, CommandLine &commandLine)
+bool parseCommandLine(int argc, char **argv, CommandLine &commandLine)
 {
     // Pass 1: count the OTS names to size the array.
     int count = 0;
@@ -76,9 +76,8 @@ int parseCommandLine(int argc, char **argv, CommandLine &commandLine)
             ++counter;
         }
     }
-    if (counter == 0 && (missingValue || !commandLine.tdfFile || !commandLine.xrdFile))
-        return -1;
-    return counter;
+    // A step that found more than one option, or a missing name, rejects the line.
+    return counter == 0 && !missingValue && commandLine.tdfFile && commandLine.xrdFile;
 }
 
 void printUsage(const char *programName)

@@ -14,8 +14,8 @@ struct CommandLine {
     const char *headerTextFile = nullptr;
 };
 
-/// Fills the record; 0 when accepted, any other value when rejected. Prints nothing.
-int parseCommandLine(int argc, char **argv, CommandLine &commandLine);
+/// Fills the record; true when accepted. Prints nothing.
+bool parseCommandLine(int argc, char **argv, CommandLine &commandLine);
 
 /// Writes the usage text for the program name on the standard error stream.
 void printUsage(const char *programName);

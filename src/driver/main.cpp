@@ -1,5 +1,5 @@
 // Process entry point of quorvanel.
-#include "driver/pos.h"
+#include "driver/runsequence.h"
 
 int main(int argc, char **argv)
 {

@@ -10,21 +10,11 @@ namespace qv {
 
 namespace {
 
-/// Read limit of one line including its terminator: 2046 characters a read.
-constexpr int ReadLimit = 2047;
-
 /// The studio header variables, in the order in which a line is tested.
 enum Variable : int { ProjectName, ProjectPath, Name, Configuration, WorkspaceName, VariableCount };
 
 constexpr const char *Keywords[VariableCount] = {"$PROJECT_NAME", "$PROJECT_PATH", "$NAME",
                                                  "$CONFIGURATION", "$WORKSPACE_NAME"};
-
-/// Ends the text at the last occurrence of the character, when there is one.
-void cutAtLast(char *text, char c)
-{
-    if (char *p = std::strrchr(text, c))
-        *p = '\0';
-}
 
 /// The first variable of the table whose keyword the line contains, or -1.
 int findVariable(const char *line)
@@ -43,45 +33,33 @@ inline bool isSeparator(char c)
 
 } // namespace
 
-const char *readHeaderLine(FILE *stream, LineBuffer &buffer)
-{
-    if (!stream)
-        return nullptr;
-    if (!std::fgets(buffer.data, ReadLimit, stream))
-        return nullptr;
-    cutAtLast(buffer.data, '\n');
-    cutAtLast(buffer.data, '\t');
-    cutAtLast(buffer.data, '\r');
-    return buffer.data;
-}
-
 StudioHeader::~StudioHeader()
 {
     releaseStudioHeader();
 }
 
-int StudioHeader::loadStudioHeader(LineBuffer &buffer)
+bool StudioHeader::loadStudioHeader(LineBuffer &buffer)
 {
     releaseStudioHeader();
     const char *path = std::getenv("KSTN_STUDIO_HEADER_FILE");
     if (!path)
-        return 0;
+        return false;
     return loadStudioHeaderFile(path, buffer);
 }
 
-int StudioHeader::loadStudioHeaderFile(const char *path, LineBuffer &buffer)
+bool StudioHeader::loadStudioHeaderFile(const char *path, LineBuffer &buffer)
 {
     releaseStudioHeader();
     if (!path)
-        return 0;
+        return false;
     file_ = std::fopen(path, "rb");
     if (!file_)
-        return 0;
+        return false;
     // A directory opens on this platform but cannot be read as a file.
     struct stat status;
     if (fstat(fileno(file_), &status) != 0 || S_ISDIR(status.st_mode)) {
         releaseStudioHeader();
-        return 0;
+        return false;
     }
 
     bool seen[VariableCount] = {};
@@ -120,7 +98,7 @@ int StudioHeader::loadStudioHeaderFile(const char *path, LineBuffer &buffer)
     // Everything is read now; nothing reads the file later.
     std::fclose(file_);
     file_ = nullptr;
-    return 1;
+    return true;
 }
 
 void StudioHeader::releaseStudioHeader()

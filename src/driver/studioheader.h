@@ -1,21 +1,14 @@
 #pragma once
-// Project and header information: the studio header file named by
-// KSTN_STUDIO_HEADER_FILE and the line reader of the header text file.
+// Project information: the studio header file named by KSTN_STUDIO_HEADER_FILE.
+// Its lines are read as those of the header text file are (see headertext.h).
+
+#include "driver/headertext.h"
 
 #include <cstdio>
 #include <optional>
 #include <string>
 
 namespace qv {
-
-/// Shared line buffer of the two readers: 2048 bytes, at most 2046 characters a read.
-struct LineBuffer {
-    char data[2048];
-};
-
-/// Reads the next line of the stream into the buffer, cut at its last line feed,
-/// then last tab, then last carriage return; null at end of file or without a stream.
-const char *readHeaderLine(FILE *stream, LineBuffer &buffer);
 
 /// The five project variables of the studio header file.
 class StudioHeader {
@@ -25,10 +18,10 @@ public:
     StudioHeader(const StudioHeader &) = delete;
     StudioHeader &operator=(const StudioHeader &) = delete;
 
-    /// Reads the file named by KSTN_STUDIO_HEADER_FILE; 1 when it was opened, 0 otherwise.
-    int loadStudioHeader(LineBuffer &buffer);
+    /// Reads the file named by KSTN_STUDIO_HEADER_FILE; true when it was opened.
+    bool loadStudioHeader(LineBuffer &buffer);
     /// Reads the variables from the named file (loadStudioHeader without the environment).
-    int loadStudioHeaderFile(const char *path, LineBuffer &buffer);
+    bool loadStudioHeaderFile(const char *path, LineBuffer &buffer);
     /// Closes the file and forgets every value.
     void releaseStudioHeader();
 
@@ -42,6 +35,13 @@ public:
     const std::optional<std::string> &workspaceName() const { return workspaceName_; }
     /// Value of "$NAME".
     const std::optional<std::string> &testNodeName() const { return testNodeName_; }
+
+    /// The values as the report shows them.
+    ProjectInfo projectInfo() const
+    {
+        return ProjectInfo{projectName_, projectFilePath_, configuration_, workspaceName_,
+                           testNodeName_};
+    }
 
     /// The value of a variable line: text after the first "=", cut and trimmed; none without one.
     static std::optional<std::string> extractValue(const char *line);

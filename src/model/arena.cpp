@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include <sys/mman.h>
@@ -45,7 +47,12 @@ public:
             std::lock_guard<std::mutex> lock(mutex_);
             if (!started_) {
                 started_ = true;
-                worker_ = std::thread([this] { run(); });
+                try {
+                    worker_ = std::thread([this] { run(); });
+                } catch (const std::system_error &) {
+                    // No thread to be had: every block is made here, on demand.
+                } catch (const std::bad_alloc &) {
+                }
             }
             block = ready_;
             ready_ = nullptr;

@@ -1,6 +1,6 @@
 #include "model/evaluation.h"
 
-#include "model/otsType.h"
+#include "model/kinds.h"
 
 #include <cstdint>
 #include <limits>
@@ -170,7 +170,7 @@ void relinkWith(TestTree &tree, TestNode *node, AncestorIndex *index)
     // are not visited, however many the trace made.
     for (int n = 0, count = tree.fileCount(); n < count && !target; ++n) {
         TestNode *found = tree.findNode(tree.fileRoot(n)->fileIndex, node->refId);
-        if (found && found->kind == Stub)
+        if (found && found->kind == ElementKind::Stub)
             target = found;
     }
     if (!target)
@@ -212,22 +212,22 @@ void relinkWith(TestTree &tree, TestNode *node, AncestorIndex *index)
 void mergeIntoClass(const TestNode *node, TestNode *parent)
 {
     ClassCounters &c = *parent->classCounters();
-    int32_t *group = nullptr;
+    NodeStatus *group = nullptr;
     switch (node->kind) {
-    case Invariant:
+    case ElementKind::Invariant:
         c.invariantStatus = combineStatus(node->status, c.invariantStatus);
         parent->status = combineStatus(c.invariantStatus, parent->status);
         return;
-    case State:
-    case ObservationState:
+    case ElementKind::State:
+    case ElementKind::ObservationState:
         if (node->verdict() && (node->verdict()->multipleExits > 0 || node->verdict()->illegalExits > 0))
-            c.stateChartStatus = Failed;
+            c.stateChartStatus = NodeStatus::Failed;
         group = &c.stateStatus;
         break;
-    case Transition:
+    case ElementKind::Transition:
         group = &c.transitionStatus;
         break;
-    case MethodContract:
+    case ElementKind::MethodContract:
         group = &c.contractStatus;
         break;
     default:
@@ -240,51 +240,53 @@ void mergeIntoClass(const TestNode *node, TestNode *parent)
 
 } // namespace
 
-int combineStatus(int a, int b)
+NodeStatus combineStatus(NodeStatus a, NodeStatus b)
 {
-    if (a < NotExecuted || a > Passed)
+    auto valid = [](NodeStatus s) {
+        return int(s) >= int(NodeStatus::NotExecuted) && int(s) <= int(NodeStatus::Passed);
+    };
+    if (!valid(a))
         return b;
-    if (b < NotExecuted || b > Passed)
+    if (!valid(b))
         return a;
-    if (a == Failed || b == Failed)
-        return Failed;
-    if (a == NotExecuted || b == NotExecuted)
-        return NotExecuted;
-    if (a == Passed || b == Passed)
-        return Passed;
-    return Executed;
+    if (a == NodeStatus::Failed || b == NodeStatus::Failed)
+        return NodeStatus::Failed;
+    if (a == NodeStatus::NotExecuted || b == NodeStatus::NotExecuted)
+        return NodeStatus::NotExecuted;
+    if (a == NodeStatus::Passed || b == NodeStatus::Passed)
+        return NodeStatus::Passed;
+    return NodeStatus::Executed;
 }
 
-void markHit(TestNode *node, int event)
+void markHit(TestNode *node, TraceEvent event)
 {
     if (!node)
         return;
-    if (event == Hit)
-        node->status = Executed;
-    else if (event == FailVerdict)
-        node->status = Failed;
+    if (event == TraceEvent::Hit)
+        node->status = NodeStatus::Executed;
+    else if (event == TraceEvent::FailVerdict)
+        node->status = NodeStatus::Failed;
     if (node->parent)
-        node->parent->status = Executed;
+        node->parent->status = NodeStatus::Executed;
 
     // Events are counted while the trace is read, before any relinking, so the
     // anchor set at creation is the nearest verdict-kind node up the chain.
     TestNode *v = node->verdictAnchor;
     if (!v)
         return;
-    v->status = Executed;
+    v->status = NodeStatus::Executed;
     if (!v->verdict())
         return;
     switch (event) {
-    case Hit: bump(v->verdict()->hits); break;
-    case PassVerdict: bump(v->verdict()->passed); break;
-    case FailVerdict: bump(v->verdict()->failed); break;
-    case IllegalExit: bump(v->verdict()->illegalExits); break;
-    case MultipleExit: bump(v->verdict()->multipleExits); break;
-    default: break;
+    case TraceEvent::Hit: bump(v->verdict()->hits); break;
+    case TraceEvent::PassVerdict: bump(v->verdict()->passed); break;
+    case TraceEvent::FailVerdict: bump(v->verdict()->failed); break;
+    case TraceEvent::IllegalExit: bump(v->verdict()->illegalExits); break;
+    case TraceEvent::MultipleExit: bump(v->verdict()->multipleExits); break;
     }
 }
 
-void markHitById(TestTree &tree, int fileIndex, uint32_t id, int event)
+void markHitById(TestTree &tree, int fileIndex, uint32_t id, TraceEvent event)
 {
     if (TestNode *node = tree.findNode(fileIndex, id))
         markHit(node, event);
@@ -303,7 +305,7 @@ void evaluateNode(TestNode *node)
     if (isVerdictKind(node->kind) && node->verdict()) {
         VerdictCounters &v = *node->verdict();
         bool pulled = false;
-        if (node->kind != CheckException) {
+        if (node->kind != ElementKind::CheckException) {
             for (const TestNode *c = node->firstChild; c; c = c->nextSibling) {
                 if (!isVerdictKind(c->kind) || !c->verdict())
                     continue;
@@ -316,24 +318,24 @@ void evaluateNode(TestNode *node)
         }
         if (!pulled) {
             if (v.failed > 0)
-                node->status = Failed;
+                node->status = NodeStatus::Failed;
             else if (v.passed > 0 || v.hits > 0)
-                node->status = Passed;
+                node->status = NodeStatus::Passed;
             if (saturatedSum(v.passed, v.failed) != 0)
                 v.hits = saturatedSum(v.passed, v.failed);
         }
     } else if (!node->firstChild) {
-        if (node->status == Executed)
-            node->status = Passed;
-        else if (node->status == Passed && mustBeReached(node->kind))
-            node->status = NotExecuted;
+        if (node->status == NodeStatus::Executed)
+            node->status = NodeStatus::Passed;
+        else if (node->status == NodeStatus::Passed && mustBeReached(node->kind))
+            node->status = NodeStatus::NotExecuted;
     }
 
     TestNode *parent = node->parent;
     if (!parent)
         return;
     parent->status = combineStatus(node->status, parent->status);
-    if ((parent->kind == Class || parent->kind == SingleClass) && parent->classCounters())
+    if ((parent->kind == ElementKind::Class || parent->kind == ElementKind::SingleClass) && parent->classCounters())
         mergeIntoClass(node, parent);
 }
 
@@ -361,12 +363,12 @@ void evaluateTree(TestTree &tree)
 
 void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclusive)
 {
-    auto count = [&](int status) {
-        if (status == Passed)
+    auto count = [&](NodeStatus status) {
+        if (status == NodeStatus::Passed)
             ++passed;
-        else if (status == Failed)
+        else if (status == NodeStatus::Failed)
             ++failed;
-        else if (status == NotExecuted)
+        else if (status == NodeStatus::NotExecuted)
             ++inconclusive;
     };
 
@@ -392,18 +394,18 @@ void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclu
                 stack.push_back(node->firstChild);
 
             switch (node->kind) {
-            case Proc:
-            case TestCase:
+            case ElementKind::Proc:
+            case ElementKind::TestCase:
                 count(node->status);
                 break;
-            case Stub:
-                if (node->status == Failed)
+            case ElementKind::Stub:
+                if (node->status == NodeStatus::Failed)
                     ++failed;
-                else if (node->status == Passed || node->status == NotExecuted)
+                else if (node->status == NodeStatus::Passed || node->status == NodeStatus::NotExecuted)
                     ++passed;
                 break;
-            case Class:
-            case SingleClass:
+            case ElementKind::Class:
+            case ElementKind::SingleClass:
                 if (const ClassCounters *c = node->classCounters()) {
                     if (c->methodContracts != 0)
                         count(c->contractStatus);
@@ -411,7 +413,7 @@ void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclu
                         count(c->invariantStatus);
                     if (c->states != 0)
                         count(c->stateStatus);
-                    if (c->stateChartStatus == Failed)
+                    if (c->stateChartStatus == NodeStatus::Failed)
                         ++failed;
                     if (c->transitions != 0)
                         count(c->transitionStatus);

@@ -6,19 +6,18 @@
 
 namespace qv {
 
-/// Event kinds counted from the trace; Hit and FailVerdict equal the statuses
-/// Executed and Failed.
-enum TraceEvent : int { Hit = 1, FailVerdict = 2, PassVerdict = 3, IllegalExit = 4, MultipleExit = 5 };
+/// Event kinds counted from the trace.
+enum class TraceEvent : uint8_t { Hit, FailVerdict, PassVerdict, IllegalExit, MultipleExit };
 
 /// The worse of two statuses by Executed < Passed < NotExecuted < Failed;
-/// an argument outside 0 to 3 yields the other one.
-int combineStatus(int a, int b);
+/// an argument outside the four values yields the other one.
+NodeStatus combineStatus(NodeStatus a, NodeStatus b);
 
 /// Counts one event on a node and on the nearest verdict-kind node from it up.
-void markHit(TestNode *node, int event);
+void markHit(TestNode *node, TraceEvent event);
 
 /// markHit on the node of the pair, when there is one.
-void markHitById(TestTree &tree, int fileIndex, uint32_t id, int event);
+void markHitById(TestTree &tree, int fileIndex, uint32_t id, TraceEvent event);
 
 /// Moves the children of an element that refers to a stub under that stub.
 void relinkStub(TestTree &tree, TestNode *node);

@@ -1,7 +1,7 @@
 #include "model/tree.h"
 
-#include "driver/files.h"
-#include "model/otsType.h"
+#include "base/files.h"
+#include "model/kinds.h"
 
 #include <algorithm>
 #include <cstring>
@@ -119,18 +119,18 @@ void TestTree::openOtsFile(int fileIndex, const std::string &path)
         name.resize(dot);
     auto entry = std::make_unique<OtsFileEntry>();
     entry->fileIndex = fileIndex;
-    entry->root = createNode(TestDriver, fileIndex, 1, name, nullptr, 0);
+    entry->root = createNode(ElementKind::TestDriver, fileIndex, 1, name, nullptr, 0);
     registerNode(entry->root);
     rootEntries_.push_back(entry.get());
     files_.push_back(std::move(entry));
     bindingIndexValid_ = false;
 }
 
-TestNode *TestTree::createNode(int kind, int fileIndex, uint32_t id, std::string_view name,
+TestNode *TestTree::createNode(ElementKind kind, int fileIndex, uint32_t id, std::string_view name,
                                TestNode *parent, int line)
 {
     TestNode &node = nodes_.emplace_back();
-    node.kind = uint8_t(kind);
+    node.kind = kind;
     node.fileIndex = fileIndex;
     node.id = id;
     const std::string_view stored = names_.store(name);
@@ -142,13 +142,13 @@ TestNode *TestTree::createNode(int kind, int fileIndex, uint32_t id, std::string
     if (isVerdictKind(kind)) {
         node.counters = &verdicts_.emplace_back();
         node.counterRecord = TestNode::VerdictRecord;
-        node.status = kind == ObservationState ? Passed : NotExecuted;
+        node.status = kind == ElementKind::ObservationState ? NodeStatus::Passed : NodeStatus::NotExecuted;
     } else {
-        node.status = Passed;
-        if (kind == Class || kind == SingleClass) {
+        node.status = NodeStatus::Passed;
+        if (kind == ElementKind::Class || kind == ElementKind::SingleClass) {
             node.counters = &classes_.emplace_back();
             node.counterRecord = TestNode::ClassRecord;
-        } else if (kind == TestDriver) {
+        } else if (kind == ElementKind::TestDriver) {
             node.counters = &drivers_.emplace_back();
             node.counterRecord = TestNode::DriverRecord;
         }
@@ -168,31 +168,31 @@ TestNode *TestTree::createNode(int kind, int fileIndex, uint32_t id, std::string
     const TestNode *root = findNode(parent->fileIndex, 1);
     if (DriverCounters *d = root ? root->driverCounters() : nullptr) {
         switch (kind) {
-        case Prologue: ++d->prologues; break;
-        case Epilogue: ++d->epilogues; break;
-        case Class:
-        case SingleClass: ++d->classes; break;
-        case Proc: ++d->procedures; break;
-        case Stub: ++d->stubs; break;
-        case TestCase: ++d->testCases; break;
-        case TestClass: ++d->testClasses; break;
-        case TestSuite: ++d->testSuites; break;
+        case ElementKind::Prologue: ++d->prologues; break;
+        case ElementKind::Epilogue: ++d->epilogues; break;
+        case ElementKind::Class:
+        case ElementKind::SingleClass: ++d->classes; break;
+        case ElementKind::Proc: ++d->procedures; break;
+        case ElementKind::Stub: ++d->stubs; break;
+        case ElementKind::TestCase: ++d->testCases; break;
+        case ElementKind::TestClass: ++d->testClasses; break;
+        case ElementKind::TestSuite: ++d->testSuites; break;
         default: break;
         }
     }
     if (ClassCounters *c = parent->classAnchor ? parent->classAnchor->classCounters() : nullptr) {
         switch (kind) {
-        case Invariant: ++c->invariants; break;
-        case State: ++c->states; break;
-        case Transition: ++c->transitions; break;
-        case MethodContract: ++c->methodContracts; break;
+        case ElementKind::Invariant: ++c->invariants; break;
+        case ElementKind::State: ++c->states; break;
+        case ElementKind::Transition: ++c->transitions; break;
+        case ElementKind::MethodContract: ++c->methodContracts; break;
         default: break;
         }
     }
     return &node;
 }
 
-void TestTree::addNode(int fileIndex, int kind, uint32_t id, std::string_view name,
+void TestTree::addNode(int fileIndex, ElementKind kind, uint32_t id, std::string_view name,
                        uint32_t parentId, int line, uint32_t refId)
 {
     TestNode *parent = findNode(fileIndex, parentId);
@@ -450,12 +450,6 @@ void TestTree::releaseTree()
     drivers_.clear();
     nodes_.clear();
     names_.clear();
-}
-
-void collectClassNode(const TestNode *node, std::vector<TestNode> &copies)
-{
-    if (node && (node->kind == Class || node->kind == SingleClass))
-        copies.push_back(*node);
 }
 
 int compareNodesByName(const TestNode &a, const TestNode &b)

@@ -3,6 +3,7 @@
 // (file index, id), with the list of OTS file entries and the walks over it.
 
 #include "model/arena.h"
+#include "model/kinds.h"
 #include "model/textstore.h"
 
 #include <cstdint>
@@ -16,7 +17,7 @@
 namespace qv {
 
 /// Result of an element; the report shows 0 and 1 alike as not executed.
-enum NodeStatus : int { NotExecuted = 0, Executed = 1, Failed = 2, Passed = 3 };
+enum class NodeStatus : int16_t { NotExecuted = 0, Executed = 1, Failed = 2, Passed = 3 };
 
 /// Counters of a verdict-kind node, all 0 at creation.
 struct VerdictCounters {
@@ -33,11 +34,11 @@ struct ClassCounters {
     int32_t invariants = 0;
     int32_t states = 0;
     int32_t transitions = 0;
-    int32_t stateStatus = Executed;
-    int32_t stateChartStatus = Passed;
-    int32_t transitionStatus = Executed;
-    int32_t contractStatus = Executed;
-    int32_t invariantStatus = Executed;
+    NodeStatus stateStatus = NodeStatus::Executed;
+    NodeStatus stateChartStatus = NodeStatus::Passed;
+    NodeStatus transitionStatus = NodeStatus::Executed;
+    NodeStatus contractStatus = NodeStatus::Executed;
+    NodeStatus invariantStatus = NodeStatus::Executed;
 };
 
 /// Declaration counts of a file's TestDriver root, all 0 at creation.
@@ -59,9 +60,9 @@ struct TestNode {
     /// Which counter record `counters` points to.
     enum CounterRecord : uint8_t { NoCounters, VerdictRecord, ClassRecord, DriverRecord };
 
-    uint8_t kind = 0;
+    ElementKind kind = ElementKind::NoKind;
     uint8_t counterRecord = NoCounters;
-    int16_t status = NotExecuted;
+    NodeStatus status = NodeStatus::NotExecuted;
     int fileIndex = 0;
     uint32_t id = 0;
     uint32_t refId = 0;
@@ -130,11 +131,11 @@ public:
     void openOtsFile(int fileIndex, const std::string &path);
     /// Allocates a node with its counter record and first status, and counts
     /// it as declared under its parent; does not link it.
-    TestNode *createNode(int kind, int fileIndex, uint32_t id, std::string_view name,
+    TestNode *createNode(ElementKind kind, int fileIndex, uint32_t id, std::string_view name,
                          TestNode *parent, int line);
     /// Creates, registers and appends a node under the parent (fileIndex, parentId);
     /// nothing when that parent is not found.
-    void addNode(int fileIndex, int kind, uint32_t id, std::string_view name,
+    void addNode(int fileIndex, ElementKind kind, uint32_t id, std::string_view name,
                  uint32_t parentId, int line, uint32_t refId);
     /// Registers a node by (fileIndex, id); the node registered first for a pair wins.
     void registerNode(TestNode *node);
@@ -246,9 +247,6 @@ template <class F> void walkPostOrder(TestNode *node, F &&f)
         descend(next);
     }
 }
-
-/// walkPostOrder callback of the contracts section: copies a Class or SingleClass node.
-void collectClassNode(const TestNode *node, std::vector<TestNode> &slots);
 
 /// Orders two nodes by name as unsigned bytes (strcmp order); <0, 0 or >0.
 int compareNodesByName(const TestNode &a, const TestNode &b);

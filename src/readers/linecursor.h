@@ -6,6 +6,8 @@
 // reads the record again from the stream, where the token goes on into the
 // next line as the byte readers define.
 
+#include "readers/tokens.h"
+
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -16,7 +18,7 @@ namespace qv {
 class LineCursor {
 public:
     /// Most characters a token keeps (as readToken).
-    static constexpr size_t TokenLimit = 1023;
+    static constexpr size_t TokenLimit = qv::TokenLimit;
 
     explicit LineCursor(std::string_view line)
         : line_(line), hasNul_(std::memchr(line.data(), 0, line.size()) != nullptr)

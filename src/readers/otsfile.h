@@ -1,6 +1,16 @@
 #pragma once
-// The OTS symbol file reader and the token readers shared by both input readers.
+// The OTS symbol file reader. An OTS file is a list of records, one a line,
+// each starting with its two-letter code and a blank:
+//   element   CODE " " id " \"" name "\" line=" line " " key "=" parent (";" | " ")
+//             then the line end, or key "=" ref ";"  (CODE a node-record kind)
+//   "CK"      checksum1 " " checksum2
+//   "VO"/"DP" text                                  (first one of the run kept)
+//   "OF"      "\"" directory "\" \"" file name "\" " value
+//   anything else: skipped to its line end
+// ids, parent, ref, checksums and value are hexadecimal, line decimal (see
+// tokens.h for how tokens and numbers are read).
 
+#include "model/globals.h"
 #include "model/tree.h"
 #include "readers/instream.h"
 
@@ -10,35 +20,12 @@
 
 namespace qv {
 
-/// Reader state kept over all OTS files of a run: the first "VO" and "DP" texts.
-struct OtsGlobals {
-    std::optional<std::string> testCompilerVersion;
-    std::optional<std::string> testCompilationTime;
-};
-
-/// Reads one OTS file into the tree as file `fileIndex`; 0 when read, -1 when
-/// the file cannot be opened or reading it fails.
-int readOtsFile(TestTree &tree, OtsGlobals &globals, const std::string &path, int fileIndex);
+/// Reads one OTS file into the tree as file `fileIndex`; false when the file
+/// cannot be opened or reading it fails.
+bool readOtsFile(TestTree &tree, OtsGlobals &globals, const std::string &path, int fileIndex);
 
 /// Reads the records of an already opened stream into the tree (the body of readOtsFile).
-int readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std::string &path,
+bool readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std::string &path,
                   int fileIndex);
-
-/// Characters up to the delimiter (consumed, not stored); newlines are never
-/// stored; at most 1023 characters are kept; a NUL ends the kept text.
-std::string readToken(InStream &in, int delimiter);
-
-/// As readToken, ending at whichever of the two delimiters comes first.
-std::string readTokenUntilEither(InStream &in, int first, int second);
-
-/// Characters up to the first occurrence of the terminator (consumed), with
-/// backslashes removing themselves; cut as the OTS name field requires.
-std::string readUntilText(InStream &in, const std::string &terminator);
-
-/// strtol-style base-16 value with clamping to the signed 32-bit range, as unsigned bits.
-uint32_t hexField(std::string_view text);
-
-/// atoi-style decimal value, clamped to the signed 32-bit range.
-int decimalField(std::string_view text);
 
 } // namespace qv

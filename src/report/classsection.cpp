@@ -1,6 +1,6 @@
 #include "report/classsection.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 #include "report/scriptsection.h"
 
 #include <QCoreApplication>
@@ -15,69 +15,38 @@ const char *const kThreeColumnTable = "TABLE BORDER=\"1\" WIDTH=\"40,30,30\"";
 /// Name and title of the violations entry; never translated.
 const char *const kViolations = "State Chart Violations";
 
-/// Source path of a file index for member links; empty when unknown.
-std::string memberPath(const TestTree *tree, int fileIndex)
-{
-    if (!tree)
-        return std::string();
-    std::optional<std::string> path = tree->otsFileName(fileIndex);
-    return path ? std::move(*path) : std::string();
-}
-
 /// A row of three title cells with the given translated words.
 void writeTitleRow(XrdWriter &out, const char *context, const char *first, const char *second,
                    const char *third)
 {
     out.writeTag("ROW", false);
-    out.writeTextCell(out.translated(context, first), StyleTitle);
-    out.writeTextCell(out.translated(context, second), StyleTitle);
-    out.writeTextCell(out.translated(context, third), StyleTitle);
+    out.writeTextCell(out.translated(context, first), StyleCode::StyleTitle);
+    out.writeTextCell(out.translated(context, second), StyleCode::StyleTitle);
+    out.writeTextCell(out.translated(context, third), StyleCode::StyleTitle);
     out.writeTag("ROW", true);
 }
 
-/// The source path of the members' file for their links, looked up once for
-/// a run of members of the same file.
-class MemberPath {
-public:
-    explicit MemberPath(const TestTree *tree) : tree_(tree) {}
-    const std::string &of(int fileIndex)
-    {
-        if (!known_ || fileIndex != fileIndex_) {
-            path_ = memberPath(tree_, fileIndex);
-            fileIndex_ = fileIndex;
-            known_ = true;
-        }
-        return path_;
-    }
-
-private:
-    const TestTree *tree_;
-    std::string path_;
-    int fileIndex_ = 0;
-    bool known_ = false;
-};
-
 /// The row or rows of one member of the given kind; nothing for other kinds.
-void writeMemberRow(XrdWriter &out, const TestNode &member, int memberKind, MemberPath &paths);
+void writeMemberRow(XrdWriter &out, const TestNode &member, ElementKind memberKind, SourcePathCache &paths);
 
 /// One member sub-section: entry, title, table with header and the member rows.
 void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &classNode,
-                        int memberKind, int groupStatus)
+                        ElementKind memberKind, NodeStatus groupStatus)
 {
     const std::string &kindName = kindNameText(out, memberKind);
-    out.writeNodeOpen(kindName, kindName, xrodStateWord(groupStatus), 1, MethodIcon);
+    out.writeNodeOpen(kindName, kindName, xrodStateWord(groupStatus), 1, NodeIcon::MethodIcon);
     const int tag = out.nextTag();
     out.writeTitle(kindName, 2, statusStyle(groupStatus), tag);
     switch (memberKind) {
-    case MethodContract:
+    case ElementKind::MethodContract:
         out.writeTag("TABLE BORDER=\"1\" WIDTH=\"20,20,15,15,15,15\"", false);
-        out.writeHeaderRow(StyleTitle, 1);
+        out.writeHeaderRow(StyleCode::StyleTitle, 1);
         break;
-    case Invariant:
+    case ElementKind::Invariant:
         out.writeTag("TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"", false);
-        out.writeHeaderRow(StyleTitle, 0);
+        out.writeHeaderRow(StyleCode::StyleTitle, 0);
         break;
-    case State:
+    case ElementKind::State:
         out.writeTag(kThreeColumnTable, false);
         writeTitleRow(out, "QUORVANEL class report",
                       QT_TRANSLATE_NOOP("QUORVANEL class report", "State Name"),
@@ -92,7 +61,7 @@ void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &cl
                       QT_TRANSLATE_NOOP("QUORVANEL class report", "Fired"));
         break;
     }
-    MemberPath paths(&tree);
+    SourcePathCache paths(&tree);
     for (const TestNode *member = classNode.firstChild; member; member = member->nextSibling)
         writeMemberRow(out, *member, memberKind, paths);
     out.writeTag("TABLE", true);
@@ -103,7 +72,7 @@ void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &cl
 
 namespace {
 
-void writeMemberRow(XrdWriter &out, const TestNode &memberNode, int memberKind, MemberPath &paths)
+void writeMemberRow(XrdWriter &out, const TestNode &memberNode, ElementKind memberKind, SourcePathCache &paths)
 {
     const TestNode *member = &memberNode;
     if (member->kind != memberKind)
@@ -112,8 +81,8 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, int memberKind, 
     const VerdictCounters none;
 
     switch (member->kind) {
-    case Invariant: {
-        const int s = statusStyle(member->status);
+    case ElementKind::Invariant: {
+        const StyleCode s = statusStyle(member->status);
         const VerdictCounters &counts = member->verdict() ? *member->verdict() : none;
         out.writeTag("ROW", false);
         out.writeLinkCell(member->name(), s, path, member->line);
@@ -124,23 +93,23 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, int memberKind, 
         out.writeTag("ROW", true);
         break;
     }
-    case State:
-    case Transition: {
-        const int s = statusStyle(member->status);
+    case ElementKind::State:
+    case ElementKind::Transition: {
+        const StyleCode s = statusStyle(member->status);
         const VerdictCounters &counts = member->verdict() ? *member->verdict() : none;
         out.writeTag("ROW", false);
         out.writeLinkCell(member->name(), s, path, member->line);
-        out.writeTextCell(member->kind == State ? stateStatusWordText(out, member->status)
+        out.writeTextCell(member->kind == ElementKind::State ? stateStatusWordText(out, member->status)
                                                 : transitionStatusWordText(out, member->status),
                           s);
         out.writeNumberCell(counts.hits, s);
         out.writeTag("ROW", true);
         break;
     }
-    case MethodContract: {
+    case ElementKind::MethodContract: {
         bool first = true;
         for (const TestNode *k = member->firstChild; k; k = k->nextSibling) {
-            const int s = statusStyle(k->status);
+            const StyleCode s = statusStyle(k->status);
             // A child without counters (not expected under a contract) shows zeros.
             const VerdictCounters &counts = k->verdict() ? *k->verdict() : none;
             out.writeTag("ROW", false);
@@ -149,7 +118,7 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, int memberKind, 
             else
                 out.writeTextCell(" ", s);
             first = false;
-            if (k->kind == PreCondition || k->kind == PostCondition)
+            if (k->kind == ElementKind::PreCondition || k->kind == ElementKind::PostCondition)
                 out.writeTextCell(k->name(), s);
             out.writeTextCell(statusWordText(out, k->status), s);
             out.writeNumberCell(counts.hits, s);
@@ -170,16 +139,16 @@ void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
 {
     if (!member || !context.output)
         return;
-    MemberPath paths(context.tree);
+    SourcePathCache paths(context.tree);
     writeMemberRow(*context.output, *member, context.memberKind, paths);
 }
 
 void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, const TestTree &tree)
 {
     const ClassCounters *counts = classNode.classCounters();
-    if (!counts || counts->stateChartStatus != Failed)
+    if (!counts || counts->stateChartStatus != NodeStatus::Failed)
         return;
-    output.writeNodeOpen(kViolations, kindNameText(output, State), "ko", 1, MethodIcon);
+    output.writeNodeOpen(kViolations, kindNameText(output, ElementKind::State), "ko", 1, NodeIcon::MethodIcon);
     const int tag = output.nextTag();
     output.writeTitle(kViolations, 2, statusStyle(counts->stateChartStatus), tag);
     output.writeTag(kThreeColumnTable, false);
@@ -187,19 +156,20 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "State Name"),
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Multiple Exits"),
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Illegal Exits"));
+    SourcePathCache paths(&tree);
     for (const TestNode *c = classNode.firstChild; c; c = c->nextSibling) {
-        if ((c->kind != State && c->kind != ObservationState) || !c->verdict())
+        if ((c->kind != ElementKind::State && c->kind != ElementKind::ObservationState) || !c->verdict())
             continue;
         const VerdictCounters &v = *c->verdict();
         if (v.multipleExits <= 0 && v.illegalExits <= 0)
             continue;
         output.writeTag("ROW", false);
-        if (c->kind == State)
-            output.writeLinkCell(c->name(), StyleFailed, memberPath(&tree, c->fileIndex), c->line);
+        if (c->kind == ElementKind::State)
+            output.writeLinkCell(c->name(), StyleCode::StyleFailed, paths.of(c->fileIndex), c->line);
         else
-            output.writeTextCell(c->name(), StyleFailed);
-        output.writeNumberCell(v.multipleExits, StyleFailed);
-        output.writeNumberCell(v.illegalExits, StyleFailed);
+            output.writeTextCell(c->name(), StyleCode::StyleFailed);
+        output.writeNumberCell(v.multipleExits, StyleCode::StyleFailed);
+        output.writeNumberCell(v.illegalExits, StyleCode::StyleFailed);
         output.writeTag("ROW", true);
     }
     output.writeTag("TABLE", true);
@@ -209,9 +179,9 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
 void writeClassReport(XrdWriter &output, const TestTree &tree, const TestNode &classNode)
 {
     const std::string &kindName = kindNameText(output, classNode.kind);
-    output.writeNodeOpen(classNode.name(), kindName, xrodStateWord(classNode.status), 0, ClassIcon);
+    output.writeNodeOpen(classNode.name(), kindName, xrodStateWord(classNode.status), 0, NodeIcon::ClassIcon);
     const std::string title = kindName + " " + std::string(classNode.name());
-    const int style = statusStyle(classNode.status);
+    const StyleCode style = statusStyle(classNode.status);
     const std::optional<std::string> path = tree.otsFileName(classNode.fileIndex);
     const int tag = output.nextTag();
     if (path)
@@ -221,15 +191,15 @@ void writeClassReport(XrdWriter &output, const TestTree &tree, const TestNode &c
 
     if (const ClassCounters *counts = classNode.classCounters()) {
         if (counts->methodContracts != 0)
-            writeMemberSection(output, tree, classNode, MethodContract, counts->contractStatus);
+            writeMemberSection(output, tree, classNode, ElementKind::MethodContract, counts->contractStatus);
         if (counts->invariants != 0)
-            writeMemberSection(output, tree, classNode, Invariant, counts->invariantStatus);
+            writeMemberSection(output, tree, classNode, ElementKind::Invariant, counts->invariantStatus);
         if (counts->states != 0) {
-            writeMemberSection(output, tree, classNode, State, counts->stateStatus);
+            writeMemberSection(output, tree, classNode, ElementKind::State, counts->stateStatus);
             writeStateChartViolations(classNode, output, tree);
         }
         if (counts->transitions != 0)
-            writeMemberSection(output, tree, classNode, Transition, counts->transitionStatus);
+            writeMemberSection(output, tree, classNode, ElementKind::Transition, counts->transitionStatus);
     }
     output.writeTag("XROD:NODE", true);
 }

@@ -3,15 +3,15 @@
 // invariants, states, state-chart violations and transitions.
 
 #include "model/tree.h"
-#include "model/otsType.h"
-#include "report/utils.h"
+#include "model/kinds.h"
+#include "report/xrdwriter.h"
 
 namespace qv {
 
 /// Walk context of the member rows.
 struct ClassMemberContext {
     XrdWriter *output = nullptr;
-    int memberKind = 0;
+    ElementKind memberKind = ElementKind::NoKind;
     const TestTree *tree = nullptr;
 };
 

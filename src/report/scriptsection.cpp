@@ -1,7 +1,7 @@
 #include "report/scriptsection.h"
 
-#include "driver/text.h"
-#include "model/otsType.h"
+#include "base/text.h"
+#include "model/kinds.h"
 
 #include <QCoreApplication>
 #include <array>
@@ -20,9 +20,9 @@ struct ResultWords {
     const char *failed;
     const char *notDone;
     /// Source text of the word for a status.
-    const char *of(int status) const
+    const char *of(NodeStatus status) const
     {
-        return status == Passed ? passed : status == Failed ? failed : notDone;
+        return status == NodeStatus::Passed ? passed : status == NodeStatus::Failed ? failed : notDone;
     }
 };
 
@@ -48,17 +48,18 @@ public:
         : out_(*context.output), tree_(context.tree),
           scriptPath_(context.scriptPath && *context.scriptPath
                           ? std::string_view(**context.scriptPath)
-                          : std::string_view())
+                          : std::string_view()),
+          paths_(context.tree)
     {
     }
 
     /// Entry, title and, for test cases, procedures and stubs, the results table.
     void openEntry(const TestNode &node, int level)
     {
-        const bool withTable = node.kind == TestCase || node.kind == Proc || node.kind == Stub;
+        const bool withTable = node.kind == ElementKind::TestCase || node.kind == ElementKind::Proc || node.kind == ElementKind::Stub;
         const std::string &kindName = displayName(node.kind);
         out_.writeNodeOpen(node.name(), kindName, xrodStateWord(node.status),
-                           isSummedKind(node.kind) ? 1 : 0, withTable ? MethodIcon : ClassIcon);
+                           isSummedKind(node.kind) ? 1 : 0, withTable ? NodeIcon::MethodIcon : NodeIcon::ClassIcon);
         title_.assign(kindName);
         title_ += ' ';
         title_ += node.name();
@@ -69,36 +70,24 @@ public:
     }
 
 private:
-    const std::string &displayName(int kind) { return kindNameText(out_, kind); }
+    const std::string &displayName(ElementKind kind) { return kindNameText(out_, kind); }
 
-    /// The OTS file name of a file index for comment links (empty when the
-    /// file has none), kept for the next comment of the same file.
-    const std::string &sourcePath(int fileIndex)
-    {
-        if (!pathKnown_ || pathFile_ != fileIndex) {
-            path_ = tree_->otsFileName(fileIndex).value_or(std::string());
-            pathFile_ = fileIndex;
-            pathKnown_ = true;
-        }
-        return path_;
-    }
-
-    const std::string &word(int status) { return statusWordText(out_, status); }
+    const std::string &word(NodeStatus status) { return statusWordText(out_, status); }
 
     void writeResultsTable(const TestNode &node)
     {
         out_.writeTag("TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"", false);
-        out_.writeHeaderRow(StyleTitle, 0);
+        out_.writeHeaderRow(StyleCode::StyleTitle, 0);
         bool rowsWritten = false;
         for (const TestNode *c = node.firstChild; c; c = c->nextSibling) {
             if (!isVerdictKind(c->kind))
                 continue;
             rowsWritten = true;
-            if (c->kind == Comment || c->kind == Print) {
+            if (c->kind == ElementKind::Comment || c->kind == ElementKind::Print) {
                 writeCommentBlock(*c);
                 continue;
             }
-            const int s = statusStyle(c->status);
+            const StyleCode s = statusStyle(c->status);
             const VerdictCounters counts = c->verdict() ? *c->verdict() : VerdictCounters();
             out_.writeTag("ROW", false);
             out_.writeTextCell(c->name(), s);
@@ -109,7 +98,7 @@ private:
             out_.writeTag("ROW", true);
         }
         if (!rowsWritten) {
-            const int s = statusStyle(node.status);
+            const StyleCode s = statusStyle(node.status);
             out_.writeTag("ROW", false);
             out_.writeTextCell(" ", s);
             out_.writeTextCell(word(node.status), s);
@@ -132,14 +121,14 @@ private:
         out_.writeRaw("<IMAGE NAME=\"arrow10.xpm\"/>");
         out_.writeRaw("<LINK TARGET=\"");
         if (tree_)
-            out_.writeEscaped(std::string_view(sourcePath(c.fileIndex)));
+            out_.writeEscaped(std::string_view(paths_.of(c.fileIndex)));
         scratch_.assign(" line ");
         scratch_ += std::to_string(c.line);
         scratch_ += "\">\n";
         out_.writeRaw(scratch_);
         out_.writeRaw("<TEXT>");
         scratch_.assign(displayName(c.kind));
-        if (c.kind == Comment)
+        if (c.kind == ElementKind::Comment)
             scratch_ += ':';
         scratch_ += c.name();
         out_.writeEscaped(std::string_view(scratch_));
@@ -178,9 +167,7 @@ private:
     std::string scratch_;
     std::string textScratch_;
     std::vector<uint64_t> textRefs_;
-    std::string path_;
-    int pathFile_ = 0;
-    bool pathKnown_ = false;
+    SourcePathCache paths_; ///< for comment links
 };
 
 /// One open entry of the walk: the node, its title level and the next child to visit.
@@ -221,37 +208,48 @@ void writeScriptElement(TestNode *node, const ScriptSectionContext &context)
     }
 }
 
-QString statusWord(int status)
+const std::string &SourcePathCache::of(int fileIndex)
+{
+    if (!known_ || fileIndex != fileIndex_) {
+        std::optional<std::string> path = tree_ ? tree_->otsFileName(fileIndex) : std::nullopt;
+        path_ = path ? std::move(*path) : std::string();
+        fileIndex_ = fileIndex;
+        known_ = true;
+    }
+    return path_;
+}
+
+QString statusWord(NodeStatus status)
 {
     return tr(StatusWords.context, StatusWords.of(status));
 }
 
-QString stateStatusWord(int status)
+QString stateStatusWord(NodeStatus status)
 {
     return tr(StateWords.context, StateWords.of(status));
 }
 
-QString transitionStatusWord(int status)
+QString transitionStatusWord(NodeStatus status)
 {
     return tr(TransitionWords.context, TransitionWords.of(status));
 }
 
-const std::string &statusWordText(XrdWriter &out, int status)
+const std::string &statusWordText(XrdWriter &out, NodeStatus status)
 {
     return out.translated(StatusWords.context, StatusWords.of(status));
 }
 
-const std::string &stateStatusWordText(XrdWriter &out, int status)
+const std::string &stateStatusWordText(XrdWriter &out, NodeStatus status)
 {
     return out.translated(StateWords.context, StateWords.of(status));
 }
 
-const std::string &transitionStatusWordText(XrdWriter &out, int status)
+const std::string &transitionStatusWordText(XrdWriter &out, NodeStatus status)
 {
     return out.translated(TransitionWords.context, TransitionWords.of(status));
 }
 
-const std::string &kindNameText(XrdWriter &out, int kind)
+const std::string &kindNameText(XrdWriter &out, ElementKind kind)
 {
     static const std::string noKind = "-?\?-";
     const char *source = kindDisplaySource(kind);

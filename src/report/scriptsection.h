@@ -2,8 +2,9 @@
 // Test script sections: nested entries of suites, classes, cases, procedures
 // and stubs with their result tables, and the three result-word operations.
 
+#include "model/kinds.h"
 #include "model/tree.h"
-#include "report/utils.h"
+#include "report/xrdwriter.h"
 
 #include <optional>
 #include <string>
@@ -18,23 +19,38 @@ struct ScriptSectionContext {
     int level = 1;
 };
 
+/// The OTS file name of a file index for links (empty when the file has
+/// none), kept for the next lookup: the rows of one file come in runs.
+class SourcePathCache {
+public:
+    explicit SourcePathCache(const TestTree *tree) : tree_(tree) {}
+    /// The file name of the file index.
+    const std::string &of(int fileIndex);
+
+private:
+    const TestTree *tree_;
+    std::string path_;
+    int fileIndex_ = 0;
+    bool known_ = false;
+};
+
 /// Writes the entry of a node and, nested, those of its descendants (iteratively).
 void writeScriptElement(TestNode *node, const ScriptSectionContext &context);
 
 /// "Passed", "Failed" or "Not Executed", translated ("QUORVANEL status").
-QString statusWord(int status);
+QString statusWord(NodeStatus status);
 /// "Reached", "Failed" or "Not Reached", translated ("QUORVANEL state status").
-QString stateStatusWord(int status);
+QString stateStatusWord(NodeStatus status);
 /// "Fired", "Failed" or "Not Fired", translated ("QUORVANEL trans status").
-QString transitionStatusWord(int status);
+QString transitionStatusWord(NodeStatus status);
 
 /// statusWord as UTF-8, translated once per document of the writer.
-const std::string &statusWordText(XrdWriter &out, int status);
+const std::string &statusWordText(XrdWriter &out, NodeStatus status);
 /// stateStatusWord as UTF-8, translated once per document of the writer.
-const std::string &stateStatusWordText(XrdWriter &out, int status);
+const std::string &stateStatusWordText(XrdWriter &out, NodeStatus status);
 /// transitionStatusWord as UTF-8, translated once per document of the writer.
-const std::string &transitionStatusWordText(XrdWriter &out, int status);
+const std::string &transitionStatusWordText(XrdWriter &out, NodeStatus status);
 /// kindDisplayName as UTF-8, translated once per document of the writer.
-const std::string &kindNameText(XrdWriter &out, int kind);
+const std::string &kindNameText(XrdWriter &out, ElementKind kind);
 
 } // namespace qv

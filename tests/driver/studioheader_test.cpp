@@ -33,7 +33,7 @@ protected:
         out << content;
         return path;
     }
-    int load(const std::string &content)
+    bool load(const std::string &content)
     {
         return header.loadStudioHeaderFile(writeFile(content).c_str(), buffer);
     }
@@ -46,13 +46,12 @@ protected:
 
 TEST_F(StudioHeaderTest, ReadsAllFiveVariables)
 {
-    ASSERT_EQ(load("# studio variables\r\n"
+    ASSERT_TRUE(load("# studio variables\r\n"
                    "$PROJECT_NAME='Demo';\r\n"
                    "$PROJECT_PATH='C:/work/';\r\n"
                    "$NAME=Node 1\r\n"
                    "$CONFIGURATION=Debug;with comment\r\n"
-                   "$WORKSPACE_NAME=  ws  \r\n"),
-              1);
+                   "$WORKSPACE_NAME=  ws  \r\n"));
     EXPECT_EQ(header.projectName(), "Demo");
     EXPECT_EQ(header.projectFilePath(), "C:/work/Demo.kvx");
     EXPECT_EQ(header.testNodeName(), "Node 1");
@@ -69,10 +68,9 @@ TEST_F(StudioHeaderTest, ReadsAllFiveVariables)
 
 TEST_F(StudioHeaderTest, FirstLineOfEachKeywordDecides)
 {
-    ASSERT_EQ(load("$PROJECT_NAME=first\n$PROJECT_NAME=second\n"
+    ASSERT_TRUE(load("$PROJECT_NAME=first\n$PROJECT_NAME=second\n"
                    "$CONFIGURATION\n$CONFIGURATION=Release\n"
-                   "$NAME=\n$NAME=late\n"),
-              1);
+                   "$NAME=\n$NAME=late\n"));
     EXPECT_EQ(header.projectName(), "first");
     EXPECT_FALSE(header.projectConfiguration()); // first line had no "="
     EXPECT_FALSE(header.testNodeName());          // first line had nothing after "="
@@ -81,32 +79,32 @@ TEST_F(StudioHeaderTest, FirstLineOfEachKeywordDecides)
 TEST_F(StudioHeaderTest, KeywordOrderDecidesMixedLines)
 {
     // Both keywords in one line: only the project name is taken.
-    ASSERT_EQ(load("$PROJECT_NAME=$NAME\n$WORKSPACE_NAME=ws\n"), 1);
+    ASSERT_TRUE(load("$PROJECT_NAME=$NAME\n$WORKSPACE_NAME=ws\n"));
     EXPECT_EQ(header.projectName(), "$NAME");
     EXPECT_EQ(header.workspaceName(), "ws"); // "$WORKSPACE_NAME" does not contain "$NAME"
     EXPECT_FALSE(header.testNodeName());
 
     // "$NAME" comes before "$CONFIGURATION" in the table, wherever it stands.
-    ASSERT_EQ(load("$CONFIGURATION=c $NAME\n$CONFIGURATION=d\n"), 1);
+    ASSERT_TRUE(load("$CONFIGURATION=c $NAME\n$CONFIGURATION=d\n"));
     EXPECT_EQ(header.testNodeName(), "c $NAME");
     EXPECT_EQ(header.projectConfiguration(), "d");
 
     // The keyword may stand anywhere; a line whose first keyword was seen is ignored whole.
-    ASSERT_EQ(load("set $NAME = x\n$NAME=y $CONFIGURATION=z\n"), 1);
+    ASSERT_TRUE(load("set $NAME = x\n$NAME=y $CONFIGURATION=z\n"));
     EXPECT_EQ(header.testNodeName(), "x");
     EXPECT_FALSE(header.projectConfiguration());
 }
 
 TEST_F(StudioHeaderTest, ProjectPathNeedsTheNameFirst)
 {
-    ASSERT_EQ(load("$PROJECT_PATH=C:/work\n$PROJECT_NAME=demo\n"), 1);
+    ASSERT_TRUE(load("$PROJECT_PATH=C:/work\n$PROJECT_NAME=demo\n"));
     EXPECT_EQ(header.projectName(), "demo");
     EXPECT_FALSE(header.projectFilePath());
 
-    ASSERT_EQ(load("$PROJECT_NAME=demo\n$PROJECT_PATH=\n"), 1);
+    ASSERT_TRUE(load("$PROJECT_NAME=demo\n$PROJECT_PATH=\n"));
     EXPECT_FALSE(header.projectFilePath());
 
-    ASSERT_EQ(load("$PROJECT_NAME=demo\n$PROJECT_PATH='C:\\work\\'\n"), 1);
+    ASSERT_TRUE(load("$PROJECT_NAME=demo\n$PROJECT_PATH='C:\\work\\'\n"));
     EXPECT_EQ(header.projectFilePath(), "C:\\work\\demo.kvx");
 }
 
@@ -115,34 +113,34 @@ TEST_F(StudioHeaderTest, LongLinesArriveInPieces)
     // The first piece holds the keyword and 2046 - 14 characters of value;
     // the rest of the line is a line of its own and gives the node name.
     const std::string longName = "$PROJECT_NAME=" + std::string(2100, 'x');
-    ASSERT_EQ(load(longName + "\n"), 1);
+    ASSERT_TRUE(load(longName + "\n"));
     EXPECT_EQ(header.projectName(), std::string(2046 - 14, 'x'));
 
-    ASSERT_EQ(load(std::string(2046, 'a') + "$NAME=tail\n"), 1);
+    ASSERT_TRUE(load(std::string(2046, 'a') + "$NAME=tail\n"));
     EXPECT_EQ(header.testNodeName(), "tail");
 }
 
 TEST_F(StudioHeaderTest, LoadFromEnvironment)
 {
     unsetenv("KSTN_STUDIO_HEADER_FILE");
-    ASSERT_EQ(load("$NAME=old\n"), 1);
-    EXPECT_EQ(header.loadStudioHeader(buffer), 0);
+    ASSERT_TRUE(load("$NAME=old\n"));
+    EXPECT_FALSE(header.loadStudioHeader(buffer));
     EXPECT_FALSE(header.testNodeName()); // loading starts from an empty record
 
     setenv("KSTN_STUDIO_HEADER_FILE", writeFile("$NAME=fromenv\n", "env.hdr").c_str(), 1);
-    EXPECT_EQ(header.loadStudioHeader(buffer), 1);
+    EXPECT_TRUE(header.loadStudioHeader(buffer));
     EXPECT_EQ(header.testNodeName(), "fromenv");
 
     setenv("KSTN_STUDIO_HEADER_FILE", dir.filePath(QStringLiteral("missing")).toStdString().c_str(),
            1);
-    EXPECT_EQ(header.loadStudioHeader(buffer), 0);
+    EXPECT_FALSE(header.loadStudioHeader(buffer));
     EXPECT_FALSE(header.testNodeName());
 
     setenv("KSTN_STUDIO_HEADER_FILE", dir.path().toStdString().c_str(), 1); // a directory
-    EXPECT_EQ(header.loadStudioHeader(buffer), 0);
+    EXPECT_FALSE(header.loadStudioHeader(buffer));
 
     setenv("KSTN_STUDIO_HEADER_FILE", writeFile("", "empty.hdr").c_str(), 1);
-    EXPECT_EQ(header.loadStudioHeader(buffer), 1);
+    EXPECT_TRUE(header.loadStudioHeader(buffer));
     EXPECT_FALSE(header.projectName());
     EXPECT_FALSE(header.workspaceName());
 }

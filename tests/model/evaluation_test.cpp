@@ -1,7 +1,7 @@
 // Result evaluation: status merging, event counting, stub relinking, the
 // evaluation of every kind with the class aggregates, and the summary tally.
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 
 #include <gtest/gtest.h>
 
@@ -22,20 +22,20 @@ TEST(CombineStatus, WorseOfTwoInEitherOrder)
     for (int a = 0; a <= 3; ++a) {
         for (int b = 0; b <= 3; ++b) {
             const int expected = rank[a] >= rank[b] ? a : b;
-            EXPECT_EQ(combineStatus(a, b), expected) << a << "," << b;
+            EXPECT_EQ(combineStatus(NodeStatus(a), NodeStatus(b)), NodeStatus(expected)) << a << "," << b;
         }
     }
-    EXPECT_EQ(combineStatus(Executed, Executed), Executed);
-    EXPECT_EQ(combineStatus(Passed, NotExecuted), NotExecuted);
+    EXPECT_EQ(combineStatus(NodeStatus::Executed, NodeStatus::Executed), NodeStatus::Executed);
+    EXPECT_EQ(combineStatus(NodeStatus::Passed, NodeStatus::NotExecuted), NodeStatus::NotExecuted);
 }
 
 TEST(CombineStatus, OutOfRangeArgumentYieldsTheOther)
 {
-    EXPECT_EQ(combineStatus(-1, Passed), Passed);
-    EXPECT_EQ(combineStatus(4, Executed), Executed);
-    EXPECT_EQ(combineStatus(Failed, 7), Failed);
-    EXPECT_EQ(combineStatus(NotExecuted, -3), NotExecuted);
-    EXPECT_EQ(combineStatus(9, -9), -9);
+    EXPECT_EQ(combineStatus(NodeStatus(-1), NodeStatus::Passed), NodeStatus::Passed);
+    EXPECT_EQ(combineStatus(NodeStatus(4), NodeStatus::Executed), NodeStatus::Executed);
+    EXPECT_EQ(combineStatus(NodeStatus::Failed, NodeStatus(7)), NodeStatus::Failed);
+    EXPECT_EQ(combineStatus(NodeStatus::NotExecuted, NodeStatus(-3)), NodeStatus::NotExecuted);
+    EXPECT_EQ(combineStatus(NodeStatus(9), NodeStatus(-9)), NodeStatus(-9));
 }
 
 class EvalTest : public ::testing::Test {
@@ -43,7 +43,7 @@ protected:
     void SetUp() override { tree.initTree(); }
 
     /// Adds an element to file 0 and returns it.
-    TestNode *add(int kind, uint32_t id, const char *name, uint32_t parent, uint32_t refId = 0,
+    TestNode *add(ElementKind kind, uint32_t id, const char *name, uint32_t parent, uint32_t refId = 0,
                   int file = 0)
     {
         tree.addNode(file, kind, id, name, parent, int(id), refId);
@@ -73,112 +73,112 @@ protected:
 TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(TestCase, 2, "Case", 1);
-    TestNode *check = add(CheckExpression, 3, "Check", 2);
-    TestNode *expr = add(Expression, 4, "Expr", 3);
+    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode *check = add(ElementKind::CheckExpression, 3, "Check", 2);
+    TestNode *expr = add(ElementKind::Expression, 4, "Expr", 3);
 
-    markHitById(tree, 0, 4, FailVerdict);
-    EXPECT_EQ(expr->status, Failed);        // step 1 on the node itself
-    EXPECT_EQ(check->status, Executed);     // parent, then the verdict node
+    markHitById(tree, 0, 4, TraceEvent::FailVerdict);
+    EXPECT_EQ(expr->status, NodeStatus::Failed);        // step 1 on the node itself
+    EXPECT_EQ(check->status, NodeStatus::Executed);     // parent, then the verdict node
     EXPECT_EQ(check->verdict()->failed, 1);
-    EXPECT_EQ(tc->status, Passed);          // only the direct parent is touched
+    EXPECT_EQ(tc->status, NodeStatus::Passed);          // only the direct parent is touched
 
-    markHitById(tree, 0, 3, FailVerdict);   // the verdict node is the node itself
-    EXPECT_EQ(check->status, Executed);     // step 4 overrides step 1
+    markHitById(tree, 0, 3, TraceEvent::FailVerdict);   // the verdict node is the node itself
+    EXPECT_EQ(check->status, NodeStatus::Executed);     // step 4 overrides step 1
     EXPECT_EQ(check->verdict()->failed, 2);
-    EXPECT_EQ(tc->status, Executed);
+    EXPECT_EQ(tc->status, NodeStatus::Executed);
 
-    markHitById(tree, 0, 3, Hit);
-    markHitById(tree, 0, 3, PassVerdict);
-    markHitById(tree, 0, 3, IllegalExit);
-    markHitById(tree, 0, 3, MultipleExit);
-    markHitById(tree, 0, 3, MultipleExit);
+    markHitById(tree, 0, 3, TraceEvent::Hit);
+    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
+    markHitById(tree, 0, 3, TraceEvent::IllegalExit);
+    markHitById(tree, 0, 3, TraceEvent::MultipleExit);
+    markHitById(tree, 0, 3, TraceEvent::MultipleExit);
     EXPECT_EQ(check->verdict()->hits, 1);
     EXPECT_EQ(check->verdict()->passed, 1);
     EXPECT_EQ(check->verdict()->illegalExits, 1);
     EXPECT_EQ(check->verdict()->multipleExits, 2);
 
-    markHitById(tree, 0, 0x99, Hit); // no such element: nothing
-    markHitById(tree, 1, 3, Hit);
+    markHitById(tree, 0, 0x99, TraceEvent::Hit); // no such element: nothing
+    markHitById(tree, 1, 3, TraceEvent::Hit);
     EXPECT_EQ(check->verdict()->hits, 1);
 
     // Without a verdict node above, only the node and its parent change.
-    TestNode *suite = add(TestSuite, 5, "Suite", 1);
-    TestNode *lone = add(TestCase, 6, "Lone", 5);
-    markHit(lone, Hit);
-    EXPECT_EQ(lone->status, Executed);
-    EXPECT_EQ(suite->status, Executed);
-    EXPECT_EQ(tree.findNode(0, 1)->status, Passed); // two levels up: untouched
-    markHit(nullptr, Hit); // tolerated
+    TestNode *suite = add(ElementKind::TestSuite, 5, "Suite", 1);
+    TestNode *lone = add(ElementKind::TestCase, 6, "Lone", 5);
+    markHit(lone, TraceEvent::Hit);
+    EXPECT_EQ(lone->status, NodeStatus::Executed);
+    EXPECT_EQ(suite->status, NodeStatus::Executed);
+    EXPECT_EQ(tree.findNode(0, 1)->status, NodeStatus::Passed); // two levels up: untouched
+    markHit(nullptr, TraceEvent::Hit); // tolerated
 }
 
 TEST_F(EvalTest, CheckWithHitAndPassEndsPassed)
 {
     tree.openOtsFile(0, "s");
-    TestNode *suite = add(TestSuite, 2, "Suite", 1);
-    TestNode *tc = add(TestCase, 3, "Case", 2);
-    TestNode *check = add(CheckExpression, 4, "Check", 3);
-    markHitById(tree, 0, 4, Hit);
-    markHitById(tree, 0, 4, PassVerdict);
+    TestNode *suite = add(ElementKind::TestSuite, 2, "Suite", 1);
+    TestNode *tc = add(ElementKind::TestCase, 3, "Case", 2);
+    TestNode *check = add(ElementKind::CheckExpression, 4, "Check", 3);
+    markHitById(tree, 0, 4, TraceEvent::Hit);
+    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);
-    EXPECT_EQ(check->status, Passed);
+    EXPECT_EQ(check->status, NodeStatus::Passed);
     EXPECT_EQ(check->verdict()->passed, 1);
     EXPECT_EQ(check->verdict()->hits, 1);
-    EXPECT_EQ(tc->status, Passed);
-    EXPECT_EQ(suite->status, Passed);
+    EXPECT_EQ(tc->status, NodeStatus::Passed);
+    EXPECT_EQ(suite->status, NodeStatus::Passed);
     EXPECT_EQ(tally(), std::make_tuple(1, 0, 0));
 }
 
 TEST_F(EvalTest, FailedVerdictWinsUpToTheRoot)
 {
     tree.openOtsFile(0, "s");
-    TestNode *suite = add(TestSuite, 2, "Suite", 1);
-    TestNode *tc = add(TestCase, 3, "Case", 2);
-    TestNode *check = add(CheckExpression, 4, "Check", 3);
-    TestNode *other = add(TestCase, 5, "Other", 2);
-    add(CheckExpression, 6, "Good", 5);
-    markHitById(tree, 0, 4, PassVerdict);
-    markHitById(tree, 0, 4, FailVerdict);
-    markHitById(tree, 0, 6, PassVerdict);
+    TestNode *suite = add(ElementKind::TestSuite, 2, "Suite", 1);
+    TestNode *tc = add(ElementKind::TestCase, 3, "Case", 2);
+    TestNode *check = add(ElementKind::CheckExpression, 4, "Check", 3);
+    TestNode *other = add(ElementKind::TestCase, 5, "Other", 2);
+    add(ElementKind::CheckExpression, 6, "Good", 5);
+    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
+    markHitById(tree, 0, 4, TraceEvent::FailVerdict);
+    markHitById(tree, 0, 6, TraceEvent::PassVerdict);
     evaluateTree(tree);
-    EXPECT_EQ(check->status, Failed);
+    EXPECT_EQ(check->status, NodeStatus::Failed);
     EXPECT_EQ(check->verdict()->hits, 2);
-    EXPECT_EQ(tc->status, Failed);
-    EXPECT_EQ(other->status, Passed);
-    EXPECT_EQ(suite->status, Failed);
-    EXPECT_EQ(tree.findNode(0, 1)->status, Failed);
+    EXPECT_EQ(tc->status, NodeStatus::Failed);
+    EXPECT_EQ(other->status, NodeStatus::Passed);
+    EXPECT_EQ(suite->status, NodeStatus::Failed);
+    EXPECT_EQ(tree.findNode(0, 1)->status, NodeStatus::Failed);
     EXPECT_EQ(tally(), std::make_tuple(1, 1, 0));
 }
 
 TEST_F(EvalTest, UnreachedCheckLeavesItsCaseNotExecuted)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(TestCase, 2, "Case", 1);
-    TestNode *reached = add(CheckExpression, 3, "Reached", 2);
-    TestNode *missed = add(CheckExpression, 4, "Missed", 2);
-    markHitById(tree, 0, 3, PassVerdict);
+    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode *reached = add(ElementKind::CheckExpression, 3, "Reached", 2);
+    TestNode *missed = add(ElementKind::CheckExpression, 4, "Missed", 2);
+    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
     evaluateTree(tree);
-    EXPECT_EQ(reached->status, Passed);
-    EXPECT_EQ(missed->status, NotExecuted);
-    EXPECT_EQ(tc->status, NotExecuted);
+    EXPECT_EQ(reached->status, NodeStatus::Passed);
+    EXPECT_EQ(missed->status, NodeStatus::NotExecuted);
+    EXPECT_EQ(tc->status, NodeStatus::NotExecuted);
     EXPECT_EQ(tally(), std::make_tuple(0, 0, 1));
 }
 
 TEST_F(EvalTest, UnreachedLeaves)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(TestCase, 2, "Case", 1);
-    TestNode *proc = add(Proc, 3, "Proc", 1);
-    TestNode *stub = add(Stub, 4, "Stub", 1);
-    TestNode *expr = add(Expression, 5, "Expr", 1);
-    TestNode *hitCase = add(TestCase, 6, "HitCase", 1);
-    markHitById(tree, 0, 6, Hit);
+    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode *proc = add(ElementKind::Proc, 3, "Proc", 1);
+    TestNode *stub = add(ElementKind::Stub, 4, "Stub", 1);
+    TestNode *expr = add(ElementKind::Expression, 5, "Expr", 1);
+    TestNode *hitCase = add(ElementKind::TestCase, 6, "HitCase", 1);
+    markHitById(tree, 0, 6, TraceEvent::Hit);
     evaluateTree(tree);
-    EXPECT_EQ(tc->status, NotExecuted);
-    EXPECT_EQ(proc->status, NotExecuted);
-    EXPECT_EQ(stub->status, NotExecuted);
-    EXPECT_EQ(expr->status, Passed);
-    EXPECT_EQ(hitCase->status, Passed);
+    EXPECT_EQ(tc->status, NodeStatus::NotExecuted);
+    EXPECT_EQ(proc->status, NodeStatus::NotExecuted);
+    EXPECT_EQ(stub->status, NodeStatus::NotExecuted);
+    EXPECT_EQ(expr->status, NodeStatus::Passed);
+    EXPECT_EQ(hitCase->status, NodeStatus::Passed);
     // Never-called stub counts as passed, unreached case and proc as inconclusive.
     EXPECT_EQ(tally(), std::make_tuple(2, 0, 2));
 }
@@ -186,71 +186,71 @@ TEST_F(EvalTest, UnreachedLeaves)
 TEST_F(EvalTest, VerdictNodeDecidedByItsCounters)
 {
     tree.openOtsFile(0, "s");
-    TestNode *onlyIllegal = add(State, 2, "IllegalOnly", 1);
-    TestNode *hitOnly = add(CheckMethod, 3, "HitOnly", 1);
-    TestNode *never = add(Print, 4, "Never", 1);
-    markHitById(tree, 0, 2, IllegalExit);
-    markHitById(tree, 0, 3, Hit);
-    markHitById(tree, 0, 3, Hit);
+    TestNode *onlyIllegal = add(ElementKind::State, 2, "IllegalOnly", 1);
+    TestNode *hitOnly = add(ElementKind::CheckMethod, 3, "HitOnly", 1);
+    TestNode *never = add(ElementKind::Print, 4, "Never", 1);
+    markHitById(tree, 0, 2, TraceEvent::IllegalExit);
+    markHitById(tree, 0, 3, TraceEvent::Hit);
+    markHitById(tree, 0, 3, TraceEvent::Hit);
     evaluateTree(tree);
-    EXPECT_EQ(onlyIllegal->status, Executed); // shown as not executed
+    EXPECT_EQ(onlyIllegal->status, NodeStatus::Executed); // shown as not executed
     EXPECT_EQ(onlyIllegal->verdict()->hits, 0);
-    EXPECT_EQ(hitOnly->status, Passed);
+    EXPECT_EQ(hitOnly->status, NodeStatus::Passed);
     EXPECT_EQ(hitOnly->verdict()->hits, 2); // passed + failed is 0: hits kept
-    EXPECT_EQ(never->status, NotExecuted);
+    EXPECT_EQ(never->status, NodeStatus::NotExecuted);
 }
 
 TEST_F(EvalTest, VerdictChildrenArePulledIn)
 {
     tree.openOtsFile(0, "s");
-    TestNode *post = add(PostCondition, 2, "Post", 1);
-    TestNode *a = add(CheckExpression, 3, "A", 2);
-    TestNode *b = add(CheckExpression, 4, "B", 2);
-    add(Expression, 5, "NotPulled", 2);
-    markHitById(tree, 0, 2, FailVerdict); // own counters are ignored once children are pulled
-    markHitById(tree, 0, 3, PassVerdict);
-    markHitById(tree, 0, 3, PassVerdict);
-    markHitById(tree, 0, 4, PassVerdict);
+    TestNode *post = add(ElementKind::PostCondition, 2, "Post", 1);
+    TestNode *a = add(ElementKind::CheckExpression, 3, "A", 2);
+    TestNode *b = add(ElementKind::CheckExpression, 4, "B", 2);
+    add(ElementKind::Expression, 5, "NotPulled", 2);
+    markHitById(tree, 0, 2, TraceEvent::FailVerdict); // own counters are ignored once children are pulled
+    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
+    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
+    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);
-    EXPECT_EQ(a->status, Passed);
-    EXPECT_EQ(b->status, Passed);
+    EXPECT_EQ(a->status, NodeStatus::Passed);
+    EXPECT_EQ(b->status, NodeStatus::Passed);
     EXPECT_EQ(post->verdict()->passed, 3);
     EXPECT_EQ(post->verdict()->failed, 1);
     EXPECT_EQ(post->verdict()->hits, 4);
-    EXPECT_EQ(post->status, Passed); // Executed merged with Passed children
+    EXPECT_EQ(post->status, NodeStatus::Passed); // Executed merged with Passed children
 }
 
 TEST_F(EvalTest, CheckExceptionKeepsItsOwnVerdict)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(TestCase, 2, "Case", 1);
-    TestNode *cx = add(CheckException, 3, "Cx", 2);
-    TestNode *inner = add(CheckExpression, 4, "Inner", 3);
-    markHitById(tree, 0, 4, FailVerdict);
-    markHitById(tree, 0, 3, PassVerdict);
+    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode *cx = add(ElementKind::CheckException, 3, "Cx", 2);
+    TestNode *inner = add(ElementKind::CheckExpression, 4, "Inner", 3);
+    markHitById(tree, 0, 4, TraceEvent::FailVerdict);
+    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
     evaluateTree(tree);
-    EXPECT_EQ(inner->status, Failed);
+    EXPECT_EQ(inner->status, NodeStatus::Failed);
     EXPECT_EQ(cx->verdict()->failed, 0);
     EXPECT_EQ(cx->verdict()->passed, 1);
     EXPECT_EQ(cx->verdict()->hits, 1);
     // The failed child merged Failed into it, then its own counters decided.
-    EXPECT_EQ(cx->status, Passed);
-    EXPECT_EQ(tc->status, Passed);
+    EXPECT_EQ(cx->status, NodeStatus::Passed);
+    EXPECT_EQ(tc->status, NodeStatus::Passed);
 }
 
 TEST_F(EvalTest, StatesAndTheStateChart)
 {
     tree.openOtsFile(0, "s");
-    TestNode *cls = add(Class, 2, "C", 1);
-    TestNode *obs = add(ObservationState, 3, "Observed", 2);
-    TestNode *st = add(State, 4, "S", 2);
-    markHitById(tree, 0, 4, Hit);
+    TestNode *cls = add(ElementKind::Class, 2, "C", 1);
+    TestNode *obs = add(ElementKind::ObservationState, 3, "Observed", 2);
+    TestNode *st = add(ElementKind::State, 4, "S", 2);
+    markHitById(tree, 0, 4, TraceEvent::Hit);
     evaluateTree(tree);
-    EXPECT_EQ(obs->status, Passed); // no events
-    EXPECT_EQ(st->status, Passed);
-    EXPECT_EQ(cls->classCounters()->stateStatus, Passed);
-    EXPECT_EQ(cls->classCounters()->stateChartStatus, Passed);
-    EXPECT_EQ(cls->status, Passed);
+    EXPECT_EQ(obs->status, NodeStatus::Passed); // no events
+    EXPECT_EQ(st->status, NodeStatus::Passed);
+    EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Passed);
+    EXPECT_EQ(cls->classCounters()->stateChartStatus, NodeStatus::Passed);
+    EXPECT_EQ(cls->status, NodeStatus::Passed);
     // One state group counted, and nothing for the observation state's own count.
     EXPECT_EQ(tally(), std::make_tuple(1, 0, 0));
 }
@@ -258,16 +258,16 @@ TEST_F(EvalTest, StatesAndTheStateChart)
 TEST_F(EvalTest, MultipleExitFailsTheClass)
 {
     tree.openOtsFile(0, "s");
-    TestNode *cls = add(Class, 2, "C", 1);
-    TestNode *st = add(State, 3, "S", 2);
-    markHitById(tree, 0, 3, Hit);
-    markHitById(tree, 0, 3, MultipleExit);
+    TestNode *cls = add(ElementKind::Class, 2, "C", 1);
+    TestNode *st = add(ElementKind::State, 3, "S", 2);
+    markHitById(tree, 0, 3, TraceEvent::Hit);
+    markHitById(tree, 0, 3, TraceEvent::MultipleExit);
     evaluateTree(tree);
-    EXPECT_EQ(st->status, Passed);
-    EXPECT_EQ(cls->classCounters()->stateChartStatus, Failed);
-    EXPECT_EQ(cls->classCounters()->stateStatus, Passed);
-    EXPECT_EQ(cls->status, Failed);
-    EXPECT_EQ(tree.findNode(0, 1)->status, Failed);
+    EXPECT_EQ(st->status, NodeStatus::Passed);
+    EXPECT_EQ(cls->classCounters()->stateChartStatus, NodeStatus::Failed);
+    EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Passed);
+    EXPECT_EQ(cls->status, NodeStatus::Failed);
+    EXPECT_EQ(tree.findNode(0, 1)->status, NodeStatus::Failed);
     // The state passes, the chart fails.
     EXPECT_EQ(tally(), std::make_tuple(1, 1, 0));
 }
@@ -275,41 +275,41 @@ TEST_F(EvalTest, MultipleExitFailsTheClass)
 TEST_F(EvalTest, IllegalExitOnAnObservationStateFailsTheChart)
 {
     tree.openOtsFile(0, "s");
-    TestNode *cls = add(SingleClass, 2, "C", 1);
-    TestNode *obs = add(ObservationState, 3, "O", 2);
-    markHitById(tree, 0, 3, IllegalExit);
+    TestNode *cls = add(ElementKind::SingleClass, 2, "C", 1);
+    TestNode *obs = add(ElementKind::ObservationState, 3, "O", 2);
+    markHitById(tree, 0, 3, TraceEvent::IllegalExit);
     evaluateTree(tree);
-    EXPECT_EQ(obs->status, Executed);
-    EXPECT_EQ(cls->classCounters()->stateChartStatus, Failed);
-    EXPECT_EQ(cls->classCounters()->stateStatus, Executed);
-    EXPECT_EQ(cls->status, Failed);
+    EXPECT_EQ(obs->status, NodeStatus::Executed);
+    EXPECT_EQ(cls->classCounters()->stateChartStatus, NodeStatus::Failed);
+    EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Executed);
+    EXPECT_EQ(cls->status, NodeStatus::Failed);
 }
 
 TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
 {
     tree.openOtsFile(0, "s");
-    TestNode *cls = add(Class, 2, "C", 1);
-    TestNode *fired = add(Transition, 3, "Fired", 2);
-    TestNode *missed = add(Transition, 4, "Missed", 2);
-    TestNode *contract = add(MethodContract, 5, "M", 2);
-    add(PreCondition, 6, "Pre", 5);
-    TestNode *inv = add(Invariant, 7, "I", 2);
-    markHitById(tree, 0, 3, Hit);
-    markHitById(tree, 0, 3, IllegalExit); // transitions never fail the chart
-    markHitById(tree, 0, 6, FailVerdict);
-    markHitById(tree, 0, 7, PassVerdict);
+    TestNode *cls = add(ElementKind::Class, 2, "C", 1);
+    TestNode *fired = add(ElementKind::Transition, 3, "Fired", 2);
+    TestNode *missed = add(ElementKind::Transition, 4, "Missed", 2);
+    TestNode *contract = add(ElementKind::MethodContract, 5, "M", 2);
+    add(ElementKind::PreCondition, 6, "Pre", 5);
+    TestNode *inv = add(ElementKind::Invariant, 7, "I", 2);
+    markHitById(tree, 0, 3, TraceEvent::Hit);
+    markHitById(tree, 0, 3, TraceEvent::IllegalExit); // transitions never fail the chart
+    markHitById(tree, 0, 6, TraceEvent::FailVerdict);
+    markHitById(tree, 0, 7, TraceEvent::PassVerdict);
     evaluateTree(tree);
     const ClassCounters &c = *cls->classCounters();
-    EXPECT_EQ(fired->status, Passed);
-    EXPECT_EQ(missed->status, NotExecuted);
-    EXPECT_EQ(c.transitionStatus, NotExecuted);
-    EXPECT_EQ(c.stateChartStatus, Passed);
-    EXPECT_EQ(contract->status, Failed);
-    EXPECT_EQ(c.contractStatus, Failed);
-    EXPECT_EQ(inv->status, Passed);
-    EXPECT_EQ(c.invariantStatus, Passed);
-    EXPECT_EQ(c.stateStatus, Executed); // no state declared
-    EXPECT_EQ(cls->status, Failed);
+    EXPECT_EQ(fired->status, NodeStatus::Passed);
+    EXPECT_EQ(missed->status, NodeStatus::NotExecuted);
+    EXPECT_EQ(c.transitionStatus, NodeStatus::NotExecuted);
+    EXPECT_EQ(c.stateChartStatus, NodeStatus::Passed);
+    EXPECT_EQ(contract->status, NodeStatus::Failed);
+    EXPECT_EQ(c.contractStatus, NodeStatus::Failed);
+    EXPECT_EQ(inv->status, NodeStatus::Passed);
+    EXPECT_EQ(c.invariantStatus, NodeStatus::Passed);
+    EXPECT_EQ(c.stateStatus, NodeStatus::Executed); // no state declared
+    EXPECT_EQ(cls->status, NodeStatus::Failed);
     // contract failed, invariant passed, transitions inconclusive; no states.
     EXPECT_EQ(tally(), std::make_tuple(1, 1, 1));
 }
@@ -317,28 +317,28 @@ TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
 TEST_F(EvalTest, MembersOfAClassUnderATestCase)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(TestCase, 2, "Case", 1);
-    TestNode *cls = add(Class, 3, "C", 2);
-    add(State, 4, "S", 3);
-    markHitById(tree, 0, 4, PassVerdict);
+    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode *cls = add(ElementKind::Class, 3, "C", 2);
+    add(ElementKind::State, 4, "S", 3);
+    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(cls->classCounters()->states, 1);
-    EXPECT_EQ(cls->classCounters()->stateStatus, Passed);
-    EXPECT_EQ(cls->status, Passed);
-    EXPECT_EQ(tc->status, Passed);
+    EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Passed);
+    EXPECT_EQ(cls->status, NodeStatus::Passed);
+    EXPECT_EQ(tc->status, NodeStatus::Passed);
     EXPECT_EQ(tally(), std::make_tuple(2, 0, 0)); // test case and state group
 }
 
 TEST_F(EvalTest, TallySkipsFilesWithoutTestedElements)
 {
     tree.openOtsFile(0, "only-prologue");
-    add(Prologue, 2, "Pro", 1);
-    add(Epilogue, 3, "Epi", 1);
-    add(CheckExpression, 4, "Loose", 1);
+    add(ElementKind::Prologue, 2, "Pro", 1);
+    add(ElementKind::Epilogue, 3, "Epi", 1);
+    add(ElementKind::CheckExpression, 4, "Loose", 1);
     tree.openOtsFile(1, "cases");
-    add(TestCase, 2, "Case", 1, 0, 1);
-    add(CheckExpression, 3, "Check", 2, 0, 1);
-    markHitById(tree, 1, 3, FailVerdict);
+    add(ElementKind::TestCase, 2, "Case", 1, 0, 1);
+    add(ElementKind::CheckExpression, 3, "Check", 2, 0, 1);
+    markHitById(tree, 1, 3, TraceEvent::FailVerdict);
     evaluateTree(tree);
     EXPECT_EQ(tally(), std::make_tuple(0, 1, 0));
 }
@@ -346,13 +346,13 @@ TEST_F(EvalTest, TallySkipsFilesWithoutTestedElements)
 TEST_F(EvalTest, StubRelinkingMovesAndRenamesChildren)
 {
     tree.openOtsFile(0, "a");
-    TestNode *case2 = add(TestCase, 2, "Case2", 1);
-    TestNode *call = add(CheckStub, 3, "CallSite", 2, 5);
-    add(CheckExpression, 4, "Check1", 3);
-    add(CheckExpression, 6, "Check2", 3);
+    TestNode *case2 = add(ElementKind::TestCase, 2, "Case2", 1);
+    TestNode *call = add(ElementKind::CheckStub, 3, "CallSite", 2, 5);
+    add(ElementKind::CheckExpression, 4, "Check1", 3);
+    add(ElementKind::CheckExpression, 6, "Check2", 3);
     tree.openOtsFile(1, "b");
-    TestNode *stub = add(Stub, 5, "TheStub", 1, 0, 1);
-    add(Comment, 7, "Own", 5, 0, 1);
+    TestNode *stub = add(ElementKind::Stub, 5, "TheStub", 1, 0, 1);
+    add(ElementKind::Comment, 7, "Own", 5, 0, 1);
 
     evaluateTree(tree);
     EXPECT_EQ(childNames(stub),
@@ -370,14 +370,14 @@ TEST_F(EvalTest, StubRelinkingMovesAndRenamesChildren)
 TEST_F(EvalTest, StubRelinkingSearchesNewestFileFirstAndSkipsOtherKinds)
 {
     tree.openOtsFile(0, "a");
-    TestNode *oldStub = add(Stub, 5, "OldStub", 1);
-    TestNode *ref = add(TestCase, 2, "Ref", 1, 5);
-    add(Comment, 3, "C", 2);
+    TestNode *oldStub = add(ElementKind::Stub, 5, "OldStub", 1);
+    TestNode *ref = add(ElementKind::TestCase, 2, "Ref", 1, 5);
+    add(ElementKind::Comment, 3, "C", 2);
     tree.openOtsFile(1, "b");
-    add(TestCase, 5, "NotAStub", 1, 0, 1);
+    add(ElementKind::TestCase, 5, "NotAStub", 1, 0, 1);
     tree.openOtsFile(2, "c");
-    TestNode *ref2 = add(TestCase, 2, "Ref2", 1, 5, 2);
-    add(Comment, 3, "D", 2, 0, 2);
+    TestNode *ref2 = add(ElementKind::TestCase, 2, "Ref2", 1, 5, 2);
+    add(ElementKind::Comment, 3, "D", 2, 0, 2);
 
     evaluateTree(tree);
     // Newest file first: file 1 holds id 5 but not as a stub, so file 0's stub wins
@@ -390,10 +390,10 @@ TEST_F(EvalTest, StubRelinkingSearchesNewestFileFirstAndSkipsOtherKinds)
 TEST_F(EvalTest, StubRelinkingLeavesUnresolvedReferencesAlone)
 {
     tree.openOtsFile(0, "a");
-    TestNode *ref = add(TestCase, 2, "Ref", 1, 0x42);
-    add(Comment, 3, "C", 2);
-    TestNode *leafRef = add(TestCase, 4, "LeafRef", 1, 5);
-    add(Stub, 5, "S", 1);
+    TestNode *ref = add(ElementKind::TestCase, 2, "Ref", 1, 0x42);
+    add(ElementKind::Comment, 3, "C", 2);
+    TestNode *leafRef = add(ElementKind::TestCase, 4, "LeafRef", 1, 5);
+    add(ElementKind::Stub, 5, "S", 1);
     evaluateTree(tree);
     EXPECT_EQ(ref->refId, 0x42u);
     EXPECT_EQ(childNames(ref), (std::vector<std::string>{"C"}));
@@ -404,17 +404,17 @@ TEST_F(EvalTest, StubRelinkingNeverMakesACycle)
 {
     tree.openOtsFile(0, "a");
     // A stub that refers to itself.
-    TestNode *self = add(Stub, 2, "Self", 1, 2);
-    add(Comment, 3, "C", 2);
+    TestNode *self = add(ElementKind::Stub, 2, "Self", 1, 2);
+    add(ElementKind::Comment, 3, "C", 2);
     // An element whose target stub lies beneath it.
-    TestNode *outer = add(TestCase, 4, "Outer", 1, 6);
-    TestNode *mid = add(TestSuite, 5, "Mid", 4);
-    TestNode *deep = add(Stub, 6, "Deep", 5);
-    add(Comment, 7, "DeepChild", 6);
+    TestNode *outer = add(ElementKind::TestCase, 4, "Outer", 1, 6);
+    TestNode *mid = add(ElementKind::TestSuite, 5, "Mid", 4);
+    TestNode *deep = add(ElementKind::Stub, 6, "Deep", 5);
+    add(ElementKind::Comment, 7, "DeepChild", 6);
     // An element whose target stub is its ancestor: allowed.
-    TestNode *upper = add(Stub, 8, "Upper", 1);
-    TestNode *lower = add(TestCase, 9, "Lower", 8, 8);
-    add(Comment, 10, "LowerChild", 9);
+    TestNode *upper = add(ElementKind::Stub, 8, "Upper", 1);
+    TestNode *lower = add(ElementKind::TestCase, 9, "Lower", 8, 8);
+    add(ElementKind::Comment, 10, "LowerChild", 9);
 
     evaluateTree(tree);
     EXPECT_EQ(childNames(self), (std::vector<std::string>{"C"}));
@@ -441,23 +441,23 @@ TEST_F(EvalTest, AllRelinkingComesBeforeAnyEvaluation)
     // The stub lives in the newest file, which is evaluated first; the element
     // referring to it lives in the older file.
     tree.openOtsFile(0, "a");
-    TestNode *tc = add(TestCase, 2, "Case", 1, 5);
-    add(CheckExpression, 3, "Check", 2);
+    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1, 5);
+    add(ElementKind::CheckExpression, 3, "Check", 2);
     tree.openOtsFile(1, "b");
-    TestNode *stub = add(Stub, 5, "Stub", 1, 0, 1);
-    markHitById(tree, 0, 3, FailVerdict);
+    TestNode *stub = add(ElementKind::Stub, 5, "Stub", 1, 0, 1);
+    markHitById(tree, 0, 3, TraceEvent::FailVerdict);
     evaluateTree(tree);
     EXPECT_EQ(childNames(stub), (std::vector<std::string>{"a / Check"}));
-    EXPECT_EQ(stub->status, Failed);
-    EXPECT_EQ(tree.findNode(1, 1)->status, Failed);
-    EXPECT_EQ(tc->status, Passed); // reached, and a leaf once its check moved away
+    EXPECT_EQ(stub->status, NodeStatus::Failed);
+    EXPECT_EQ(tree.findNode(1, 1)->status, NodeStatus::Failed);
+    EXPECT_EQ(tc->status, NodeStatus::Passed); // reached, and a leaf once its check moved away
 }
 
 /// Builds the same random forest into a tree; ids are unique per file.
 void buildRandomForest(TestTree &tree, uint32_t seed, int files, uint32_t perFile)
 {
     std::mt19937 rng(seed);
-    const int kinds[] = {TestCase, Stub, Stub, CheckExpression, Comment, TestSuite};
+    const ElementKind kinds[] = {ElementKind::TestCase, ElementKind::Stub, ElementKind::Stub, ElementKind::CheckExpression, ElementKind::Comment, ElementKind::TestSuite};
     for (int f = 0; f < files; ++f) {
         tree.openOtsFile(f, "f" + std::to_string(f));
         for (uint32_t id = 2; id < perFile; ++id) {
@@ -482,7 +482,7 @@ std::map<std::pair<int, uint32_t>, std::string> shapeOf(TestTree &tree, int file
             s += "|";
             for (const TestNode *c = n->firstChild; c; c = c->nextSibling)
                 s += std::to_string(c->fileIndex) + ":" + std::to_string(c->id) + ",";
-            s += "|" + std::to_string(n->refId) + "|" + std::to_string(n->status);
+            s += "|" + std::to_string(n->refId) + "|" + std::to_string(int(n->status));
             shape[{f, id}] = s;
         }
     }
@@ -526,7 +526,7 @@ TEST(EvaluateTreeRandom, RelinkingAgreesWithThePlainClimb)
                     continue;
                 for (int g = 0; g < files; ++g) {
                     const TestNode *t = a.findNode(g, n->refId);
-                    if (t && t->kind == Stub) {
+                    if (t && t->kind == ElementKind::Stub) {
                         ++keptAsCycles;
                         break;
                     }
@@ -544,7 +544,7 @@ TEST(EvaluateTreeRandom, RelinkingAgreesWithThePlainClimb)
                     ++steps;
                 }
                 ASSERT_EQ(n->parent, nullptr);
-                ASSERT_EQ(n->kind, TestDriver);
+                ASSERT_EQ(n->kind, ElementKind::TestDriver);
             }
         }
     }

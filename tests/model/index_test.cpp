@@ -1,6 +1,6 @@
 // The identifier index: small ids are found by position, all others through
 // the buckets, and in every case the node registered first for a pair wins.
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 
 #include <gtest/gtest.h>
@@ -20,9 +20,9 @@ TEST(IdIndex, SparseDenseAndHugeIdsAreAllFound)
     // first sparse ones lie, in an order that mixes both.
     const uint32_t ids[] = {0xFFFFFFFFu, 0x7FFFFFFFu, 9000, 2, 3, 100000, 8999, 4};
     for (const uint32_t id : ids)
-        tree.addNode(0, Comment, id, "n" + std::to_string(id), 1, 1, 0);
+        tree.addNode(0, ElementKind::Comment, id, "n" + std::to_string(id), 1, 1, 0);
     for (uint32_t id = 5; id < 20000; ++id)
-        tree.addNode(0, Comment, id == 9000 || id == 8999 ? 0x6FFFFFFFu : id,
+        tree.addNode(0, ElementKind::Comment, id == 9000 || id == 8999 ? 0x6FFFFFFFu : id,
                      "n" + std::to_string(id), 1, 1, 0);
     for (const uint32_t id : ids) {
         const TestNode *n = tree.findNode(0, id);
@@ -43,13 +43,13 @@ TEST(IdIndex, FirstRegisteredWinsWhereverItLives)
     tree.initTree();
     tree.openOtsFile(0, "a.ots");
     // 50000 lies beyond the dense table at first: it goes to the buckets.
-    tree.addNode(0, Comment, 50000, "first", 1, 1, 0);
+    tree.addNode(0, ElementKind::Comment, 50000, "first", 1, 1, 0);
     for (uint32_t id = 2; id < 40000; ++id)
-        tree.addNode(0, Comment, id, "c", 1, 1, 0);
+        tree.addNode(0, ElementKind::Comment, id, "c", 1, 1, 0);
     // Now the dense table reaches 50000; a second element with that id must
     // not replace the one in the buckets.
-    tree.addNode(0, Comment, 50000, "second", 1, 1, 0);
-    tree.addNode(0, Comment, 3, "again", 1, 1, 0);
+    tree.addNode(0, ElementKind::Comment, 50000, "second", 1, 1, 0);
+    tree.addNode(0, ElementKind::Comment, 3, "again", 1, 1, 0);
     EXPECT_EQ(tree.findNode(0, 50000)->name(), "first");
     EXPECT_EQ(tree.findNode(0, 3)->name(), "c");
     // Both duplicates are linked all the same.
@@ -63,12 +63,12 @@ TEST(IdIndex, AnyFileIndexAndRelease)
     tree.initTree();
     for (const int file : {-3, 0, 7, 4095, 4096, 100000}) {
         tree.openOtsFile(file, "f.ots");
-        tree.addNode(file, TestCase, 2, "tc" + std::to_string(file), 1, 1, 0);
+        tree.addNode(file, ElementKind::TestCase, 2, "tc" + std::to_string(file), 1, 1, 0);
     }
     for (const int file : {-3, 0, 7, 4095, 4096, 100000}) {
         ASSERT_NE(tree.findNode(file, 2), nullptr) << file;
         EXPECT_EQ(tree.findNode(file, 2)->name(), "tc" + std::to_string(file));
-        EXPECT_EQ(tree.findNode(file, 1)->kind, TestDriver);
+        EXPECT_EQ(tree.findNode(file, 1)->kind, ElementKind::TestDriver);
     }
     EXPECT_EQ(tree.findNode(8, 2), nullptr);
     tree.releaseTree();
@@ -76,7 +76,7 @@ TEST(IdIndex, AnyFileIndexAndRelease)
     EXPECT_EQ(tree.findNode(4096, 2), nullptr);
     // The index works again after a release.
     tree.openOtsFile(0, "g.ots");
-    tree.addNode(0, TestCase, 2, "new", 1, 1, 0);
+    tree.addNode(0, ElementKind::TestCase, 2, "new", 1, 1, 0);
     EXPECT_EQ(tree.findNode(0, 2)->name(), "new");
 }
 
@@ -94,7 +94,7 @@ TEST(IdIndex, RandomOrderMatchesAPlainMap)
         if (id < 2)
             continue;
         const std::string name = "e" + std::to_string(i);
-        tree.addNode(0, Comment, id, name, 1, 1, 0);
+        tree.addNode(0, ElementKind::Comment, id, name, 1, 1, 0);
         expected.emplace(id, name);
     }
     for (const auto &[id, name] : expected) {

@@ -1,6 +1,6 @@
 // Element kinds: record codes, fixed values, display names through the
 // translation layer, and the classification predicates.
-#include "model/otsType.h"
+#include "model/kinds.h"
 
 #include <QCoreApplication>
 #include <QTranslator>
@@ -29,39 +29,39 @@ TEST(KindCodes, EveryCodeNamesItsFixedValue)
 {
     std::set<int> seen;
     for (const auto &c : kCodes) {
-        EXPECT_EQ(kindFromCode(c.code), c.kind) << c.code;
+        EXPECT_EQ(int(kindFromCode(c.code)), c.kind) << c.code;
         seen.insert(c.kind);
     }
     EXPECT_EQ(seen.size(), 33u);
     EXPECT_EQ(seen.count(32) + seen.count(33) + seen.count(34), 0u);
-    EXPECT_EQ(kindFromCode("DP"), TestCompilationTime);
-    EXPECT_EQ(kindFromCode("VO"), TestCompilerVersion);
+    EXPECT_EQ(kindFromCode("DP"), ElementKind::TestCompilationTime);
+    EXPECT_EQ(kindFromCode("VO"), ElementKind::TestCompilerVersion);
 }
 
 TEST(KindCodes, OnlyTheExactWholeTokenMatches)
 {
-    EXPECT_EQ(kindFromCode("cb"), NoKind);
-    EXPECT_EQ(kindFromCode("Cb"), NoKind);
-    EXPECT_EQ(kindFromCode("C"), NoKind);
-    EXPECT_EQ(kindFromCode(""), NoKind);
-    EXPECT_EQ(kindFromCode("CB "), NoKind);
-    EXPECT_EQ(kindFromCode(" CB"), NoKind);
-    EXPECT_EQ(kindFromCode("CBX"), NoKind);
-    EXPECT_EQ(kindFromCode("XX"), NoKind);
-    EXPECT_EQ(kindFromCode(std::string_view("CB\0", 3)), NoKind);
+    EXPECT_EQ(kindFromCode("cb"), ElementKind::NoKind);
+    EXPECT_EQ(kindFromCode("Cb"), ElementKind::NoKind);
+    EXPECT_EQ(kindFromCode("C"), ElementKind::NoKind);
+    EXPECT_EQ(kindFromCode(""), ElementKind::NoKind);
+    EXPECT_EQ(kindFromCode("CB "), ElementKind::NoKind);
+    EXPECT_EQ(kindFromCode(" CB"), ElementKind::NoKind);
+    EXPECT_EQ(kindFromCode("CBX"), ElementKind::NoKind);
+    EXPECT_EQ(kindFromCode("XX"), ElementKind::NoKind);
+    EXPECT_EQ(kindFromCode(std::string_view("CB\0", 3)), ElementKind::NoKind);
 }
 
 TEST(KindNames, DisplayNamesOfTheTable)
 {
-    EXPECT_EQ(kindDisplayName(Nc), QStringLiteral("# "));
-    EXPECT_EQ(kindDisplayName(qv::Run), QStringLiteral("Run"));
-    EXPECT_EQ(kindDisplayName(CheckExpression), QStringLiteral("Check Expression"));
-    EXPECT_EQ(kindDisplayName(TestDriver), QStringLiteral("Test Driver"));
-    EXPECT_EQ(kindDisplayName(ObservationState), QStringLiteral("Observation State"));
-    EXPECT_EQ(kindDisplayName(TestCompilerVersion), QStringLiteral("Test Compiler Version"));
-    EXPECT_EQ(kindDisplayName(TestCompilationTime), QStringLiteral("Test Compilation Time"));
+    EXPECT_EQ(kindDisplayName(ElementKind::Nc), QStringLiteral("# "));
+    EXPECT_EQ(kindDisplayName(ElementKind::Run), QStringLiteral("Run"));
+    EXPECT_EQ(kindDisplayName(ElementKind::CheckExpression), QStringLiteral("Check Expression"));
+    EXPECT_EQ(kindDisplayName(ElementKind::TestDriver), QStringLiteral("Test Driver"));
+    EXPECT_EQ(kindDisplayName(ElementKind::ObservationState), QStringLiteral("Observation State"));
+    EXPECT_EQ(kindDisplayName(ElementKind::TestCompilerVersion), QStringLiteral("Test Compiler Version"));
+    EXPECT_EQ(kindDisplayName(ElementKind::TestCompilationTime), QStringLiteral("Test Compilation Time"));
     for (int k : {0, 32, 33, 34, 37, -1, 1000})
-        EXPECT_EQ(kindDisplayName(k), QStringLiteral("-?\?-")) << k;
+        EXPECT_EQ(kindDisplayName(ElementKind(k)), QStringLiteral("-?\?-")) << k;
 }
 
 /// Marks every text of the kinds' context, so that a test sees which texts
@@ -82,10 +82,10 @@ TEST(KindNames, TranslatedUnderTheKindContextExceptTheUnknownMark)
 {
     MarkingTranslator marking;
     ASSERT_TRUE(QCoreApplication::installTranslator(&marking));
-    const QString prologue = kindDisplayName(Prologue);
-    const QString nc = kindDisplayName(Nc);
-    const QString unknown = kindDisplayName(33);
-    const QString none = kindDisplayName(NoKind);
+    const QString prologue = kindDisplayName(ElementKind::Prologue);
+    const QString nc = kindDisplayName(ElementKind::Nc);
+    const QString unknown = kindDisplayName(ElementKind(33));
+    const QString none = kindDisplayName(ElementKind::NoKind);
     QCoreApplication::removeTranslator(&marking);
 
     EXPECT_EQ(prologue, QStringLiteral("<Prologue>"));
@@ -99,7 +99,7 @@ template <class P> std::set<int> holding(P predicate)
 {
     std::set<int> kinds;
     for (int k = -5; k < 100; ++k)
-        if (predicate(k))
+        if (predicate(ElementKind(k)))
             kinds.insert(k);
     return kinds;
 }

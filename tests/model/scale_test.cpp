@@ -2,7 +2,7 @@
 // counted, evaluated, tallied and released without recursion and in linear
 // time, including chains full of stub references.
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ TEST(Scale, MillionDeepChainIsBuiltEvaluatedAndReleased)
     tree.initTree();
     tree.openOtsFile(0, "deep.ots");
     // Suite, case, check, class, state ... each nested in the previous one.
-    const int kinds[] = {TestSuite, TestCase, CheckExpression, Class, State};
+    const ElementKind kinds[] = {ElementKind::TestSuite, ElementKind::TestCase, ElementKind::CheckExpression, ElementKind::Class, ElementKind::State};
     for (uint32_t id = 2; id < Depth + 2; ++id)
         tree.addNode(0, kinds[id % 5], id, "n", id - 1, int(id), 0);
     ASSERT_EQ(tree.nodeCount(), size_t(Depth) + 1);
@@ -46,17 +46,17 @@ TEST(Scale, MillionDeepChainIsBuiltEvaluatedAndReleased)
 
     // Events on the deepest element and on one near the top.
     const uint32_t deepest = Depth + 1;
-    markHitById(tree, 0, deepest, Hit);
-    markHitById(tree, 0, deepest, PassVerdict);
-    markHitById(tree, 0, 7, FailVerdict); // a check near the top
+    markHitById(tree, 0, deepest, TraceEvent::Hit);
+    markHitById(tree, 0, deepest, TraceEvent::PassVerdict);
+    markHitById(tree, 0, 7, TraceEvent::FailVerdict); // a check near the top
     const TestNode *deepNode = tree.findNode(0, deepest);
     ASSERT_NE(deepNode, nullptr);
-    EXPECT_EQ(deepNode->verdictAnchor, deepNode->kind == State || deepNode->kind == CheckExpression
+    EXPECT_EQ(deepNode->verdictAnchor, deepNode->kind == ElementKind::State || deepNode->kind == ElementKind::CheckExpression
                                            ? deepNode
                                            : deepNode->parent->verdictAnchor);
 
     evaluateTree(tree);
-    EXPECT_EQ(tree.findNode(0, 1)->status, Failed);
+    EXPECT_EQ(tree.findNode(0, 1)->status, NodeStatus::Failed);
     int passed = 0, failed = 0, inconclusive = 0;
     tallyStatuses(tree, passed, failed, inconclusive);
     // Every test case and every class's state group is counted once.
@@ -79,9 +79,9 @@ TEST(Scale, ChainOfReferencesToAStubBeneathThem)
     tree.openOtsFile(0, "refs.ots");
     const uint32_t stubId = Depth + 1;
     for (uint32_t id = 2; id < Depth + 1; ++id)
-        tree.addNode(0, TestCase, id, "c", id - 1, 0, stubId);
-    tree.addNode(0, Stub, stubId, "bottom", Depth, 0, 0);
-    tree.addNode(0, Comment, stubId + 1, "leaf", stubId, 0, 0);
+        tree.addNode(0, ElementKind::TestCase, id, "c", id - 1, 0, stubId);
+    tree.addNode(0, ElementKind::Stub, stubId, "bottom", Depth, 0, 0);
+    tree.addNode(0, ElementKind::Comment, stubId + 1, "leaf", stubId, 0, 0);
 
     evaluateTree(tree);
     EXPECT_EQ(tree.findNode(0, 2)->refId, stubId);
@@ -100,13 +100,13 @@ TEST(Scale, ManyElementsMovedUnderADeepStub)
     tree.openOtsFile(0, "moves.ots");
     const uint32_t half = Depth / 2;
     for (uint32_t id = 2; id < half + 2; ++id)
-        tree.addNode(0, TestSuite, id, "s", id - 1, 0, 0);
+        tree.addNode(0, ElementKind::TestSuite, id, "s", id - 1, 0, 0);
     const uint32_t stubId = half + 2;
-    tree.addNode(0, Stub, stubId, "deep", half + 1, 0, 0);
+    tree.addNode(0, ElementKind::Stub, stubId, "deep", half + 1, 0, 0);
     uint32_t id = stubId + 1;
     for (uint32_t r = 0; r < half / 2; ++r, id += 2) {
-        tree.addNode(0, TestCase, id, "r", 1, 0, stubId);
-        tree.addNode(0, CheckExpression, id + 1, "x", id, 0, 0);
+        tree.addNode(0, ElementKind::TestCase, id, "r", 1, 0, stubId);
+        tree.addNode(0, ElementKind::CheckExpression, id + 1, "x", id, 0, 0);
     }
 
     evaluateTree(tree);
@@ -116,7 +116,7 @@ TEST(Scale, ManyElementsMovedUnderADeepStub)
         ++moved;
     EXPECT_EQ(moved, size_t(half / 2));
     EXPECT_EQ(stub->firstChild->name(), "moves / x");
-    EXPECT_EQ(stub->status, NotExecuted); // unreached checks moved beneath it
+    EXPECT_EQ(stub->status, NodeStatus::NotExecuted); // unreached checks moved beneath it
     EXPECT_LT(secondsSince(start), TimeLimitSeconds);
 }
 

@@ -1,6 +1,6 @@
 // The test tree: identifier index, file list, node creation with its counter
 // records and declaration counts, trace texts, class collection and release.
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 
 #include <gtest/gtest.h>
@@ -71,10 +71,10 @@ TEST_F(TreeTest, RootOfAnOtsFile)
     TestNode *root = tree.findNode(0, 1);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->name(), "suite");
-    EXPECT_EQ(root->kind, TestDriver);
+    EXPECT_EQ(root->kind, ElementKind::TestDriver);
     EXPECT_EQ(root->id, 1u);
     EXPECT_EQ(root->line, 0);
-    EXPECT_EQ(root->status, Passed);
+    EXPECT_EQ(root->status, NodeStatus::Passed);
     EXPECT_EQ(root->parent, nullptr);
     ASSERT_NE(root->driverCounters(), nullptr);
     EXPECT_EQ(root->verdict(), nullptr);
@@ -207,12 +207,12 @@ TEST_F(TreeTest, RebindingFollowsTheFrontMostEntryWithoutGrowingTheList)
 TEST_F(TreeTest, AddNodeLinksInOrderAndDropsOrphans)
 {
     tree.openOtsFile(0, "s.ots");
-    tree.addNode(0, TestSuite, 0x10, "Suite", 1, 3, 0);
-    tree.addNode(0, TestCase, 0x11, "Case1", 0x10, 4, 0);
-    tree.addNode(0, TestCase, 0x12, "Case2", 0x10, 9, 0x77);
-    tree.addNode(0, CheckExpression, 0x20, "Lost", 0x99, 5, 0); // unknown parent
-    tree.addNode(0, CheckExpression, 0x21, "LostToo", 0x20, 6, 0); // its child
-    tree.addNode(1, TestCase, 0x30, "OtherFile", 1, 2, 0); // no file 1
+    tree.addNode(0, ElementKind::TestSuite, 0x10, "Suite", 1, 3, 0);
+    tree.addNode(0, ElementKind::TestCase, 0x11, "Case1", 0x10, 4, 0);
+    tree.addNode(0, ElementKind::TestCase, 0x12, "Case2", 0x10, 9, 0x77);
+    tree.addNode(0, ElementKind::CheckExpression, 0x20, "Lost", 0x99, 5, 0); // unknown parent
+    tree.addNode(0, ElementKind::CheckExpression, 0x21, "LostToo", 0x20, 6, 0); // its child
+    tree.addNode(1, ElementKind::TestCase, 0x30, "OtherFile", 1, 2, 0); // no file 1
 
     TestNode *suite = tree.findNode(0, 0x10);
     ASSERT_NE(suite, nullptr);
@@ -235,18 +235,18 @@ TEST_F(TreeTest, DuplicateIdentifierFirstRegisteredWins)
 {
     tree.openOtsFile(0, "s.ots");
     tree.openOtsFile(1, "t.ots");
-    tree.addNode(0, TestCase, 0x40, "First", 1, 1, 0);
-    tree.addNode(0, TestCase, 0x40, "Second", 1, 2, 0);
-    tree.addNode(1, TestCase, 0x40, "OtherFile", 1, 3, 0);
+    tree.addNode(0, ElementKind::TestCase, 0x40, "First", 1, 1, 0);
+    tree.addNode(0, ElementKind::TestCase, 0x40, "Second", 1, 2, 0);
+    tree.addNode(1, ElementKind::TestCase, 0x40, "OtherFile", 1, 3, 0);
     EXPECT_EQ(tree.findNode(0, 0x40)->name(), "First");
     EXPECT_EQ(tree.findNode(1, 0x40)->name(), "OtherFile");
     TestNode *root = tree.findNode(0, 1);
     EXPECT_EQ(root->lastChild->name(), "Second"); // linked although not findable
     // A child naming the duplicate id hangs under the first one.
-    tree.addNode(0, CheckExpression, 0x41, "Check", 0x40, 3, 0);
+    tree.addNode(0, ElementKind::CheckExpression, 0x41, "Check", 0x40, 3, 0);
     EXPECT_EQ(tree.findNode(0, 0x41)->parent->name(), "First");
     // A record reusing the root's id does not hide the root.
-    tree.addNode(0, TestSuite, 1, "Impostor", 1, 4, 0);
+    tree.addNode(0, ElementKind::TestSuite, 1, "Impostor", 1, 4, 0);
     EXPECT_EQ(tree.findNode(0, 1), root);
 }
 
@@ -260,7 +260,7 @@ TEST_F(TreeTest, ManyNodesInOneBucketStayFindable)
         if (TestTree::nodeHash(0, id) == bucket)
             ids.push_back(id);
     for (uint32_t id : ids)
-        tree.addNode(0, Comment, id, "c" + std::to_string(id), 1, 0, 0);
+        tree.addNode(0, ElementKind::Comment, id, "c" + std::to_string(id), 1, 0, 0);
     for (uint32_t id : ids) {
         TestNode *n = tree.findNode(0, id);
         ASSERT_NE(n, nullptr);
@@ -274,28 +274,29 @@ TEST_F(TreeTest, ManyNodesInOneBucketStayFindable)
 TEST_F(TreeTest, CounterRecordsAndFirstStatusByKind)
 {
     tree.openOtsFile(0, "s.ots");
-    for (int kind = 1; kind <= 36; ++kind) {
-        TestNode *n = tree.createNode(kind, 0, 0x100 + kind, "n", nullptr, 1);
-        SCOPED_TRACE(kind);
+    for (int k = 1; k <= 36; ++k) {
+        const ElementKind kind = ElementKind(k);
+        TestNode *n = tree.createNode(kind, 0, 0x100 + k, "n", nullptr, 1);
+        SCOPED_TRACE(k);
         EXPECT_EQ(n->verdict() != nullptr, isVerdictKind(kind));
-        EXPECT_EQ(n->classCounters() != nullptr, kind == Class || kind == SingleClass);
-        EXPECT_EQ(n->driverCounters() != nullptr, kind == TestDriver);
-        if (kind == ObservationState || !isVerdictKind(kind))
-            EXPECT_EQ(n->status, Passed);
+        EXPECT_EQ(n->classCounters() != nullptr, kind == ElementKind::Class || kind == ElementKind::SingleClass);
+        EXPECT_EQ(n->driverCounters() != nullptr, kind == ElementKind::TestDriver);
+        if (kind == ElementKind::ObservationState || !isVerdictKind(kind))
+            EXPECT_EQ(n->status, NodeStatus::Passed);
         else
-            EXPECT_EQ(n->status, NotExecuted);
+            EXPECT_EQ(n->status, NodeStatus::NotExecuted);
         EXPECT_EQ(n->refId, 0u);
         EXPECT_EQ(n->firstChild, nullptr);
         EXPECT_FALSE(TestTree::hasTraceTexts(*n));
     }
-    TestNode *cls = tree.createNode(Class, 0, 0x200, "C", nullptr, 1);
+    TestNode *cls = tree.createNode(ElementKind::Class, 0, 0x200, "C", nullptr, 1);
     const ClassCounters &c = *cls->classCounters();
     EXPECT_EQ(c.methodContracts + c.invariants + c.states + c.transitions, 0);
-    EXPECT_EQ(c.stateStatus, Executed);
-    EXPECT_EQ(c.stateChartStatus, Passed);
-    EXPECT_EQ(c.transitionStatus, Executed);
-    EXPECT_EQ(c.contractStatus, Executed);
-    EXPECT_EQ(c.invariantStatus, Executed);
+    EXPECT_EQ(c.stateStatus, NodeStatus::Executed);
+    EXPECT_EQ(c.stateChartStatus, NodeStatus::Passed);
+    EXPECT_EQ(c.transitionStatus, NodeStatus::Executed);
+    EXPECT_EQ(c.contractStatus, NodeStatus::Executed);
+    EXPECT_EQ(c.invariantStatus, NodeStatus::Executed);
     // createNode neither registers nor links.
     EXPECT_EQ(tree.findNode(0, 0x200), nullptr);
     EXPECT_EQ(tree.findNode(0, 1)->firstChild, nullptr);
@@ -305,23 +306,23 @@ TEST_F(TreeTest, DeclarationsCountOnTheRootOrTheNearestClass)
 {
     tree.openOtsFile(0, "s.ots");
     const DriverCounters &d = *tree.findNode(0, 1)->driverCounters();
-    tree.addNode(0, TestSuite, 2, "Suite", 1, 1, 0);
-    tree.addNode(0, TestClass, 3, "TClass", 2, 1, 0);
-    tree.addNode(0, TestCase, 4, "Case", 3, 1, 0);
-    tree.addNode(0, Class, 5, "Cls", 4, 1, 0); // a class under a test case
-    tree.addNode(0, State, 6, "S", 5, 1, 0);
-    tree.addNode(0, Transition, 7, "T", 6, 1, 0); // under a state of the class
-    tree.addNode(0, MethodContract, 8, "M", 5, 1, 0);
-    tree.addNode(0, PreCondition, 9, "Pre", 8, 1, 0);
-    tree.addNode(0, Invariant, 10, "I", 5, 1, 0);
-    tree.addNode(0, ObservationState, 11, "O", 5, 1, 0); // counted nowhere
-    tree.addNode(0, SingleClass, 12, "Inner", 5, 1, 0);
-    tree.addNode(0, State, 13, "InnerState", 12, 1, 0);
-    tree.addNode(0, Prologue, 14, "Pro", 2, 1, 0);
-    tree.addNode(0, Epilogue, 15, "Epi", 2, 1, 0);
-    tree.addNode(0, Proc, 16, "P", 1, 1, 0);
-    tree.addNode(0, Stub, 17, "Sb", 16, 1, 0);
-    tree.addNode(0, State, 18, "Homeless", 4, 1, 0); // no class above
+    tree.addNode(0, ElementKind::TestSuite, 2, "Suite", 1, 1, 0);
+    tree.addNode(0, ElementKind::TestClass, 3, "TClass", 2, 1, 0);
+    tree.addNode(0, ElementKind::TestCase, 4, "Case", 3, 1, 0);
+    tree.addNode(0, ElementKind::Class, 5, "Cls", 4, 1, 0); // a class under a test case
+    tree.addNode(0, ElementKind::State, 6, "S", 5, 1, 0);
+    tree.addNode(0, ElementKind::Transition, 7, "T", 6, 1, 0); // under a state of the class
+    tree.addNode(0, ElementKind::MethodContract, 8, "M", 5, 1, 0);
+    tree.addNode(0, ElementKind::PreCondition, 9, "Pre", 8, 1, 0);
+    tree.addNode(0, ElementKind::Invariant, 10, "I", 5, 1, 0);
+    tree.addNode(0, ElementKind::ObservationState, 11, "O", 5, 1, 0); // counted nowhere
+    tree.addNode(0, ElementKind::SingleClass, 12, "Inner", 5, 1, 0);
+    tree.addNode(0, ElementKind::State, 13, "InnerState", 12, 1, 0);
+    tree.addNode(0, ElementKind::Prologue, 14, "Pro", 2, 1, 0);
+    tree.addNode(0, ElementKind::Epilogue, 15, "Epi", 2, 1, 0);
+    tree.addNode(0, ElementKind::Proc, 16, "P", 1, 1, 0);
+    tree.addNode(0, ElementKind::Stub, 17, "Sb", 16, 1, 0);
+    tree.addNode(0, ElementKind::State, 18, "Homeless", 4, 1, 0); // no class above
 
     EXPECT_EQ(d.testSuites, 1);
     EXPECT_EQ(d.testClasses, 1);
@@ -348,8 +349,8 @@ TEST_F(TreeTest, DeclarationsCountOnTheRootOrTheNearestClass)
 TEST_F(TreeTest, AnchorsEqualTheClimbs)
 {
     std::mt19937 rng(11);
-    const int kinds[] = {TestSuite, TestCase, Class, SingleClass, CheckExpression, State,
-                         Transition, MethodContract, Expression, Stub, CheckException};
+    const ElementKind kinds[] = {ElementKind::TestSuite, ElementKind::TestCase, ElementKind::Class, ElementKind::SingleClass, ElementKind::CheckExpression, ElementKind::State,
+                         ElementKind::Transition, ElementKind::MethodContract, ElementKind::Expression, ElementKind::Stub, ElementKind::CheckException};
     for (int f = 0; f < 3; ++f) {
         tree.openOtsFile(f, "f" + std::to_string(f));
         for (uint32_t id = 2; id < 600; ++id) {
@@ -367,7 +368,7 @@ TEST_F(TreeTest, AnchorsEqualTheClimbs)
     for (int f = 0; f < 3; ++f) {
         for (TestNode *n : nodesOf(tree.findNode(f, 1))) {
             ASSERT_EQ(n->verdictAnchor, climb(n, isVerdictKind));
-            ASSERT_EQ(n->classAnchor, climb(n, [](int k) { return k == Class || k == SingleClass; }));
+            ASSERT_EQ(n->classAnchor, climb(n, [](ElementKind k) { return k == ElementKind::Class || k == ElementKind::SingleClass; }));
             ++checked;
         }
     }
@@ -377,7 +378,7 @@ TEST_F(TreeTest, AnchorsEqualTheClimbs)
 TEST_F(TreeTest, TraceTextsInArrivalOrder)
 {
     tree.openOtsFile(0, "s.ots");
-    tree.addNode(0, CheckExpression, 2, "C", 1, 1, 0);
+    tree.addNode(0, ElementKind::CheckExpression, 2, "C", 1, 1, 0);
     tree.attachTraceText(0, 2, "one");
     tree.attachTraceText(0, 2, "two");
     tree.attachTraceText(0, 2, "");
@@ -395,43 +396,13 @@ TEST_F(TreeTest, TraceTextsInArrivalOrder)
     EXPECT_FALSE(TestTree::hasTraceTexts(*tree.findNode(0, 1)));
 }
 
-TEST_F(TreeTest, CollectsClassesAndSortsThemByBytes)
-{
-    tree.openOtsFile(0, "s.ots");
-    tree.addNode(0, Class, 2, "beta", 1, 1, 0);
-    tree.addNode(0, TestCase, 3, "case", 1, 1, 0);
-    tree.addNode(0, SingleClass, 4, "\xC3\xA4lpha", 3, 1, 0); // non-ASCII sorts last
-    tree.addNode(0, Class, 5, "Alpha", 2, 1, 0);
-    tree.addNode(0, Class, 6, "Alph", 1, 1, 0);
-    tree.addNode(0, State, 7, "S", 5, 1, 0);
-
-    std::vector<TestNode> copies;
-    walkPostOrder(tree.findNode(0, 1), [&](TestNode *n) { collectClassNode(n, copies); });
-    ASSERT_EQ(copies.size(), 4u);
-    // Copies keep the counters of the original.
-    const auto alpha = std::find_if(copies.begin(), copies.end(),
-                                    [](const TestNode &n) { return n.name() == "Alpha"; });
-    ASSERT_NE(alpha, copies.end());
-    EXPECT_EQ(alpha->classCounters()->states, 1);
-
-    std::sort(copies.begin(), copies.end(), [](const TestNode &a, const TestNode &b) {
-        return compareNodesByName(a, b) < 0;
-    });
-    std::vector<std::string> names;
-    for (const TestNode &n : copies)
-        names.emplace_back(n.name());
-    EXPECT_EQ(names, (std::vector<std::string>{"Alph", "Alpha", "beta", "\xC3\xA4lpha"}));
-    EXPECT_EQ(compareNodesByName(copies[0], copies[0]), 0);
-    EXPECT_GT(compareNodesByName(copies[1], copies[0]), 0);
-}
-
 TEST_F(TreeTest, ReleaseEmptiesTheTreeForReuse)
 {
     tree.openOtsFile(0, "s.ots");
     tree.setChecksum(0, 1, 2);
     tree.bindTdfFile(4, 1, 2);
     tree.bindTdfFile(5, 1, 2);
-    tree.addNode(0, TestCase, 2, "C", 1, 1, 0);
+    tree.addNode(0, ElementKind::TestCase, 2, "C", 1, 1, 0);
     tree.attachTraceText(0, 2, "text");
     tree.releaseTree();
     EXPECT_EQ(tree.traceTexts().count(), 0u);
@@ -445,7 +416,7 @@ TEST_F(TreeTest, ReleaseEmptiesTheTreeForReuse)
     EXPECT_EQ(tree.otsFileName(0), std::nullopt);
 
     tree.openOtsFile(0, "again.ots");
-    tree.addNode(0, TestCase, 2, "D", 1, 1, 0);
+    tree.addNode(0, ElementKind::TestCase, 2, "D", 1, 1, 0);
     EXPECT_EQ(tree.findNode(0, 2)->name(), "D");
     EXPECT_EQ(tree.findNode(0, 1)->driverCounters()->testCases, 1);
 }

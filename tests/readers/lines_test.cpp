@@ -2,10 +2,11 @@
 // record from its buffered line must leave exactly the tree that reading it
 // byte by byte leaves, also where lines cross the boundary of the file buffer.
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 #include "readers/linecursor.h"
 #include "readers/otsfile.h"
+#include "readers/tokens.h"
 #include "readers/tdffile.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +45,7 @@ std::string dump(const TestTree &tree, const OtsGlobals &globals)
             const TestNode *node = stack.back();
             stack.pop_back();
             out << int(node->kind) << ' ' << node->fileIndex << ' ' << node->id << ' ' << node->refId
-                << " [" << node->name() << "] " << node->line << ' ' << node->status << ' '
+                << " [" << node->name() << "] " << node->line << ' ' << int(node->status) << ' '
                 << (node->parent ? node->parent->id : 0);
             if (const VerdictCounters *v = node->verdict())
                 out << " v" << v->hits << '/' << v->passed << '/' << v->failed << '/'
@@ -76,12 +77,12 @@ std::string readAll(const std::vector<std::string> &ots, const std::string &tdf,
         InStream in;
         in.openMemory(ots[i]);
         in.showLines(byLines);
-        EXPECT_EQ(readOtsStream(tree, globals, in, "dir/f" + std::to_string(i) + ".ots", int(i)), 0);
+        EXPECT_TRUE(readOtsStream(tree, globals, in, "dir/f" + std::to_string(i) + ".ots", int(i)));
     }
     InStream in;
     in.openMemory(tdf);
     in.showLines(byLines);
-    EXPECT_EQ(readTdfStream(tree, in, concurrent), 0);
+    EXPECT_TRUE(readTdfStream(tree, in, concurrent));
     return dump(tree, globals);
 }
 
@@ -328,8 +329,8 @@ TEST(LineReading, FilesAcrossBufferBoundaries)
     TestTree tree;
     tree.initTree();
     OtsGlobals globals;
-    ASSERT_EQ(readOtsFile(tree, globals, otsPath, 0), 0);
-    ASSERT_EQ(readTdfFile(tree, tdfPath), 0);
+    ASSERT_TRUE(readOtsFile(tree, globals, otsPath, 0));
+    ASSERT_TRUE(readTdfFile(tree, tdfPath));
     const std::string fromFile = dump(tree, globals);
     std::filesystem::remove_all(dir);
 
@@ -340,11 +341,11 @@ TEST(LineReading, FilesAcrossBufferBoundaries)
     InStream in;
     in.openMemory(ots);
     in.showLines(false);
-    ASSERT_EQ(readOtsStream(reference, referenceGlobals, in, otsPath, 0), 0);
+    ASSERT_TRUE(readOtsStream(reference, referenceGlobals, in, otsPath, 0));
     InStream trace;
     trace.openMemory(tdf);
     trace.showLines(false);
-    ASSERT_EQ(readTdfStream(reference, trace), 0);
+    ASSERT_TRUE(readTdfStream(reference, trace));
     EXPECT_TRUE(fromFile == dump(reference, referenceGlobals));
     EXPECT_EQ(tree.nodeCount(), size_t(id - 3 + 3)); // the root, the suite, the long comment
 }

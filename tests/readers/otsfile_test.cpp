@@ -1,7 +1,8 @@
 // OTS symbol file reader: records into the test tree.
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 #include "readers/otsfile.h"
+#include "readers/tokens.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ namespace qv {
 namespace {
 
 /// Reads an in-memory OTS text as file `fileIndex`.
-int readOts(TestTree &tree, OtsGlobals &globals, const std::string &text, int fileIndex = 0,
+bool readOts(TestTree &tree, OtsGlobals &globals, const std::string &text, int fileIndex = 0,
             const std::string &path = "dir/suite.ots")
 {
     InStream in;
@@ -36,10 +37,10 @@ TEST(OtsReader, ElementRecord)
 {
     TestTree tree;
     OtsGlobals globals;
-    ASSERT_EQ(readOts(tree, globals, "TC 1a \"Case one\" line=12 p=1;\n"), 0);
+    ASSERT_TRUE(readOts(tree, globals, "TC 1a \"Case one\" line=12 p=1;\n"));
     const TestNode *node = tree.findNode(0, 0x1A);
     ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->kind, TestCase);
+    EXPECT_EQ(node->kind, ElementKind::TestCase);
     EXPECT_EQ(node->name(), "Case one");
     EXPECT_EQ(node->line, 12);
     EXPECT_EQ(node->refId, 0u);
@@ -50,19 +51,18 @@ TEST(OtsReader, ReferenceIdAndNesting)
 {
     TestTree tree;
     OtsGlobals globals;
-    ASSERT_EQ(readOts(tree, globals,
+    ASSERT_TRUE(readOts(tree, globals,
                       "TS 2 \"Suite\" line=3 p=1;\n"
                       "TC 1a \"Case one\" line=12 p=2; r=2f;\n"
                       "CH 3 \"a\\\"b\" line=13 parent=1a;\n"
-                      "SB 2f \"Stub\" line=40 p=1;\n"),
-              0);
+                      "SB 2f \"Stub\" line=40 p=1;\n"));
     const TestNode *testCase = tree.findNode(0, 0x1A);
     ASSERT_NE(testCase, nullptr);
     EXPECT_EQ(testCase->refId, 0x2Fu);
     EXPECT_EQ(testCase->parent, tree.findNode(0, 2));
     const TestNode *check = tree.findNode(0, 3);
     ASSERT_NE(check, nullptr);
-    EXPECT_EQ(check->kind, CheckExpression);
+    EXPECT_EQ(check->kind, ElementKind::CheckExpression);
     EXPECT_EQ(check->name(), "a\"b");
     EXPECT_EQ(check->parent, testCase);
     EXPECT_EQ(childNames(tree.fileRoot(0)), (std::vector<std::string>{"Suite", "Stub"}));
@@ -72,11 +72,10 @@ TEST(OtsReader, ParentEndingAtBlankAndMissingParent)
 {
     TestTree tree;
     OtsGlobals globals;
-    ASSERT_EQ(readOts(tree, globals,
+    ASSERT_TRUE(readOts(tree, globals,
                       "TC 5 \"Orphan\" line=1 p=99;\n"
                       "CH 6 \"Child of orphan\" line=2 p=5;\n"
-                      "TC 7 \"Blank\" line=3 p=1 r=8;\n"),
-              0);
+                      "TC 7 \"Blank\" line=3 p=1 r=8;\n"));
     EXPECT_EQ(tree.findNode(0, 5), nullptr);
     EXPECT_EQ(tree.findNode(0, 6), nullptr);
     const TestNode *node = tree.findNode(0, 7);
@@ -89,7 +88,7 @@ TEST(OtsReader, FileLevelRecords)
 {
     TestTree tree;
     OtsGlobals globals;
-    ASSERT_EQ(readOts(tree, globals,
+    ASSERT_TRUE(readOts(tree, globals,
                       "CK 80000000 -1\n"
                       "OF \"C:\\src\\\" \"main.cpp\" 1f\n"
                       "CP 4 \"call\" line=2 p=1;\n"
@@ -97,8 +96,7 @@ TEST(OtsReader, FileLevelRecords)
                       "cb 6 \"lower case\" line=2 p=1;\n"
                       "NC 7 \"not a node\" line=2 p=1;\n"
                       "RU 9 \"run\" line=2 p=1;\n"
-                      "CB 8 \"Prologue\" line=2 p=1;\n"),
-              0);
+                      "CB 8 \"Prologue\" line=2 p=1;\n"));
     ASSERT_EQ(tree.entryCount(), 1);
     const OtsFileEntry &entry = tree.entry(0);
     EXPECT_EQ(entry.checksum1, 0x7FFFFFFFu); // clamped
@@ -116,16 +114,16 @@ TEST(OtsReader, GlobalTextsFirstRecordWins)
 {
     TestTree tree;
     OtsGlobals globals;
-    ASSERT_EQ(readOts(tree, globals, "VO \nDP 2024-01-02 10:00\nVO 9.9\n", 0), 0);
-    ASSERT_EQ(readOts(tree, globals, "VO 2.0\r\nDP later\n", 1), 0);
+    ASSERT_TRUE(readOts(tree, globals, "VO \nDP 2024-01-02 10:00\nVO 9.9\n", 0));
+    ASSERT_TRUE(readOts(tree, globals, "VO 2.0\r\nDP later\n", 1));
     // An empty first text is kept all the same.
     EXPECT_EQ(globals.testCompilerVersion, std::optional<std::string>(""));
     EXPECT_EQ(globals.testCompilationTime, std::optional<std::string>("2024-01-02 10:00"));
 
     TestTree other;
     OtsGlobals fresh;
-    ASSERT_EQ(readOts(other, fresh, "DP x\n", 0), 0);
-    ASSERT_EQ(readOts(other, fresh, "VO " + std::string(2000, 'v') + "\n", 1), 0);
+    ASSERT_TRUE(readOts(other, fresh, "DP x\n", 0));
+    ASSERT_TRUE(readOts(other, fresh, "VO " + std::string(2000, 'v') + "\n", 1));
     EXPECT_EQ(fresh.testCompilerVersion, std::optional<std::string>(std::string(1023, 'v')));
     EXPECT_EQ(fresh.testCompilationTime, std::optional<std::string>("x"));
 }
@@ -135,15 +133,14 @@ TEST(OtsReader, TextAfterLastSemicolon)
     TestTree tree;
     OtsGlobals globals;
     // Remainder beginning with a blank: an empty code, only that remainder is skipped.
-    ASSERT_EQ(readOts(tree, globals,
+    ASSERT_TRUE(readOts(tree, globals,
                       "TC 2 \"A\" line=1 p=1; r=0; trailing words\n"
                       "TC 3 \"B\" line=2 p=1;\n"
                       // Remainder without a blank: it runs into the next code, and
                       // that record is skipped as unrecognised.
                       "TC 4 \"C\" line=3 p=1; r=0;junk\n"
                       "TC 5 \"D\" line=4 p=1;\n"
-                      "TC 6 \"E\" line=5 p=1;\n"),
-              0);
+                      "TC 6 \"E\" line=5 p=1;\n"));
     EXPECT_EQ(childNames(tree.fileRoot(0)), (std::vector<std::string>{"A", "B", "C", "E"}));
 }
 
@@ -152,13 +149,12 @@ TEST(OtsReader, CrLfAndEdgesOfTheFile)
     TestTree tree;
     OtsGlobals globals;
     // CR LF line ends; the last record has no line end at all.
-    ASSERT_EQ(readOts(tree, globals,
+    ASSERT_TRUE(readOts(tree, globals,
                       "CK 10 20\r\n"
                       "TC 1a \"Case one\" line=12 p=1;\r\n"
                       "TC 1b \"Two\" line=13 p=1; r=5;\r\n"
                       "VO 1.0\r\n"
-                      "TC 1c \"Three\" line=14 p=1;"),
-              0);
+                      "TC 1c \"Three\" line=14 p=1;"));
     EXPECT_EQ(tree.entry(0).checksum2, 0x20u);
     EXPECT_EQ(globals.testCompilerVersion, std::optional<std::string>("1.0"));
     ASSERT_NE(tree.findNode(0, 0x1B), nullptr);
@@ -172,14 +168,14 @@ TEST(OtsReader, EmptyInputAndSeveralFiles)
 {
     TestTree tree;
     OtsGlobals globals;
-    ASSERT_EQ(readOts(tree, globals, "", 0, "a/first.x.ots"), 0);
+    ASSERT_TRUE(readOts(tree, globals, "", 0, "a/first.x.ots"));
     EXPECT_EQ(tree.nodeCount(), 1u);
     EXPECT_EQ(tree.fileCount(), 1);
     EXPECT_EQ(tree.fileRoot(0)->firstChild, nullptr);
     EXPECT_FALSE(globals.testCompilerVersion.has_value());
 
     // The same id in two files names two elements.
-    ASSERT_EQ(readOts(tree, globals, "TC 2 \"In one\" line=1 p=1;\n", 1, "b/second.ots"), 0);
+    ASSERT_TRUE(readOts(tree, globals, "TC 2 \"In one\" line=1 p=1;\n", 1, "b/second.ots"));
     ASSERT_NE(tree.findNode(1, 2), nullptr);
     EXPECT_EQ(tree.findNode(1, 2)->name(), "In one");
     EXPECT_EQ(tree.findNode(0, 2), nullptr);
@@ -196,12 +192,12 @@ TEST(OtsReader, Files)
 
     TestTree tree;
     OtsGlobals globals;
-    EXPECT_EQ(readOtsFile(tree, globals, dir + "/missing.ots", 0), -1);
+    EXPECT_FALSE(readOtsFile(tree, globals, dir + "/missing.ots", 0));
     EXPECT_EQ(tree.entryCount(), 0); // nothing made for a file that cannot be opened
-    EXPECT_EQ(readOtsFile(tree, globals, dir, 0), -1); // a directory is no OTS file
+    EXPECT_FALSE(readOtsFile(tree, globals, dir, 0)); // a directory is no OTS file
     EXPECT_EQ(tree.entryCount(), 0);
 
-    ASSERT_EQ(readOtsFile(tree, globals, path, 0), 0);
+    ASSERT_TRUE(readOtsFile(tree, globals, path, 0));
     EXPECT_EQ(tree.fileRoot(0)->name(), "suite");
     EXPECT_EQ(tree.entry(0).checksum1, 1u);
     ASSERT_NE(tree.findNode(0, 3), nullptr);

@@ -4,7 +4,7 @@
 #include "readers/otsfile.h"
 #include "readers/tdffile.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -36,9 +36,9 @@ protected:
     {
         InStream in;
         in.openMemory(ots);
-        ASSERT_EQ(readOtsStream(tree, globals, in, "s.ots", fileIndex), 0);
+        ASSERT_TRUE(readOtsStream(tree, globals, in, "s.ots", fileIndex));
     }
-    int trace(const std::string &tdf)
+    bool trace(const std::string &tdf)
     {
         InStream in;
         in.openMemory(tdf);
@@ -73,7 +73,7 @@ using Texts = std::vector<std::string>;
 
 TEST_F(TdfReader, BindingAndCurrentFile)
 {
-    ASSERT_EQ(trace("OT 4\n"                 // before any SF or CS: lost
+    ASSERT_TRUE(trace("OT 4\n"               // before any SF or CS: lost
                     "SF 3 10 20\n"
                     "OT 4\n"
                     "SF 7 30 40\n"
@@ -86,8 +86,7 @@ TEST_F(TdfReader, BindingAndCurrentFile)
                     "OT 4\n"
                     "CS 7\n"
                     "OT 4\n"
-                    "ZZ 4\n"),               // unknown code: nothing
-              0);
+                    "ZZ 4\n")); // unknown code: nothing
     EXPECT_EQ(counters(0, 4).hits, 2);
     EXPECT_EQ(counters(1, 4).hits, 2);
     EXPECT_EQ(tree.fileIndexOfTdfId(3), 0);
@@ -96,7 +95,7 @@ TEST_F(TdfReader, BindingAndCurrentFile)
 
 TEST_F(TdfReader, VerdictFields)
 {
-    ASSERT_EQ(trace("SF 3 10 20\n"
+    ASSERT_TRUE(trace("SF 3 10 20\n"
                     "OT 4 1\n"
                     "OT 4 1\n"
                     "OT 4 0\n"
@@ -107,8 +106,7 @@ TEST_F(TdfReader, VerdictFields)
                     "OT 5 \n"     // a blank and nothing else: a plain hit
                     "OT 5  1\n"   // two blanks: the verdict field is empty, 0, a fail
                     "OT 5 1 x\n"  // a third field is ignored
-                    "OT 5\r\n"),
-              0);
+                    "OT 5\r\n"));
     const VerdictCounters &four = counters(0, 4);
     EXPECT_EQ(four.hits, 0);
     EXPECT_EQ(four.passed, 2);
@@ -123,7 +121,7 @@ TEST_F(TdfReader, VerdictFields)
 
 TEST_F(TdfReader, PendingTexts)
 {
-    ASSERT_EQ(trace("SF 3 10 20\n"
+    ASSERT_TRUE(trace("SF 3 10 20\n"
                     "NO \"ab\"\n"
                     "NO \"cd\"\n"
                     "OT 4\n"      // attaches abcd
@@ -143,8 +141,7 @@ TEST_F(TdfReader, PendingTexts)
                     "NO \"dropped by CS\"\n"
                     "CS 3\n"
                     "OT 4\n"
-                    "NO \"left at the end\"\n"),
-              0);
+                    "NO \"left at the end\"\n"));
     EXPECT_EQ(texts(0, 4), Texts{"abcd"});
     EXPECT_EQ(texts(0, 5), (Texts{"ef", ""}));
     EXPECT_EQ(texts(0, 3), Texts{});
@@ -152,14 +149,13 @@ TEST_F(TdfReader, PendingTexts)
 
 TEST_F(TdfReader, TextOfUnboundFileIsDropped)
 {
-    ASSERT_EQ(trace("NO \"early\"\n"
+    ASSERT_TRUE(trace("NO \"early\"\n"
                     "OT 4\n"
                     "CS 3\n"
                     "NO \"x\"\n"
                     "OT 4\n"
                     "SF 3 10 20\n"
-                    "OT 4\n"),
-              0);
+                    "OT 4\n"));
     EXPECT_EQ(texts(0, 4), Texts{});
     EXPECT_EQ(counters(0, 4).hits, 1);
 }
@@ -167,12 +163,12 @@ TEST_F(TdfReader, TextOfUnboundFileIsDropped)
 TEST_F(TdfReader, BadNumbersReadAsZeroAndGoOn)
 {
     testing::internal::CaptureStderr();
-    const int result = trace("SF 3 10 20\n"
+    const bool result = trace("SF 3 10 20\n"
                              "OT 4x\n"
                              "OT 123456789\n"
                              "OT 4\n");
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(result);
     EXPECT_EQ(err, "\nnon hexa digit found in number\n\n32 bits number overflow\n");
     EXPECT_EQ(counters(0, 4).hits, 1);
 }
@@ -183,9 +179,9 @@ TEST_F(TdfReader, Files)
     const std::string dir = mkdtemp(pattern);
     const std::string path = dir + "/run.tdf";
     std::ofstream(path, std::ios::binary) << "SF 3 10 20\r\nNO \"t\"\r\nOT 4\r\n";
-    EXPECT_EQ(readTdfFile(tree, dir + "/missing.tdf"), -1);
-    EXPECT_EQ(readTdfFile(tree, dir), -1); // a directory is no trace
-    ASSERT_EQ(readTdfFile(tree, path), 0);
+    EXPECT_FALSE(readTdfFile(tree, dir + "/missing.tdf"));
+    EXPECT_FALSE(readTdfFile(tree, dir)); // a directory is no trace
+    ASSERT_TRUE(readTdfFile(tree, path));
     EXPECT_EQ(counters(0, 4).hits, 1);
     EXPECT_EQ(texts(0, 4), Texts{"t"});
     std::filesystem::remove_all(dir);
@@ -203,30 +199,30 @@ TEST(TdfRecord, Values)
                   "XY 1 2\n"
                   "OT 7\0 1\n"s);
     TdfRecord r = readTdfRecord(in);
-    EXPECT_EQ(r.kind, TdfSourceFile);
+    EXPECT_EQ(r.kind, TdfRecordKind::SourceFile);
     EXPECT_EQ(r.fileId, 3u);
     EXPECT_EQ(r.checksum1, 0x1Au);
     EXPECT_EQ(r.checksum2, 0xFFFFFFFFu);
     r = readTdfRecord(in);
-    EXPECT_EQ(r.kind, TdfCurrentFile);
+    EXPECT_EQ(r.kind, TdfRecordKind::CurrentFile);
     EXPECT_EQ(r.fileId, 0x12u);
     r = readTdfRecord(in);
-    EXPECT_EQ(r.kind, TdfVerdict);
+    EXPECT_EQ(r.kind, TdfRecordKind::Verdict);
     EXPECT_EQ(r.elementId, 0x1Au);
     EXPECT_EQ(r.verdict, 2);
     r = readTdfRecord(in);
-    EXPECT_EQ(r.kind, TdfHit);
+    EXPECT_EQ(r.kind, TdfRecordKind::Hit);
     EXPECT_EQ(r.elementId, 0x1Bu);
     r = readTdfRecord(in);
-    EXPECT_EQ(r.kind, TdfNote);
+    EXPECT_EQ(r.kind, TdfRecordKind::Note);
     EXPECT_EQ(r.text, "a\tb");
-    EXPECT_EQ(readTdfRecord(in).kind, TdfNone);
-    EXPECT_EQ(readTdfRecord(in).kind, TdfNone);
+    EXPECT_EQ(readTdfRecord(in).kind, TdfRecordKind::None);
+    EXPECT_EQ(readTdfRecord(in).kind, TdfRecordKind::None);
     r = readTdfRecord(in); // a NUL ends the line's text
-    EXPECT_EQ(r.kind, TdfHit);
+    EXPECT_EQ(r.kind, TdfRecordKind::Hit);
     EXPECT_EQ(r.elementId, 7u);
     EXPECT_FALSE(in.atEnd());
-    EXPECT_EQ(readTdfRecord(in).kind, TdfNone);
+    EXPECT_EQ(readTdfRecord(in).kind, TdfRecordKind::None);
     EXPECT_TRUE(in.atEnd());
 }
 
@@ -236,9 +232,9 @@ TEST(TdfRecord, LongNoteKeptWhole)
     InStream in;
     in.openMemory("NO \"" + body + "\"\nOT 1\n");
     TdfRecord r = readTdfRecord(in);
-    EXPECT_EQ(r.kind, TdfNote);
+    EXPECT_EQ(r.kind, TdfRecordKind::Note);
     EXPECT_EQ(r.text, body);
-    EXPECT_EQ(readTdfRecord(in).kind, TdfHit);
+    EXPECT_EQ(readTdfRecord(in).kind, TdfRecordKind::Hit);
 }
 
 TEST(ParseTdfHex, Examples)

@@ -1,6 +1,7 @@
 // Input stream, token readers and number fields shared by both readers.
 #include "readers/instream.h"
 #include "readers/otsfile.h"
+#include "readers/tokens.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "report/classsection.h"
 
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 #include "report/onescript.h"
 
@@ -47,29 +47,29 @@ protected:
 
 TEST_F(ClassSectionTest, EverySubSectionInOrder)
 {
-    add(Class, 2, "Account", 1, 20);
-    add(MethodContract, 3, "deposit", 2, 21);
-    add(PreCondition, 4, "amount > 0", 3, 22);
-    add(PostCondition, 5, "balance >= old", 3, 23);
-    add(Expression, 13, "note", 3, 23); // no counters: zeros, no expression cell
-    add(Invariant, 6, "balance >= 0", 2, 24);
-    add(State, 7, "Open", 2, 25);
-    add(State, 8, "Closed", 2, 26);
-    add(ObservationState, 9, "Watch", 2, 27);
-    add(Transition, 10, "open->closed", 2, 28);
-    add(Transition, 11, "closed->open", 2, 29);
+    add(ElementKind::Class, 2, "Account", 1, 20);
+    add(ElementKind::MethodContract, 3, "deposit", 2, 21);
+    add(ElementKind::PreCondition, 4, "amount > 0", 3, 22);
+    add(ElementKind::PostCondition, 5, "balance >= old", 3, 23);
+    add(ElementKind::Expression, 13, "note", 3, 23); // no counters: zeros, no expression cell
+    add(ElementKind::Invariant, 6, "balance >= 0", 2, 24);
+    add(ElementKind::State, 7, "Open", 2, 25);
+    add(ElementKind::State, 8, "Closed", 2, 26);
+    add(ElementKind::ObservationState, 9, "Watch", 2, 27);
+    add(ElementKind::Transition, 10, "open->closed", 2, 28);
+    add(ElementKind::Transition, 11, "closed->open", 2, 29);
     hit(4);
-    hit(4, PassVerdict);
+    hit(4, TraceEvent::PassVerdict);
     hit(5);
-    hit(5, FailVerdict);
+    hit(5, TraceEvent::FailVerdict);
     for (int i = 0; i < 2; ++i) {
         hit(6);
-        hit(6, PassVerdict);
+        hit(6, TraceEvent::PassVerdict);
         hit(7);
     }
-    hit(7, MultipleExit);
-    hit(9, IllegalExit);
-    hit(9, IllegalExit);
+    hit(7, TraceEvent::MultipleExit);
+    hit(9, TraceEvent::IllegalExit);
+    hit(9, TraceEvent::IllegalExit);
     hit(10);
     evaluateTree(tree);
 
@@ -153,7 +153,7 @@ TEST_F(ClassSectionTest, EverySubSectionInOrder)
 
 TEST_F(ClassSectionTest, ClassWithoutMembersAndWithoutKnownFile)
 {
-    add(SingleClass, 2, "Registry", 1, 5);
+    add(ElementKind::SingleClass, 2, "Registry", 1, 5);
     evaluateTree(tree);
     EXPECT_EQ(render(*tree.findNode(0, 2)),
               "<XROD:NODE name=\"Registry\" type=\"Single Class\" state=\"ok\" icone=\"class.xpm\">"
@@ -176,13 +176,13 @@ TEST_F(ClassSectionTest, ClassWithoutMembersAndWithoutKnownFile)
 
 TEST_F(ClassSectionTest, ViolatedChartWithoutStatesGetsNoViolationsSection)
 {
-    add(Class, 2, "Watcher", 1, 5);
-    add(ObservationState, 3, "Seen", 2, 6);
-    hit(3, MultipleExit);
+    add(ElementKind::Class, 2, "Watcher", 1, 5);
+    add(ElementKind::ObservationState, 3, "Seen", 2, 6);
+    hit(3, TraceEvent::MultipleExit);
     evaluateTree(tree);
     const TestNode &node = *tree.findNode(0, 2);
     ASSERT_TRUE(node.classCounters());
-    ASSERT_EQ(node.classCounters()->stateChartStatus, Failed);
+    ASSERT_EQ(node.classCounters()->stateChartStatus, NodeStatus::Failed);
     EXPECT_EQ(render(node),
               "<XROD:NODE name=\"Watcher\" type=\"Class\" state=\"ko\" icone=\"class.xpm\">"
               "<TITLE LEVEL=\"1\" TAG=\"nodex1\" STYLE=\"Title2 Failed\">\n"
@@ -210,9 +210,9 @@ TEST_F(ClassSectionTest, ViolatedChartWithoutStatesGetsNoViolationsSection)
 
 TEST_F(ClassSectionTest, NestedMembersGetNoRowsAndUnviolatedChartsNoSection)
 {
-    add(Class, 2, "C", 1, 5);
-    add(Transition, 3, "t", 2, 6);
-    add(State, 4, "deep", 3, 7); // counted for the class, but not a direct child
+    add(ElementKind::Class, 2, "C", 1, 5);
+    add(ElementKind::Transition, 3, "t", 2, 6);
+    add(ElementKind::State, 4, "deep", 3, 7); // counted for the class, but not a direct child
     hit(3);
     evaluateTree(tree);
     const TestNode &node = *tree.findNode(0, 2);
@@ -234,7 +234,7 @@ TEST_F(ClassSectionTest, NestedMembersGetNoRowsAndUnviolatedChartsNoSection)
     writer.openMemory();
     ClassMemberContext context;
     context.output = &writer;
-    context.memberKind = State;
+    context.memberKind = ElementKind::State;
     context.tree = &tree;
     writeClassMemberRow(tree.findNode(0, 3), context);
     EXPECT_EQ(writer.buffer(), "");
@@ -242,14 +242,14 @@ TEST_F(ClassSectionTest, NestedMembersGetNoRowsAndUnviolatedChartsNoSection)
 
 TEST_F(ClassSectionTest, ContractWithoutChildrenWritesNoRow)
 {
-    add(Class, 2, "C", 1, 5);
-    add(MethodContract, 3, "empty", 2, 6);
+    add(ElementKind::Class, 2, "C", 1, 5);
+    add(ElementKind::MethodContract, 3, "empty", 2, 6);
     evaluateTree(tree);
     XrdWriter writer;
     writer.openMemory();
     ClassMemberContext context;
     context.output = &writer;
-    context.memberKind = MethodContract;
+    context.memberKind = ElementKind::MethodContract;
     context.tree = &tree;
     writeClassMemberRow(tree.findNode(0, 3), context);
     EXPECT_EQ(writer.buffer(), "");

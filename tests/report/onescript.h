@@ -21,12 +21,12 @@ protected:
         tree.setSourceFile(0, std::string("src/"), std::string("script.kts"), 1);
     }
     /// Adds an element of file 0 under the parent id.
-    void add(int kind, uint32_t id, const char *name, uint32_t parent, int line)
+    void add(ElementKind kind, uint32_t id, const char *name, uint32_t parent, int line)
     {
         tree.addNode(0, kind, id, name, parent, line, 0);
     }
     /// An event on the element of file 0.
-    void hit(uint32_t id, int event = Hit) { markHitById(tree, 0, id, event); }
+    void hit(uint32_t id, TraceEvent event = TraceEvent::Hit) { markHitById(tree, 0, id, event); }
 
     TestTree tree;
 };

@@ -4,7 +4,7 @@
 #include "report/scriptsection.h"
 
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 #include "report/onescript.h"
 
@@ -47,7 +47,7 @@ protected:
 
 TEST_F(ScriptSectionTest, CaseWithoutChildrenGetsOneStatusRow)
 {
-    add(TestCase, 2, "Lonely", 1, 7);
+    add(ElementKind::TestCase, 2, "Lonely", 1, 7);
     evaluateTree(tree);
     const std::string expected =
         "<XROD:NODE name=\"Lonely\" type=\"Test Case\" state=\"NE\" sum=\"1\" icone=\"method.xpm\">"
@@ -72,8 +72,8 @@ TEST_F(ScriptSectionTest, CaseWithoutChildrenGetsOneStatusRow)
 
 TEST_F(ScriptSectionTest, ReachedProcWithOnlyNonVerdictChildrenShowsItsOwnStatus)
 {
-    add(Proc, 2, "Helper", 1, 30);
-    add(Expression, 3, "x = 1", 2, 31);
+    add(ElementKind::Proc, 2, "Helper", 1, 30);
+    add(ElementKind::Expression, 3, "x = 1", 2, 31);
     hit(2);
     evaluateTree(tree);
     // The Expression child is no verdict kind: the single status row appears.
@@ -101,17 +101,17 @@ TEST_F(ScriptSectionTest, ReachedProcWithOnlyNonVerdictChildrenShowsItsOwnStatus
 
 TEST_F(ScriptSectionTest, CommentInTheMiddleSplitsTheTable)
 {
-    add(TestCase, 2, "Case", 1, 12);
-    add(CheckExpression, 3, "a == 1", 2, 13);
-    add(Comment, 4, "note", 2, 14);
-    add(CheckMethod, 5, "b.ok()", 2, 15);
+    add(ElementKind::TestCase, 2, "Case", 1, 12);
+    add(ElementKind::CheckExpression, 3, "a == 1", 2, 13);
+    add(ElementKind::Comment, 4, "note", 2, 14);
+    add(ElementKind::CheckMethod, 5, "b.ok()", 2, 15);
     hit(3);
-    hit(3, PassVerdict);
+    hit(3, TraceEvent::PassVerdict);
     tree.attachTraceText(0, 4, "first <text>");
     tree.attachTraceText(0, 4, "second\\ntext");
     hit(4);
     hit(5);
-    hit(5, FailVerdict);
+    hit(5, TraceEvent::FailVerdict);
     evaluateTree(tree);
     // The titles take the context's path; the comment link takes its file's path.
     const std::string expected =
@@ -174,12 +174,12 @@ TEST_F(ScriptSectionTest, CommentInTheMiddleSplitsTheTable)
 
 TEST_F(ScriptSectionTest, PrintAsLastChildLeavesAnEmptyReopenedTable)
 {
-    add(Stub, 2, "open", 1, 40);
-    add(CheckStub, 3, "mode", 2, 41);
-    add(Print, 4, "\"value\"", 2, 42);
-    add(Call, 5, "call", 2, 43);
+    add(ElementKind::Stub, 2, "open", 1, 40);
+    add(ElementKind::CheckStub, 3, "mode", 2, 41);
+    add(ElementKind::Print, 4, "\"value\"", 2, 42);
+    add(ElementKind::Call, 5, "call", 2, 43);
     hit(3);
-    hit(3, PassVerdict);
+    hit(3, TraceEvent::PassVerdict);
     evaluateTree(tree);
     // A print never reached counts 0; its label joins kind and name directly;
     // the Call child after it writes nothing.
@@ -220,18 +220,18 @@ TEST_F(ScriptSectionTest, PrintAsLastChildLeavesAnEmptyReopenedTable)
 
 TEST_F(ScriptSectionTest, SuitesNestWithLevelsAndTagsInDocumentOrder)
 {
-    add(TestSuite, 2, "Outer", 1, 1);
-    add(Prologue, 3, "setup", 2, 2);
-    add(TestCase, 4, "Hidden", 3, 3); // under the prologue: never written
-    add(TestClass, 5, "Inner", 2, 5);
-    add(TestCase, 6, "One", 5, 6);
-    add(Epilogue, 7, "teardown", 2, 9);
-    add(TestCase, 8, "Two", 2, 10);
-    add(CheckExpression, 9, "t", 8, 11);
+    add(ElementKind::TestSuite, 2, "Outer", 1, 1);
+    add(ElementKind::Prologue, 3, "setup", 2, 2);
+    add(ElementKind::TestCase, 4, "Hidden", 3, 3); // under the prologue: never written
+    add(ElementKind::TestClass, 5, "Inner", 2, 5);
+    add(ElementKind::TestCase, 6, "One", 5, 6);
+    add(ElementKind::Epilogue, 7, "teardown", 2, 9);
+    add(ElementKind::TestCase, 8, "Two", 2, 10);
+    add(ElementKind::CheckExpression, 9, "t", 8, 11);
     hit(4);
     hit(6);
     hit(9);
-    hit(9, PassVerdict);
+    hit(9, TraceEvent::PassVerdict);
     evaluateTree(tree);
     const std::string expected =
         "<XROD:NODE name=\"Outer\" type=\"Test Suite\" state=\"ok\" icone=\"class.xpm\">"
@@ -287,9 +287,9 @@ TEST_F(ScriptSectionTest, SuitesNestWithLevelsAndTagsInDocumentOrder)
 
 TEST_F(ScriptSectionTest, KindsWithoutSectionWriteNothing)
 {
-    add(Prologue, 2, "setup", 1, 2);
-    add(TestCase, 3, "Inside", 2, 3);
-    add(Class, 4, "Account", 1, 4);
+    add(ElementKind::Prologue, 2, "setup", 1, 2);
+    add(ElementKind::TestCase, 3, "Inside", 2, 3);
+    add(ElementKind::Class, 4, "Account", 1, 4);
     evaluateTree(tree);
     EXPECT_EQ(render(2, std::string("s")), "");
     EXPECT_EQ(render(4, std::string("s")), "");
@@ -305,7 +305,7 @@ TEST_F(ScriptSectionTest, KindsWithoutSectionWriteNothing)
 TEST_F(ScriptSectionTest, LongNamesAreWrittenWhole)
 {
     const std::string name(5000, 'n');
-    add(TestSuite, 2, name.c_str(), 1, 3);
+    add(ElementKind::TestSuite, 2, name.c_str(), 1, 3);
     evaluateTree(tree);
     const std::string out = render(2, std::string("s"));
     EXPECT_NE(out.find("<TEXT>Test Suite " + name + "</TEXT>\n"), std::string::npos);
@@ -314,18 +314,18 @@ TEST_F(ScriptSectionTest, LongNamesAreWrittenWhole)
 
 TEST(ResultWords, SpellEveryStatus)
 {
-    EXPECT_EQ(statusWord(Passed), "Passed");
-    EXPECT_EQ(statusWord(Failed), "Failed");
-    EXPECT_EQ(statusWord(NotExecuted), "Not Executed");
-    EXPECT_EQ(statusWord(Executed), "Not Executed");
-    EXPECT_EQ(stateStatusWord(Passed), "Reached");
-    EXPECT_EQ(stateStatusWord(Failed), "Failed");
-    EXPECT_EQ(stateStatusWord(Executed), "Not Reached");
-    EXPECT_EQ(stateStatusWord(NotExecuted), "Not Reached");
-    EXPECT_EQ(transitionStatusWord(Passed), "Fired");
-    EXPECT_EQ(transitionStatusWord(Failed), "Failed");
-    EXPECT_EQ(transitionStatusWord(NotExecuted), "Not Fired");
-    EXPECT_EQ(transitionStatusWord(Executed), "Not Fired");
+    EXPECT_EQ(statusWord(NodeStatus::Passed), "Passed");
+    EXPECT_EQ(statusWord(NodeStatus::Failed), "Failed");
+    EXPECT_EQ(statusWord(NodeStatus::NotExecuted), "Not Executed");
+    EXPECT_EQ(statusWord(NodeStatus::Executed), "Not Executed");
+    EXPECT_EQ(stateStatusWord(NodeStatus::Passed), "Reached");
+    EXPECT_EQ(stateStatusWord(NodeStatus::Failed), "Failed");
+    EXPECT_EQ(stateStatusWord(NodeStatus::Executed), "Not Reached");
+    EXPECT_EQ(stateStatusWord(NodeStatus::NotExecuted), "Not Reached");
+    EXPECT_EQ(transitionStatusWord(NodeStatus::Passed), "Fired");
+    EXPECT_EQ(transitionStatusWord(NodeStatus::Failed), "Failed");
+    EXPECT_EQ(transitionStatusWord(NodeStatus::NotExecuted), "Not Fired");
+    EXPECT_EQ(transitionStatusWord(NodeStatus::Executed), "Not Fired");
 }
 
 // A chain of nested suites far deeper than any call stack allows: written
@@ -340,7 +340,7 @@ TEST(ScriptSectionDepth, MillionNestedSuites)
     TestNode *parent = tree.fileRoot(0);
     TestNode *top = nullptr;
     for (int i = 0; i < depth; ++i) {
-        TestNode *node = tree.createNode(TestSuite, 0, uint32_t(i + 2), "S", nullptr, i + 1);
+        TestNode *node = tree.createNode(ElementKind::TestSuite, 0, uint32_t(i + 2), "S", nullptr, i + 1);
         node->parent = parent;
         parent->firstChild = parent->lastChild = node;
         if (!top)

@@ -1,8 +1,8 @@
 // The writer's output block and its per-document translations.
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "model/tree.h"
 #include "report/scriptsection.h"
-#include "report/utils.h"
+#include "report/xrdwriter.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -45,7 +45,7 @@ TEST(WriterBlock, TextsLongerThanTheBlockInFileAndMemory)
     auto write = [&](XrdWriter &w) {
         w.writeTag("A", false);
         w.writeRaw(plain);
-        w.writeTextCell(special, StylePlain);
+        w.writeTextCell(special, StyleCode::StylePlain);
         w.writeTag("A", true);
     };
     std::string escaped;
@@ -75,44 +75,45 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
 {
     XrdWriter writer;
     writer.openMemory();
-    const std::string &before = statusWordText(writer, Passed);
+    const std::string &before = statusWordText(writer, NodeStatus::Passed);
     EXPECT_EQ(before, "Passed");
-    writer.writeHeaderRow(StyleTitle, 0);
+    writer.writeHeaderRow(StyleCode::StyleTitle, 0);
     const std::string firstRow = writer.buffer();
 
     MarkingTranslator marking;
     ASSERT_TRUE(QCoreApplication::installTranslator(&marking));
     // Within the document the words stay as first looked up, and references
     // handed out earlier stay valid while more words are added.
-    EXPECT_EQ(statusWordText(writer, Passed), "Passed");
-    EXPECT_EQ(&statusWordText(writer, Passed), &before);
-    EXPECT_EQ(stateStatusWordText(writer, NotExecuted), "<Not Reached>");
-    EXPECT_EQ(transitionStatusWordText(writer, Failed), "<Failed>");
-    EXPECT_EQ(kindNameText(writer, TestCase), "<Test Case>");
+    EXPECT_EQ(statusWordText(writer, NodeStatus::Passed), "Passed");
+    EXPECT_EQ(&statusWordText(writer, NodeStatus::Passed), &before);
+    EXPECT_EQ(stateStatusWordText(writer, NodeStatus::NotExecuted), "<Not Reached>");
+    EXPECT_EQ(transitionStatusWordText(writer, NodeStatus::Failed), "<Failed>");
+    EXPECT_EQ(kindNameText(writer, ElementKind::TestCase), "<Test Case>");
     EXPECT_EQ(before, "Passed");
-    writer.writeHeaderRow(StyleTitle, 0);
+    writer.writeHeaderRow(StyleCode::StyleTitle, 0);
     EXPECT_EQ(writer.buffer(), firstRow + firstRow);
 
     // A new document looks them up again.
     writer.openMemory();
-    EXPECT_EQ(statusWordText(writer, Passed), "<Passed>");
-    writer.writeHeaderRow(StyleTitle, 0);
+    EXPECT_EQ(statusWordText(writer, NodeStatus::Passed), "<Passed>");
+    writer.writeHeaderRow(StyleCode::StyleTitle, 0);
     EXPECT_NE(writer.buffer().find("<CELL_TEXT STYLE=\"Array Title\">&lt;Expression&gt;"),
               std::string::npos)
         << writer.buffer();
     QCoreApplication::removeTranslator(&marking);
 
     writer.openMemory();
-    EXPECT_EQ(statusWordText(writer, Failed), "Failed");
-    EXPECT_EQ(statusWordText(writer, Executed), "Not Executed");
-    EXPECT_EQ(kindNameText(writer, 33), "-?\?-"); // no kind: never translated
-    EXPECT_EQ(kindNameText(writer, Nc), "# ");
+    EXPECT_EQ(statusWordText(writer, NodeStatus::Failed), "Failed");
+    EXPECT_EQ(statusWordText(writer, NodeStatus::Executed), "Not Executed");
+    EXPECT_EQ(kindNameText(writer, ElementKind(33)), "-?\?-"); // no kind: never translated
+    EXPECT_EQ(kindNameText(writer, ElementKind::Nc), "# ");
 }
 
 TEST(WriterTranslations, HeaderRowsByStyleAndMethodColumn)
 {
     // Each of the cached rows matches the row written cell by cell.
-    for (int style = StyleTitle; style <= StylePassed; ++style) {
+    for (const StyleCode style : {StyleCode::StyleTitle, StyleCode::StylePlain, StyleCode::StyleFailed,
+                                  StyleCode::StylePassed}) {
         for (int withMethod = 0; withMethod < 2; ++withMethod) {
             XrdWriter expected;
             expected.openMemory();
@@ -128,7 +129,7 @@ TEST(WriterTranslations, HeaderRowsByStyleAndMethodColumn)
             writer.writeHeaderRow(style, withMethod);
             writer.writeHeaderRow(style, withMethod);
             EXPECT_EQ(writer.buffer(), expected.buffer() + expected.buffer())
-                << style << ' ' << withMethod;
+                << int(style) << ' ' << withMethod;
         }
     }
 }

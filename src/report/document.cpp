@@ -1,10 +1,9 @@
-#include "report/resfile.h"
+#include "report/document.h"
 
-#include "driver/errors.h"
-#include "driver/product.h"
-#include "driver/text.h"
+#include "base/product.h"
+#include "base/text.h"
 #include "model/evaluation.h"
-#include "model/otsType.h"
+#include "model/kinds.h"
 #include "report/classsection.h"
 #include "report/scriptsection.h"
 
@@ -40,13 +39,13 @@ std::string label(const char *source)
 void writePairRow(XrdWriter &writer, std::string_view name, std::string_view value)
 {
     writer.writeTag("ROW", false);
-    writer.writeTextCell(name, StylePlain);
-    writer.writeTextCell(value, StylePlain);
+    writer.writeTextCell(name, StyleCode::StylePlain);
+    writer.writeTextCell(value, StyleCode::StylePlain);
     writer.writeTag("ROW", true);
 }
 
 /// A row of a label cell and a decimal value cell, both in the given style.
-void writeCountRow(XrdWriter &writer, const char *source, long long value, int style)
+void writeCountRow(XrdWriter &writer, const char *source, long long value, StyleCode style)
 {
     writer.writeTag("ROW", false);
     writer.writeTextCell(label(source), style);
@@ -76,44 +75,43 @@ std::string generationTime()
 }
 
 /// The project rows of the studio header, then the global information rows.
-void writeProjectRows(XrdWriter &writer, const StudioHeader &studio, const OtsGlobals &globals,
-                      const char *xrdFile)
+void writeProjectRows(XrdWriter &writer, const ProjectInfo &project, const OtsGlobals &globals,
+                      std::string_view xrdFile)
 {
     auto value = [](const std::optional<std::string> &v) -> std::string_view {
         return v ? std::string_view(*v) : std::string_view();
     };
     writePairRow(writer, label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Project")),
-                 value(studio.projectName()));
+                 value(project.projectName));
     writePairRow(writer, label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Project File")),
-                 value(studio.projectFilePath()));
+                 value(project.projectFilePath));
     writePairRow(writer,
                  label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Project Configuration")),
-                 value(studio.projectConfiguration()));
+                 value(project.configuration));
     writePairRow(writer, label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Workspace")),
-                 value(studio.workspaceName()));
+                 value(project.workspaceName));
     writePairRow(writer, label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Test Node")),
-                 value(studio.testNodeName()));
+                 value(project.testNodeName));
     writePairRow(writer, label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Report File")),
-                 xrdFile ? std::string_view(xrdFile) : std::string_view());
+                 xrdFile);
     writeGlobalInformation(writer, globals);
 }
 
-/// Renders the header text file into the open table and appends the test summary
-/// block to it. Nothing at all happens when the file cannot be opened for reading.
-void renderHeaderTextFile(XrdWriter &writer, const char *path, LineBuffer &buffer,
-                          const OtsGlobals &globals, int passed, int inconclusive, int failed)
+/// Renders the lines of the header text file into the open table, up to its
+/// end or its first line starting with "-" (where the summary blocks of
+/// earlier runs begin). Nothing happens when the file cannot be opened.
+void renderHeaderText(XrdWriter &writer, HeaderTextSource &source, const OtsGlobals &globals)
 {
-    FILE *in = std::fopen(path, "rb");
-    if (!in)
+    if (!source.open())
         return;
     const char *line;
-    while ((line = readHeaderLine(in, buffer)) != nullptr && line[0] != '-') {
+    while ((line = source.nextLine()) != nullptr && line[0] != '-') {
         if (const char *equals = std::strchr(line, '=')) {
             writePairRow(writer, std::string_view(line, size_t(equals - line)), equals + 1);
         } else if (line[0] == '#') {
             writer.writeTag("TABLE", true);
             const int tag = writer.nextTag();
-            writer.writeTitle(line + 1, 2, StylePlain, tag);
+            writer.writeTitle(line + 1, 2, StyleCode::StylePlain, tag);
             writer.writeTag("TABLE BORDER=\"1\"", false);
         } else if (line[0] == '$') {
             if (std::strcmp(line, "$PREPROCESS") == 0)
@@ -124,21 +122,7 @@ void renderHeaderTextFile(XrdWriter &writer, const char *path, LineBuffer &buffe
             writer.writeRaw(kTitleRowClose);
         }
     }
-    // A last line without its line end would run into the block's first line,
-    // which must start a line of its own for a later run to stop there.
-    const bool needsLineEnd = std::fseek(in, -1, SEEK_END) == 0 && std::getc(in) != '\n' &&
-                              !std::ferror(in);
-    std::fclose(in);
-
-    // The file is only ever appended to: a later run stops reading at the block's
-    // first line, so the header part stays in force.
-    FILE *out = std::fopen(path, "a");
-    if (!out)
-        return;
-    std::fprintf(out, "%s-Test summary\nPassed=%d\nInconclusive=%d\nFailed=%d\nTotal=%d\n",
-                 needsLineEnd ? "\n" : "", passed, inconclusive, failed,
-                 passed + inconclusive + failed);
-    std::fclose(out);
+    source.finish();
 }
 
 /// The statistics table of a script section, from the root's declaration counts.
@@ -166,17 +150,17 @@ void writeStatisticsTable(XrdWriter &writer, const DriverCounters &counts)
     for (const auto &row : rows) {
         writer.writeTag("ROW", false);
         for (const Cell &cell : row) {
-            writer.writeTextCell(label(cell.label), StylePlain);
-            writer.writeNumberCell(cell.value, StylePlain);
+            writer.writeTextCell(label(cell.label), StyleCode::StylePlain);
+            writer.writeNumberCell(cell.value, StyleCode::StylePlain);
         }
         writer.writeTag("ROW", true);
     }
     writer.writeTag("ROW", false);
     writer.writeTextCell(label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Number Of Stub")),
-                         StylePlain);
-    writer.writeNumberCell(counts.stubs, StylePlain);
-    writer.writeTextCell(" ", StylePlain);
-    writer.writeTextCell(" ", StylePlain);
+                         StyleCode::StylePlain);
+    writer.writeNumberCell(counts.stubs, StyleCode::StylePlain);
+    writer.writeTextCell(" ", StyleCode::StylePlain);
+    writer.writeTextCell(" ", StyleCode::StylePlain);
     writer.writeTag("ROW", true);
     writer.writeTag("TABLE", true);
 }
@@ -194,13 +178,13 @@ bool hasScriptContent(const TestNode *root)
 /// One script section: entry, section, title, statistics and the element entries.
 void writeScriptSection(XrdWriter &writer, const TestTree &tree, TestNode *root, int n)
 {
-    const std::string driverName = toUtf8(kindDisplayName(TestDriver));
+    const std::string driverName = toUtf8(kindDisplayName(ElementKind::TestDriver));
     writer.writeNodeOpen(root->name(), driverName, xrodStateWord(root->status),
-                         isSummedKind(root->kind) ? 1 : 0, ScriptIcon);
+                         isSummedKind(root->kind) ? 1 : 0, NodeIcon::ScriptIcon);
     writer.writeTag("SECTION TAG=\"rootx" + std::to_string(writer.nextTag()) + "\"", false);
     const int titleTag = writer.nextTag();
     writer.writeTitle(driverName + " " + std::string(root->name()), 0, statusStyle(root->status), titleTag);
-    if (root->kind == TestDriver)
+    if (root->kind == ElementKind::TestDriver)
         writeStatisticsTable(writer, *root->driverCounters());
 
     const std::optional<std::string> scriptPath = tree.otsFileNameAt(n);
@@ -230,15 +214,10 @@ void writeContractsSection(XrdWriter &writer, const TestTree &tree, int fileCoun
     // The class nodes in walk order; the tree is read-only while the report is
     // written, so the list refers to the nodes instead of copying them.
     std::vector<const TestNode *> classes;
-    try {
-        classes.reserve(size_t(total));
-    } catch (const std::bad_alloc &) {
-        report(MessageId::OutOfMemory);
-        return;
-    }
+    classes.reserve(size_t(total));
     for (int i = 0; i < fileCount; ++i) {
         walkPostOrder(tree.fileRoot(i), [&classes, total](TestNode *node) {
-            if ((node->kind == Class || node->kind == SingleClass) &&
+            if ((node->kind == ElementKind::Class || node->kind == ElementKind::SingleClass) &&
                 classes.size() < size_t(total))
                 classes.push_back(node);
         });
@@ -248,13 +227,13 @@ void writeContractsSection(XrdWriter &writer, const TestTree &tree, int fileCoun
         return compareNodesByName(*a, *b) < 0;
     });
 
-    int combined = Executed;
+    NodeStatus combined = NodeStatus::Executed;
     for (const TestNode *node : classes)
         combined = combineStatus(node->status, combined);
 
     const std::string contracts =
         label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Contracts"));
-    writer.writeNodeOpen(contracts, contracts, xrodStateWord(combined), 0, ScriptIcon);
+    writer.writeNodeOpen(contracts, contracts, xrodStateWord(combined), 0, NodeIcon::ScriptIcon);
     writer.writeTag("SECTION TAG=\"classx" + std::to_string(writer.nextTag()) + "\"", false);
     const int titleTag = writer.nextTag();
     writer.writeTitle(label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Tested Contracts")),
@@ -266,6 +245,12 @@ void writeContractsSection(XrdWriter &writer, const TestTree &tree, int fileCoun
 }
 
 } // namespace
+
+void collectClassNode(const TestNode *node, std::vector<TestNode> &copies)
+{
+    if (node && (node->kind == ElementKind::Class || node->kind == ElementKind::SingleClass))
+        copies.push_back(*node);
+}
 
 void writeGlobalInformation(XrdWriter &writer, const OtsGlobals &globals)
 {
@@ -286,42 +271,20 @@ void writeGlobalInformation(XrdWriter &writer, const OtsGlobals &globals)
             generationTime());
 }
 
-int writeReport(const TestTree &tree, XrdWriter &writer, const ReportInputs &inputs,
-                const char *xrdFile, const char *headerTextFile)
-{
-    if (!xrdFile || !writer.open(xrdFile))
-        return -1;
-    LineBuffer ownBuffer;
-    LineBuffer &buffer = inputs.lineBuffer ? *inputs.lineBuffer : ownBuffer;
-    const int studioLoaded = inputs.studio ? inputs.studio->loadStudioHeader(buffer) : 0;
-    ReportInputs body = inputs;
-    body.lineBuffer = &buffer;
-    const int failed = writeReportBody(tree, writer, body, xrdFile, headerTextFile, studioLoaded);
-    const bool closed = writer.close();
-    // A trace text that could not be read back from its temporary file
-    // leaves the report incomplete: that is a failed report too.
-    if (!closed || writer.failed() || tree.traceTexts().failed())
-        return ReportWriteError;
-    return failed;
-}
-
-int writeReportBody(const TestTree &tree, XrdWriter &writer, const ReportInputs &inputs,
-                    const char *xrdFile, const char *headerTextFile, int studioLoaded)
+void renderReport(XrdWriter &writer, const TestTree &tree, const ReportInputs &inputs)
 {
     const OtsGlobals noGlobals;
     const OtsGlobals &globals = inputs.globals ? *inputs.globals : noGlobals;
-    LineBuffer ownBuffer;
-    LineBuffer &buffer = inputs.lineBuffer ? *inputs.lineBuffer : ownBuffer;
-    const bool studio = studioLoaded == 1 && inputs.studio;
-    const std::string_view xrdPath = xrdFile ? std::string_view(xrdFile) : std::string_view();
+    const ProjectInfo *project = inputs.project;
+    const std::string_view xrdPath = inputs.xrdFile;
+    const int passed = inputs.counts.passed;
+    const int failed = inputs.counts.failed;
+    const int inconclusive = inputs.counts.inconclusive;
 
     const int n = tree.fileCount();
-    int passed = 0, failed = 0, inconclusive = 0;
-    tallyStatuses(tree, passed, failed, inconclusive);
-
     // Without a test node value the defaults of a run without studio header apply.
     const std::optional<std::string> *testNode =
-        studio && inputs.studio->testNodeName() ? &inputs.studio->testNodeName() : nullptr;
+        project && project->testNodeName ? &project->testNodeName : nullptr;
 
     // Document head.
     writer.writeRaw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
@@ -341,7 +304,7 @@ int writeReportBody(const TestTree &tree, XrdWriter &writer, const ReportInputs 
     // Global summary.
     const std::string globalReport =
         label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Global Report"));
-    writer.writeNodeOpen(globalReport, globalReport, failed == 0 ? "ok" : "ko", 0, ScriptIcon);
+    writer.writeNodeOpen(globalReport, globalReport, failed == 0 ? "ok" : "ko", 0, NodeIcon::ScriptIcon);
     writer.writeTag("SECTION TAG=\"filex" + std::to_string(writer.nextTag()) + "\"", false);
     {
         const std::string title = testNode
@@ -349,13 +312,13 @@ int writeReportBody(const TestTree &tree, XrdWriter &writer, const ReportInputs 
                                       : label(QT_TRANSLATE_NOOP("QUORVANEL global information",
                                                                 "Component testing C++ report"));
         const int tag = writer.nextTag();
-        writer.writeTitle(title, 0, StylePlain, tag);
+        writer.writeTitle(title, 0, StyleCode::StylePlain, tag);
     }
     {
         const int tag = writer.nextTag();
         writer.writeTitle(
             label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Report summary")), 1,
-            StylePlain, tag);
+            StyleCode::StylePlain, tag);
     }
     writer.writeTag("TABLE BORDER=\"1\"", false);
     writer.writeRaw(kTitleRowOpen);
@@ -368,29 +331,27 @@ int writeReportBody(const TestTree &tree, XrdWriter &writer, const ReportInputs 
     writer.writeEscaped(toUtf8(tr(product::Context, product::NoticeLine)));
     writer.writeRaw(kTitleRowClose);
     writeCountRow(writer, QT_TRANSLATE_NOOP("QUORVANEL global information", "Passed"), passed,
-                  failed == 0 ? StylePassed : StylePlain);
+                  failed == 0 ? StyleCode::StylePassed : StyleCode::StylePlain);
     writeCountRow(writer, QT_TRANSLATE_NOOP("QUORVANEL global information", "Inconclusive"),
-                  inconclusive, StylePlain);
+                  inconclusive, StyleCode::StylePlain);
     writeCountRow(writer, QT_TRANSLATE_NOOP("QUORVANEL global information", "Failed"), failed,
-                  failed > 0 ? StyleFailed : StylePlain);
+                  failed > 0 ? StyleCode::StyleFailed : StyleCode::StylePlain);
     writeCountRow(writer, QT_TRANSLATE_NOOP("QUORVANEL global information", "Total"),
-                  static_cast<long long>(passed) + inconclusive + failed, StylePlain);
+                  static_cast<long long>(passed) + inconclusive + failed, StyleCode::StylePlain);
     writer.writeTag("TABLE", true);
     {
         const int tag = writer.nextTag();
         writer.writeTitle(
             label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Report Information")), 1,
-            StylePlain, tag);
+            StyleCode::StylePlain, tag);
     }
     writer.writeTag("TABLE BORDER=\"1\"", false);
-    if (headerTextFile)
-        renderHeaderTextFile(writer, headerTextFile, buffer, globals, passed, inconclusive, failed);
-    else if (studio)
-        writeProjectRows(writer, *inputs.studio, globals, xrdFile);
+    if (inputs.headerText)
+        renderHeaderText(writer, *inputs.headerText, globals);
+    else if (project)
+        writeProjectRows(writer, *project, globals, xrdPath);
     writer.writeTag("TABLE", true);
     writer.writeTag("SECTION", true);
-    if (studio)
-        inputs.studio->releaseStudioHeader();
 
     // One section per test script, last OTS file read first.
     for (int i = 0; i < n; ++i) {
@@ -405,7 +366,6 @@ int writeReportBody(const TestTree &tree, XrdWriter &writer, const ReportInputs 
     writer.writeTag("DOCUMENT", true);
     writer.writeTag("APIDOC", true);
     writer.writeTag("XROD", true);
-    return failed;
 }
 
 } // namespace qv

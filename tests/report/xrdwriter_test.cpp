@@ -1,6 +1,6 @@
 // XML markup primitives: escaping, the exact markup of every writer
 // operation, the tag counter and write-error tracking.
-#include "report/utils.h"
+#include "report/xrdwriter.h"
 
 #include "model/tree.h"
 
@@ -199,14 +199,14 @@ TEST(EscapeText, MatchesReferenceOnEveryCodePoint)
 
 TEST(StatusMappings, StyleAndStateWord)
 {
-    EXPECT_EQ(statusStyle(NotExecuted), StylePlain);
-    EXPECT_EQ(statusStyle(Executed), StylePlain);
-    EXPECT_EQ(statusStyle(Failed), StyleFailed);
-    EXPECT_EQ(statusStyle(Passed), StylePassed);
-    EXPECT_STREQ(xrodStateWord(NotExecuted), "NE");
-    EXPECT_STREQ(xrodStateWord(Executed), "NE");
-    EXPECT_STREQ(xrodStateWord(Failed), "ko");
-    EXPECT_STREQ(xrodStateWord(Passed), "ok");
+    EXPECT_EQ(statusStyle(NodeStatus::NotExecuted), StyleCode::StylePlain);
+    EXPECT_EQ(statusStyle(NodeStatus::Executed), StyleCode::StylePlain);
+    EXPECT_EQ(statusStyle(NodeStatus::Failed), StyleCode::StyleFailed);
+    EXPECT_EQ(statusStyle(NodeStatus::Passed), StyleCode::StylePassed);
+    EXPECT_STREQ(xrodStateWord(NodeStatus::NotExecuted), "NE");
+    EXPECT_STREQ(xrodStateWord(NodeStatus::Executed), "NE");
+    EXPECT_STREQ(xrodStateWord(NodeStatus::Failed), "ko");
+    EXPECT_STREQ(xrodStateWord(NodeStatus::Passed), "ok");
 }
 
 class WriterTest : public ::testing::Test {
@@ -239,13 +239,13 @@ TEST_F(WriterTest, EscapedTextBothForms)
 
 TEST_F(WriterTest, TextCellsOfEveryStyle)
 {
-    writer.writeTextCell("T", StyleTitle);
-    writer.writeTextCell(" x ", StylePlain);
-    writer.writeTextCell("", StyleFailed);
-    writer.writeTextCell("a\"b", StylePassed);
-    writer.writeTextCell("odd", 7);
-    writer.writeNumberCell(-12, StylePlain);
-    writer.writeNumberCell(1234567890123LL, StylePassed);
+    writer.writeTextCell("T", StyleCode::StyleTitle);
+    writer.writeTextCell(" x ", StyleCode::StylePlain);
+    writer.writeTextCell("", StyleCode::StyleFailed);
+    writer.writeTextCell("a\"b", StyleCode::StylePassed);
+    writer.writeTextCell("odd", StyleCode(7));
+    writer.writeNumberCell(-12, StyleCode::StylePlain);
+    writer.writeNumberCell(1234567890123LL, StyleCode::StylePassed);
     EXPECT_EQ(take(), "<CELL_TEXT STYLE=\"Array Title\">T</CELL_TEXT>\n"
                       "<CELL_TEXT STYLE=\"Array\">x</CELL_TEXT>\n"
                       "<CELL_TEXT STYLE=\"Array Failed\"></CELL_TEXT>\n"
@@ -257,14 +257,14 @@ TEST_F(WriterTest, TextCellsOfEveryStyle)
 
 TEST_F(WriterTest, LinkCells)
 {
-    writer.writeLinkCell("check <1>", StylePlain, "C:\\tests\\my script.ots", 12);
+    writer.writeLinkCell("check <1>", StyleCode::StylePlain, "C:\\tests\\my script.ots", 12);
     EXPECT_EQ(take(), "<CELL STYLE=\"Array\"><LINK TARGET=\"C:\\tests\\my script.ots line 12\">\n"
                       "<TEXT>check &lt;1&gt;</TEXT>\n</LINK>\n</CELL>\n");
-    writer.writeLinkCell("", -1, "a&b", 0);
+    writer.writeLinkCell("", StyleCode(-1), "a&b", 0);
     EXPECT_EQ(take(), "<CELL STYLE=\"Array Failed\"><LINK TARGET=\"a&amp;b line 0\">\n"
                       "<TEXT></TEXT>\n</LINK>\n</CELL>\n");
-    writer.writeLinkCell("t", StyleTitle, "p", 1);
-    writer.writeLinkCell("t", StylePassed, "p", 2);
+    writer.writeLinkCell("t", StyleCode::StyleTitle, "p", 1);
+    writer.writeLinkCell("t", StyleCode::StylePassed, "p", 2);
     EXPECT_EQ(take(), "<CELL STYLE=\"Array Title\"><LINK TARGET=\"p line 1\">\n"
                       "<TEXT>t</TEXT>\n</LINK>\n</CELL>\n"
                       "<CELL STYLE=\"Array Passed\"><LINK TARGET=\"p line 2\">\n"
@@ -273,24 +273,24 @@ TEST_F(WriterTest, LinkCells)
 
 TEST_F(WriterTest, TitlesStyleNumberAndMarks)
 {
-    writer.writeTitle("Case", 2, 7, 12);
+    writer.writeTitle("Case", 2, StyleCode(7), 12);
     EXPECT_EQ(take(), "<TITLE LEVEL=\"2\" TAG=\"nodex12\" STYLE=\"Title3\">\n"
                       "<TEXT>Case</TEXT>\n</TITLE>\n");
-    writer.writeTitle("Sum", 0, StylePassed, 3);
+    writer.writeTitle("Sum", 0, StyleCode::StylePassed, 3);
     EXPECT_EQ(take(), "<TITLE LEVEL=\"0\" TAG=\"nodex3\" STYLE=\"Title1 Passed\">\n"
                       "<TEXT>Sum</TEXT>\n</TITLE>\n");
-    writer.writeTitle(" deep\ttext ", 6, StyleFailed, 40);
+    writer.writeTitle(" deep\ttext ", 6, StyleCode::StyleFailed, 40);
     EXPECT_EQ(take(), "<TITLE LEVEL=\"6\" TAG=\"nodex40\" STYLE=\"Title5 Failed\">\n"
                       "<TEXT>deep text</TEXT>\n</TITLE>\n");
-    writer.writeTitle("", 3, StyleTitle, 1);
-    writer.writeTitle("x", 4, StylePlain, 2);
+    writer.writeTitle("", 3, StyleCode::StyleTitle, 1);
+    writer.writeTitle("x", 4, StyleCode::StylePlain, 2);
     EXPECT_EQ(take(), "<TITLE LEVEL=\"3\" TAG=\"nodex1\" STYLE=\"Title4\">\n<TEXT></TEXT>\n</TITLE>\n"
                       "<TITLE LEVEL=\"4\" TAG=\"nodex2\" STYLE=\"Title5\">\n<TEXT>x</TEXT>\n</TITLE>\n");
 }
 
 TEST_F(WriterTest, LinkTitles)
 {
-    writer.writeLinkTitle("Test Case <tc>", 1, StylePassed, 9, "/src/a.ots", 77);
+    writer.writeLinkTitle("Test Case <tc>", 1, StyleCode::StylePassed, 9, "/src/a.ots", 77);
     EXPECT_EQ(take(), "<TITLE LEVEL=\"1\" TAG=\"nodex9\" STYLE=\"Title2 Passed\">\n"
                       "<LINK TARGET=\"/src/a.ots line 77\">\n"
                       "<TEXT>Test Case &lt;tc&gt;</TEXT>\n</LINK>\n</TITLE>\n");
@@ -298,23 +298,23 @@ TEST_F(WriterTest, LinkTitles)
 
 TEST_F(WriterTest, NodeOpenSumAndIcon)
 {
-    writer.writeNodeOpen("Global Report", "Global Report", "ok", 0, ScriptIcon);
+    writer.writeNodeOpen("Global Report", "Global Report", "ok", 0, NodeIcon::ScriptIcon);
     EXPECT_EQ(take(), "<XROD:NODE name=\"Global Report\" type=\"Global Report\" state=\"ok\""
                       " icone=\"testscript.xpm\">");
-    writer.writeNodeOpen("a\"b", "T<", "ko", 2, ClassIcon);
+    writer.writeNodeOpen("a\"b", "T<", "ko", 2, NodeIcon::ClassIcon);
     EXPECT_EQ(take(), "<XROD:NODE name=\"a&quot;b\" type=\"T&lt;\" state=\"ko\" sum=\"2\""
                       " icone=\"class.xpm\">");
-    writer.writeNodeOpen("m", "Method", "NE", -5, MethodIcon);
+    writer.writeNodeOpen("m", "Method", "NE", -5, NodeIcon::MethodIcon);
     EXPECT_EQ(take(), "<XROD:NODE name=\"m\" type=\"Method\" state=\"NE\" icone=\"method.xpm\">");
-    writer.writeNodeOpen("n", "t", "ok", 1, 3);
+    writer.writeNodeOpen("n", "t", "ok", 1, NodeIcon(3));
     EXPECT_EQ(take(), "<XROD:NODE name=\"n\" type=\"t\" state=\"ok\" sum=\"1\">");
-    writer.writeNodeOpen("n", "t", "ok", 0, -1);
+    writer.writeNodeOpen("n", "t", "ok", 0, NodeIcon(-1));
     EXPECT_EQ(take(), "<XROD:NODE name=\"n\" type=\"t\" state=\"ok\">");
 }
 
 TEST_F(WriterTest, HeaderRows)
 {
-    writer.writeHeaderRow(StyleTitle, 0);
+    writer.writeHeaderRow(StyleCode::StyleTitle, 0);
     EXPECT_EQ(take(), "<ROW>\n"
                       "<CELL_TEXT STYLE=\"Array Title\">Expression</CELL_TEXT>\n"
                       "<CELL_TEXT STYLE=\"Array Title\">Status</CELL_TEXT>\n"
@@ -322,7 +322,7 @@ TEST_F(WriterTest, HeaderRows)
                       "<CELL_TEXT STYLE=\"Array Title\">Failed</CELL_TEXT>\n"
                       "<CELL_TEXT STYLE=\"Array Title\">Passed</CELL_TEXT>\n"
                       "</ROW>\n");
-    writer.writeHeaderRow(StylePlain, 1);
+    writer.writeHeaderRow(StyleCode::StylePlain, 1);
     EXPECT_EQ(take(), "<ROW>\n"
                       "<CELL_TEXT STYLE=\"Array\">Method</CELL_TEXT>\n"
                       "<CELL_TEXT STYLE=\"Array\">Expression</CELL_TEXT>\n"
@@ -351,8 +351,8 @@ TEST(XrdWriterFile, WritesTheSameBytesAsMemory)
     auto writeSample = [](XrdWriter &w) {
         for (int i = 0; i < 20000; ++i) { // beyond one output block
             w.writeTag("ROW", false);
-            w.writeTextCell("value & <more>", i % 4);
-            w.writeNumberCell(i, StylePlain);
+            w.writeTextCell("value & <more>", StyleCode(i % 4));
+            w.writeNumberCell(i, StyleCode::StylePlain);
             w.writeTag("ROW", true);
         }
     };
@@ -393,7 +393,7 @@ TEST(XrdWriterFile, FullDeviceIsAWriteError)
         XrdWriter writer;
         ASSERT_TRUE(writer.open("/dev/full"));
         for (int i = 0; i < 100000; ++i)
-            writer.writeTextCell("some text", StylePlain);
+            writer.writeTextCell("some text", StyleCode::StylePlain);
         EXPECT_TRUE(writer.failed()); // noticed already while writing
         EXPECT_FALSE(writer.close());
     }

@@ -53,4 +53,8 @@ void report(MessageId id, const MessageLocation &location, const char *a1);
 void report(MessageId id, const MessageLocation &location, const char *a1, const char *a2,
             const char *a3);
 
+/// Prints "out of memory" once; when even that finds no memory, the line is
+/// written untranslated without allocating.
+void reportOutOfMemory();
+
 } // namespace qv

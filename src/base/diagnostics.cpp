@@ -1,6 +1,10 @@
-#include "driver/errors.h"
+#include "base/diagnostics.h"
 
-#include "driver/text.h"
+#include "base/text.h"
+
+#include <new>
+
+#include <unistd.h>
 
 namespace qv {
 
@@ -105,6 +109,18 @@ void report(MessageId id, const MessageLocation &location, const char *a1, const
             const char *a3)
 {
     printMessage(id, location, narrowArgument(a1), narrowArgument(a2), narrowArgument(a3));
+}
+
+void reportOutOfMemory()
+{
+    try {
+        report(MessageId::OutOfMemory);
+    } catch (const std::bad_alloc &) {
+        static const char line[] = "\nquorvanel - fatal: out of memory\n";
+        // Nothing more can be done when the error stream refuses it too.
+        if (::write(STDERR_FILENO, line, sizeof line - 1) < 0)
+            return;
+    }
 }
 
 } // namespace qv

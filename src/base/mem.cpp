@@ -1,6 +1,6 @@
-#include "driver/mem.h"
+#include "base/mem.h"
 
-#include "driver/errors.h"
+#include "base/diagnostics.h"
 
 #include <cstdlib>
 
@@ -10,7 +10,7 @@ void *allocateOrReport(size_t size)
 {
     void *block = malloc(size);
     if (!block && size != 0)
-        report(MessageId::OutOfMemory);
+        reportOutOfMemory();
     return block;
 }
 

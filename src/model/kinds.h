@@ -3,13 +3,14 @@
 // that each names, display names and the classification predicates.
 
 #include <QString>
+#include <cstdint>
 #include <string_view>
 
 namespace qv {
 
-/// Kind of an element; the values are stored and compared by number.
-/// 32 to 34 name no kind; 0 stands for a code outside the table.
-enum ElementKind : int {
+/// Kind of an element, numbered as the record-code table is (32 to 34 name
+/// no kind; NoKind stands for a code outside the table).
+enum class ElementKind : uint8_t {
     NoKind = 0,
     Prologue = 1,            ///< "CB"
     Epilogue = 2,            ///< "CE"
@@ -47,27 +48,27 @@ enum ElementKind : int {
 };
 
 /// Kind named by a whole token; anything but an exact code gives NoKind.
-int kindFromCode(std::string_view code);
+ElementKind kindFromCode(std::string_view code);
 
 /// Translated display name of a kind ("QUORVANEL OtsType"); "-??-" for a
 /// value without a kind, untranslated.
-QString kindDisplayName(int kind);
+QString kindDisplayName(ElementKind kind);
 
 /// Translation context of the display names.
 extern const char *const KindDisplayContext;
 /// Source text of a kind's display name (what kindDisplayName translates),
 /// or null for a value without a kind; lets writers cache the translation.
-const char *kindDisplaySource(int kind);
+const char *kindDisplaySource(ElementKind kind);
 
 /// True when an OTS line of this kind declares a tree node.
-bool isNodeRecord(int kind);
+bool isNodeRecord(ElementKind kind);
 /// True for the kinds that carry VerdictCounters and bear a verdict.
-bool isVerdictKind(int kind);
+bool isVerdictKind(ElementKind kind);
 /// True for the kinds whose unreached leaves end NotExecuted.
-bool mustBeReached(int kind);
+bool mustBeReached(ElementKind kind);
 /// True for the kinds that get a titled entry in a script section.
-bool hasReportSection(int kind);
+bool hasReportSection(ElementKind kind);
 /// True for the kinds whose browser entry carries the sum attribute.
-bool isSummedKind(int kind);
+bool isSummedKind(ElementKind kind);
 
 } // namespace qv

@@ -1,6 +1,6 @@
-#include "driver/catalog.h"
+#include "base/catalog.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -83,19 +83,19 @@ std::vector<std::string> catalogueCandidates(const std::string &baseName)
     return names;
 }
 
-int loadMessageCatalogues(QCoreApplication &app, const std::vector<std::string> &prefixes)
+bool loadMessageCatalogues(QCoreApplication &app, const std::vector<std::string> &prefixes)
 {
     const char *install = getenv("KESTRELONDIR");
     if (!install || !*install) {
         writeStderr("Fatal Error: please setup KESTRELONDIR environment variable.\n");
-        return -1;
+        return false;
     }
     const std::string separator = toLocal8(QString(QDir::separator()));
     const std::string localeDir = std::string(install) + separator + "lib" + separator + "locale";
     struct stat status;
     if (stat(localeDir.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
         writeStderr("Fatal Error: directory doesn't exist '" + localeDir + "'\n");
-        return -1;
+        return false;
     }
     const std::string locale = localeName();
     for (const std::string &prefix : prefixes) {
@@ -115,7 +115,7 @@ int loadMessageCatalogues(QCoreApplication &app, const std::vector<std::string> 
             break;
         }
     }
-    return 0;
+    return true;
 }
 
 } // namespace qv

@@ -1,6 +1,6 @@
-#include "model/otsType.h"
+#include "model/kinds.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 
 #include <QtGlobal>
 
@@ -61,8 +61,9 @@ const KindRow KindTable[] = {
 constexpr int KindTableSize = int(sizeof(KindTable) / sizeof(KindTable[0]));
 
 /// The table row of a kind value, or null for a value without a kind.
-const KindRow *rowOf(int kind)
+const KindRow *rowOf(ElementKind element)
 {
+    const int kind = int(element);
     if (kind <= 0 || kind >= KindTableSize || !KindTable[kind].code)
         return nullptr;
     return &KindTable[kind];
@@ -86,23 +87,23 @@ struct CodeIndex {
 
 } // namespace
 
-int kindFromCode(std::string_view code)
+ElementKind kindFromCode(std::string_view code)
 {
     static const CodeIndex index;
     if (code.size() != 2 || code[0] < 'A' || code[0] > 'Z' || code[1] < 'A' || code[1] > 'Z')
-        return NoKind;
-    return index.kinds[(code[0] - 'A') * 26 + (code[1] - 'A')];
+        return ElementKind::NoKind;
+    return ElementKind(index.kinds[(code[0] - 'A') * 26 + (code[1] - 'A')]);
 }
 
 const char *const KindDisplayContext = TypeContext;
 
-const char *kindDisplaySource(int kind)
+const char *kindDisplaySource(ElementKind kind)
 {
     const KindRow *row = rowOf(kind);
     return row ? row->displayName : nullptr;
 }
 
-QString kindDisplayName(int kind)
+QString kindDisplayName(ElementKind kind)
 {
     const KindRow *row = rowOf(kind);
     if (!row)
@@ -110,75 +111,75 @@ QString kindDisplayName(int kind)
     return tr(TypeContext, row->displayName);
 }
 
-bool isNodeRecord(int kind)
+bool isNodeRecord(ElementKind kind)
 {
-    if (kind < 1 || kind > 31)
+    if (int(kind) < 1 || int(kind) > 31)
         return false;
     switch (kind) {
-    case Checksum:
-    case Call:
-    case Nc:
-    case TestDriver:
-    case Property:
-    case Run:
+    case ElementKind::Checksum:
+    case ElementKind::Call:
+    case ElementKind::Nc:
+    case ElementKind::TestDriver:
+    case ElementKind::Property:
+    case ElementKind::Run:
         return false;
     default:
         return true;
     }
 }
 
-bool isVerdictKind(int kind)
+bool isVerdictKind(ElementKind kind)
 {
     switch (kind) {
-    case CheckExpression:
-    case CheckMethod:
-    case Comment:
-    case CheckStub:
-    case CheckException:
-    case CheckProperty:
-    case PostCondition:
-    case Invariant:
-    case Print:
-    case PreCondition:
-    case State:
-    case Transition:
-    case ObservationState:
+    case ElementKind::CheckExpression:
+    case ElementKind::CheckMethod:
+    case ElementKind::Comment:
+    case ElementKind::CheckStub:
+    case ElementKind::CheckException:
+    case ElementKind::CheckProperty:
+    case ElementKind::PostCondition:
+    case ElementKind::Invariant:
+    case ElementKind::Print:
+    case ElementKind::PreCondition:
+    case ElementKind::State:
+    case ElementKind::Transition:
+    case ElementKind::ObservationState:
         return true;
     default:
         return false;
     }
 }
 
-bool mustBeReached(int kind)
+bool mustBeReached(ElementKind kind)
 {
-    return kind == CheckStub || kind == Proc || kind == Stub || kind == TestCase;
+    return kind == ElementKind::CheckStub || kind == ElementKind::Proc || kind == ElementKind::Stub || kind == ElementKind::TestCase;
 }
 
-bool hasReportSection(int kind)
+bool hasReportSection(ElementKind kind)
 {
     switch (kind) {
-    case TestDriver:
-    case Proc:
-    case Stub:
-    case TestCase:
-    case TestClass:
-    case TestSuite:
+    case ElementKind::TestDriver:
+    case ElementKind::Proc:
+    case ElementKind::Stub:
+    case ElementKind::TestCase:
+    case ElementKind::TestClass:
+    case ElementKind::TestSuite:
         return true;
     default:
         return false;
     }
 }
 
-bool isSummedKind(int kind)
+bool isSummedKind(ElementKind kind)
 {
     switch (kind) {
-    case Invariant:
-    case Proc:
-    case Stub:
-    case State:
-    case TestCase:
-    case Transition:
-    case MethodContract:
+    case ElementKind::Invariant:
+    case ElementKind::Proc:
+    case ElementKind::Stub:
+    case ElementKind::State:
+    case ElementKind::TestCase:
+    case ElementKind::Transition:
+    case ElementKind::MethodContract:
         return true;
     default:
         return false;

@@ -21,7 +21,7 @@ std::vector<std::string> catalogueCandidates(const std::string &baseName);
 
 /// Checks KESTRELONDIR and its lib/locale directory and installs one
 /// translator per prefix whose catalogue is found. On a setup error prints its
-/// fatal line and returns -1 (the caller ends the run); 0 otherwise.
-int loadMessageCatalogues(QCoreApplication &app, const std::vector<std::string> &prefixes);
+/// fatal line and returns false (the caller ends the run).
+bool loadMessageCatalogues(QCoreApplication &app, const std::vector<std::string> &prefixes);
 
 } // namespace qv

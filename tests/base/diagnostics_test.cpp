@@ -1,7 +1,7 @@
 // Diagnostics printer, allocation wrapper and file-name helpers.
-#include "driver/errors.h"
-#include "driver/files.h"
-#include "driver/mem.h"
+#include "base/diagnostics.h"
+#include "base/files.h"
+#include "base/mem.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -6,6 +6,9 @@
 // encoding, UTF-8 here); translated Unicode texts are converted once with
 // toUtf8() before they are handed in. The output is UTF-8.
 
+#include "model/tree.h"
+#include "report/escape.h"
+
 #include <QString>
 #include <cstdio>
 #include <cstring>
@@ -17,23 +20,16 @@
 namespace qv {
 
 /// Look of a cell or a title.
-enum StyleCode : int { StyleTitle = 0, StylePlain = 1, StyleFailed = 2, StylePassed = 3 };
+enum class StyleCode : uint8_t { StyleTitle = 0, StylePlain = 1, StyleFailed = 2, StylePassed = 3 };
 
 /// Icon attribute of a browser entry.
-enum NodeIcon : int { MethodIcon = 0, ClassIcon = 1, ScriptIcon = 2 };
+enum class NodeIcon : uint8_t { MethodIcon = 0, ClassIcon = 1, ScriptIcon = 2 };
 
 /// Cell and title style of a status: Failed and Passed marked, the rest plain.
-int statusStyle(int status);
+StyleCode statusStyle(NodeStatus status);
 /// Browser-entry state word of a status: "ok", "ko" or "NE"; never translated.
-const char *xrodStateWord(int status);
+const char *xrodStateWord(NodeStatus status);
 
-/// The escaping transform: white-space simplification, then "&", "\n" (the
-/// two-character escape), quote, "<" and ">" replaced; characters that XML
-/// forbids become U+FFFD. Input and result are UTF-8.
-std::string escapeText(std::string_view text);
-
-/// Appends escapeText(text) to `out` (the allocation-free form used by the writer).
-void appendEscaped(std::string &out, std::string_view text);
 
 /// The XRD output stream with the document's one tag counter. Output is
 /// gathered in a fixed block and handed on (to the file, or to the memory
@@ -69,21 +65,21 @@ public:
     /// Writes the escaped text of a translated text.
     void writeEscaped(const QString &text);
     /// A text cell: open tag of the style, escaped text, "</CELL_TEXT>\n".
-    void writeTextCell(std::string_view text, int style);
+    void writeTextCell(std::string_view text, StyleCode style);
     /// A text cell holding a decimal number.
-    void writeNumberCell(long long value, int style);
+    void writeNumberCell(long long value, StyleCode style);
     /// A link cell whose target is the escaped path, " line " and the line number.
-    void writeLinkCell(std::string_view text, int style, std::string_view path, int line);
+    void writeLinkCell(std::string_view text, StyleCode style, std::string_view path, int line);
     /// Opens a browser entry; the line is not ended after the final ">".
     void writeNodeOpen(std::string_view name, std::string_view type, const char *state, int sum,
-                       int icon);
+                       NodeIcon icon);
     /// A title of the level, style and tag number.
-    void writeTitle(std::string_view text, int level, int style, int tag);
+    void writeTitle(std::string_view text, int level, StyleCode style, int tag);
     /// A title linked to a script line.
-    void writeLinkTitle(std::string_view text, int level, int style, int tag,
+    void writeLinkTitle(std::string_view text, int level, StyleCode style, int tag,
                         std::string_view path, int line);
     /// The column-title row of the result tables, with or without the Method column.
-    void writeHeaderRow(int style, int withMethod);
+    void writeHeaderRow(StyleCode style, int withMethod);
 
     /// The translation of `source` under `context` as UTF-8, looked up once
     /// per document: translators do not change while a report is written.
@@ -106,8 +102,8 @@ private:
     }
     void putLong(std::string_view s);
     void putNumber(long long value);
-    void writeTextCellOpen(int style);
-    void writeTitleOpen(int level, int style, int tag);
+    void writeTextCellOpen(StyleCode style);
+    void writeTitleOpen(int level, StyleCode style, int tag);
     void writeLinkTarget(std::string_view path, int line);
     /// Hands the block to the file or to the memory text.
     void flush() const;

@@ -1,11 +1,11 @@
 // The German message catalogues: every translated text of the program has a
 // German entry, the entries match the program's source texts byte for byte,
 // and the catalogue search (file candidates, locale name) finds them.
-#include "driver/catalog.h"
+#include "base/catalog.h"
 #include "driver/cmdline.h"
-#include "driver/errors.h"
-#include "driver/product.h"
-#include "model/otsType.h"
+#include "base/diagnostics.h"
+#include "base/product.h"
+#include "model/kinds.h"
 #include "report/scriptsection.h"
 
 #include <QCoreApplication>
@@ -371,67 +371,68 @@ TEST_F(GermanCatalogues, ProgramTextsMatchTheCatalogueSources)
 TEST_F(GermanCatalogues, KindNamesAndResultWordsComeOutInGerman)
 {
     const struct {
-        int kind;
+        qv::ElementKind kind;
         const char *name;
     } kinds[] = {
-        {qv::Prologue, "Prologue"},
-        {qv::Epilogue, "Epilogue"},
-        {qv::CheckExpression, "Check Expression"},
-        {qv::Checksum, "Checksum"},
-        {qv::Class, "Class"},
-        {qv::CheckMethod, "Check Method"},
-        {qv::Comment, "Comment"},
-        {qv::Call, "Call"},
-        {qv::CheckStub, "Check Stub"},
-        {qv::CheckException, "Check Exception"},
-        {qv::CheckProperty, "Check Property"},
-        {qv::PostCondition, "Post Condition"},
-        {qv::Expression, "Expression"},
-        {qv::Nc, "# "},
-        {qv::TestDriver, "Test Driver"},
-        {qv::Invariant, "Invariant"},
-        {qv::Proc, "Proc"},
-        {qv::Print, "Print"},
-        {qv::Property, "Property"},
-        {qv::RunComponent, "Run Component"},
-        {qv::PreCondition, "Pre Condition"},
-        {qv::Run, "Run"},
-        {qv::Stub, "Stub"},
-        {qv::SingleClass, "Single Class"},
-        {qv::State, "State"},
-        {qv::TestCase, "Test Case"},
-        {qv::TestClass, "Test Class"},
-        {qv::Transition, "Transition"},
-        {qv::TestSuite, "Test Suite"},
-        {qv::MethodContract, "Method Contract"},
-        {qv::ObservationState, "Observation State"},
-        {qv::TestCompilerVersion, "Test Compiler Version"},
-        {qv::TestCompilationTime, "Test Compilation Time"},
+        {qv::ElementKind::Prologue, "Prologue"},
+        {qv::ElementKind::Epilogue, "Epilogue"},
+        {qv::ElementKind::CheckExpression, "Check Expression"},
+        {qv::ElementKind::Checksum, "Checksum"},
+        {qv::ElementKind::Class, "Class"},
+        {qv::ElementKind::CheckMethod, "Check Method"},
+        {qv::ElementKind::Comment, "Comment"},
+        {qv::ElementKind::Call, "Call"},
+        {qv::ElementKind::CheckStub, "Check Stub"},
+        {qv::ElementKind::CheckException, "Check Exception"},
+        {qv::ElementKind::CheckProperty, "Check Property"},
+        {qv::ElementKind::PostCondition, "Post Condition"},
+        {qv::ElementKind::Expression, "Expression"},
+        {qv::ElementKind::Nc, "# "},
+        {qv::ElementKind::TestDriver, "Test Driver"},
+        {qv::ElementKind::Invariant, "Invariant"},
+        {qv::ElementKind::Proc, "Proc"},
+        {qv::ElementKind::Print, "Print"},
+        {qv::ElementKind::Property, "Property"},
+        {qv::ElementKind::RunComponent, "Run Component"},
+        {qv::ElementKind::PreCondition, "Pre Condition"},
+        {qv::ElementKind::Run, "Run"},
+        {qv::ElementKind::Stub, "Stub"},
+        {qv::ElementKind::SingleClass, "Single Class"},
+        {qv::ElementKind::State, "State"},
+        {qv::ElementKind::TestCase, "Test Case"},
+        {qv::ElementKind::TestClass, "Test Class"},
+        {qv::ElementKind::Transition, "Transition"},
+        {qv::ElementKind::TestSuite, "Test Suite"},
+        {qv::ElementKind::MethodContract, "Method Contract"},
+        {qv::ElementKind::ObservationState, "Observation State"},
+        {qv::ElementKind::TestCompilerVersion, "Test Compiler Version"},
+        {qv::ElementKind::TestCompilationTime, "Test Compilation Time"},
     };
     for (const auto &k : kinds) {
         SCOPED_TRACE(k.name);
         EXPECT_EQ(qv::kindDisplayName(k.kind), translate("QUORVANEL OtsType", k.name));
-        if (k.kind != qv::Nc) {
+        if (k.kind != qv::ElementKind::Nc) {
             EXPECT_NE(qv::kindDisplayName(k.kind), QString::fromUtf8(k.name));
         }
     }
-    EXPECT_EQ(qv::kindDisplayName(qv::Nc), QStringLiteral("# "));
-    EXPECT_EQ(qv::kindDisplayName(0), QStringLiteral("-?\?-"));
+    EXPECT_EQ(qv::kindDisplayName(qv::ElementKind::Nc), QStringLiteral("# "));
+    EXPECT_EQ(qv::kindDisplayName(qv::ElementKind(0)), QStringLiteral("-?\?-"));
 
     // NodeStatus: 0 NotExecuted, 1 Executed, 2 Failed, 3 Passed.
     const char *const statusSources[] = {"Not Executed", "Not Executed", "Failed", "Passed"};
     const char *const stateSources[] = {"Not Reached", "Not Reached", "Failed", "Reached"};
     const char *const transitionSources[] = {"Not Fired", "Not Fired", "Failed", "Fired"};
-    for (int status = 0; status <= 3; ++status) {
-        SCOPED_TRACE(status);
-        EXPECT_EQ(qv::statusWord(status), translate("QUORVANEL status", statusSources[status]));
+    for (int s = 0; s <= 3; ++s) {
+        SCOPED_TRACE(s);
+        const qv::NodeStatus status = qv::NodeStatus(s);
+        EXPECT_EQ(qv::statusWord(status), translate("QUORVANEL status", statusSources[s]));
         EXPECT_EQ(qv::stateStatusWord(status),
-                  translate("QUORVANEL state status", stateSources[status]));
+                  translate("QUORVANEL state status", stateSources[s]));
         EXPECT_EQ(qv::transitionStatusWord(status),
-                  translate("QUORVANEL trans status", transitionSources[status]));
-        EXPECT_NE(qv::statusWord(status), QString::fromUtf8(statusSources[status]));
-        EXPECT_NE(qv::stateStatusWord(status), QString::fromUtf8(stateSources[status]));
-        EXPECT_NE(qv::transitionStatusWord(status), QString::fromUtf8(transitionSources[status]));
+                  translate("QUORVANEL trans status", transitionSources[s]));
+        EXPECT_NE(qv::statusWord(status), QString::fromUtf8(statusSources[s]));
+        EXPECT_NE(qv::stateStatusWord(status), QString::fromUtf8(stateSources[s]));
+        EXPECT_NE(qv::transitionStatusWord(status), QString::fromUtf8(transitionSources[s]));
     }
 }
 
@@ -465,7 +466,7 @@ TEST(CatalogueInstallation, GermanLocaleFindsTheLanguageCatalogues)
     QCoreApplication *app = QCoreApplication::instance();
     ASSERT_NE(app, nullptr);
     const QList<QTranslator *> before = app->findChildren<QTranslator *>();
-    ASSERT_EQ(qv::loadMessageCatalogues(*app, qv::cataloguePrefixes()), 0);
+    ASSERT_TRUE(qv::loadMessageCatalogues(*app, qv::cataloguePrefixes()));
     std::vector<QTranslator *> added;
     for (QTranslator *t : app->findChildren<QTranslator *>())
         if (!before.contains(t))

@@ -1,6 +1,6 @@
-#include "driver/files.h"
+#include "base/files.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 
 #include <QFileInfo>
 #include <sys/stat.h>
