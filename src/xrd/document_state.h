@@ -67,6 +67,8 @@ public:
     bool sawRoot = false;
     /// libxml2's code of the first error.
     int errorCode = 0;
+    /// Memory ran out in a callback or inside libxml2; the read is abandoned.
+    bool outOfMemory = false;
     /// Elements open now.
     long openElements() const { return depth_; }
 
@@ -79,6 +81,14 @@ public:
         result.line = line;
         result.column = column;
         result.reason = std::move(reason);
+        if (context)
+            xmlStopParser(context);
+    }
+
+    /// Abandons the read because memory ran out: not the document's fault.
+    void failOutOfMemory()
+    {
+        outOfMemory = true;
         if (context)
             xmlStopParser(context);
     }

@@ -12,8 +12,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace xrd {
 
@@ -24,19 +26,65 @@ using Reader = detail::DocumentState;
 
 constexpr std::size_t kChunkSize = 1 << 18;
 
+// libxml2 does not always say that memory ran out: a failed buffer growth ends
+// a push with -1, like a document it gave up on. Its allocations go through
+// these wrappers, which remember a failure for the thread that met it.
+thread_local bool libxmlOutOfMemory = false;
+
+void* trackedMalloc(std::size_t size)
+{
+    void* block = std::malloc(size);
+    if (!block)
+        libxmlOutOfMemory = true;
+    return block;
+}
+
+void* trackedRealloc(void* block, std::size_t size)
+{
+    void* grown = std::realloc(block, size);
+    if (!grown && size != 0)
+        libxmlOutOfMemory = true;
+    return grown;
+}
+
+char* trackedStrdup(const char* text)
+{
+    char* copy = strdup(text);
+    if (!copy)
+        libxmlOutOfMemory = true;
+    return copy;
+}
+
+// No exception may unwind through libxml2's C frames: a callback that runs
+// out of memory stops the parser, and parse() raises it once libxml2 returned.
 void onStart(void* data, const xmlChar* name, const xmlChar** atts)
 {
-    static_cast<Reader*>(data)->start(name, atts);
+    Reader* reader = static_cast<Reader*>(data);
+    try {
+        reader->start(name, atts);
+    } catch (const std::bad_alloc&) {
+        reader->failOutOfMemory();
+    }
 }
 
 void onEnd(void* data, const xmlChar* name)
 {
-    static_cast<Reader*>(data)->end(name);
+    Reader* reader = static_cast<Reader*>(data);
+    try {
+        reader->end(name);
+    } catch (const std::bad_alloc&) {
+        reader->failOutOfMemory();
+    }
 }
 
 void onCharacters(void* data, const xmlChar* text, int size)
 {
-    static_cast<Reader*>(data)->text(reinterpret_cast<const char*>(text), std::size_t(size));
+    Reader* reader = static_cast<Reader*>(data);
+    try {
+        reader->text(reinterpret_cast<const char*>(text), std::size_t(size));
+    } catch (const std::bad_alloc&) {
+        reader->failOutOfMemory();
+    }
 }
 
 void onDoctype(void* data, const xmlChar*, const xmlChar*, const xmlChar*)
@@ -56,6 +104,10 @@ void onError(void* data, const char*, ...)
     const xmlError* error = reader->context ? xmlCtxtGetLastError(reader->context) : nullptr;
     if (!error || error->level < XML_ERR_ERROR)
         return;
+    if (error->code == XML_ERR_NO_MEMORY) {
+        reader->failOutOfMemory();
+        return;
+    }
     std::string message = error->message ? error->message : "malformed XML";
     while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
         message.pop_back();
@@ -93,6 +145,7 @@ template <typename Next>
 ReadResult parse(ReportHandler& handler, Next next)
 {
     static const bool initialised = [] {
+        xmlMemSetup(std::free, trackedMalloc, trackedRealloc, trackedStrdup);
         xmlInitParser();
         return true;
     }();
@@ -101,25 +154,18 @@ ReadResult parse(ReportHandler& handler, Next next)
     // stream by default; the reason is reported through the result instead.
     // The setting belongs to the calling thread.
     xmlSetGenericErrorFunc(nullptr, onWarning);
+    libxmlOutOfMemory = false;
 
     Reader reader(handler);
     xmlSAXHandlerV1 sax = makeHandler();
     std::unique_ptr<xmlParserCtxt, ContextDeleter> context(xmlCreatePushParserCtxt(
         reinterpret_cast<xmlSAXHandlerPtr>(&sax), &reader, nullptr, 0, "report.xrd"));
-    if (!context) {
-        reader.result.status = ReadStatus::CannotRead;
-        reader.result.reason = "out of memory";
-        return reader.result;
-    }
+    if (!context)
+        throw std::bad_alloc();
     reader.context = context.get();
     xmlCtxtUseOptions(context.get(), XML_PARSE_HUGE | XML_PARSE_NONET | XML_PARSE_NOWARNING);
 
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kChunkSize]);
-    if (!buffer) {
-        reader.result.status = ReadStatus::CannotRead;
-        reader.result.reason = "out of memory";
-        return reader.result;
-    }
+    std::unique_ptr<char[]> buffer(new char[kChunkSize]);
     bool anyContent = false;  // a byte other than white space
     for (;;) {
         const long size = next(buffer.get(), kChunkSize);
@@ -135,6 +181,11 @@ ReadResult parse(ReportHandler& handler, Next next)
             anyContent = c != ' ' && c != '\n' && c != '\r' && c != '\t';
         }
         const int code = xmlParseChunk(context.get(), buffer.get(), int(size), size == 0);
+        // libxml2 out of memory stops with XML_ERR_NO_MEMORY, or with -1 when
+        // even raising that error failed: either way not the document's fault.
+        if (reader.outOfMemory || libxmlOutOfMemory || code == XML_ERR_NO_MEMORY ||
+            context->errNo == XML_ERR_NO_MEMORY)
+            throw std::bad_alloc();
         if (code != 0 && reader.result.status == ReadStatus::Ok) {
             // Some errors (a failed encoding conversion among them) reach only the
             // generic error channel, not the SAX callbacks.

@@ -139,6 +139,8 @@ struct ReadResult {
 
 /// Reads the report at `path`, streaming, and calls the handler as it goes.
 /// A file that cannot be opened or read gives CannotRead with the system's reason.
+/// Memory that runs out, in the reader or in libxml2, raises std::bad_alloc once
+/// the parser has returned, as anywhere else in the program.
 ReadResult readReport(const std::string& path, ReportHandler& handler);
 
 /// Reads a report held in memory (tests and the fuzz target).

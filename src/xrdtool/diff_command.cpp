@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <numeric>
+#include <exception>
 #include <system_error>
 #include <thread>
 
@@ -146,14 +147,31 @@ int runDiffCommand(const std::vector<std::string>& args)
     ReportResults after;
     xrd::ReadResult oldRead;
     std::thread oldReader;
+    std::exception_ptr oldFailure;  // exhausted memory on the other thread, raised here
     try {
-        oldReader = std::thread([&] { oldRead = readResults(reports[0], oldNames, oldPaths, before); });
+        oldReader = std::thread([&] {
+            try {
+                oldRead = readResults(reports[0], oldNames, oldPaths, before);
+            } catch (...) {
+                oldFailure = std::current_exception();
+            }
+        });
     } catch (const std::system_error&) {
         oldRead = readResults(reports[0], oldNames, oldPaths, before);  // no thread: one after the other
     }
-    const xrd::ReadResult newRead = readResults(reports[1], names, paths, after);
+    xrd::ReadResult newRead;
+    std::exception_ptr newFailure;
+    try {
+        newRead = readResults(reports[1], names, paths, after);
+    } catch (...) {
+        newFailure = std::current_exception();  // the other reader is joined first
+    }
     if (oldReader.joinable())
         oldReader.join();
+    if (newFailure)
+        std::rethrow_exception(newFailure);
+    if (oldFailure)
+        std::rethrow_exception(oldFailure);
     if (!oldRead.ok())
         return readError(reports[0], oldRead);
     if (!newRead.ok())

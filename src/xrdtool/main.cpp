@@ -6,10 +6,13 @@
 #include "xrdtool/html_command.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
-int main(int argc, char** argv)
+namespace {
+
+int runCommand(int argc, char** argv)
 {
     using namespace xrdtool;
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -41,4 +44,19 @@ int main(int argc, char** argv)
     if (command == "diff")
         return runDiffCommand(args);
     return runHtmlCommand(args);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Memory runs out only on absurd inputs or limits; that is an error like
+    // any other, never an abort. Outputs under way are removed as their
+    // owners unwind.
+    try {
+        return runCommand(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("xrdtool: out of memory.\n", stderr);
+        return xrdtool::kExitError;
+    }
 }
