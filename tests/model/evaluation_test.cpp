@@ -314,6 +314,36 @@ TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
     EXPECT_EQ(tally(), std::make_tuple(1, 1, 1));
 }
 
+TEST_F(EvalTest, OnlyStatesMergeTheStateChartIntoTheClass)
+{
+    // Members that saw only exit events stay Executed; the untouched state
+    // chart (Passed) must not turn a class of transitions or contracts into a
+    // passed one.
+    tree.openOtsFile(0, "s");
+    TestNode *withTransition = add(ElementKind::Class, 2, "T", 1);
+    add(ElementKind::Transition, 3, "t", 2);
+    TestNode *withContract = add(ElementKind::Class, 4, "M", 1);
+    add(ElementKind::MethodContract, 5, "m", 4);
+    add(ElementKind::PreCondition, 6, "pre", 5);
+    TestNode *withState = add(ElementKind::Class, 7, "S", 1);
+    add(ElementKind::State, 8, "s", 7);
+    markHitById(tree, 0, 3, TraceEvent::IllegalExit);
+    markHitById(tree, 0, 4, TraceEvent::Hit); // the class itself reached
+    markHitById(tree, 0, 6, TraceEvent::MultipleExit);
+    markHitById(tree, 0, 8, TraceEvent::Hit);
+    evaluateTree(tree);
+    EXPECT_EQ(withTransition->classCounters()->transitionStatus, NodeStatus::Executed);
+    EXPECT_EQ(withTransition->classCounters()->stateChartStatus, NodeStatus::Passed);
+    EXPECT_EQ(withTransition->status, NodeStatus::Executed);
+    EXPECT_EQ(withContract->classCounters()->contractStatus, NodeStatus::Executed);
+    EXPECT_EQ(withContract->classCounters()->stateChartStatus, NodeStatus::Passed);
+    EXPECT_EQ(withContract->status, NodeStatus::Executed);
+    // A state merges its group and the chart, as before.
+    EXPECT_EQ(withState->status, NodeStatus::Passed);
+    // Only the state group counts: the Executed groups add nothing.
+    EXPECT_EQ(tally(), std::make_tuple(1, 0, 0));
+}
+
 TEST_F(EvalTest, MembersOfAClassUnderATestCase)
 {
     tree.openOtsFile(0, "s");
