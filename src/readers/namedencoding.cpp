@@ -1,0 +1,80 @@
+#include "readers/namedencoding.h"
+
+#include <QByteArrayView>
+#include <QStringDecoder>
+#include <unicode/ucnv.h>
+
+#include <unordered_map>
+
+namespace qv {
+
+namespace {
+
+/// The letters and digits of an encoding name, in lower case: what two
+/// names must share to name the same encoding.
+std::string matchKey(std::string_view name)
+{
+    std::string key;
+    key.reserve(name.size());
+    for (const char c : name) {
+        if (c >= 'A' && c <= 'Z')
+            key.push_back(char(c - 'A' + 'a'));
+        else if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
+            key.push_back(c);
+    }
+    return key;
+}
+
+/// Every name and alias the conversion library lists, by match key. Where
+/// two listed names share a key, the first in the library's order is kept;
+/// such names are the same alias listed under several converters, and the
+/// library resolves it to its own choice when it is opened.
+const std::unordered_map<std::string, std::string> &listedNames()
+{
+    static const std::unordered_map<std::string, std::string> names = [] {
+        std::unordered_map<std::string, std::string> table;
+        const int32_t converters = ucnv_countAvailable();
+        for (int32_t i = 0; i < converters; ++i) {
+            const char *converter = ucnv_getAvailableName(i);
+            if (!converter)
+                continue;
+            table.emplace(matchKey(converter), converter);
+            UErrorCode status = U_ZERO_ERROR;
+            const uint16_t aliases = ucnv_countAliases(converter, &status);
+            for (uint16_t a = 0; U_SUCCESS(status) && a < aliases; ++a) {
+                const char *alias = ucnv_getAlias(converter, a, &status);
+                if (alias && U_SUCCESS(status))
+                    table.emplace(matchKey(alias), alias);
+            }
+        }
+        table.erase(std::string()); // a name without letters or digits names nothing
+        return table;
+    }();
+    return names;
+}
+
+} // namespace
+
+std::optional<std::string> listedEncodingName(std::string_view name)
+{
+    const std::unordered_map<std::string, std::string> &names = listedNames();
+    const auto found = names.find(matchKey(name));
+    if (found == names.end())
+        return std::nullopt;
+    return found->second;
+}
+
+QString decodeInNamedEncoding(std::string_view name, std::string_view bytes)
+{
+    // Stateless: a sequence cut off at the end of the message is converted
+    // (to a replacement character), not held back for more input.
+    QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
+    if (const std::optional<std::string> listed = listedEncodingName(name)) {
+        QStringDecoder named(listed->c_str(), QStringConverter::Flag::Stateless);
+        if (named.isValid())
+            decoder = std::move(named);
+    }
+    return decoder(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+}
+
+} // namespace qv
