@@ -69,7 +69,15 @@ QString decodeInNamedEncoding(std::string_view name, std::string_view bytes)
     // Stateless: a sequence cut off at the end of the message is converted
     // (to a replacement character), not held back for more input.
     QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
-    if (const std::optional<std::string> listed = listedEncodingName(name)) {
+    // Names of the toolkit's own converters (UTF-8, UTF-16 and UTF-32 in their
+    // byte orders, ISO-8859-1/Latin-1) decode with them, as they always have:
+    // their UTF-8 gives one replacement character per byte of an invalid
+    // sequence, where the library's gives one per sequence. The match key has
+    // only letters and digits, which the toolkit's own matching compares too.
+    if (const std::optional<QStringConverter::Encoding> own =
+            QStringConverter::encodingForName(matchKey(name).c_str())) {
+        decoder = QStringDecoder(*own, QStringConverter::Flag::Stateless);
+    } else if (const std::optional<std::string> listed = listedEncodingName(name)) {
         QStringDecoder named(listed->c_str(), QStringConverter::Flag::Stateless);
         if (named.isValid())
             decoder = std::move(named);

@@ -16,8 +16,10 @@ namespace qv {
 /// digit, ignoring case. None when no listed name matches.
 std::optional<std::string> listedEncodingName(std::string_view name);
 
-/// Decodes `bytes` in the encoding that `name` stands for (listedEncodingName),
-/// or in the locale's encoding when it stands for none.
+/// Decodes `bytes` in the encoding that `name` stands for: with the toolkit's
+/// own converter when the name is one of its encodings' names (matched on
+/// letters and digits alone), else with the library's (listedEncodingName),
+/// else in the locale's encoding.
 QString decodeInNamedEncoding(std::string_view name, std::string_view bytes);
 
 } // namespace qv

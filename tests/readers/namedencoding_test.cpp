@@ -47,5 +47,28 @@ TEST(NamedEncoding, NamesThatNameNothingFallBackToTheLocale)
     }
 }
 
+TEST(NamedEncoding, TheToolkitsOwnEncodingsDecodeWithItsConverters)
+{
+    // The toolkit's UTF-8 gives one replacement character per byte of an
+    // invalid sequence: EF BD (cut off by the backslash), then the lone 95.
+    const std::string_view invalid = "A\xef\xbd\\\x95" "B";
+    for (const char *name : {"UTF-8", "utf8", "Utf_8", "UTF,8", "\"UTF-8", "u t f 8"})
+        EXPECT_EQ(units(decodeInNamedEncoding(name, invalid)), u"A\ufffd\ufffd\\\ufffdB") << name;
+    // A library alias of UTF-8 that is no name of the toolkit's goes through
+    // the library, whose UTF-8 makes one replacement of the cut-off sequence.
+    EXPECT_EQ(units(decodeInNamedEncoding("cp1208", invalid)), u"A\ufffd\\\ufffdB");
+
+    // UTF-16 without a byte order mark: the toolkit reads the host's order
+    // (little-endian here), the library's UTF-16 (alias ucs-2) big-endian.
+    const std::string_view a16("A\0", 2);
+    EXPECT_EQ(units(decodeInNamedEncoding("UTF-16", a16)), u"A");
+    EXPECT_EQ(units(decodeInNamedEncoding("utf16", a16)), u"A");
+    EXPECT_EQ(units(decodeInNamedEncoding("ucs-2", std::string_view("\0A", 2))), u"A");
+    EXPECT_EQ(units(decodeInNamedEncoding("UTF 16 BE", std::string_view("\0A", 2))), u"A");
+    EXPECT_EQ(units(decodeInNamedEncoding("utf-32-le", std::string_view("A\0\0\0", 4))), u"A");
+    EXPECT_EQ(units(decodeInNamedEncoding("Latin-1", "\xe9")), u"\u00e9");
+    EXPECT_EQ(units(decodeInNamedEncoding("ISO 8859 1", "\xe9")), u"\u00e9");
+}
+
 } // namespace
 } // namespace qv
