@@ -66,8 +66,10 @@ std::optional<std::string> listedEncodingName(std::string_view name)
 
 QString decodeInNamedEncoding(std::string_view name, std::string_view bytes)
 {
-    // Stateless: a sequence cut off at the end of the message is converted
-    // (to a replacement character), not held back for more input.
+    // Stateless: the toolkit's own converters turn a sequence cut off at the
+    // end of the message into a replacement character instead of holding it
+    // back for more input. (The library's converters, reached through the
+    // toolkit, still drop such a tail, as they always have.)
     QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
     // Names of the toolkit's own converters (UTF-8, UTF-16 and UTF-32 in their
     // byte orders, ISO-8859-1/Latin-1) decode with them, as they always have:

@@ -70,5 +70,15 @@ TEST(NamedEncoding, TheToolkitsOwnEncodingsDecodeWithItsConverters)
     EXPECT_EQ(units(decodeInNamedEncoding("ISO 8859 1", "\xe9")), u"\u00e9");
 }
 
+TEST(NamedEncoding, TheToolkitsConvertersKeepACutOffTail)
+{
+    // A sequence cut off at the end of the message is not held back for more
+    // input: it becomes a replacement character.
+    EXPECT_EQ(units(decodeInNamedEncoding("UTF-8", "a\xc3")), u"a\ufffd");
+    EXPECT_EQ(units(decodeInNamedEncoding("UTF-16LE", std::string_view("A\0B", 3))), u"A\ufffd");
+    EXPECT_EQ(units(decodeInNamedEncoding("UTF-32BE", std::string_view("\0\0\0A\0", 5))),
+              u"A\ufffd");
+}
+
 } // namespace
 } // namespace qv
