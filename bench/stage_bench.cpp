@@ -114,7 +114,7 @@ int main(int argc, char **argv)
         qv::evaluateTree(*tree);
         const auto t3 = Clock::now();
         c[3] = cpuSeconds();
-        const qv::ReportResult report = qv::writeReportFile(*tree, globals, xrd.c_str(), nullptr);
+        const qv::ReportResult report = qv::writeReport(*tree, globals, xrd.c_str(), nullptr);
         failed = report.counts.failed;
         const auto t4 = Clock::now();
         c[4] = cpuSeconds();

@@ -10,7 +10,7 @@
 
 namespace qv {
 
-ReportResult writeReportFile(const TestTree &tree, const OtsGlobals &globals, const char *xrdFile,
+ReportResult writeReport(const TestTree &tree, const OtsGlobals &globals, const char *xrdFile,
                              const char *headerTextFile)
 {
     ReportResult result;

@@ -27,7 +27,7 @@ struct ReportResult {
 /// the statuses are tallied, the document is rendered; the header text file
 /// (null: none) is read while its rows are due and gets its summary block
 /// right after, whether the XRD writes succeed or not.
-ReportResult writeReportFile(const TestTree &tree, const OtsGlobals &globals, const char *xrdFile,
+ReportResult writeReport(const TestTree &tree, const OtsGlobals &globals, const char *xrdFile,
                              const char *headerTextFile);
 
 } // namespace qv

@@ -82,7 +82,7 @@ int runSteps(int argc, char **argv)
     evaluateTree(run->tree);
 
     const ReportResult result =
-        writeReportFile(run->tree, run->globals, commandLine.xrdFile, commandLine.headerTextFile);
+        writeReport(run->tree, run->globals, commandLine.xrdFile, commandLine.headerTextFile);
 
     run->tree.releaseTree();
 

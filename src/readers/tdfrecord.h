@@ -91,6 +91,7 @@ struct TdfBatch {
     std::vector<uint32_t> checksums; ///< two per "SF" record
     bool last = false;               ///< the stream ends after this batch
 
+    /// Empties the batch for the next records.
     void clear()
     {
         events.clear();
@@ -99,6 +100,7 @@ struct TdfBatch {
         checksums.clear();
         last = false;
     }
+    /// True when the batch should be handed on.
     bool full() const { return events.size() >= Events || texts.size() >= TextBytes; }
 };
 

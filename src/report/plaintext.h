@@ -23,6 +23,7 @@ struct PlainBytes {
                          c == '>';
     }
 };
+/// The table of special bytes.
 inline constexpr PlainBytes Plain;
 
 /// True when the text needs neither simplification nor replacement: printable

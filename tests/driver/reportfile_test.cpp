@@ -50,7 +50,7 @@ protected:
         else
             ::unsetenv("KSTN_STUDIO_HEADER_FILE");
         Rendered r;
-        r.result = writeReportFile(tree, globals, "r.xrd", headerTextFile);
+        r.result = writeReport(tree, globals, "r.xrd", headerTextFile);
         r.document = readFile("r.xrd");
         return r;
     }
@@ -179,13 +179,13 @@ TEST_F(ReportFileTest, WriteReportResults)
 
     // The XRD file cannot be created: nothing is written, and the header text file is untouched.
     {
-        const ReportResult r = writeReportFile(tree, globals, "no/such/dir/r.xrd", headerPath.c_str());
+        const ReportResult r = writeReport(tree, globals, "no/such/dir/r.xrd", headerPath.c_str());
         EXPECT_EQ(r.outcome, ReportOutcome::CannotCreate);
         EXPECT_EQ(readFile(headerPath), "Title\n");
     }
     // A full device: a write error, and the header text file still gets its block.
     {
-        const ReportResult r = writeReportFile(tree, globals, "/dev/full", headerPath.c_str());
+        const ReportResult r = writeReport(tree, globals, "/dev/full", headerPath.c_str());
         EXPECT_EQ(r.outcome, ReportOutcome::WriteFailed);
         EXPECT_EQ(r.counts.failed, 1);
         EXPECT_EQ(readFile(headerPath),
@@ -193,7 +193,7 @@ TEST_F(ReportFileTest, WriteReportResults)
     }
     // Written: the failed total, and the file holds the document.
     {
-        const ReportResult r = writeReportFile(tree, globals, "r.xrd", nullptr);
+        const ReportResult r = writeReport(tree, globals, "r.xrd", nullptr);
         EXPECT_EQ(r.outcome, ReportOutcome::Written);
         EXPECT_EQ(r.counts.failed, 1);
         const std::string text = readFile("r.xrd");
