@@ -234,7 +234,10 @@ void mergeIntoClass(const TestNode *node, TestNode *parent)
         return;
     }
     *group = combineStatus(node->status, *group);
-    parent->status = combineStatus(c.stateChartStatus, parent->status);
+    // The state chart is made of the states alone: a class whose transitions or
+    // contracts saw nothing decisive must not pass through it.
+    if (group == &c.stateStatus)
+        parent->status = combineStatus(c.stateChartStatus, parent->status);
     parent->status = combineStatus(*group, parent->status);
 }
 

@@ -22,38 +22,63 @@ bool isSpace(int c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-/// strtol-like conversion in base 10 or 16, clamped to the signed 32-bit range.
-/// The text ends at its end or at a NUL, as a C string would.
-int32_t clampedNumber(std::string_view text, int base)
+/// A number as strtol and strtoul see it: its sign, and its magnitude
+/// saturated just above the largest 32-bit value.
+struct ScannedNumber {
+    bool negative = false;
+    int64_t magnitude = 0;
+};
+
+/// Scans a number in base 10 or 16 as the C library's conversions do. The
+/// text ends at its end or at a NUL, as a C string would.
+ScannedNumber scanNumber(std::string_view text, int base)
 {
+    ScannedNumber n;
     const char *p = text.data();
     const char *const end = p + text.size();
     while (p != end && isSpace(static_cast<unsigned char>(*p)))
         ++p;
-    bool negative = false;
     if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
+        n.negative = *p == '-';
         ++p;
     }
     // "0x" is a prefix only when a digit follows it; otherwise the 0 is the number.
     if (base == 16 && end - p >= 3 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') &&
         hexDigitValue(static_cast<unsigned char>(p[2])) >= 0)
         p += 2;
-    // The magnitude saturates just above the largest value that can be kept.
     constexpr int64_t Saturated = int64_t(1) << 32;
-    int64_t magnitude = 0;
     for (; p != end; ++p) {
         const int d = base == 16 ? hexDigitValue(static_cast<unsigned char>(*p))
                                  : (*p >= '0' && *p <= '9' ? *p - '0' : -1);
         if (d < 0)
             break;
-        magnitude = magnitude * base + d;
-        if (magnitude > Saturated)
-            magnitude = Saturated;
+        n.magnitude = n.magnitude * base + d;
+        if (n.magnitude > Saturated)
+            n.magnitude = Saturated;
     }
-    if (negative)
-        return magnitude > -int64_t(INT32_MIN) ? INT32_MIN : int32_t(-magnitude);
-    return magnitude > INT32_MAX ? INT32_MAX : int32_t(magnitude);
+    return n;
+}
+
+/// strtol-like conversion in base 10 or 16, clamped to the signed 32-bit range.
+int32_t clampedNumber(std::string_view text, int base)
+{
+    const ScannedNumber n = scanNumber(text, base);
+    if (n.negative)
+        return n.magnitude > -int64_t(INT32_MIN) ? INT32_MIN : int32_t(-n.magnitude);
+    return n.magnitude > INT32_MAX ? INT32_MAX : int32_t(n.magnitude);
+}
+
+/// strtoul-like conversion in base 16 with a 32-bit unsigned long: values up
+/// to FFFFFFFF are kept whole (checksums and ids use all 32 bits, as the trace
+/// writes them), larger ones clamp to FFFFFFFF, and a minus sign negates the
+/// value modulo 2^32.
+uint32_t unsignedHexNumber(std::string_view text)
+{
+    const ScannedNumber n = scanNumber(text, 16);
+    if (n.magnitude > int64_t(UINT32_MAX))
+        return UINT32_MAX;
+    const uint32_t value = uint32_t(n.magnitude);
+    return n.negative ? 0u - value : value;
 }
 
 /// Reads a token that ends at delimiter `first` or `second` (the same for readToken).
@@ -161,7 +186,7 @@ uint32_t hexField(std::string_view text)
         if (i == text.size())
             return value;
     }
-    return uint32_t(clampedNumber(text, 16));
+    return unsignedHexNumber(text);
 }
 
 int decimalField(std::string_view text)

@@ -42,7 +42,8 @@ std::string readTokenUntilEither(InStream &in, int first, int second);
 /// backslashes removing themselves; cut as the OTS name field requires.
 std::string readUntilText(InStream &in, const std::string &terminator);
 
-/// strtol-style base-16 value with clamping to the signed 32-bit range, as unsigned bits.
+/// strtoul-style base-16 value in 32 bits: kept up to FFFFFFFF, clamped above,
+/// a minus sign negating it modulo 2^32.
 uint32_t hexField(std::string_view text);
 
 /// atoi-style decimal value, clamped to the signed 32-bit range.

@@ -1,9 +1,8 @@
 #include "readers/tdfrecord.h"
 
 #include "base/text.h"
+#include "readers/namedencoding.h"
 
-#include <QByteArray>
-#include <QStringDecoder>
 #include <string_view>
 
 namespace qv {
@@ -50,13 +49,7 @@ std::string decodeTraceText(const std::string &text)
         const std::string name = text.substr(quotes[0], quotes[1] - quotes[0]);
         const std::string_view message =
             std::string_view(text).substr(quotes[2], quotes[3] - quotes[2]);
-        // Stateless: a sequence cut off at the end of the message is converted
-        // (to a replacement character), not held back for more input.
-        QStringDecoder decoder(name.c_str(), QStringConverter::Flag::Stateless);
-        if (!decoder.isValid())
-            decoder = QStringDecoder(QStringConverter::System, QStringConverter::Flag::Stateless);
-        const QString unicode = decoder(QByteArrayView(message.data(), qsizetype(message.size())));
-        narrow = toLocal8(unicode);
+        narrow = toLocal8(decodeInNamedEncoding(name, message));
     } else if (isAscii(text)) {
         // ASCII reads the same as UTF-8 and writes back unchanged.
         narrow = text;

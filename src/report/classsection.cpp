@@ -194,10 +194,11 @@ void writeClassReport(XrdWriter &output, const TestTree &tree, const TestNode &c
             writeMemberSection(output, tree, classNode, ElementKind::MethodContract, counts->contractStatus);
         if (counts->invariants != 0)
             writeMemberSection(output, tree, classNode, ElementKind::Invariant, counts->invariantStatus);
-        if (counts->states != 0) {
+        if (counts->states != 0)
             writeMemberSection(output, tree, classNode, ElementKind::State, counts->stateStatus);
-            writeStateChartViolations(classNode, output, tree);
-        }
+        // Also without a declared State: an observation state fails the chart
+        // too, and the summary counts that failure, so it must be shown.
+        writeStateChartViolations(classNode, output, tree);
         if (counts->transitions != 0)
             writeMemberSection(output, tree, classNode, ElementKind::Transition, counts->transitionStatus);
     }

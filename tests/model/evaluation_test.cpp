@@ -1,5 +1,7 @@
 // Result evaluation: status merging, event counting, stub relinking, the
-// evaluation of every kind with the class aggregates, and the summary tally.
+// evaluation of every kind, and the summary tally (the class aggregates are in
+// classaggregates_test.cpp).
+#include "model/evalfixture.h"
 #include "model/evaluation.h"
 #include "model/kinds.h"
 
@@ -38,37 +40,7 @@ TEST(CombineStatus, OutOfRangeArgumentYieldsTheOther)
     EXPECT_EQ(combineStatus(NodeStatus(9), NodeStatus(-9)), NodeStatus(-9));
 }
 
-class EvalTest : public ::testing::Test {
-protected:
-    void SetUp() override { tree.initTree(); }
-
-    /// Adds an element to file 0 and returns it.
-    TestNode *add(ElementKind kind, uint32_t id, const char *name, uint32_t parent, uint32_t refId = 0,
-                  int file = 0)
-    {
-        tree.addNode(file, kind, id, name, parent, int(id), refId);
-        TestNode *n = tree.findNode(file, id);
-        EXPECT_NE(n, nullptr);
-        return n;
-    }
-
-    std::vector<std::string> childNames(const TestNode *n)
-    {
-        std::vector<std::string> names;
-        for (const TestNode *c = n->firstChild; c; c = c->nextSibling)
-            names.emplace_back(c->name());
-        return names;
-    }
-
-    std::tuple<int, int, int> tally()
-    {
-        int p = 0, f = 0, i = 0;
-        tallyStatuses(tree, p, f, i);
-        return {p, f, i};
-    }
-
-    TestTree tree;
-};
+using EvalTest = qv::testeval::EvalFixture;
 
 TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
 {
@@ -236,97 +208,6 @@ TEST_F(EvalTest, CheckExceptionKeepsItsOwnVerdict)
     // The failed child merged Failed into it, then its own counters decided.
     EXPECT_EQ(cx->status, NodeStatus::Passed);
     EXPECT_EQ(tc->status, NodeStatus::Passed);
-}
-
-TEST_F(EvalTest, StatesAndTheStateChart)
-{
-    tree.openOtsFile(0, "s");
-    TestNode *cls = add(ElementKind::Class, 2, "C", 1);
-    TestNode *obs = add(ElementKind::ObservationState, 3, "Observed", 2);
-    TestNode *st = add(ElementKind::State, 4, "S", 2);
-    markHitById(tree, 0, 4, TraceEvent::Hit);
-    evaluateTree(tree);
-    EXPECT_EQ(obs->status, NodeStatus::Passed); // no events
-    EXPECT_EQ(st->status, NodeStatus::Passed);
-    EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Passed);
-    EXPECT_EQ(cls->classCounters()->stateChartStatus, NodeStatus::Passed);
-    EXPECT_EQ(cls->status, NodeStatus::Passed);
-    // One state group counted, and nothing for the observation state's own count.
-    EXPECT_EQ(tally(), std::make_tuple(1, 0, 0));
-}
-
-TEST_F(EvalTest, MultipleExitFailsTheClass)
-{
-    tree.openOtsFile(0, "s");
-    TestNode *cls = add(ElementKind::Class, 2, "C", 1);
-    TestNode *st = add(ElementKind::State, 3, "S", 2);
-    markHitById(tree, 0, 3, TraceEvent::Hit);
-    markHitById(tree, 0, 3, TraceEvent::MultipleExit);
-    evaluateTree(tree);
-    EXPECT_EQ(st->status, NodeStatus::Passed);
-    EXPECT_EQ(cls->classCounters()->stateChartStatus, NodeStatus::Failed);
-    EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Passed);
-    EXPECT_EQ(cls->status, NodeStatus::Failed);
-    EXPECT_EQ(tree.findNode(0, 1)->status, NodeStatus::Failed);
-    // The state passes, the chart fails.
-    EXPECT_EQ(tally(), std::make_tuple(1, 1, 0));
-}
-
-TEST_F(EvalTest, IllegalExitOnAnObservationStateFailsTheChart)
-{
-    tree.openOtsFile(0, "s");
-    TestNode *cls = add(ElementKind::SingleClass, 2, "C", 1);
-    TestNode *obs = add(ElementKind::ObservationState, 3, "O", 2);
-    markHitById(tree, 0, 3, TraceEvent::IllegalExit);
-    evaluateTree(tree);
-    EXPECT_EQ(obs->status, NodeStatus::Executed);
-    EXPECT_EQ(cls->classCounters()->stateChartStatus, NodeStatus::Failed);
-    EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Executed);
-    EXPECT_EQ(cls->status, NodeStatus::Failed);
-}
-
-TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
-{
-    tree.openOtsFile(0, "s");
-    TestNode *cls = add(ElementKind::Class, 2, "C", 1);
-    TestNode *fired = add(ElementKind::Transition, 3, "Fired", 2);
-    TestNode *missed = add(ElementKind::Transition, 4, "Missed", 2);
-    TestNode *contract = add(ElementKind::MethodContract, 5, "M", 2);
-    add(ElementKind::PreCondition, 6, "Pre", 5);
-    TestNode *inv = add(ElementKind::Invariant, 7, "I", 2);
-    markHitById(tree, 0, 3, TraceEvent::Hit);
-    markHitById(tree, 0, 3, TraceEvent::IllegalExit); // transitions never fail the chart
-    markHitById(tree, 0, 6, TraceEvent::FailVerdict);
-    markHitById(tree, 0, 7, TraceEvent::PassVerdict);
-    evaluateTree(tree);
-    const ClassCounters &c = *cls->classCounters();
-    EXPECT_EQ(fired->status, NodeStatus::Passed);
-    EXPECT_EQ(missed->status, NodeStatus::NotExecuted);
-    EXPECT_EQ(c.transitionStatus, NodeStatus::NotExecuted);
-    EXPECT_EQ(c.stateChartStatus, NodeStatus::Passed);
-    EXPECT_EQ(contract->status, NodeStatus::Failed);
-    EXPECT_EQ(c.contractStatus, NodeStatus::Failed);
-    EXPECT_EQ(inv->status, NodeStatus::Passed);
-    EXPECT_EQ(c.invariantStatus, NodeStatus::Passed);
-    EXPECT_EQ(c.stateStatus, NodeStatus::Executed); // no state declared
-    EXPECT_EQ(cls->status, NodeStatus::Failed);
-    // contract failed, invariant passed, transitions inconclusive; no states.
-    EXPECT_EQ(tally(), std::make_tuple(1, 1, 1));
-}
-
-TEST_F(EvalTest, MembersOfAClassUnderATestCase)
-{
-    tree.openOtsFile(0, "s");
-    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
-    TestNode *cls = add(ElementKind::Class, 3, "C", 2);
-    add(ElementKind::State, 4, "S", 3);
-    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
-    evaluateTree(tree);
-    EXPECT_EQ(cls->classCounters()->states, 1);
-    EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Passed);
-    EXPECT_EQ(cls->status, NodeStatus::Passed);
-    EXPECT_EQ(tc->status, NodeStatus::Passed);
-    EXPECT_EQ(tally(), std::make_tuple(2, 0, 0)); // test case and state group
 }
 
 TEST_F(EvalTest, TallySkipsFilesWithoutTestedElements)

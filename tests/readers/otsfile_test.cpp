@@ -68,6 +68,27 @@ TEST(OtsReader, ReferenceIdAndNesting)
     EXPECT_EQ(childNames(tree.fileRoot(0)), (std::vector<std::string>{"Suite", "Stub"}));
 }
 
+TEST(OtsReader, IdsAboveSevenFFFFFFFStayDistinct)
+{
+    // Ids, parent ids and reference ids use all 32 bits; read as signed values
+    // they all became 7FFFFFFF and collapsed into one element.
+    TestTree tree;
+    OtsGlobals globals;
+    ASSERT_TRUE(readOts(tree, globals,
+                        "TC 80000001 \"High\" line=3 p=1; r=fffffff0;\n"
+                        "CH 80000002 \"h\" line=4 p=80000001;\n"
+                        "CH ffffffff \"top\" line=5 p=80000001;\n"
+                        "SB fffffff0 \"Stub\" line=6 p=1;\n"));
+    TestNode *high = tree.findNode(0, 0x80000001u);
+    ASSERT_NE(high, nullptr);
+    EXPECT_EQ(high->name(), "High");
+    EXPECT_EQ(high->refId, 0xFFFFFFF0u);
+    EXPECT_EQ(childNames(high), (std::vector<std::string>{"h", "top"}));
+    EXPECT_EQ(tree.findNode(0, 0x7FFFFFFFu), nullptr);
+    ASSERT_NE(tree.findNode(0, 0xFFFFFFF0u), nullptr);
+    EXPECT_EQ(tree.findNode(0, 0xFFFFFFF0u)->name(), "Stub");
+}
+
 TEST(OtsReader, ParentEndingAtBlankAndMissingParent)
 {
     TestTree tree;
@@ -99,7 +120,7 @@ TEST(OtsReader, FileLevelRecords)
                       "CB 8 \"Prologue\" line=2 p=1;\n"));
     ASSERT_EQ(tree.entryCount(), 1);
     const OtsFileEntry &entry = tree.entry(0);
-    EXPECT_EQ(entry.checksum1, 0x7FFFFFFFu); // clamped
+    EXPECT_EQ(entry.checksum1, 0x80000000u); // all 32 bits kept
     EXPECT_EQ(entry.checksum2, 0xFFFFFFFFu);
     // readToken gives a backslash no meaning.
     EXPECT_EQ(entry.sourceDirectory, std::optional<std::string>("C:\\src\\"));

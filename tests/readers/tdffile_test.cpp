@@ -339,6 +339,12 @@ TEST(DecodeTraceText, Encodings)
     EXPECT_EQ(decodeTraceText("\"ISO_8859_1\"\"caf\xe9\" and after"), cafeUtf8);
     EXPECT_EQ(decodeTraceText("\"KOI8-R\" \"\xc1\""), "\xd0\xb0"); // Cyrillic a
     EXPECT_EQ(decodeTraceText("\"UTF-8\" \"" + cafeUtf8 + "\""), cafeUtf8);
+    // UTF-8 names the toolkit's own converter: one replacement per byte of an
+    // invalid sequence; the escape then takes the first byte of the third.
+    EXPECT_EQ(decodeTraceText("\"UTF-8\" \"A\xef\xbd\\\x95" "B\""),
+              "A\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd" "B");
+    // Only the letters and digits of the name count.
+    EXPECT_EQ(decodeTraceText("\"windows,1252\" \"\x80 euro\""), "\xe2\x82\xac euro");
     // Escapes are resolved after the conversion.
     EXPECT_EQ(decodeTraceText("\"latin1\" \"\xe9\\t\\101\""), "\xc3\xa9\tA");
     // An unknown name falls back to the locale encoding (UTF-8 here).

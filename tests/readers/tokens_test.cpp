@@ -215,12 +215,35 @@ TEST(NumberFields, Hexadecimal)
     EXPECT_EQ(hexField("12zz"), 0x12u);
     EXPECT_EQ(hexField("-1"), 0xFFFFFFFFu);
     EXPECT_EQ(hexField("+7fffffff"), 0x7FFFFFFFu);
-    EXPECT_EQ(hexField("80000000"), 0x7FFFFFFFu);
-    EXPECT_EQ(hexField("FFFFFFFF"), 0x7FFFFFFFu);
-    EXPECT_EQ(hexField("123456789abcdef0123456789"), 0x7FFFFFFFu);
+}
+
+TEST(NumberFields, HexadecimalUsesAllThirtyTwoBits)
+{
+    // Checksums and ids are full 32-bit values: kept whole up to FFFFFFFF.
+    EXPECT_EQ(hexField("80000000"), 0x80000000u);
+    EXPECT_EQ(hexField("80000001"), 0x80000001u);
+    EXPECT_EQ(hexField("FFFFFFFF"), 0xFFFFFFFFu);
+    EXPECT_EQ(hexField("0xfffffffe"), 0xFFFFFFFEu);
+    EXPECT_EQ(hexField("00000000c0ffee00"), 0xC0FFEE00u); // leading zeros are no overflow
+    // Beyond 32 bits the value clamps to FFFFFFFF, with or without a sign.
+    EXPECT_EQ(hexField("100000000"), 0xFFFFFFFFu);
+    EXPECT_EQ(hexField("123456789abcdef0123456789"), 0xFFFFFFFFu);
+    EXPECT_EQ(hexField("-100000000"), 0xFFFFFFFFu);
+    EXPECT_EQ(hexField("-fffffffffffffffffff"), 0xFFFFFFFFu);
+    // A minus sign negates modulo 2^32: down to -80000000 as a signed reading
+    // gives, and on past it.
     EXPECT_EQ(hexField("-80000000"), 0x80000000u);
-    EXPECT_EQ(hexField("-80000001"), 0x80000000u);
-    EXPECT_EQ(hexField("-fffffffffffffffffff"), 0x80000000u);
+    EXPECT_EQ(hexField("-7fffffff"), 0x80000001u);
+    EXPECT_EQ(hexField("-80000001"), 0x7FFFFFFFu);
+    EXPECT_EQ(hexField("-FFFFFFFF"), 0x1u);
+    // Every value the signed reading kept reads the same.
+    for (uint64_t v = 0; v <= 0x7FFFFFFFu; v = v * 3 + 1) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%x", unsigned(v));
+        EXPECT_EQ(hexField(text), uint32_t(v)) << text;
+        std::snprintf(text, sizeof text, "-%x", unsigned(v));
+        EXPECT_EQ(hexField(text), 0u - uint32_t(v)) << text;
+    }
 }
 
 TEST(NumberFields, Decimal)

@@ -174,38 +174,63 @@ TEST_F(ClassSectionTest, ClassWithoutMembersAndWithoutKnownFile)
               "</XROD:NODE>\n");
 }
 
-TEST_F(ClassSectionTest, ViolatedChartWithoutStatesGetsNoViolationsSection)
+TEST_F(ClassSectionTest, ViolatedChartWithoutStatesStillShowsItsViolations)
 {
+    // Only observation states: the chart fails and the summary counts it, so
+    // the violations entry takes the states' place, after the invariants and
+    // before the transitions, with tag numbers in that order.
     add(ElementKind::Class, 2, "Watcher", 1, 5);
-    add(ElementKind::ObservationState, 3, "Seen", 2, 6);
-    hit(3, TraceEvent::MultipleExit);
+    add(ElementKind::Transition, 3, "go", 2, 6);
+    add(ElementKind::ObservationState, 4, "Seen", 2, 7);
+    add(ElementKind::Invariant, 5, "ok()", 2, 8);
+    add(ElementKind::ObservationState, 6, "Quiet", 2, 9); // no exits: no row
+    hit(4, TraceEvent::MultipleExit);
+    hit(4, TraceEvent::MultipleExit);
+    hit(4, TraceEvent::IllegalExit);
+    hit(5);
+    hit(5, TraceEvent::PassVerdict);
     evaluateTree(tree);
     const TestNode &node = *tree.findNode(0, 2);
     ASSERT_TRUE(node.classCounters());
+    ASSERT_EQ(node.classCounters()->states, 0);
     ASSERT_EQ(node.classCounters()->stateChartStatus, NodeStatus::Failed);
-    EXPECT_EQ(render(node),
-              "<XROD:NODE name=\"Watcher\" type=\"Class\" state=\"ko\" icone=\"class.xpm\">"
-              "<TITLE LEVEL=\"1\" TAG=\"nodex1\" STYLE=\"Title2 Failed\">\n"
-              "<LINK TARGET=\"src/script.kts line 5\">\n"
-              "<TEXT>Class Watcher</TEXT>\n"
-              "</LINK>\n"
-              "</TITLE>\n"
-              "</XROD:NODE>\n");
-
-    // Called on its own, the violations writer lists the observation state.
-    XrdWriter writer;
-    writer.openMemory();
-    writeStateChartViolations(node, writer, tree);
-    EXPECT_EQ(writer.buffer(),
-              "<XROD:NODE name=\"State Chart Violations\" type=\"State\" state=\"ko\" sum=\"1\" "
-              "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex1\" STYLE=\"Title3 Failed\">\n"
-              "<TEXT>State Chart Violations</TEXT>\n"
-              "</TITLE>\n"
-              "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n"
-              "<ROW>\n" +
-                  cells("Array Title", {"State Name", "Multiple Exits", "Illegal Exits"}) +
-                  "</ROW>\n<ROW>\n" + cells("Array Failed", {"Seen", "1", "0"}) +
-                  "</ROW>\n</TABLE>\n</XROD:NODE>\n");
+    const std::string expected =
+        "<XROD:NODE name=\"Watcher\" type=\"Class\" state=\"ko\" icone=\"class.xpm\">"
+        "<TITLE LEVEL=\"1\" TAG=\"nodex1\" STYLE=\"Title2 Failed\">\n"
+        "<LINK TARGET=\"src/script.kts line 5\">\n"
+        "<TEXT>Class Watcher</TEXT>\n"
+        "</LINK>\n"
+        "</TITLE>\n"
+        "<XROD:NODE name=\"Invariant\" type=\"Invariant\" state=\"ok\" sum=\"1\" "
+        "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex2\" STYLE=\"Title3 Passed\">\n"
+        "<TEXT>Invariant</TEXT>\n"
+        "</TITLE>\n"
+        "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\">\n"
+        "<ROW>\n" +
+        TitleCells5 + "</ROW>\n<ROW>\n" +
+        link("Array Passed", "src/script.kts line 8", "ok()") +
+        cells("Array Passed", {"Passed", "1", "0", "1"}) +
+        "</ROW>\n</TABLE>\n</XROD:NODE>\n"
+        "<XROD:NODE name=\"State Chart Violations\" type=\"State\" state=\"ko\" sum=\"1\" "
+        "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex3\" STYLE=\"Title3 Failed\">\n"
+        "<TEXT>State Chart Violations</TEXT>\n"
+        "</TITLE>\n"
+        "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n"
+        "<ROW>\n" +
+        cells("Array Title", {"State Name", "Multiple Exits", "Illegal Exits"}) +
+        "</ROW>\n<ROW>\n" + cells("Array Failed", {"Seen", "2", "1"}) +
+        "</ROW>\n</TABLE>\n</XROD:NODE>\n"
+        "<XROD:NODE name=\"Transition\" type=\"Transition\" state=\"NE\" sum=\"1\" "
+        "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex4\" STYLE=\"Title3\">\n"
+        "<TEXT>Transition</TEXT>\n"
+        "</TITLE>\n"
+        "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n"
+        "<ROW>\n" +
+        cells("Array Title", {"Transition Name", "Status", "Fired"}) + "</ROW>\n<ROW>\n" +
+        link("Array", "src/script.kts line 6", "go") +
+        cells("Array", {"Not Fired", "0"}) + "</ROW>\n</TABLE>\n</XROD:NODE>\n"
+        "</XROD:NODE>\n";
+    EXPECT_EQ(render(node), expected);
 }
 
 TEST_F(ClassSectionTest, NestedMembersGetNoRowsAndUnviolatedChartsNoSection)
