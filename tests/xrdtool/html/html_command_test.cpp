@@ -181,8 +181,9 @@ TEST_F(HtmlCommandTest, LongNamesAndHugeInformationKeepTheIndexUnderTwoMebibytes
     ASSERT_TRUE(writeFile(at("r.xrd"), report(entries, longName, information)));
     ASSERT_EQ(html({at("r.xrd"), "-o", at("site")}), 0);
     for (const auto& e : fs::recursive_directory_iterator(at("site"))) {
-        if (e.is_regular_file())
+        if (e.is_regular_file()) {
             EXPECT_LE(e.file_size(), 2u << 20) << e.path();
+        }
     }
     const std::string index = readFile(at("site/index.html"));
     EXPECT_NE(index.find("more rows not shown"), std::string::npos);

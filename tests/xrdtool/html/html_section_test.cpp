@@ -104,8 +104,9 @@ TEST_F(SectionPagesTest, ManyResultsContinueEveryFiveThousandWithTheirAncestorsR
         EXPECT_LE(scan.results, HtmlPageResultLimit);
         results += scan.results;
         for (const std::string& id : scan.ids) {
-            if (id[0] == 'e')
+            if (id[0] == 'e') {
                 EXPECT_TRUE(ids.insert(id).second) << "entry " << id << " on two pages";
+            }
         }
         // The suite is open around the results on every page, once.
         EXPECT_EQ(test::occurrences(html, "Test Suite</span> "), 1u) << n;
