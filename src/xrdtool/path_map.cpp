@@ -2,12 +2,12 @@
 
 namespace xrdtool {
 
-bool PathMap::add(const std::string& spec)
+bool PathMap::add(const std::string& rule)
 {
-    const std::size_t at = spec.find('=');
+    const std::size_t at = rule.find('=');
     if (at == std::string::npos || at == 0)
         return false;
-    rules_.emplace_back(spec.substr(0, at), spec.substr(at + 1));
+    rules_.emplace_back(rule.substr(0, at), rule.substr(at + 1));
     return true;
 }
 

@@ -12,7 +12,7 @@ namespace xrdtool {
 class PathMap {
 public:
     /// Adds "OLD=NEW" (split at the first "="); false when there is no "=" or OLD is empty.
-    bool add(const std::string& spec);
+    bool add(const std::string& rule);
     /// The path with its start rewritten by the first matching rule.
     std::string apply(const std::string& path) const;
     bool empty() const { return rules_.empty(); }
