@@ -1,6 +1,6 @@
 // Matching two runs' results and sorting them into the diff lists.
 
-#include "xrdtool/diff_format.h"
+#include "xrdtool/diff_lists.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,9 @@ struct TwoRuns {
         std::string type;
         S status;
     };
-    xrdtool::NameTable names;
-    xrdtool::PathTable paths;
+    xrdtool::SharedTables tables;
+    xrdtool::NameTable& names = tables.names;
+    xrdtool::PathTable& paths = tables.paths;
     xrdtool::ReportResults before;
     xrdtool::ReportResults after;
 
@@ -29,33 +30,33 @@ struct TwoRuns {
                 node = paths.child(node, names.intern(name));
             xrdtool::ResultRecord record;
             record.path = node;
-            record.type = names.intern(row.type);
-            record.status = row.status;
+            record.setTypeAndStatus(names.intern(row.type), row.status);
             run.results.push_back(record);
             run.totals.add(row.status);
         }
-        xrdtool::numberOccurrences(run.results);
     }
 
     xrdtool::DiffLists compare(const std::vector<Row>& old, const std::vector<Row>& now)
     {
         fill(before, old);
         fill(after, now);
-        return xrdtool::compareResults(before, after);
+        return xrdtool::DiffLists(before, after);
     }
 
     /// "path/type before>after" for each listed result.
-    V describe(const std::vector<xrdtool::Change>& changes) const
+    /// The list's count must agree with what it walks.
+    V describe(const xrdtool::DiffLists& lists, xrdtool::DiffList list) const
     {
         V out;
-        for (const xrdtool::Change& c : changes) {
+        lists.each(list, [&](const xrdtool::Change& c) {
             std::string text;
             for (std::uint32_t id : paths.names(c.record->path))
                 text += names.text(id) + "/";
-            text += names.text(c.record->type) + " " + xrdtool::presenceWord(c.before) + ">" +
+            text += names.text(c.record->type()) + " " + xrdtool::presenceWord(c.before) + ">" +
                     xrdtool::presenceWord(c.after);
             out.push_back(text);
-        }
+        });
+        EXPECT_EQ(out.size(), lists.count(list));
         return out;
     }
 };
@@ -76,12 +77,12 @@ TEST(Diff, ListsFollowTheStatusChangesInDocumentOrder)
          {{"d", "c"}, "Test Case", S::Inconclusive},
          {{"d", "b"}, "Test Case", S::Passed},
          {{"d", "a"}, "Test Case", S::Failed}});
-    EXPECT_EQ(r.describe(l.added), V{"d/new/Test Case absent>failed"});
-    EXPECT_EQ(r.describe(l.removed), V{"d/gone/Proc failed>absent"});
-    EXPECT_EQ(r.describe(l.newlyFailed), (V{"d/new/Test Case absent>failed", "d/a/Test Case passed>failed"}));
-    EXPECT_EQ(r.describe(l.fixed), V{"d/b/Test Case failed>passed"});
-    EXPECT_EQ(r.describe(l.newlyNotExecuted), (V{"d/f/Test Case passed>inconclusive", "d/c/Test Case failed>inconclusive"}));
-    EXPECT_EQ(r.describe(l.newlyPassed), V{"d/e/Test Case inconclusive>passed"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Added), V{"d/new/Test Case absent>failed"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Removed), V{"d/gone/Proc failed>absent"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyFailed), (V{"d/new/Test Case absent>failed", "d/a/Test Case passed>failed"}));
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Fixed), V{"d/b/Test Case failed>passed"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyNotExecuted), (V{"d/f/Test Case passed>inconclusive", "d/c/Test Case failed>inconclusive"}));
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyPassed), V{"d/e/Test Case inconclusive>passed"});
     EXPECT_EQ(l.before.total(), 6);
     EXPECT_EQ(l.after.failed, 2);
 }
@@ -97,12 +98,11 @@ TEST(Diff, TheKthResultWithTheSamePathAndTypeMatchesTheKth)
                                             {{"d", "dup"}, "Test Case", S::Passed},
                                             {{"d", "dup"}, "Test Case", S::Failed},
                                             {{"x", "dup"}, "Proc", S::Passed}});  // another path
-    EXPECT_EQ(r.after.results[2].occurrence, 2u);
-    EXPECT_EQ(r.describe(l.fixed), V{"d/dup/Test Case failed>passed"});
-    EXPECT_EQ(r.describe(l.added), (V{"d/dup/Test Case absent>failed", "x/dup/Proc absent>passed"}));
-    EXPECT_EQ(r.describe(l.newlyFailed), V{"d/dup/Test Case absent>failed"});
-    EXPECT_EQ(r.describe(l.removed), V{"d/dup/Proc passed>absent"});
-    EXPECT_TRUE(l.newlyPassed.empty());
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Fixed), V{"d/dup/Test Case failed>passed"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Added), (V{"d/dup/Test Case absent>failed", "x/dup/Proc absent>passed"}));
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyFailed), V{"d/dup/Test Case absent>failed"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Removed), V{"d/dup/Proc passed>absent"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyPassed), V{});
 }
 
 TEST(Diff, NamesAndPathsAreStoredOnce)
