@@ -32,7 +32,9 @@ public:
     /// The last element; the array must not be empty.
     T& back() { return (*this)[size_ - 1]; }
 
+    /// Number of elements.
     std::size_t size() const { return size_; }
+    /// True when there is none.
     bool empty() const { return size_ == 0; }
 
     /// Bytes held, for the memory budget.

@@ -29,7 +29,9 @@ public:
     std::uint32_t intern(std::string_view text);
     /// The text of a number.
     std::string_view view(std::uint32_t id) const;
+    /// The text of a number, as a string of its own.
     std::string text(std::uint32_t id) const { return std::string(view(id)); }
+    /// Number of distinct texts.
     std::size_t size() const { return starts_.size(); }
     /// The bytes of the distinct texts themselves.
     std::size_t textBytes() const { return textBytes_; }
@@ -64,6 +66,7 @@ public:
     std::size_t size() const { return nodes_.size(); }
     /// The parent and the name of a node other than 0.
     std::uint32_t parentOf(std::uint32_t node) const { return std::uint32_t(nodes_[node] >> 32); }
+    /// The NameTable id of a node's last name.
     std::uint32_t nameOf(std::uint32_t node) const { return std::uint32_t(nodes_[node] & 0xFFFFFFFFu); }
     /// Bytes held, for the memory budget.
     std::size_t bytes() const;
@@ -84,17 +87,24 @@ struct ResultRecord {
 
     /// The NameTable id of the type as written.
     std::uint32_t type() const { return typeAndStatus >> 2; }
+    /// The result's status.
     xrd::ResultStatus status() const { return xrd::ResultStatus(typeAndStatus & 3u); }
+    /// Sets both; `type` is below NameTable::kMaxNames.
     void setTypeAndStatus(std::uint32_t type, xrd::ResultStatus status)
     {
         typeAndStatus = type << 2 | std::uint32_t(status);
     }
 };
 
+static_assert(sizeof(ResultRecord) == 16, "a result record is four 32-bit fields");
+
 /// The results of one report in document order, with its totals.
 struct ReportResults {
+    /// One record per counted entry, in the order the entries open.
     ChunkedArray<ResultRecord> results;
+    /// The records' totals.
     Totals totals;
+    /// The report's own summary rows.
     xrd::Summary summary;
 };
 
@@ -103,8 +113,11 @@ struct ReportResults {
 /// reader adds to them. Numbers thus depend on the readers' interleaving, so
 /// they are compared for equality only and never decide an output order.
 struct SharedTables {
+    /// Names, types and location paths.
     NameTable names;
+    /// Entry paths.
     PathTable paths;
+    /// Held by a reader while it adds to the tables.
     std::mutex mutex;
 };
 
@@ -116,14 +129,19 @@ xrd::ReadResult readResultsBuffer(const char* data, std::size_t size, SharedTabl
 
 /// The two reports of a diff, read into the same tables.
 struct DiffInput {
+    /// The tables both reports are read into.
     SharedTables tables;
+    /// OLD's results.
     ReportResults before;
+    /// NEW's results.
     ReportResults after;
 };
 
 /// How reading each of the two reports ended.
 struct DiffRead {
+    /// How reading OLD ended.
     xrd::ReadResult before;
+    /// How reading NEW ended.
     xrd::ReadResult after;
 };
 

@@ -40,7 +40,9 @@ public:
     /// Matches the results of two runs read into the same tables.
     DiffLists(const ReportResults& before, const ReportResults& after);
 
+    /// OLD's totals.
     Totals before;
+    /// NEW's totals.
     Totals after;
 
     /// Number of results in a list.
