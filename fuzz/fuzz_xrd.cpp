@@ -4,11 +4,14 @@
 // a column and a reason, or hand out a balanced tree of entries; in both cases
 // nothing crashes, leaks or reads outside the input. When the document reads,
 // the JUnit text written from it must be well-formed XML and its testcases must
-// add up to the counted entries.
+// add up to the counted entries, and diff's index of it compared with itself
+// must list no change.
 
 #include "fuzz_common.h"
 
 #include "xrd/report.h"
+#include "xrdtool/diff_index.h"
+#include "xrdtool/diff_lists.h"
 #include "xrdtool/junit_writer.h"
 
 #include <libxml/parser.h>
@@ -103,5 +106,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!doc)
         qv::fuzz::fail("the JUnit text is not well-formed XML", junit.substr(0, 4000));
     xmlFreeDoc(doc);
+
+    // diff's index: every counted entry one record, and a report equal to
+    // itself (read twice into the same tables, as diff reads two).
+    xrdtool::DiffInput input;
+    if (!xrdtool::readResultsBuffer(bytes, size, input.tables, input.before).ok() ||
+        !xrdtool::readResultsBuffer(bytes, size, input.tables, input.after).ok())
+        qv::fuzz::fail("a document read for diff's index and not again");
+    if (long(input.after.results.size()) != checker.counted || !(input.before.totals == input.after.totals))
+        qv::fuzz::fail("diff's index differs from the counted entries");
+    if (!xrdtool::DiffLists(input.before, input.after).empty())
+        qv::fuzz::fail("a report compared with itself lists changes");
     return 0;
 }

@@ -7,115 +7,29 @@
 #include "xrdtool/diff_format.h"
 #include "xrdtool/diff_index.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <numeric>
-#include <exception>
-#include <system_error>
-#include <thread>
+#include <cstdlib>
 
 namespace xrdtool {
 
 namespace {
 
-constexpr std::uint32_t kAbsent = ~std::uint32_t(0);
-
-/// For each result of `a`, the index of its match in `b`, or kAbsent.
-std::vector<std::uint32_t> match(const std::vector<ResultRecord>& a, const std::vector<ResultRecord>& b)
+/// With XRDTOOL_DIFF_STATS set, the sizes of diff's index go to the error
+/// stream: the benchmark relates diff's memory to them. Not part of the interface.
+void printIndexSizes(const DiffInput& input)
 {
-    auto sorted = [](const std::vector<ResultRecord>& records) {
-        std::vector<std::uint32_t> order(records.size());
-        std::iota(order.begin(), order.end(), 0u);
-        std::sort(order.begin(), order.end(), [&records](std::uint32_t x, std::uint32_t y) {
-            const ResultRecord& l = records[x];
-            const ResultRecord& r = records[y];
-            if (l.path != r.path)
-                return l.path < r.path;
-            if (l.type != r.type)
-                return l.type < r.type;
-            return l.occurrence < r.occurrence;
-        });
-        return order;
-    };
-    const std::vector<std::uint32_t> ia = sorted(a);
-    const std::vector<std::uint32_t> ib = sorted(b);
-    std::vector<std::uint32_t> matches(a.size(), kAbsent);
-    std::size_t j = 0;
-    for (std::uint32_t i : ia) {
-        const ResultRecord& l = a[i];
-        while (j < ib.size()) {
-            const ResultRecord& r = b[ib[j]];
-            if (r.path < l.path || (r.path == l.path && (r.type < l.type || (r.type == l.type && r.occurrence < l.occurrence))))
-                ++j;
-            else
-                break;
-        }
-        if (j < ib.size()) {
-            const ResultRecord& r = b[ib[j]];
-            if (r.path == l.path && r.type == l.type && r.occurrence == l.occurrence)
-                matches[i] = ib[j];
-        }
-    }
-    return matches;
-}
-
-Change itemOf(const ResultRecord& record, Presence before, Presence after)
-{
-    Change change;
-    change.record = &record;
-    change.before = before;
-    change.after = after;
-    return change;
-}
-
-Presence presence(xrd::ResultStatus status)
-{
-    switch (status) {
-    case xrd::ResultStatus::Passed:
-        return Presence::Passed;
-    case xrd::ResultStatus::Failed:
-        return Presence::Failed;
-    case xrd::ResultStatus::Inconclusive:
-        break;
-    }
-    return Presence::Inconclusive;
+    if (!std::getenv("XRDTOOL_DIFF_STATS"))
+        return;
+    std::fprintf(stderr,
+                 "xrdtool: diff index: results=%zu+%zu record_bytes=%zu names=%zu name_text_bytes=%zu "
+                 "name_table_bytes=%zu paths=%zu path_table_bytes=%zu\n",
+                 input.before.results.size(), input.after.results.size(),
+                 input.before.results.bytes() + input.after.results.bytes(), input.tables.names.size(),
+                 input.tables.names.textBytes(), input.tables.names.bytes(), input.tables.paths.size(),
+                 input.tables.paths.bytes());
 }
 
 } // namespace
-
-DiffLists compareResults(const ReportResults& before, const ReportResults& after)
-{
-    DiffLists lists;
-    lists.before = before.totals;
-    lists.after = after.totals;
-    const std::vector<std::uint32_t> newToOld = match(after.results, before.results);
-    std::vector<bool> oldMatched(before.results.size(), false);
-    for (std::size_t i = 0; i < after.results.size(); ++i) {
-        const ResultRecord& now = after.results[i];
-        const Presence a = presence(now.status);
-        Presence b = Presence::Absent;
-        if (newToOld[i] != kAbsent) {
-            oldMatched[newToOld[i]] = true;
-            b = presence(before.results[newToOld[i]].status);
-        }
-        const Change change = itemOf(now, b, a);
-        if (b == Presence::Absent)
-            lists.added.push_back(change);
-        if (a == Presence::Failed && b != Presence::Failed)
-            lists.newlyFailed.push_back(change);
-        if (b == Presence::Failed && a == Presence::Passed)
-            lists.fixed.push_back(change);
-        if (a == Presence::Inconclusive && (b == Presence::Passed || b == Presence::Failed))
-            lists.newlyNotExecuted.push_back(change);
-        if (a == Presence::Passed && b == Presence::Inconclusive)
-            lists.newlyPassed.push_back(change);
-    }
-    for (std::size_t i = 0; i < before.results.size(); ++i) {
-        if (!oldMatched[i])
-            lists.removed.push_back(itemOf(before.results[i], presence(before.results[i].status), Presence::Absent));
-    }
-    return lists;
-}
 
 int runDiffCommand(const std::vector<std::string>& args)
 {
@@ -137,59 +51,22 @@ int runDiffCommand(const std::vector<std::string>& args)
     if (reports.size() != 2)
         return usageError("diff", "diff: two reports are needed, OLD and NEW");
 
-    // The two reports are read side by side, each into tables of its own; the
-    // old one's numbers are then moved into the new one's tables.
-    NameTable names;
-    PathTable paths;
-    NameTable oldNames;
-    PathTable oldPaths;
-    ReportResults before;
-    ReportResults after;
-    xrd::ReadResult oldRead;
-    std::thread oldReader;
-    std::exception_ptr oldFailure;  // exhausted memory on the other thread, raised here
-    try {
-        oldReader = std::thread([&] {
-            try {
-                oldRead = readResults(reports[0], oldNames, oldPaths, before);
-            } catch (...) {
-                oldFailure = std::current_exception();
-            }
-        });
-    } catch (const std::system_error&) {
-        oldRead = readResults(reports[0], oldNames, oldPaths, before);  // no thread: one after the other
-    }
-    xrd::ReadResult newRead;
-    std::exception_ptr newFailure;
-    try {
-        newRead = readResults(reports[1], names, paths, after);
-    } catch (...) {
-        newFailure = std::current_exception();  // the other reader is joined first
-    }
-    if (oldReader.joinable())
-        oldReader.join();
-    if (newFailure)
-        std::rethrow_exception(newFailure);
-    if (oldFailure)
-        std::rethrow_exception(oldFailure);
-    if (!oldRead.ok())
-        return readError(reports[0], oldRead);
-    if (!newRead.ok())
-        return readError(reports[1], newRead);
-    printWarning(totalsWarning(reports[0], before.totals, before.summary));
-    printWarning(totalsWarning(reports[1], after.totals, after.summary));
-    remapResults(oldNames, oldPaths, names, paths, before.results);
-    oldNames = NameTable();
-    oldPaths = PathTable();
-    numberOccurrences(before.results);
-    numberOccurrences(after.results);
-    const DiffLists lists = compareResults(before, after);
-    const DiffText text{names, paths};
+    DiffInput input;
+    const DiffRead read = readReports(reports[0], reports[1], input);
+    if (!read.before.ok())
+        return readError(reports[0], read.before);
+    if (!read.after.ok())
+        return readError(reports[1], read.after);
+    printWarning(totalsWarning(reports[0], input.before.totals, input.before.summary));
+    printWarning(totalsWarning(reports[1], input.after.totals, input.after.summary));
+    printIndexSizes(input);
+    const DiffLists lists(input.before, input.after);
+    const DiffText text{input.tables.names, input.tables.paths};
     bool written = writeDiff(stdout, format, lists, text);
     written = std::fflush(stdout) == 0 && written && !std::ferror(stdout);
     if (!written)
         return fileError("standard output", "write error");
-    return lists.newlyFailed.empty() ? kExitOk : kExitFailures;
+    return lists.count(DiffList::NewlyFailed) == 0 ? kExitOk : kExitFailures;
 }
 
 } // namespace xrdtool

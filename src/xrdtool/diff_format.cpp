@@ -37,20 +37,17 @@ private:
 };
 
 struct Section {
+    DiffList list;
     const char* key;    // JSON key
     const char* title;  // text and markdown heading
-    const std::vector<Change>* items;
 };
 
-std::vector<Section> sections(const DiffLists& lists)
-{
-    return {{"added", "added", &lists.added},
-            {"removed", "removed", &lists.removed},
-            {"newly_failed", "newly failed", &lists.newlyFailed},
-            {"fixed", "fixed", &lists.fixed},
-            {"newly_not_executed", "newly not executed", &lists.newlyNotExecuted},
-            {"newly_passed", "newly passed", &lists.newlyPassed}};
-}
+constexpr Section kSections[] = {{DiffList::Added, "added", "added"},
+                                 {DiffList::Removed, "removed", "removed"},
+                                 {DiffList::NewlyFailed, "newly_failed", "newly failed"},
+                                 {DiffList::Fixed, "fixed", "fixed"},
+                                 {DiffList::NewlyNotExecuted, "newly_not_executed", "newly not executed"},
+                                 {DiffList::NewlyPassed, "newly_passed", "newly passed"}};
 
 std::vector<std::string> pathNames(const Change& change, const DiffText& text)
 {
@@ -134,10 +131,10 @@ std::string countsJson(const Totals& totals)
 void asJson(Out& out, const DiffLists& lists, const DiffText& text)
 {
     out += "{\n  \"before\": " + countsJson(lists.before) + ",\n  \"after\": " + countsJson(lists.after);
-    for (const Section& section : sections(lists)) {
+    for (const Section& section : kSections) {
         out += ",\n  \"" + std::string(section.key) + "\": [";
         bool first = true;
-        for (const Change& change : *section.items) {
+        lists.each(section.list, [&](const Change& change) {
             out += first ? "\n    " : ",\n    ";
             first = false;
             out += "{\"path\": [";
@@ -146,7 +143,7 @@ void asJson(Out& out, const DiffLists& lists, const DiffText& text)
                 out += (firstName ? "" : ", ") + json(name);
                 firstName = false;
             }
-            out += "], \"type\": " + json(text.names.text(change.record->type));
+            out += "], \"type\": " + json(text.names.text(change.record->type()));
             const std::string file = change.record->line < 0 ? std::string() : text.names.text(change.record->file);
             if (file.empty())
                 out += ", \"file\": null, \"line\": null";
@@ -154,7 +151,7 @@ void asJson(Out& out, const DiffLists& lists, const DiffText& text)
                 out += ", \"file\": " + json(file) + ", \"line\": " + std::to_string(change.record->line);
             out += ", \"before\": \"" + std::string(presenceWord(change.before)) + "\", \"after\": \"" +
                    presenceWord(change.after) + "\"}";
-        }
+        });
         out += first ? "]" : "\n  ]";
     }
     out += "\n}\n";
@@ -162,16 +159,16 @@ void asJson(Out& out, const DiffLists& lists, const DiffText& text)
 
 void asText(Out& out, const DiffLists& lists, const DiffText& text)
 {
-    for (const Section& section : sections(lists)) {
-        if (section.items->empty())
+    for (const Section& section : kSections) {
+        if (lists.count(section.list) == 0)
             continue;
-        out += std::string(section.title) + " (" + std::to_string(section.items->size()) + "):\n";
-        for (const Change& change : *section.items) {
+        out += std::string(section.title) + " (" + std::to_string(lists.count(section.list)) + "):\n";
+        lists.each(section.list, [&](const Change& change) {
             const std::string at = where(change, text);
-            out += "  " + (at.empty() ? std::string() : at + ": ") + oneLine(text.names.text(change.record->type)) +
+            out += "  " + (at.empty() ? std::string() : at + ": ") + oneLine(text.names.text(change.record->type())) +
                    " " + joinedPath(change, text) + " (" + presenceWord(change.before) + " -> " +
                    presenceWord(change.after) + ")\n";
-        }
+        });
     }
     if (lists.empty())
         out += "no changes\n";
@@ -190,30 +187,21 @@ void asMarkdown(Out& out, const DiffLists& lists, const DiffText& text)
     }
     if (lists.empty())
         out += "\nno changes\n";
-    for (const Section& section : sections(lists)) {
-        if (section.items->empty())
+    for (const Section& section : kSections) {
+        if (lists.count(section.list) == 0)
             continue;
-        out += "\n### " + std::string(section.title) + " (" + std::to_string(section.items->size()) + ")\n\n";
+        out += "\n### " + std::string(section.title) + " (" + std::to_string(lists.count(section.list)) + ")\n\n";
         out += "| result | type | location | before | after |\n|---|---|---|---|---|\n";
-        for (const Change& change : *section.items) {
+        lists.each(section.list, [&](const Change& change) {
             const std::string at = where(change, text);
-            out += "| " + markdown(joinedPath(change, text)) + " | " + markdown(text.names.text(change.record->type)) +
+            out += "| " + markdown(joinedPath(change, text)) + " | " + markdown(text.names.text(change.record->type())) +
                    " | " + (at.empty() ? std::string() : markdown(at)) + " | " + presenceWord(change.before) +
                    " | " + presenceWord(change.after) + " |\n";
-        }
+        });
     }
 }
 
 } // namespace
-
-const char* presenceWord(Presence presence)
-{
-    if (presence == Presence::Absent)
-        return "absent";
-    return xrd::statusWord(presence == Presence::Passed   ? xrd::ResultStatus::Passed
-                           : presence == Presence::Failed ? xrd::ResultStatus::Failed
-                                                          : xrd::ResultStatus::Inconclusive);
-}
 
 bool writeDiff(std::FILE* out, DiffFormat format, const DiffLists& lists, const DiffText& text)
 {

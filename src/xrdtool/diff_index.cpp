@@ -1,11 +1,20 @@
 #include "xrdtool/diff_index.h"
 
 #include <algorithm>
-#include <numeric>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <system_error>
+#include <thread>
 
 namespace xrdtool {
 
 namespace {
+
+constexpr std::size_t kBlock = std::size_t(1) << 16;
+constexpr std::size_t kMaxBlocks = std::size_t(1) << 16;  // block numbers fit 16 bits
+/// Slot tables start at this size and double when three quarters are used.
+constexpr std::size_t kFirstSlots = 1024;
 
 std::uint64_t hashBytes(const char* data, std::size_t size)
 {
@@ -14,7 +23,7 @@ std::uint64_t hashBytes(const char* data, std::size_t size)
         hash ^= static_cast<unsigned char>(data[i]);
         hash *= 1099511628211ull;
     }
-    return hash;
+    return hash ^ (hash >> 29);
 }
 
 std::uint64_t mix(std::uint64_t key)
@@ -25,24 +34,92 @@ std::uint64_t mix(std::uint64_t key)
     return key;
 }
 
+bool full(std::size_t used, std::size_t slots)
+{
+    return used * 4 > slots * 3;
+}
+
+std::size_t lengthBytes(std::size_t length)
+{
+    std::size_t bytes = 1;
+    for (; length >= 0x80; length >>= 7)
+        ++bytes;
+    return bytes;
+}
+
+/// The text stored at `at`: its length, then its bytes.
+std::string_view storedText(const char* at)
+{
+    std::size_t length = 0;
+    unsigned shift = 0;
+    for (;; ++at, shift += 7) {
+        const unsigned char byte = static_cast<unsigned char>(*at);
+        length |= std::size_t(byte & 0x7Fu) << shift;
+        if (byte < 0x80)
+            break;
+    }
+    return std::string_view(at + 1, length);
+}
+
 } // namespace
 
-NameTable::NameTable() : slots_(1024, 0) {}
+NameTable::NameTable() : used_(kBlock), slots_(kFirstSlots, 0) {}
 
-bool NameTable::equal(std::uint32_t id, const std::string& text) const
+std::uint32_t NameTable::store(std::string_view text)
 {
-    const std::uint64_t begin = id == 0 ? 0 : ends_[id - 1];
-    const std::uint64_t end = ends_[id];
-    return end - begin == text.size() && arena_.compare(begin, text.size(), text) == 0;
+    const std::size_t need = lengthBytes(text.size()) + text.size();
+    std::size_t block = blocks_.size();
+    const std::size_t spans = need <= kBlock ? 1 : (need + kBlock - 1) / kBlock;
+    char* at = nullptr;
+    if (need > kBlock) {
+        // A long text alone in a block, which takes the numbers of as many
+        // blocks; the next text starts a new one.
+        if (block + spans > kMaxBlocks)
+            throw std::bad_alloc();
+        blocks_.reserve(block + spans);
+        blocks_.emplace_back(new char[need]);  // no throw between: the room is reserved
+        blocks_.resize(block + spans);
+        blockBytes_ += need;
+        at = blocks_[block].get();
+        used_ = kBlock;
+    } else {
+        if (used_ + need > kBlock) {
+            if (block == kMaxBlocks)
+                throw std::bad_alloc();
+            std::unique_ptr<char[]> fresh(new char[kBlock]);
+            blocks_.push_back(std::move(fresh));
+            blockBytes_ += kBlock;
+            used_ = 0;
+        } else {
+            --block;
+        }
+        at = blocks_[block].get() + used_;
+    }
+    const std::uint32_t start = std::uint32_t(block << 16 | (need > kBlock ? 0 : used_));
+    std::size_t length = text.size();
+    for (; length >= 0x80; length >>= 7)
+        *at++ = char(0x80 | (length & 0x7F));
+    *at++ = char(length);
+    std::memcpy(at, text.data(), text.size());
+    if (need <= kBlock)
+        used_ += need;
+    textBytes_ += text.size();
+    return start;
+}
+
+std::string_view NameTable::view(std::uint32_t id) const
+{
+    const std::uint32_t start = starts_[id];
+    return storedText(blocks_[start >> 16].get() + (start & 0xFFFFu));
 }
 
 void NameTable::grow()
 {
     std::vector<std::uint32_t> slots(slots_.size() * 2, 0);
     const std::size_t mask = slots.size() - 1;
-    for (std::uint32_t id = 0; id < ends_.size(); ++id) {
-        const std::uint64_t begin = id == 0 ? 0 : ends_[id - 1];
-        std::size_t at = hashBytes(arena_.data() + begin, ends_[id] - begin) & mask;
+    for (std::uint32_t id = 0; id < starts_.size(); ++id) {
+        const std::string_view text = view(id);
+        std::size_t at = hashBytes(text.data(), text.size()) & mask;
         while (slots[at] != 0)
             at = (at + 1) & mask;
         slots[at] = id + 1;
@@ -50,36 +127,35 @@ void NameTable::grow()
     slots_.swap(slots);
 }
 
-std::uint32_t NameTable::intern(const std::string& text)
+std::uint32_t NameTable::intern(std::string_view text)
 {
     const std::size_t mask = slots_.size() - 1;
     std::size_t at = hashBytes(text.data(), text.size()) & mask;
     while (slots_[at] != 0) {
-        if (equal(slots_[at] - 1, text))
+        if (view(slots_[at] - 1) == text)
             return slots_[at] - 1;
         at = (at + 1) & mask;
     }
-    const std::uint32_t id = std::uint32_t(ends_.size());
-    arena_ += text;
-    ends_.push_back(arena_.size());
+    if (starts_.size() >= kMaxNames)
+        throw std::bad_alloc();
+    const std::uint32_t id = std::uint32_t(starts_.size());
+    starts_.push_back(store(text));
     slots_[at] = id + 1;
-    if (ends_.size() * 2 > slots_.size())
+    if (full(starts_.size(), slots_.size()))
         grow();
     return id;
 }
 
-std::string NameTable::text(std::uint32_t id) const
-{
-    const std::uint64_t begin = id == 0 ? 0 : ends_[id - 1];
-    return arena_.substr(begin, ends_[id] - begin);
-}
-
 std::size_t NameTable::bytes() const
 {
-    return arena_.capacity() + ends_.capacity() * sizeof(std::uint64_t) + slots_.capacity() * sizeof(std::uint32_t);
+    return blockBytes_ + blocks_.capacity() * sizeof(blocks_[0]) + starts_.bytes() +
+           slots_.capacity() * sizeof(std::uint32_t);
 }
 
-PathTable::PathTable() : nodes_(1, ~std::uint64_t(0)), slots_(1024, 0) {}
+PathTable::PathTable() : slots_(kFirstSlots, 0)
+{
+    nodes_.push_back(~std::uint64_t(0));
+}
 
 void PathTable::grow()
 {
@@ -104,10 +180,12 @@ std::uint32_t PathTable::child(std::uint32_t parent, std::uint32_t name)
             return slots_[at];
         at = (at + 1) & mask;
     }
+    if (nodes_.size() > 0xFFFFFFFEu)
+        throw std::bad_alloc();
     const std::uint32_t id = std::uint32_t(nodes_.size());
     nodes_.push_back(key);
     slots_[at] = id;
-    if (nodes_.size() * 2 > slots_.size())
+    if (full(nodes_.size(), slots_.size()))
         grow();
     return id;
 }
@@ -116,8 +194,8 @@ std::vector<std::uint32_t> PathTable::names(std::uint32_t node) const
 {
     std::vector<std::uint32_t> names;
     while (node != 0) {
-        names.push_back(std::uint32_t(nodes_[node] & 0xFFFFFFFFu));
-        node = std::uint32_t(nodes_[node] >> 32);
+        names.push_back(nameOf(node));
+        node = parentOf(node);
     }
     std::reverse(names.begin(), names.end());
     return names;
@@ -125,14 +203,18 @@ std::vector<std::uint32_t> PathTable::names(std::uint32_t node) const
 
 std::size_t PathTable::bytes() const
 {
-    return nodes_.capacity() * sizeof(std::uint64_t) + slots_.capacity() * sizeof(std::uint32_t);
+    return nodes_.bytes() + slots_.capacity() * sizeof(std::uint32_t);
 }
 
 namespace {
 
+/// Turns the entries of one report into result records. Names, types and
+/// files go into the tables shared with the other report's reader, under
+/// their lock: a few times per entry, while the reader's own work goes on per
+/// element.
 class IndexHandler : public xrd::ReportHandler {
 public:
-    IndexHandler(NameTable& names, PathTable& paths, ReportResults& out) : names_(names), paths_(paths), out_(out) {}
+    IndexHandler(SharedTables& tables, ReportResults& out) : tables_(tables), out_(out) {}
 
     void summary(const xrd::Summary& summary) override { out_.summary = summary; }
     bool keepTables(const xrd::Entry&) const override { return false; }
@@ -140,79 +222,91 @@ public:
     void entryOpened(const xrd::Entry& entry) override
     {
         // The global entry (depth 0) is not part of any path.
-        const std::uint32_t parent = nodes_.empty() ? 0 : nodes_.back();
-        nodes_.push_back(entry.depth == 0 ? 0 : paths_.child(parent, names_.intern(entry.name)));
-        slots_.push_back(entry.counted ? out_.results.size() : kNone);
-        if (entry.counted)
-            out_.results.emplace_back();
+        std::uint32_t node = 0;
+        if (entry.depth != 0) {
+            const std::uint32_t parent = nodes_.empty() ? 0 : nodes_.back();
+            const std::lock_guard<std::mutex> hold(tables_.mutex);
+            node = tables_.paths.child(parent, tables_.names.intern(entry.name));
+        }
+        nodes_.push_back(node);
+        if (entry.counted) {
+            // The record takes its place in document order now; its children's
+            // records follow it.
+            open_.push_back(out_.results.size());
+            out_.results.push_back(ResultRecord());
+        }
     }
 
     void entryClosed(const xrd::Entry& entry) override
     {
-        if (entry.counted && slots_.back() != kNone) {
-            ResultRecord& record = out_.results[slots_.back()];
+        if (entry.counted) {
+            ResultRecord& record = out_.results[open_.back()];
+            open_.pop_back();
             record.path = nodes_.back();
-            record.type = names_.intern(entry.type);
-            record.status = entry.status();
-            if (entry.location) {
-                record.file = names_.intern(entry.location->path);
-                record.line = std::int32_t(std::clamp(entry.location->line, 0L, 0x7FFFFFFFL));
+            const xrd::ResultStatus status = entry.status();
+            {
+                const std::lock_guard<std::mutex> hold(tables_.mutex);
+                record.setTypeAndStatus(tables_.names.intern(entry.type), status);
+                if (entry.location)
+                    record.file = tables_.names.intern(entry.location->path);
             }
-            out_.totals.add(record.status);
+            if (entry.location)
+                record.line = std::int32_t(std::clamp(entry.location->line, 0L, 0x7FFFFFFFL));
+            out_.totals.add(status);
         }
         nodes_.pop_back();
-        slots_.pop_back();
     }
 
 private:
-    static constexpr std::size_t kNone = ~std::size_t(0);
-    NameTable& names_;
-    PathTable& paths_;
+    SharedTables& tables_;
     ReportResults& out_;
-    std::vector<std::uint32_t> nodes_;
-    std::vector<std::size_t> slots_;
+    std::vector<std::uint32_t> nodes_;  // path node of each open entry
+    std::vector<std::size_t> open_;     // record of each open counted entry
 };
 
 } // namespace
 
-xrd::ReadResult readResults(const std::string& path, NameTable& names, PathTable& paths, ReportResults& out)
+xrd::ReadResult readResults(const std::string& path, SharedTables& tables, ReportResults& out)
 {
-    IndexHandler handler(names, paths, out);
+    IndexHandler handler(tables, out);
     return xrd::readReport(path, handler);
 }
 
-void remapResults(const NameTable& fromNames, const PathTable& fromPaths, NameTable& names, PathTable& paths,
-                  std::vector<ResultRecord>& results)
+xrd::ReadResult readResultsBuffer(const char* data, std::size_t size, SharedTables& tables, ReportResults& out)
 {
-    std::vector<std::uint32_t> nameMap(fromNames.size());
-    for (std::uint32_t id = 0; id < nameMap.size(); ++id)
-        nameMap[id] = names.intern(fromNames.text(id));
-    // A node's parent always has a smaller number: one pass in order suffices.
-    std::vector<std::uint32_t> nodeMap(fromPaths.size(), 0);
-    for (std::uint32_t node = 1; node < nodeMap.size(); ++node)
-        nodeMap[node] = paths.child(nodeMap[fromPaths.parentOf(node)], nameMap[fromPaths.nameOf(node)]);
-    for (ResultRecord& record : results) {
-        record.path = nodeMap[record.path];
-        record.type = nameMap[record.type];
-        record.file = nameMap[record.file];
-    }
+    IndexHandler handler(tables, out);
+    return xrd::readReportBuffer(data, size, handler);
 }
 
-void numberOccurrences(std::vector<ResultRecord>& results)
+DiffRead readReports(const std::string& oldPath, const std::string& newPath, DiffInput& input)
 {
-    std::vector<std::uint32_t> order(results.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&results](std::uint32_t a, std::uint32_t b) {
-        if (results[a].path != results[b].path)
-            return results[a].path < results[b].path;
-        return results[a].type < results[b].type;
-    });
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        ResultRecord& record = results[order[i]];
-        const bool same = i > 0 && results[order[i - 1]].path == record.path &&
-                          results[order[i - 1]].type == record.type;
-        record.occurrence = same ? results[order[i - 1]].occurrence + 1 : 0;
+    DiffRead read;
+    std::thread oldReader;
+    std::exception_ptr oldFailure;  // exhausted memory on the other thread, raised here
+    try {
+        oldReader = std::thread([&] {
+            try {
+                read.before = readResults(oldPath, input.tables, input.before);
+            } catch (...) {
+                oldFailure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        read.before = readResults(oldPath, input.tables, input.before);  // no thread: one after the other
     }
+    std::exception_ptr newFailure;
+    try {
+        read.after = readResults(newPath, input.tables, input.after);
+    } catch (...) {
+        newFailure = std::current_exception();  // the other reader is joined first
+    }
+    if (oldReader.joinable())
+        oldReader.join();
+    if (newFailure)
+        std::rethrow_exception(newFailure);
+    if (oldFailure)
+        std::rethrow_exception(oldFailure);
+    return read;
 }
 
 } // namespace xrdtool

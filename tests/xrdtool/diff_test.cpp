@@ -1,6 +1,6 @@
 // Matching two runs' results and sorting them into the diff lists.
 
-#include "xrdtool/diff_format.h"
+#include "xrdtool/diff_lists.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,9 @@ struct TwoRuns {
         std::string type;
         S status;
     };
-    xrdtool::NameTable names;
-    xrdtool::PathTable paths;
+    xrdtool::SharedTables tables;
+    xrdtool::NameTable& names = tables.names;
+    xrdtool::PathTable& paths = tables.paths;
     xrdtool::ReportResults before;
     xrdtool::ReportResults after;
 
@@ -29,33 +30,33 @@ struct TwoRuns {
                 node = paths.child(node, names.intern(name));
             xrdtool::ResultRecord record;
             record.path = node;
-            record.type = names.intern(row.type);
-            record.status = row.status;
+            record.setTypeAndStatus(names.intern(row.type), row.status);
             run.results.push_back(record);
             run.totals.add(row.status);
         }
-        xrdtool::numberOccurrences(run.results);
     }
 
     xrdtool::DiffLists compare(const std::vector<Row>& old, const std::vector<Row>& now)
     {
         fill(before, old);
         fill(after, now);
-        return xrdtool::compareResults(before, after);
+        return xrdtool::DiffLists(before, after);
     }
 
     /// "path/type before>after" for each listed result.
-    V describe(const std::vector<xrdtool::Change>& changes) const
+    /// The list's count must agree with what it walks.
+    V describe(const xrdtool::DiffLists& lists, xrdtool::DiffList list) const
     {
         V out;
-        for (const xrdtool::Change& c : changes) {
+        lists.each(list, [&](const xrdtool::Change& c) {
             std::string text;
             for (std::uint32_t id : paths.names(c.record->path))
                 text += names.text(id) + "/";
-            text += names.text(c.record->type) + " " + xrdtool::presenceWord(c.before) + ">" +
+            text += names.text(c.record->type()) + " " + xrdtool::presenceWord(c.before) + ">" +
                     xrdtool::presenceWord(c.after);
             out.push_back(text);
-        }
+        });
+        EXPECT_EQ(out.size(), lists.count(list));
         return out;
     }
 };
@@ -76,12 +77,12 @@ TEST(Diff, ListsFollowTheStatusChangesInDocumentOrder)
          {{"d", "c"}, "Test Case", S::Inconclusive},
          {{"d", "b"}, "Test Case", S::Passed},
          {{"d", "a"}, "Test Case", S::Failed}});
-    EXPECT_EQ(r.describe(l.added), V{"d/new/Test Case absent>failed"});
-    EXPECT_EQ(r.describe(l.removed), V{"d/gone/Proc failed>absent"});
-    EXPECT_EQ(r.describe(l.newlyFailed), (V{"d/new/Test Case absent>failed", "d/a/Test Case passed>failed"}));
-    EXPECT_EQ(r.describe(l.fixed), V{"d/b/Test Case failed>passed"});
-    EXPECT_EQ(r.describe(l.newlyNotExecuted), (V{"d/f/Test Case passed>inconclusive", "d/c/Test Case failed>inconclusive"}));
-    EXPECT_EQ(r.describe(l.newlyPassed), V{"d/e/Test Case inconclusive>passed"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Added), V{"d/new/Test Case absent>failed"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Removed), V{"d/gone/Proc failed>absent"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyFailed), (V{"d/new/Test Case absent>failed", "d/a/Test Case passed>failed"}));
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Fixed), V{"d/b/Test Case failed>passed"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyNotExecuted), (V{"d/f/Test Case passed>inconclusive", "d/c/Test Case failed>inconclusive"}));
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyPassed), V{"d/e/Test Case inconclusive>passed"});
     EXPECT_EQ(l.before.total(), 6);
     EXPECT_EQ(l.after.failed, 2);
 }
@@ -97,12 +98,11 @@ TEST(Diff, TheKthResultWithTheSamePathAndTypeMatchesTheKth)
                                             {{"d", "dup"}, "Test Case", S::Passed},
                                             {{"d", "dup"}, "Test Case", S::Failed},
                                             {{"x", "dup"}, "Proc", S::Passed}});  // another path
-    EXPECT_EQ(r.after.results[2].occurrence, 2u);
-    EXPECT_EQ(r.describe(l.fixed), V{"d/dup/Test Case failed>passed"});
-    EXPECT_EQ(r.describe(l.added), (V{"d/dup/Test Case absent>failed", "x/dup/Proc absent>passed"}));
-    EXPECT_EQ(r.describe(l.newlyFailed), V{"d/dup/Test Case absent>failed"});
-    EXPECT_EQ(r.describe(l.removed), V{"d/dup/Proc passed>absent"});
-    EXPECT_TRUE(l.newlyPassed.empty());
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Fixed), V{"d/dup/Test Case failed>passed"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Added), (V{"d/dup/Test Case absent>failed", "x/dup/Proc absent>passed"}));
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyFailed), V{"d/dup/Test Case absent>failed"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Removed), V{"d/dup/Proc passed>absent"});
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyPassed), V{});
 }
 
 TEST(Diff, NamesAndPathsAreStoredOnce)
@@ -126,6 +126,32 @@ TEST(Diff, NamesAndPathsAreStoredOnce)
     EXPECT_EQ(names.text(names.intern("")), "");
     const std::uint32_t deep = paths.child(paths.child(paths.child(0, 1), 2), 3);
     EXPECT_EQ(paths.names(deep), (std::vector<std::uint32_t>{1, 2, 3}));
+}
+
+TEST(Diff, TextsOfEveryLengthComeBackWhole)
+{
+    // Lengths around the one-byte length prefix (127, 128), texts that end a
+    // storage block or would cross one, and texts longer than a block, which
+    // get blocks of their own; short ones after them start afresh.
+    xrdtool::NameTable names;
+    std::vector<std::string> texts;
+    std::size_t bytes = 0;
+    for (std::size_t length : {0, 1, 127, 128, 129, 16383, 16384, 65534, 65535, 65536, 65537, 200000, 3, 70000, 5})
+        texts.push_back(std::string(length, char('a' + texts.size())));
+    for (int i = 0; i < 3000; ++i)
+        texts.push_back(std::string(std::size_t(i % 300), char('A' + i % 26)) + std::to_string(i));
+    std::vector<std::uint32_t> ids;
+    for (const std::string& text : texts) {
+        ids.push_back(names.intern(text));
+        bytes += text.size();
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        ASSERT_EQ(names.text(ids[i]), texts[i]) << "text " << i << ", " << texts[i].size() << " bytes";
+        EXPECT_EQ(names.intern(texts[i]), ids[i]);
+    }
+    EXPECT_EQ(names.size(), texts.size());
+    EXPECT_EQ(names.textBytes(), bytes);
+    EXPECT_GE(names.bytes(), bytes);
 }
 
 } // namespace
