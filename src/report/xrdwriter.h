@@ -8,6 +8,7 @@
 
 #include "model/tree.h"
 #include "report/escape.h"
+#include "report/styletags.h"
 
 #include <QString>
 #include <cstdio>
@@ -18,9 +19,6 @@
 #include <string_view>
 
 namespace qv {
-
-/// Look of a cell or a title.
-enum class StyleCode : uint8_t { StyleTitle = 0, StylePlain = 1, StyleFailed = 2, StylePassed = 3 };
 
 /// Icon attribute of a browser entry.
 enum class NodeIcon : uint8_t { MethodIcon = 0, ClassIcon = 1, ScriptIcon = 2 };
@@ -102,7 +100,26 @@ private:
     }
     void putLong(std::string_view s);
     void putNumber(long long value);
-    void writeTextCellOpen(StyleCode style);
+    /// Appends the tag `Tag` (see report/styletags.h) of the style: one copy
+    /// of a text whose length the compiler knows.
+    template <class Tag>
+    void putStyled(StyleCode style)
+    {
+        switch (styleInTable<Tag>(style)) {
+        case StyleCode::StyleTitle:
+            put(styledTag<Tag, StyleCode::StyleTitle>);
+            break;
+        case StyleCode::StylePlain:
+            put(styledTag<Tag, StyleCode::StylePlain>);
+            break;
+        case StyleCode::StyleFailed:
+            put(styledTag<Tag, StyleCode::StyleFailed>);
+            break;
+        case StyleCode::StylePassed:
+            put(styledTag<Tag, StyleCode::StylePassed>);
+            break;
+        }
+    }
     void writeTitleOpen(int level, StyleCode style, int tag);
     void writeLinkTarget(std::string_view path, int line);
     /// Hands the block to the file or to the memory text.
