@@ -243,7 +243,7 @@ void writeContractsSection(XrdWriter &writer, const TestTree &tree, int fileCoun
 
 void collectClassNode(const TestNode *node, ClassList &classes)
 {
-    if (node && (node->kind == ElementKind::Class || node->kind == ElementKind::SingleClass) &&
+    if ((node->kind == ElementKind::Class || node->kind == ElementKind::SingleClass) &&
         classes.nodes.size() < classes.room)
         classes.nodes.push_back(node);
 }

@@ -70,7 +70,8 @@ struct ClassList {
 };
 
 /// walkPostOrder callback of the contracts section: adds a Class or
-/// SingleClass node to the list while it has room.
+/// SingleClass node (a node of the walk, never null) to the list while it
+/// has room.
 void collectClassNode(const TestNode *node, ClassList &classes);
 
 /// Renders the whole document into an open writer.

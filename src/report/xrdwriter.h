@@ -105,20 +105,19 @@ private:
     template <class Tag>
     void putStyled(StyleCode style)
     {
-        switch (styleInTable<Tag>(style)) {
-        case StyleCode::StyleTitle:
-            put(styledTag<Tag, StyleCode::StyleTitle>);
-            break;
-        case StyleCode::StylePlain:
-            put(styledTag<Tag, StyleCode::StylePlain>);
-            break;
+        // One case a style, so that each put sees a constant length. The
+        // tag's Otherwise style has no case of its own: it shares the one
+        // put of every value outside the table.
+        switch (style) {
+        case StyleCode::StyleTitle: return put(styledTag<Tag, StyleCode::StyleTitle>);
+        case StyleCode::StylePlain: return put(styledTag<Tag, StyleCode::StylePlain>);
+        case StyleCode::StylePassed: return put(styledTag<Tag, StyleCode::StylePassed>);
         case StyleCode::StyleFailed:
-            put(styledTag<Tag, StyleCode::StyleFailed>);
-            break;
-        case StyleCode::StylePassed:
-            put(styledTag<Tag, StyleCode::StylePassed>);
+            if constexpr (Tag::Otherwise != StyleCode::StyleFailed)
+                return put(styledTag<Tag, StyleCode::StyleFailed>);
             break;
         }
+        put(styledTag<Tag, Tag::Otherwise>);
     }
     void writeTitleOpen(int level, StyleCode style, int tag);
     void writeLinkTarget(std::string_view path, int line);
