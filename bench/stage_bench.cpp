@@ -2,16 +2,19 @@
 // code: OTS read, TDF read, evaluation and report writing. The product never
 // prints timings; this program exists so that the benchmark can.
 //
-// usage: qv_stage_bench [-r REPEATS] -ots OTS... -tdf TDF -xrd XRD
+// usage: qv_stage_bench [-r REPEATS] [--ots-by-bytes] -ots OTS... -tdf TDF -xrd XRD
 //
 // Each repetition runs the whole sequence on a fresh tree. Prints, per stage,
 // "stage NAME MEDIAN_SECONDS MIN_SECONDS MEDIAN_CPU_SECONDS" (wall times, then
 // processor time), then "elements N" and "failed N".
 // Message catalogues are loaded as the product does when KESTRELONDIR is set.
+// --ots-by-bytes reads the OTS files without their whole-line path, byte by
+// byte through the stream (what the whole-line path saves, see otsfile.cpp).
 
 #include "base/catalog.h"
 #include "model/evaluation.h"
 #include "model/tree.h"
+#include "readers/instream.h"
 #include "readers/otsfile.h"
 #include "readers/tdffile.h"
 #include "driver/reportfile.h"
@@ -49,11 +52,25 @@ double cpuSeconds()
 
 [[noreturn]] void usage()
 {
-    std::fprintf(stderr, "usage: qv_stage_bench [-r REPEATS] -ots OTS... -tdf TDF -xrd XRD\n");
+    std::fprintf(stderr,
+                 "usage: qv_stage_bench [-r REPEATS] [--ots-by-bytes] -ots OTS... -tdf TDF -xrd XRD\n");
     std::exit(2);
 }
 
 void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+/// Reads one OTS file as the product does, or with whole lines hidden from the reader.
+bool readOts(qv::TestTree &tree, qv::OtsGlobals &globals, const std::string &path, int fileIndex,
+             bool byBytes)
+{
+    if (!byBytes)
+        return qv::readOtsFile(tree, globals, path, fileIndex);
+    qv::InStream in;
+    if (!in.open(path))
+        return false;
+    in.showLines(false);
+    return qv::readOtsStream(tree, globals, in, path, fileIndex);
+}
 
 } // namespace
 
@@ -62,9 +79,12 @@ int main(int argc, char **argv)
     int repeats = 1;
     std::vector<std::string> ots;
     std::string tdf, xrd;
+    bool otsByBytes = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "-r") && i + 1 < argc) {
             repeats = std::max(1, std::atoi(argv[++i]));
+        } else if (!std::strcmp(argv[i], "--ots-by-bytes")) {
+            otsByBytes = true;
         } else if (!std::strcmp(argv[i], "-ots")) {
             while (i + 1 < argc && argv[i + 1][0] != '-')
                 ots.push_back(argv[++i]);
@@ -98,7 +118,7 @@ int main(int argc, char **argv)
         c[0] = cpuSeconds();
         const auto t0 = Clock::now();
         for (size_t i = 0; i < ots.size(); ++i) {
-            if (!qv::readOtsFile(*tree, globals, ots[i], int(i))) {
+            if (!readOts(*tree, globals, ots[i], int(i), otsByBytes)) {
                 std::fprintf(stderr, "qv_stage_bench: cannot read %s\n", ots[i].c_str());
                 return 1;
             }

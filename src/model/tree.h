@@ -101,8 +101,6 @@ struct TestNode {
     {
         return counterRecord == DriverRecord ? static_cast<DriverCounters *>(counters) : nullptr;
     }
-    /// True when the node carries any counter record.
-    bool hasCounters() const { return counterRecord != NoCounters; }
 };
 
 /// One OTS file read, or one extra trace-file binding of it (a copy without root).

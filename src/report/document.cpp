@@ -211,17 +211,12 @@ void writeContractsSection(XrdWriter &writer, const TestTree &tree, int fileCoun
     if (total <= 0)
         return;
 
-    // The class nodes in walk order; the tree is read-only while the report is
-    // written, so the list refers to the nodes instead of copying them.
-    std::vector<const TestNode *> classes;
-    classes.reserve(size_t(total));
-    for (int i = 0; i < fileCount; ++i) {
-        walkPostOrder(tree.fileRoot(i), [&classes, total](TestNode *node) {
-            if ((node->kind == ElementKind::Class || node->kind == ElementKind::SingleClass) &&
-                classes.size() < size_t(total))
-                classes.push_back(node);
-        });
-    }
+    ClassList list;
+    list.room = size_t(total);
+    list.nodes.reserve(list.room);
+    for (int i = 0; i < fileCount; ++i)
+        walkPostOrder(tree.fileRoot(i), [&list](TestNode *node) { collectClassNode(node, list); });
+    std::vector<const TestNode *> &classes = list.nodes;
     // Equal names keep their collection order.
     std::stable_sort(classes.begin(), classes.end(), [](const TestNode *a, const TestNode *b) {
         return compareNodesByName(*a, *b) < 0;
@@ -246,10 +241,11 @@ void writeContractsSection(XrdWriter &writer, const TestTree &tree, int fileCoun
 
 } // namespace
 
-void collectClassNode(const TestNode *node, std::vector<TestNode> &copies)
+void collectClassNode(const TestNode *node, ClassList &classes)
 {
-    if (node && (node->kind == ElementKind::Class || node->kind == ElementKind::SingleClass))
-        copies.push_back(*node);
+    if ((node->kind == ElementKind::Class || node->kind == ElementKind::SingleClass) &&
+        classes.nodes.size() < classes.room)
+        classes.nodes.push_back(node);
 }
 
 void writeGlobalInformation(XrdWriter &writer, const OtsGlobals &globals)

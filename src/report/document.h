@@ -60,10 +60,19 @@ struct ReportInputs {
     std::string_view xrdFile;
 };
 
-/// walkPostOrder callback collecting the classes of the contracts section:
-/// copies a Class or SingleClass node into `copies`. (The section itself
-/// keeps pointers instead: the tree does not change while it is written.)
-void collectClassNode(const TestNode *node, std::vector<TestNode> &copies);
+/// The classes of the contracts section, in walk order. The tree does not
+/// change while the report is written, so the list refers to the nodes
+/// instead of copying them.
+struct ClassList {
+    std::vector<const TestNode *> nodes;
+    /// Most nodes the list takes: the classes the files' driver counters count.
+    size_t room = 0;
+};
+
+/// walkPostOrder callback of the contracts section: adds a Class or
+/// SingleClass node (a node of the walk, never null) to the list while it
+/// has room.
+void collectClassNode(const TestNode *node, ClassList &classes);
 
 /// Renders the whole document into an open writer.
 void renderReport(XrdWriter &writer, const TestTree &tree, const ReportInputs &inputs);

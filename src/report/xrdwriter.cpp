@@ -173,35 +173,15 @@ void XrdWriter::writeEscaped(const QString &text)
 
 void XrdWriter::writeTextCell(std::string_view text, StyleCode style)
 {
-    writeTextCellOpen(style);
+    putStyled<styles::TextCellOpen>(style);
     writeEscaped(text);
     put("</CELL_TEXT>\n");
-}
-
-void XrdWriter::writeTextCellOpen(StyleCode style)
-{
-    // Spelled out whole for each style, as writeLinkCell does: the copies
-    // of literal tags are inlined, and a report writes millions of cells.
-    switch (style) {
-    case StyleCode::StyleTitle:
-        put("<CELL_TEXT STYLE=\"Array Title\">");
-        break;
-    case StyleCode::StylePlain:
-        put("<CELL_TEXT STYLE=\"Array\">");
-        break;
-    case StyleCode::StylePassed:
-        put("<CELL_TEXT STYLE=\"Array Passed\">");
-        break;
-    default:
-        put("<CELL_TEXT STYLE=\"Array Failed\">");
-        break;
-    }
 }
 
 void XrdWriter::writeNumberCell(long long value, StyleCode style)
 {
     // Digits and a sign are plain text: nothing to escape.
-    writeTextCellOpen(style);
+    putStyled<styles::TextCellOpen>(style);
     putNumber(value);
     put("</CELL_TEXT>\n");
 }
@@ -217,20 +197,7 @@ void XrdWriter::writeLinkTarget(std::string_view path, int line)
 
 void XrdWriter::writeLinkCell(std::string_view text, StyleCode style, std::string_view path, int line)
 {
-    switch (style) {
-    case StyleCode::StyleTitle:
-        put("<CELL STYLE=\"Array Title\">");
-        break;
-    case StyleCode::StylePlain:
-        put("<CELL STYLE=\"Array\">");
-        break;
-    case StyleCode::StylePassed:
-        put("<CELL STYLE=\"Array Passed\">");
-        break;
-    default:
-        put("<CELL STYLE=\"Array Failed\">");
-        break;
-    }
+    putStyled<styles::LinkCellOpen>(style);
     writeLinkTarget(path, line);
     writeEscaped(text);
     put("</TEXT>\n</LINK>\n</CELL>\n");
@@ -276,12 +243,7 @@ void XrdWriter::writeTitleOpen(int level, StyleCode style, int tag)
     putNumber(tag);
     put("\" STYLE=\"Title");
     putNumber(std::min<long long>(static_cast<long long>(level) + 1, 5));
-    if (style == StyleCode::StyleFailed)
-        put(" Failed\">\n");
-    else if (style == StyleCode::StylePassed)
-        put(" Passed\">\n");
-    else
-        put("\">\n");
+    putStyled<styles::TitleStyleEnd>(style);
 }
 
 void XrdWriter::writeTitle(std::string_view text, int level, StyleCode style, int tag)
@@ -305,11 +267,12 @@ void XrdWriter::writeHeaderRow(StyleCode style, int withMethod)
 {
     // Every results table starts with this row: its markup, translations
     // included, is made once per document (translators do not change while a
-    // report is written).
-    const bool cacheable = style >= StyleCode::StyleTitle && style <= StyleCode::StylePassed;
-    std::string *cached = cacheable ? &headerRows_[int(style) * 2 + (withMethod != 0)] : nullptr;
-    if (cached && !cached->empty()) {
-        put(*cached);
+    // report is written). Cells read a style outside the table as one in
+    // it, so the row is kept under that one.
+    std::string &cached =
+        headerRows_[size_t(styleInTable<styles::TextCellOpen>(style)) * 2 + (withMethod != 0)];
+    if (!cached.empty()) {
+        put(cached);
         return;
     }
     XrdWriter row;
@@ -320,9 +283,8 @@ void XrdWriter::writeHeaderRow(StyleCode style, int withMethod)
     for (const char *label : {"Expression", "Status", "Executed", "Failed", "Passed"})
         row.writeTextCell(toUtf8(tr(CellTextContext, label)), style);
     row.writeTag("ROW", true);
-    put(row.buffer());
-    if (cached)
-        *cached = row.buffer();
+    cached = row.buffer();
+    put(cached);
 }
 
 } // namespace qv

@@ -8,6 +8,7 @@
 
 #include "model/tree.h"
 #include "report/escape.h"
+#include "report/styletags.h"
 
 #include <QString>
 #include <cstdio>
@@ -18,9 +19,6 @@
 #include <string_view>
 
 namespace qv {
-
-/// Look of a cell or a title.
-enum class StyleCode : uint8_t { StyleTitle = 0, StylePlain = 1, StyleFailed = 2, StylePassed = 3 };
 
 /// Icon attribute of a browser entry.
 enum class NodeIcon : uint8_t { MethodIcon = 0, ClassIcon = 1, ScriptIcon = 2 };
@@ -102,7 +100,25 @@ private:
     }
     void putLong(std::string_view s);
     void putNumber(long long value);
-    void writeTextCellOpen(StyleCode style);
+    /// Appends the tag `Tag` (see report/styletags.h) of the style: one copy
+    /// of a text whose length the compiler knows.
+    template <class Tag>
+    void putStyled(StyleCode style)
+    {
+        // One case a style, so that each put sees a constant length. The
+        // tag's Otherwise style has no case of its own: it shares the one
+        // put of every value outside the table.
+        switch (style) {
+        case StyleCode::StyleTitle: return put(styledTag<Tag, StyleCode::StyleTitle>);
+        case StyleCode::StylePlain: return put(styledTag<Tag, StyleCode::StylePlain>);
+        case StyleCode::StylePassed: return put(styledTag<Tag, StyleCode::StylePassed>);
+        case StyleCode::StyleFailed:
+            if constexpr (Tag::Otherwise != StyleCode::StyleFailed)
+                return put(styledTag<Tag, StyleCode::StyleFailed>);
+            break;
+        }
+        put(styledTag<Tag, Tag::Otherwise>);
+    }
     void writeTitleOpen(int level, StyleCode style, int tag);
     void writeLinkTarget(std::string_view path, int line);
     /// Hands the block to the file or to the memory text.

@@ -17,11 +17,6 @@ void Totals::add(xrd::ResultStatus status)
     }
 }
 
-bool Totals::operator==(const Totals& other) const
-{
-    return passed == other.passed && inconclusive == other.inconclusive && failed == other.failed;
-}
-
 std::string totalsWarning(const std::string& file, const Totals& totals, const xrd::Summary& summary)
 {
     if (!summary.present)

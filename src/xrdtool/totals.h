@@ -16,7 +16,6 @@ struct Totals {
     long total() const { return passed + inconclusive + failed; }
     /// Counts one result.
     void add(xrd::ResultStatus status);
-    bool operator==(const Totals& other) const;
 };
 
 /// The warning line (without line end) when the entries' totals differ from the

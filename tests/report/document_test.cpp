@@ -353,24 +353,35 @@ TEST(ContractsSection, CollectsClassesAndSortsThemByBytes)
     tree.addNode(0, ElementKind::Class, 6, "Alph", 1, 1, 0);
     tree.addNode(0, ElementKind::State, 7, "S", 5, 1, 0);
 
-    std::vector<TestNode> copies;
-    walkPostOrder(tree.findNode(0, 1), [&](TestNode *n) { collectClassNode(n, copies); });
-    ASSERT_EQ(copies.size(), 4u);
-    // Copies keep the counters of the original.
-    const auto alpha = std::find_if(copies.begin(), copies.end(),
-                                    [](const TestNode &n) { return n.name() == "Alpha"; });
-    ASSERT_NE(alpha, copies.end());
-    EXPECT_EQ(alpha->classCounters()->states, 1);
+    ClassList list;
+    list.room = 4;
+    walkPostOrder(tree.findNode(0, 1), [&](TestNode *n) { collectClassNode(n, list); });
+    ASSERT_EQ(list.nodes.size(), 4u);
+    // The nodes found carry their counters.
+    const auto alpha = std::find_if(list.nodes.begin(), list.nodes.end(),
+                                    [](const TestNode *n) { return n->name() == "Alpha"; });
+    ASSERT_NE(alpha, list.nodes.end());
+    EXPECT_EQ((*alpha)->classCounters()->states, 1);
 
-    std::sort(copies.begin(), copies.end(), [](const TestNode &a, const TestNode &b) {
-        return compareNodesByName(a, b) < 0;
+    std::vector<const TestNode *> classes = list.nodes;
+    std::sort(classes.begin(), classes.end(), [](const TestNode *a, const TestNode *b) {
+        return compareNodesByName(*a, *b) < 0;
     });
     std::vector<std::string> names;
-    for (const TestNode &n : copies)
-        names.emplace_back(n.name());
+    for (const TestNode *n : classes)
+        names.emplace_back(n->name());
     EXPECT_EQ(names, (std::vector<std::string>{"Alph", "Alpha", "beta", "\xC3\xA4lpha"}));
-    EXPECT_EQ(compareNodesByName(copies[0], copies[0]), 0);
-    EXPECT_GT(compareNodesByName(copies[1], copies[0]), 0);
+    EXPECT_EQ(compareNodesByName(*classes[0], *classes[0]), 0);
+    EXPECT_GT(compareNodesByName(*classes[1], *classes[0]), 0);
+
+    // A list with room for two keeps the first two of the walk (children
+    // before their parent) and no more.
+    ClassList small;
+    small.room = 2;
+    walkPostOrder(tree.findNode(0, 1), [&](TestNode *n) { collectClassNode(n, small); });
+    ASSERT_EQ(small.nodes.size(), 2u);
+    EXPECT_EQ(small.nodes[0], list.nodes[0]);
+    EXPECT_EQ(small.nodes[1], list.nodes[1]);
 }
 
 } // namespace
