@@ -6,7 +6,13 @@
 
 namespace xrdtool {
 
-Spool::Spool() : file_(std::tmpfile()) {}
+Spool::Spool() : file_(std::tmpfile())
+{
+    // Large blocks: a large report's suites pass through here whole, and the
+    // default 4 KiB buffer would cost a system call per few testcases.
+    if (file_)
+        std::setvbuf(file_, nullptr, _IOFBF, kBufferSize);
+}
 
 Spool::~Spool()
 {

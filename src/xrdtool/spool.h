@@ -3,6 +3,7 @@
 // JUnit suite until its counts are known, a summary until the report has been
 // read to its end. Keeps memory bounded whatever the report's size.
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -26,6 +27,9 @@ public:
     bool copyTo(std::FILE* out, long begin, long end);
     /// Empties the spool for reuse.
     void clear();
+
+    /// The stream buffer of the temporary file.
+    static constexpr std::size_t kBufferSize = 1 << 20;
 
 private:
     std::FILE* file_ = nullptr;
