@@ -78,6 +78,32 @@ bool startsWith(const std::string& text, const char* prefix)
     return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
+/// The item at `index` of `items`, which holds `index` items or more: a spare
+/// one (or a new one) when it holds just `index`.
+template <typename T>
+T& slot(std::vector<T>& items, std::size_t index, std::vector<T>& spare)
+{
+    if (index == items.size()) {
+        if (spare.empty()) {
+            items.emplace_back();
+        } else {
+            items.push_back(std::move(spare.back()));
+            spare.pop_back();
+        }
+    }
+    return items[index];
+}
+
+/// Moves the items of `items` past the first `used` to `spare`, for later lists.
+template <typename T>
+void trim(std::vector<T>& items, std::size_t used, std::vector<T>& spare)
+{
+    while (items.size() > used) {
+        spare.push_back(std::move(items.back()));
+        items.pop_back();
+    }
+}
+
 /// Appends up to the limit and counts what did not fit.
 void appendLimited(std::string& text, std::size_t& omitted, const char* data, std::size_t size)
 {
@@ -188,17 +214,8 @@ void DocumentState::startRow(const xmlChar** atts)
         rowLinked_ = false;
         return;
     }
-    if (rowsUsed_ == table_.rows.size()) {
-        if (spareRows_.empty()) {
-            table_.rows.emplace_back();
-        } else {
-            table_.rows.push_back(std::move(spareRows_.back()));
-            spareRows_.pop_back();
-        }
-    }
-    ++rowsUsed_;
+    Row& r = slot(table_.rows, rowsUsed_++, spareRows_);
     cellsUsed_ = 0;
-    Row& r = row();
     r.failed = false;
     if (content_ == TableContent::Whole)
         assignAttribute(r.style, styleKey_.in(atts));
@@ -216,17 +233,7 @@ void DocumentState::startCell(Element kind, const xmlChar** atts)
         cellLinked_ = false;
         return;
     }
-    Row& r = row();
-    if (cellsUsed_ == r.cells.size()) {
-        if (spareCells_.empty()) {
-            r.cells.emplace_back();
-        } else {
-            r.cells.push_back(std::move(spareCells_.back()));
-            spareCells_.pop_back();
-        }
-    }
-    ++cellsUsed_;
-    Cell& c = cell();
+    Cell& c = slot(row().cells, cellsUsed_++, spareCells_);
     c.text.clear();
     c.link.reset();
     c.omitted = 0;
@@ -294,15 +301,14 @@ void DocumentState::endRow()
         return;
     }
     Row& r = row();
-    // Cells left from the row's earlier use wait for another row.
+    // Cells left from the row's earlier use wait for another row, without
+    // the room of a huge text.
     constexpr std::size_t kKeptCapacity = 1 << 16;
-    while (r.cells.size() > cellsUsed_) {
-        Cell& spare = r.cells.back();
-        if (spare.text.capacity() > kKeptCapacity)
-            std::string().swap(spare.text);
-        spareCells_.push_back(std::move(spare));
-        r.cells.pop_back();
+    for (std::size_t i = cellsUsed_; i < r.cells.size(); ++i) {
+        if (r.cells[i].text.capacity() > kKeptCapacity)
+            std::string().swap(r.cells[i].text);
     }
+    trim(r.cells, cellsUsed_, spareCells_);
     const Location* link = nullptr;
     for (const Cell& c : r.cells) {
         if (c.link) {
@@ -454,10 +460,7 @@ void DocumentState::closeTable()
     if (content_ == TableContent::None)
         return;  // its rows were noted as they closed
     // Rows left from the table's earlier use wait for another table.
-    while (table_.rows.size() > rowsUsed_) {
-        spareRows_.push_back(std::move(table_.rows.back()));
-        table_.rows.pop_back();
-    }
+    trim(table_.rows, rowsUsed_, spareRows_);
     if (globalSectionDepth_ > 0) {
         if (globalTables_++ == 0) {
             handler_.summary(summaryOf(table_));
