@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace xrdtool {
@@ -32,6 +33,8 @@ public:
     static constexpr std::size_t kBufferSize = 1 << 20;
 
 private:
+    /// The stream's buffer; outlives the stream (closed in the destructor's body).
+    std::unique_ptr<char[]> buffer_;
     std::FILE* file_ = nullptr;
     long size_ = 0;
 };
