@@ -222,8 +222,9 @@ TEST(TableContent, ReusedRowsAndCellsCarryNothingOver)
                     anyFailed = anyFailed || failed(t, r, c);
                     EXPECT_EQ(got.text, text(t, r, c));
                     ASSERT_EQ(got.link.has_value(), linked(t, c));
-                    if (got.link)
+                    if (got.link) {
                         EXPECT_EQ(got.link->line, long(r));
+                    }
                     EXPECT_EQ(got.style, level == xrd::TableContent::Texts ? ""
                                          : failed(t, r, c)                 ? "Array Failed"
                                                                            : "Array");
