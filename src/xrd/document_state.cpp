@@ -14,7 +14,6 @@
 
 #include "xrd/document_state.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -30,56 +29,79 @@ bool is(const xmlChar* name, const char* literal)
     return std::strcmp(reinterpret_cast<const char*>(name), literal) == 0;
 }
 
-/// The value of attribute `key` in SAX1's name/value list, or null.
-const char* attribute(const xmlChar** atts, const char* key)
+/// Sets `out` to an attribute's text `value`, or empties it when the attribute
+/// is absent (null). Without entity substitution libxml2 hands out every "&" of an
+/// attribute value as the reference "&#38;" (a literal "&#38;" comes as
+/// "&#38;#38;"), so turning each one back gives the exact text. A text equal to
+/// what `out` holds is not copied again: reused cells see the same styles row
+/// after row.
+void assignAttribute(std::string& out, const char* value)
 {
-    if (!atts)
-        return nullptr;
-    for (; atts[0]; atts += 2) {
-        if (atts[0][0] == static_cast<xmlChar>(key[0]) && is(atts[0], key))
-            return atts[1] ? reinterpret_cast<const char*>(atts[1]) : "";
+    if (!value) {
+        out.clear();
+        return;
     }
-    return nullptr;
-}
-
-/// An attribute's text. Without entity substitution libxml2 hands out every
-/// "&" of an attribute value as the reference "&#38;" (a literal "&#38;" comes
-/// as "&#38;#38;"), so turning each one back gives the exact text.
-std::string attributeOr(const xmlChar** atts, const char* key)
-{
-    const char* value = attribute(atts, key);
-    if (!value)
-        return std::string();
-    std::string text(value);
-    std::size_t at = text.find("&#38;");
-    if (at == std::string::npos)
-        return text;
-    std::string out;
-    std::size_t from = 0;
-    for (; at != std::string::npos; at = text.find("&#38;", from)) {
-        out.append(text, from, at - from);
+    std::size_t size = 0;
+    bool reference = false;
+    for (char c; (c = value[size]) != '\0'; ++size)
+        reference |= c == '&';
+    if (!reference) {
+        if (out.size() != size || std::memcmp(out.data(), value, size) != 0)
+            out.assign(value, size);
+        return;
+    }
+    out.clear();
+    for (const char* from = value;;) {
+        const char* at = std::strstr(from, "&#38;");
+        if (!at) {
+            out.append(from);
+            return;
+        }
+        out.append(from, std::size_t(at - from));
         out += '&';
         from = at + 5;
     }
-    out.append(text, from, std::string::npos);
-    return out;
 }
 
-/// Sets `out` to an attribute's text, or empties it; no copy beyond the one into `out`.
-void assignAttribute(std::string& out, const xmlChar** atts, const char* key)
+/// A cell style names a failure when it holds "Failed" ("Array Failed").
+bool failedStyle(const char* style)
 {
-    const char* value = attribute(atts, key);
-    if (!value)
-        out.clear();
-    else if (!std::strchr(value, '&'))
-        out.assign(value);
-    else
-        out = attributeOr(atts, key);
+    for (const char* at = std::strchr(style, 'F'); at; at = std::strchr(at + 1, 'F')) {
+        if (std::strncmp(at, "Failed", 6) == 0)
+            return true;
+    }
+    return false;
 }
 
 bool startsWith(const std::string& text, const char* prefix)
 {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+/// The item at `index` of `items`, which holds `index` items or more: a spare
+/// one (or a new one) when it holds just `index`.
+template <typename T>
+T& slot(std::vector<T>& items, std::size_t index, std::vector<T>& spare)
+{
+    if (index == items.size()) {
+        if (spare.empty()) {
+            items.emplace_back();
+        } else {
+            items.push_back(std::move(spare.back()));
+            spare.pop_back();
+        }
+    }
+    return items[index];
+}
+
+/// Moves the items of `items` past the first `used` to `spare`, for later lists.
+template <typename T>
+void trim(std::vector<T>& items, std::size_t used, std::vector<T>& spare)
+{
+    while (items.size() > used) {
+        spare.push_back(std::move(items.back()));
+        items.pop_back();
+    }
 }
 
 /// Appends up to the limit and counts what did not fit.
@@ -117,44 +139,38 @@ void DocumentState::start(const xmlChar* name, const xmlChar** atts)
                      ", not XROD");
         return;
     }
-    switch (elements_.lookup(name)) {
+    const Element kind = elements_.lookup(name);
+    switch (kind) {
     case Element::CellText:
     case Element::Cell:
-        if (rowAt_ && !cellAt_) {
-            Row& row = table_.rows.back();
-            row.cells.emplace_back();
-            assignAttribute(row.cells.back().style, atts, "STYLE");
-            cellKind_ = elements_.lookup(name) == Element::Cell ? CellKind::Block : CellKind::Text;
-            cellAt_ = depth_;
-        }
+        if (rowAt_ && !cellAt_)
+            startCell(kind, atts);
         break;
     case Element::Text:
         if (!textAt_ && ((cellAt_ && cellKind_ == CellKind::Block) || (titleAt_ && !tableAt_)))
             textAt_ = depth_;
         break;
     case Element::Row:
-        if (tableAt_ && !rowAt_) {
-            assignAttribute(newRow().style, atts, "STYLE");
-            rowAt_ = depth_;
-        }
+        if (tableAt_ && !rowAt_)
+            startRow(atts);
         break;
-    case Element::Link: {
-        std::optional<Location> link;
-        if (attribute(atts, "TARGET"))
-            link = parseLinkTarget(attributeOr(atts, "TARGET"));
-        if (cellAt_)
-            table_.rows.back().cells.back().link = std::move(link);
-        else if (titleAt_ && !tableAt_)
-            titleLink_ = std::move(link);
+    case Element::Link:
+        startLink(atts);
         break;
-    }
     case Element::Table:
         if (!tableAt_ && !titleAt_) {
             tableAt_ = depth_;
-            recycleRows();
-            table_.heading.clear();
-            assignAttribute(table_.width, atts, "WIDTH");
-            assignAttribute(table_.border, atts, "BORDER");
+            // Decided once per table: the entry it belongs to cannot change
+            // before it closes in any report quorvanel writes.
+            content_ = globalSectionDepth_ > 0 ? TableContent::Whole
+                       : open_ > 0              ? frame().content
+                                                : TableContent::None;
+            if (content_ != TableContent::None) {
+                rowsUsed_ = 0;
+                table_.heading.clear();
+                assignAttribute(table_.width, widthKey_.in(atts));
+                assignAttribute(table_.border, borderKey_.in(atts));
+            }
         }
         break;
     case Element::Node:
@@ -166,23 +182,23 @@ void DocumentState::start(const xmlChar* name, const xmlChar** atts)
             titleText_.clear();
             titleOmitted_ = 0;
             titleLink_.reset();
-            const char* level = attribute(atts, "LEVEL");
+            const char* level = levelKey_.in(atts);
             titleLevel_ = level ? std::strtol(level, nullptr, 10) : 0;
         }
         break;
     case Element::Section: {
-        const std::string tag = attributeOr(atts, "TAG");
-        SectionKind kind = SectionKind::None;
-        if (startsWith(tag, "filex"))
-            kind = SectionKind::Global;
-        else if (startsWith(tag, "rootx"))
-            kind = SectionKind::Driver;
-        else if (startsWith(tag, "classx"))
-            kind = SectionKind::Contracts;
-        if (kind == SectionKind::Global && globalSectionDepth_ < 0)
+        assignAttribute(scratch_, tagKey_.in(atts));
+        SectionKind section = SectionKind::None;
+        if (startsWith(scratch_, "filex"))
+            section = SectionKind::Global;
+        else if (startsWith(scratch_, "rootx"))
+            section = SectionKind::Driver;
+        else if (startsWith(scratch_, "classx"))
+            section = SectionKind::Contracts;
+        if (section == SectionKind::Global && globalSectionDepth_ < 0)
             globalSectionDepth_ = depth_;
-        if (kind != SectionKind::None && top())
-            top()->section = kind;
+        if (section != SectionKind::None && top())
+            top()->section = section;
         break;
     }
     case Element::Other:
@@ -190,20 +206,127 @@ void DocumentState::start(const xmlChar* name, const xmlChar** atts)
     }
 }
 
+void DocumentState::startRow(const xmlChar** atts)
+{
+    rowAt_ = depth_;
+    if (content_ == TableContent::None) {
+        rowFailed_ = false;
+        rowLinked_ = false;
+        return;
+    }
+    Row& r = slot(table_.rows, rowsUsed_++, spareRows_);
+    cellsUsed_ = 0;
+    r.failed = false;
+    if (content_ == TableContent::Whole)
+        assignAttribute(r.style, styleKey_.in(atts));
+    else
+        r.style.clear();
+}
+
+void DocumentState::startCell(Element kind, const xmlChar** atts)
+{
+    cellAt_ = depth_;
+    cellKind_ = kind == Element::Cell ? CellKind::Block : CellKind::Text;
+    const char* style = styleKey_.in(atts);
+    cellFailed_ = style && failedStyle(style);
+    if (content_ == TableContent::None) {
+        cellLinked_ = false;
+        return;
+    }
+    Cell& c = slot(row().cells, cellsUsed_++, spareCells_);
+    c.text.clear();
+    c.link.reset();
+    c.omitted = 0;
+    if (content_ == TableContent::Whole)
+        assignAttribute(c.style, style);
+    else
+        c.style.clear();
+}
+
+void DocumentState::startLink(const xmlChar** atts)
+{
+    // A later link of the same cell or title replaces an earlier one, and a
+    // link without a usable target removes it.
+    std::optional<Location>* link = nullptr;
+    if (cellAt_ && content_ != TableContent::None) {
+        link = &cell().link;
+    } else if (cellAt_) {
+        // Only what the entry's location may still need is parsed.
+        const RowLinks* links = open_ > 0 && globalSectionDepth_ <= 0 ? &frame().links : nullptr;
+        if (!rowLinked_ && links && !(links->hasFirst && links->hasFirstFailed))
+            cellLinked_ = parseTarget(targetKey_.in(atts), cellLink_);
+        return;
+    } else if (titleAt_ && !tableAt_) {
+        link = &titleLink_;
+    } else {
+        return;
+    }
+    if (!*link)
+        link->emplace();
+    if (!parseTarget(targetKey_.in(atts), **link))
+        link->reset();
+}
+
+bool DocumentState::parseTarget(const char* target, Location& out)
+{
+    if (!target)
+        return false;
+    const std::size_t size = std::strlen(target);
+    if (!std::memchr(target, '&', size))
+        return parseLinkTarget(target, size, out);
+    assignAttribute(scratch_, target);
+    return parseLinkTarget(scratch_.data(), scratch_.size(), out);
+}
+
+void DocumentState::endCell()
+{
+    cellAt_ = 0;
+    if (content_ == TableContent::None) {
+        rowFailed_ = rowFailed_ || cellFailed_;
+        if (cellLinked_ && !rowLinked_) {
+            rowLinked_ = true;
+            std::swap(rowLink_, cellLink_);
+        }
+        return;
+    }
+    if (cellFailed_)
+        row().failed = true;
+}
+
+void DocumentState::endRow()
+{
+    rowAt_ = 0;
+    if (content_ == TableContent::None) {
+        noteRowLinks(rowFailed_, rowLinked_ ? &rowLink_ : nullptr);
+        return;
+    }
+    Row& r = row();
+    // Cells left from the row's earlier use wait for another row, without
+    // the room of a huge text.
+    constexpr std::size_t kKeptCapacity = 1 << 16;
+    for (std::size_t i = cellsUsed_; i < r.cells.size(); ++i) {
+        if (r.cells[i].text.capacity() > kKeptCapacity)
+            std::string().swap(r.cells[i].text);
+    }
+    trim(r.cells, cellsUsed_, spareCells_);
+    const Location* link = nullptr;
+    for (const Cell& c : r.cells) {
+        if (c.link) {
+            link = &*c.link;
+            break;
+        }
+    }
+    noteRowLinks(r.failed, link);
+}
+
 void DocumentState::end(const xmlChar* name)
 {
     if (depth_ == textAt_) {
         textAt_ = 0;
     } else if (depth_ == cellAt_) {
-        Row& row = table_.rows.back();
-        const std::string& style = row.cells.back().style;
-        // Most styles hold no "F" at all; only those are searched.
-        if (style.find('F') != std::string::npos && style.find("Failed") != std::string::npos)
-            row.failed = true;
-        cellAt_ = 0;
+        endCell();
     } else if (depth_ == rowAt_) {
-        rowAt_ = 0;
-        noteRowLinks(table_.rows.back());
+        endRow();
     } else if (depth_ == tableAt_) {
         tableAt_ = 0;
         closeTable();
@@ -228,53 +351,31 @@ void DocumentState::end(const xmlChar* name)
 
 /// Keeps the first link of the entry's rows and the first link of a failed row:
 /// a class member's location comes from them.
-void DocumentState::noteRowLinks(const Row& row)
+void DocumentState::noteRowLinks(bool failed, const Location* link)
 {
-    if (links_.empty() || globalSectionDepth_ > 0)
+    if (open_ == 0 || globalSectionDepth_ > 0 || !link)
         return;
-    RowLinks& links = links_.back();
-    if (links.first && (links.firstFailed || !row.failed))
-        return;
-    for (const Cell& cell : row.cells) {
-        if (!cell.link)
-            continue;
-        if (!links.first)
-            links.first = cell.link;
-        if (row.failed && !links.firstFailed)
-            links.firstFailed = cell.link;
-        break;
+    RowLinks& links = frame().links;
+    if (!links.hasFirst) {
+        links.hasFirst = true;
+        links.first = *link;
+    }
+    if (failed && !links.hasFirstFailed) {
+        links.hasFirstFailed = true;
+        links.firstFailed = *link;
     }
 }
 
-void DocumentState::text(const char* data, std::size_t size)
+void DocumentState::gatherText(const char* data, std::size_t size)
 {
-    if (cellAt_ && (cellKind_ == CellKind::Text || textAt_)) {
-        Cell& cell = table_.rows.back().cells.back();
-        appendLimited(cell.text, cell.omitted, data, size);
+    if (cellAt_) {
+        if (content_ != TableContent::None && (cellKind_ == CellKind::Text || textAt_)) {
+            Cell& c = cell();
+            appendLimited(c.text, c.omitted, data, size);
+        }
     } else if (titleAt_ && textAt_) {
         appendLimited(titleText_, titleOmitted_, data, size);
     }
-}
-
-Row& DocumentState::newRow()
-{
-    if (spareRows_.empty()) {
-        table_.rows.emplace_back();
-    } else {
-        table_.rows.push_back(std::move(spareRows_.back()));
-        spareRows_.pop_back();
-    }
-    return table_.rows.back();
-}
-
-void DocumentState::recycleRows()
-{
-    for (Row& row : table_.rows) {
-        row.cells.clear();
-        row.failed = false;
-        spareRows_.push_back(std::move(row));
-    }
-    table_.rows.clear();
 }
 
 void DocumentState::openEntry(const xmlChar** atts)
@@ -283,14 +384,14 @@ void DocumentState::openEntry(const xmlChar** atts)
         entries_.emplace_back();
     Entry* parent = top();
     Entry& entry = entries_[open_++];
-    assignAttribute(entry.name, atts, "name");
-    assignAttribute(entry.type, atts, "type");
-    const char* state = attribute(atts, "state");
+    assignAttribute(entry.name, nameKey_.in(atts));
+    assignAttribute(entry.type, typeKey_.in(atts));
+    const char* state = stateKey_.in(atts);
     entry.state = !state                        ? EntryState::NotExecuted
                   : std::strcmp(state, "ok") == 0 ? EntryState::Passed
                   : std::strcmp(state, "ko") == 0 ? EntryState::Failed
                                                   : EntryState::NotExecuted;
-    const char* sum = attribute(atts, "sum");
+    const char* sum = sumKey_.in(atts);
     entry.counted = sum && std::strtol(sum, nullptr, 10) >= 1;
     entry.depth = open_ - 1;
     entry.title.clear();
@@ -302,8 +403,15 @@ void DocumentState::openEntry(const xmlChar** atts)
         entry.location = parent->location;
     else
         entry.location.reset();
-    links_.emplace_back();
-    keep_.push_back(handler_.keepTables(entry));
+    if (frames_.size() < open_)
+        frames_.resize(open_);
+    Frame& frame = this->frame();
+    frame.links.hasFirst = false;
+    frame.links.hasFirstFailed = false;
+    frame.keep = handler_.keepTables(entry);
+    frame.content = handler_.tableContent(entry);
+    if (frame.keep && frame.content == TableContent::None)
+        frame.content = TableContent::Texts;
     handler_.entryOpened(entry);
 }
 
@@ -315,17 +423,15 @@ void DocumentState::closeEntry()
     if (!entry.titleLink) {
         // A class member has no linked title: its first failed row tells where
         // it failed, else its first linked row where it is declared.
-        const RowLinks& links = links_.back();
-        if (links.firstFailed)
+        const RowLinks& links = frame().links;
+        if (links.hasFirstFailed)
             entry.location = links.firstFailed;
-        else if (links.first)
+        else if (links.hasFirst)
             entry.location = links.first;
     }
     handler_.entryClosed(entry);
     entry.tables.clear();
     --open_;
-    links_.pop_back();
-    keep_.pop_back();
 }
 
 void DocumentState::closeTitle()
@@ -351,32 +457,13 @@ void DocumentState::closeTitle()
 
 void DocumentState::closeTable()
 {
+    if (content_ == TableContent::None)
+        return;  // its rows were noted as they closed
+    // Rows left from the table's earlier use wait for another table.
+    trim(table_.rows, rowsUsed_, spareRows_);
     if (globalSectionDepth_ > 0) {
         if (globalTables_++ == 0) {
-            // The summary: the count rows below the product rows, in the order
-            // Passed, Inconclusive, Failed, Total (their labels are translated).
-            Summary summary;
-            long values[4];
-            int found = 0;
-            for (const Row& row : table_.rows) {
-                if (row.style == "Array Title" || row.cells.size() < 2 || found == 4)
-                    continue;
-                const std::string& text = row.cells[1].text;
-                char* endPtr = nullptr;
-                errno = 0;
-                const long value = std::strtol(text.c_str(), &endPtr, 10);
-                if (text.empty() || *endPtr != '\0' || errno != 0 || value < 0)
-                    break;
-                values[found++] = value;
-            }
-            if (found == 4) {
-                summary.passed = values[0];
-                summary.inconclusive = values[1];
-                summary.failed = values[2];
-                summary.total = values[3];
-                summary.present = true;
-            }
-            handler_.summary(summary);
+            handler_.summary(summaryOf(table_));
         } else {
             table_.heading = heading_;
             handler_.infoTable(table_);
@@ -386,12 +473,13 @@ void DocumentState::closeTable()
     Entry* entry = top();
     if (!entry)
         return;
-    if (!keep_.back()) {
+    if (!frame().keep) {
         handler_.entryContent(*entry, table_);
         return;
     }
     entry->tables.push_back(std::move(table_));
     table_ = Table();
+    rowsUsed_ = 0;
     handler_.entryContent(*entry, entry->tables.back());
 }
 

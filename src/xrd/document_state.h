@@ -7,6 +7,8 @@
 #include <libxml/parser.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <deque>
 #include <optional>
 #include <string>
@@ -21,36 +23,66 @@ enum class Element { Other, CellText, Cell, Text, Row, Link, Table, Node, Title,
 Element classify(const xmlChar* name);
 
 /// libxml2 hands out element names from its dictionary, one pointer per
-/// distinct name: a few pointer comparisons replace string comparisons on
-/// every element of a large report.
+/// distinct name: a table indexed by the pointer's hash replaces string
+/// comparisons on every element of a large report (a collision only costs
+/// one classify()).
 class ElementCache {
 public:
     /// The kind of the element `name` points to.
     Element lookup(const xmlChar* name)
     {
-        for (std::size_t i = 0; i < used_; ++i) {
-            if (names_[i] == name)
-                return kinds_[i];
-        }
+        const std::size_t slot =
+            std::size_t((std::uint64_t(reinterpret_cast<std::uintptr_t>(name)) * 0x9E3779B97F4A7C15ull) >> (64 - kBits));
+        if (names_[slot] == name)
+            return kinds_[slot];
         const Element kind = classify(name);
-        if (used_ < kSize) {
-            names_[used_] = name;
-            kinds_[used_++] = kind;
-        }
+        names_[slot] = name;
+        kinds_[slot] = kind;
         return kind;
     }
 
 private:
-    static constexpr std::size_t kSize = 24;
-    const xmlChar* names_[kSize] = {};
-    Element kinds_[kSize] = {};
-    std::size_t used_ = 0;
+    static constexpr unsigned kBits = 6;
+    const xmlChar* names_[std::size_t(1) << kBits] = {};
+    Element kinds_[std::size_t(1) << kBits] = {};
+};
+
+/// An attribute name the reader looks for. Attribute names come from the same
+/// dictionary as element names: once found, a name is recognised by its
+/// pointer, and only other names starting with the same letter are compared.
+class AttributeKey {
+public:
+    /// A key for the attribute `name`.
+    explicit AttributeKey(const char* name) : name_(name) {}
+
+    /// The value of the attribute in SAX1's name/value list, or null.
+    __attribute__((always_inline)) const char* in(const xmlChar** atts)
+    {
+        if (!atts)
+            return nullptr;
+        for (; atts[0]; atts += 2) {
+            if (atts[0] == known_ || (atts[0][0] == static_cast<xmlChar>(name_[0]) &&
+                                      std::strcmp(reinterpret_cast<const char*>(atts[0]), name_) == 0)) {
+                known_ = atts[0];
+                return atts[1] ? reinterpret_cast<const char*>(atts[1]) : "";
+            }
+        }
+        return nullptr;
+    }
+
+private:
+    const char* name_;
+    const xmlChar* known_ = nullptr;
 };
 
 /// Where an entry's rows link to, gathered as its tables are read.
 struct RowLinks {
-    std::optional<Location> first;
-    std::optional<Location> firstFailed;
+    /// The first link of any row, and of a failed row; kept as values so that
+    /// a reused frame keeps its strings' capacity.
+    Location first;
+    Location firstFailed;
+    bool hasFirst = false;
+    bool hasFirstFailed = false;
 };
 
 /// Everything the SAX callbacks share while one document is read.
@@ -106,28 +138,50 @@ public:
     /// An element ends.
     void end(const xmlChar* name);
     /// Character data, in pieces of any size.
-    void text(const char* data, std::size_t size);
+    void text(const char* data, std::size_t size)
+    {
+        // Most character data is the line ends between elements: passed over
+        // before anything else is looked at.
+        if (cellAt_ != 0 || titleAt_ != 0)
+            gatherText(data, size);
+    }
 
 private:
+    /// What is known of each open entry while its tables are read.
+    struct Frame {
+        RowLinks links;
+        /// The handler keeps the entry's tables.
+        bool keep = false;
+        /// What is read of its tables.
+        TableContent content = TableContent::Whole;
+    };
+
+    __attribute__((noinline)) void gatherText(const char* data, std::size_t size);
     void openEntry(const xmlChar** atts);
-    void noteRowLinks(const Row& row);
     void closeEntry();
     void closeTable();
     void closeTitle();
+    void startCell(Element kind, const xmlChar** atts);
+    void startRow(const xmlChar** atts);
+    void startLink(const xmlChar** atts);
+    void endCell();
+    void endRow();
+    void noteRowLinks(bool failed, const Location* link);
+    /// Parses a TARGET attribute (null when absent) into `out`; false when it
+    /// is absent or has another shape.
+    bool parseTarget(const char* target, Location& out);
     Entry* top() { return open_ == 0 ? nullptr : &entries_[open_ - 1]; }
-    Row& newRow();
-    void recycleRows();
+    Row& row() { return table_.rows[rowsUsed_ - 1]; }
+    Cell& cell() { return row().cells[cellsUsed_ - 1]; }
 
     ReportHandler& handler_;
     /// Open entries, outermost first; a deque keeps the parent pointers valid.
     /// Slots are reused (their strings keep their capacity); open_ are in use.
     std::deque<Entry> entries_;
     std::size_t open_ = 0;
-    /// Rows of tables nobody keeps, emptied, with the capacity of their cell lists.
-    std::vector<Row> spareRows_;
-    /// For each open entry: its row links, and whether its handler keeps its tables.
-    std::vector<RowLinks> links_;
-    std::vector<bool> keep_;
+    /// One per open entry: the first open_; the others wait for reuse.
+    std::vector<Frame> frames_;
+    Frame& frame() { return frames_[open_ - 1]; }
     ElementCache elements_;
     long depth_ = 0;
 
@@ -152,8 +206,40 @@ private:
     long rowAt_ = 0;
     long cellAt_ = 0;
     long textAt_ = 0;
-    Table table_;
     enum class CellKind { Text, Block } cellKind_ = CellKind::Text;
+    bool cellFailed_ = false;
+    /// What is read of the table; fixed when it opens.
+    TableContent content_ = TableContent::None;
+
+    // With content (Texts or Whole): the table in table_. Its rows and their cells are reused
+    // from table to table, so that their strings keep their capacity: the
+    // first rowsUsed_ rows and the current row's first cellsUsed_ cells are in
+    // use; the others are trimmed into the spare lists before anyone sees them.
+    Table table_;
+    std::size_t rowsUsed_ = 0;
+    std::size_t cellsUsed_ = 0;
+    std::vector<Row> spareRows_;
+    std::vector<Cell> spareCells_;
+
+    // Without content: the row's failure and its first link, the cell's link.
+    bool rowFailed_ = false;
+    bool rowLinked_ = false;
+    Location rowLink_;
+    bool cellLinked_ = false;
+    Location cellLink_;
+    /// An attribute with its references turned back into characters.
+    std::string scratch_;
+
+    AttributeKey styleKey_{"STYLE"};
+    AttributeKey targetKey_{"TARGET"};
+    AttributeKey widthKey_{"WIDTH"};
+    AttributeKey borderKey_{"BORDER"};
+    AttributeKey levelKey_{"LEVEL"};
+    AttributeKey tagKey_{"TAG"};
+    AttributeKey nameKey_{"name"};
+    AttributeKey typeKey_{"type"};
+    AttributeKey stateKey_{"state"};
+    AttributeKey sumKey_{"sum"};
 };
 
 } // namespace xrd::detail

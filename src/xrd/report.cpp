@@ -1,35 +1,51 @@
 // The rules that turn what an XRD writes into results: link targets, table
-// layouts and the status of a counted entry.
+// layouts, the summary counts and the status of a counted entry.
 
 #include "xrd/report.h"
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace xrd {
 
-std::optional<Location> parseLinkTarget(const std::string& target)
+bool parseLinkTarget(const char* target, std::size_t size, Location& out)
 {
     // "PATH line N": the path may itself hold " line ", so the last one counts.
-    static const std::string marker = " line ";
-    const std::size_t at = target.rfind(marker);
-    if (at == std::string::npos)
-        return std::nullopt;
-    const std::string number = target.substr(at + marker.size());
-    if (number.empty() || number.size() > 18)
-        return std::nullopt;
+    static const char marker[] = " line ";
+    constexpr std::size_t markerSize = sizeof marker - 1;
+    if (size < markerSize)
+        return false;
+    std::size_t at = size - markerSize;
+    while (!(target[at] == ' ' && std::memcmp(target + at + 1, marker + 1, markerSize - 1) == 0)) {
+        if (at == 0)
+            return false;
+        --at;
+    }
+    const char* number = target + at + markerSize;
+    const std::size_t digits = size - at - markerSize;
+    if (digits == 0 || digits > 18)
+        return false;
     long line = 0;
-    for (std::size_t i = 0; i < number.size(); ++i) {
+    for (std::size_t i = 0; i < digits; ++i) {
         const char c = number[i];
-        if (c == '-' && i == 0 && number.size() > 1)
+        if (c == '-' && i == 0 && digits > 1)
             continue;
         if (c < '0' || c > '9')
-            return std::nullopt;
+            return false;
         line = line * 10 + (c - '0');
     }
-    if (number[0] == '-')
-        line = -line;
-    return Location{target.substr(0, at), line};
+    out.path.assign(target, at);
+    out.line = number[0] == '-' ? -line : line;
+    return true;
+}
+
+std::optional<Location> parseLinkTarget(const std::string& target)
+{
+    Location location;
+    if (!parseLinkTarget(target.data(), target.size(), location))
+        return std::nullopt;
+    return location;
 }
 
 TableKind tableKind(const Table& table)
@@ -41,6 +57,32 @@ TableKind tableKind(const Table& table)
     if (!table.width.empty())
         return TableKind::Results;
     return TableKind::Other;
+}
+
+Summary summaryOf(const Table& table)
+{
+    Summary summary;
+    long values[4];
+    int found = 0;
+    for (const Row& row : table.rows) {
+        if (row.style == "Array Title" || row.cells.size() < 2 || found == 4)
+            continue;
+        const std::string& text = row.cells[1].text;
+        char* endPtr = nullptr;
+        errno = 0;
+        const long value = std::strtol(text.c_str(), &endPtr, 10);
+        if (text.empty() || *endPtr != '\0' || errno != 0 || value < 0)
+            break;
+        values[found++] = value;
+    }
+    if (found == 4) {
+        summary.passed = values[0];
+        summary.inconclusive = values[1];
+        summary.failed = values[2];
+        summary.total = values[3];
+        summary.present = true;
+    }
+    return summary;
 }
 
 ResultStatus resultStatus(EntryState state, const std::string& type)

@@ -29,6 +29,10 @@ struct Location {
 /// Parses a link target of the form "PATH line N"; nothing when it has another shape.
 std::optional<Location> parseLinkTarget(const std::string& target);
 
+/// parseLinkTarget() into `out`, whose path keeps its capacity; false (and `out`
+/// unspecified) when the target has another shape.
+bool parseLinkTarget(const char* target, std::size_t size, Location& out);
+
 /// One table cell: its text (TEXT or CELL_TEXT content), its STYLE and its link.
 struct Cell {
     std::string text;
@@ -101,6 +105,24 @@ struct Summary {
     bool present = false;
 };
 
+/// How much of an entry's tables the reader gathers for a handler: the less,
+/// the faster a large report is read.
+enum class TableContent {
+    /// Only what the entry's location needs (which rows failed, the rows'
+    /// links); entryContent is not called.
+    None,
+    /// Rows with their failure, cells with their texts and links, the table's
+    /// width and border; row and cell styles are left empty.
+    Texts,
+    /// Everything.
+    Whole,
+};
+
+/// The counts of the report's summary table (its first table): the rows below
+/// the product rows, in the order Passed, Inconclusive, Failed, Total (their
+/// labels are translated); not present when they have another shape.
+Summary summaryOf(const Table& table);
+
 /// Receives the report while it is read, front to back.
 class ReportHandler {
 public:
@@ -115,6 +137,9 @@ public:
     /// need not be kept in Entry::tables (entryContent still sees each one).
     /// Leaving them out saves time and memory on large reports.
     virtual bool keepTables(const Entry&) const { return true; }
+    /// Asked once per entry, after keepTables: how much of the entry's tables
+    /// the handler needs. Tables that are kept are read at least as Texts.
+    virtual TableContent tableContent(const Entry&) const { return TableContent::Whole; }
     /// An entry was opened: name, type, state, counted and depth are known.
     virtual void entryOpened(const Entry&) {}
     /// One of the entry's own tables is complete.

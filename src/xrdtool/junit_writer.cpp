@@ -20,15 +20,16 @@ std::string xml(const std::string& text, bool attribute = true)
     return out;
 }
 
-/// Dots inside a name would read as package separators.
-std::string classPart(const std::string& name)
+/// Appends a name to a classname; dots inside a name would read as package
+/// separators.
+void appendClassPart(std::string& classname, const std::string& name)
 {
-    std::string part = displayName(name);
-    for (char& c : part) {
-        if (c == '.')
-            c = '_';
+    const std::size_t from = classname.size();
+    classname += name.empty() ? displayName(name) : name;
+    for (std::size_t i = from; i < classname.size(); ++i) {
+        if (classname[i] == '.')
+            classname[i] = '_';
     }
-    return part;
 }
 
 std::uint64_t hashKey(const std::string& classname, const std::string& name)
@@ -97,26 +98,35 @@ void JunitWriter::entryOpened(const xrd::Entry& entry)
     if (entry.depth == 1) {
         inSuite_ = true;
         suiteName_ = displayName(entry.name);
-        classname_ = classPart(entry.name);
+        classname_.clear();
+        appendClassPart(classname_, entry.name);
         classnameLengths_.clear();
         parts_.assign(1, Part());
         seen_.clear();
         spool_.clear();
     } else if (entry.depth >= 2 && inSuite_) {
         classnameLengths_.push_back(classname_.size());
-        classname_ += "." + classPart(entry.name);
+        classname_ += '.';
+        appendClassPart(classname_, entry.name);
     }
     if (inSuite_) {
         order_.opened(entry);
-        gathered_.emplace_back();
+        if (gatheredUsed_ == gathered_.size())
+            gathered_.emplace_back();
+        Gathered& g = gathered_[gatheredUsed_++];
+        g.anyFailedRow = false;
+        g.message.clear();
+        g.failures.clear();
+        g.output.clear();
+        g.outputCut = 0;
     }
 }
 
 void JunitWriter::entryContent(const xrd::Entry& entry, const xrd::Table& table)
 {
-    if (!entry.counted || gathered_.empty())
+    if (!entry.counted || gatheredUsed_ == 0)
         return;
-    Gathered& g = gathered_.back();
+    Gathered& g = gathered_[gatheredUsed_ - 1];
     const xrd::TableKind kind = xrd::tableKind(table);
     const bool output = kind == xrd::TableKind::CommentBlock || kind == xrd::TableKind::TraceTexts;
     for (const xrd::Row& row : table.rows) {
@@ -134,22 +144,25 @@ void JunitWriter::entryContent(const xrd::Entry& entry, const xrd::Table& table)
         }
         if (!output)
             continue;
-        std::string line = kind == xrd::TableKind::TraceTexts ? "  " : "";
+        // One line: the non-empty cells joined by blanks, trace texts indented.
+        const std::size_t lineStart = g.output.size();
+        if (kind == xrd::TableKind::TraceTexts)
+            g.output += "  ";
         bool first = true;
         for (const xrd::Cell& cell : row.cells) {
             if (cell.text.empty())
                 continue;
             if (!first)
-                line += ' ';
-            line += cell.text;
+                g.output += ' ';
+            g.output += cell.text;
             first = false;
         }
-        line += '\n';
+        g.output += '\n';
         if (g.outputCut > 0) {
-            g.outputCut += line.size();
+            g.outputCut += g.output.size() - lineStart;
+            g.output.resize(lineStart);
             continue;
         }
-        g.output += line;
         if (g.output.size() > kOutputLimit) {
             const std::size_t full = g.output.size();
             g.output = cutUtf8(g.output, kOutputLimit);
@@ -164,9 +177,8 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
         totals_.add(entry.status());
     if (!inSuite_ || entry.depth == 0)
         return;
-    const Gathered gathered = gathered_.empty() ? Gathered() : std::move(gathered_.back());
-    if (!gathered_.empty())
-        gathered_.pop_back();
+    static const Gathered nothing;
+    const Gathered& gathered = gatheredUsed_ == 0 ? nothing : gathered_[--gatheredUsed_];
     std::vector<Testcase> mine;
     if (entry.depth >= 2 && !classnameLengths_.empty()) {
         classname_.resize(classnameLengths_.back());
@@ -177,7 +189,8 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
         const std::uint32_t repeat = ++seen_[hashKey(classname_, name)];
         if (repeat > 1)
             name += " (" + std::to_string(repeat) + ")";
-        mine.push_back(Testcase{testcaseXml(entry, gathered, classname_, name), entry.status()});
+        testcaseXml(testcase_, entry, gathered, classname_, name);
+        mine.push_back(Testcase{testcase_, entry.status()});
     }
     for (const Testcase& testcase : order_.closed(entry, std::move(mine)))
         add(testcase);
@@ -191,34 +204,53 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
     }
 }
 
-std::string JunitWriter::testcaseXml(const xrd::Entry& entry, const Gathered& gathered, const std::string& classname,
-                                     const std::string& name) const
+void JunitWriter::testcaseXml(std::string& out, const xrd::Entry& entry, const Gathered& gathered,
+                              const std::string& classname, const std::string& name) const
 {
-    std::string out = "    <testcase name=\"" + xml(name) + "\" classname=\"" + xml(classname) + "\" time=\"0.000\"";
+    out.assign("    <testcase name=\"");
+    appendXml(out, name, true);
+    out += "\" classname=\"";
+    appendXml(out, classname, true);
+    out += "\" time=\"0.000\"";
     if (!options_.strict && entry.location && !entry.location->path.empty()) {
-        out += " file=\"" + xml(options_.pathMap.apply(entry.location->path)) + "\" line=\"" +
-               std::to_string(entry.location->line) + "\"";
+        out += " file=\"";
+        appendXml(out, options_.pathMap.empty() ? entry.location->path : options_.pathMap.apply(entry.location->path),
+                  true);
+        out += "\" line=\"";
+        out += std::to_string(entry.location->line);
+        out += '"';
     }
-    std::string body;
     const xrd::ResultStatus status = entry.status();
+    if (status == xrd::ResultStatus::Passed && gathered.output.empty()) {
+        out += "/>\n";
+        return;
+    }
+    out += ">\n";
     if (status == xrd::ResultStatus::Failed) {
         std::string message = gathered.message;
         if (message.empty())
             message = oneLine(entry.type) + " " + oneLine(displayName(entry.name)) + " failed";
-        body += "      <failure message=\"" + xml(cutUtf8(message, kMessageLimit)) + "\" type=\"" +
-                xml(entry.type) + "\">" + xml(gathered.failures, false) + "</failure>\n";
+        out += "      <failure message=\"";
+        appendXml(out, cutUtf8(message, kMessageLimit), true);
+        out += "\" type=\"";
+        appendXml(out, entry.type, true);
+        out += "\">";
+        appendXml(out, gathered.failures, false);
+        out += "</failure>\n";
     } else if (status == xrd::ResultStatus::Inconclusive) {
-        body += "      <skipped message=\"not executed\"/>\n";
+        out += "      <skipped message=\"not executed\"/>\n";
     }
     if (!gathered.output.empty()) {
-        std::string output = gathered.output;
+        // The note starts with an ASCII character: escaping it apart gives the
+        // same bytes as escaping the joined text.
+        out += "      <system-out>";
+        appendXml(out, gathered.output, false);
         if (gathered.outputCut > 0)
-            output += "[xrdtool: " + std::to_string(gathered.outputCut) + " more bytes cut; the report holds them whole]\n";
-        body += "      <system-out>" + xml(output, false) + "</system-out>\n";
+            appendXml(out, "[xrdtool: " + std::to_string(gathered.outputCut) +
+                               " more bytes cut; the report holds them whole]\n", false);
+        out += "</system-out>\n";
     }
-    if (body.empty())
-        return out + "/>\n";
-    return out + ">\n" + body + "    </testcase>\n";
+    out += "    </testcase>\n";
 }
 
 void JunitWriter::add(const Testcase& testcase)

@@ -54,6 +54,11 @@ public:
     void summary(const xrd::Summary& summary) override { reportSummary_ = summary; }
     /// A result's failure and system-out are gathered table by table: no table is kept.
     bool keepTables(const xrd::Entry&) const override { return false; }
+    /// Only results have testcases to fill, from their rows' texts and links.
+    xrd::TableContent tableContent(const xrd::Entry& entry) const override
+    {
+        return entry.counted ? xrd::TableContent::Texts : xrd::TableContent::None;
+    }
     void entryOpened(const xrd::Entry& entry) override;
     void entryContent(const xrd::Entry& entry, const xrd::Table& table) override;
     void entryClosed(const xrd::Entry& entry) override;
@@ -87,8 +92,9 @@ private:
         Totals counts;
     };
 
-    std::string testcaseXml(const xrd::Entry& entry, const Gathered& gathered, const std::string& classname,
-                            const std::string& name) const;
+    /// Writes the testcase of `entry` into `out` (emptied first).
+    void testcaseXml(std::string& out, const xrd::Entry& entry, const Gathered& gathered,
+                     const std::string& classname, const std::string& name) const;
     void add(const Testcase& testcase);
     void finishSuite();
 
@@ -114,8 +120,12 @@ private:
     std::string classname_;
     std::vector<std::size_t> classnameLengths_;
     NestedOrder<Testcase> order_;
-    /// One per entry open inside the suite.
+    /// One per entry open inside the suite: the first gatheredUsed_; the
+    /// others keep their strings' capacity for the next entries.
     std::vector<Gathered> gathered_;
+    std::size_t gatheredUsed_ = 0;
+    /// The testcase being written.
+    std::string testcase_;
 };
 
 /// "Wed Mar 19 14:22:05 2025" (asctime, blanks collapsed) as "2025-03-19T14:22:05";

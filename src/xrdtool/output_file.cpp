@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace xrdtool {
@@ -68,6 +69,13 @@ bool OutputFile::open(const std::string& target, std::string& error)
         temp_.clear();
         return false;
     }
+    // A JUnit file of a large report has tens of megabytes: large blocks save
+    // most of the system calls of the default 4 KiB buffer. The C library
+    // takes the size only with a buffer of our own.
+    constexpr std::size_t kBufferSize = std::size_t(1) << 20;
+    buffer_.reset(new (std::nothrow) char[kBufferSize]);
+    if (buffer_)
+        std::setvbuf(stream_, buffer_.get(), _IOFBF, kBufferSize);
     return true;
 }
 

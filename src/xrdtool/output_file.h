@@ -3,6 +3,7 @@
 // name beside the target and renamed over it at the end.
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace xrdtool {
@@ -34,6 +35,8 @@ public:
     const std::string& displayName() const { return display_; }
 
 private:
+    /// The stream's buffer; outlives the stream, which commit() and discard() close.
+    std::unique_ptr<char[]> buffer_;
     std::FILE* stream_ = nullptr;
     std::string target_;
     std::string temp_;

@@ -3,10 +3,19 @@
 #include <unistd.h>
 
 #include <memory>
+#include <new>
 
 namespace xrdtool {
 
-Spool::Spool() : file_(std::tmpfile()) {}
+Spool::Spool() : file_(std::tmpfile())
+{
+    // Large blocks: a large report's suites pass through here whole, and the
+    // default 4 KiB buffer would cost a system call per few testcases. The C
+    // library takes the size only with a buffer of our own.
+    buffer_.reset(new (std::nothrow) char[kBufferSize]);
+    if (file_ && buffer_)
+        std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
+}
 
 Spool::~Spool()
 {

@@ -3,7 +3,9 @@
 // JUnit suite until its counts are known, a summary until the report has been
 // read to its end. Keeps memory bounded whatever the report's size.
 
+#include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace xrdtool {
@@ -27,7 +29,12 @@ public:
     /// Empties the spool for reuse.
     void clear();
 
+    /// The stream buffer of the temporary file.
+    static constexpr std::size_t kBufferSize = 1 << 20;
+
 private:
+    /// The stream's buffer; outlives the stream (closed in the destructor's body).
+    std::unique_ptr<char[]> buffer_;
     std::FILE* file_ = nullptr;
     long size_ = 0;
 };

@@ -53,6 +53,10 @@ public:
         return entry.counted && entry.status() == xrd::ResultStatus::Failed;
     }
 
+    /// The failed rows' texts and links; other entries' tables matter only
+    /// for their locations.
+    xrd::TableContent tableContent(const xrd::Entry&) const override { return xrd::TableContent::None; }
+
     void entryOpened(const xrd::Entry& entry) override
     {
         failedOrder_.opened(entry);

@@ -6,6 +6,17 @@ namespace {
 
 const char kReplacement[] = "\xEF\xBF\xBD";
 
+/// The bytes that go into XML as they are: printable ASCII but the markup characters.
+struct PlainBytes {
+    bool plain[256] = {};
+    PlainBytes()
+    {
+        for (int b = 0x20; b < 0x7F; ++b)
+            plain[b] = b != '&' && b != '<' && b != '>' && b != '"';
+    }
+};
+const PlainBytes kPlain;
+
 } // namespace
 
 std::size_t utf8Sequence(const std::string& text, std::size_t i, unsigned long& code)
@@ -40,15 +51,12 @@ std::size_t utf8Sequence(const std::string& text, std::size_t i, unsigned long& 
 
 void appendXml(std::string& out, const std::string& text, bool attribute)
 {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
     for (std::size_t i = 0; i < text.size();) {
         // Plain printable ASCII, the bulk of every report, goes in whole runs.
         std::size_t run = i;
-        while (run < text.size()) {
-            const unsigned char b = static_cast<unsigned char>(text[run]);
-            if (b < 0x20 || b >= 0x7F || b == '&' || b == '<' || b == '>' || b == '"')
-                break;
+        while (run < text.size() && kPlain.plain[bytes[run]])
             ++run;
-        }
         if (run > i) {
             out.append(text, i, run - i);
             i = run;
