@@ -165,6 +165,12 @@ void DocumentState::start(const xmlChar* name, const xmlChar** atts)
             content_ = globalSectionDepth_ > 0 ? TableContent::Whole
                        : open_ > 0              ? frame().content
                                                 : TableContent::None;
+            if (content_ == TableContent::BlockTexts) {
+                assignAttribute(table_.width, widthKey_.in(atts));
+                const TableKind kind = tableKind(table_);
+                const bool block = kind == TableKind::CommentBlock || kind == TableKind::TraceTexts;
+                content_ = block ? TableContent::Texts : TableContent::None;
+            }
             if (content_ != TableContent::None) {
                 rowsUsed_ = 0;
                 table_.heading.clear();
@@ -410,7 +416,7 @@ void DocumentState::openEntry(const xmlChar** atts)
     frame.links.hasFirstFailed = false;
     frame.keep = handler_.keepTables(entry);
     frame.content = handler_.tableContent(entry);
-    if (frame.keep && frame.content == TableContent::None)
+    if (frame.keep && (frame.content == TableContent::None || frame.content == TableContent::BlockTexts))
         frame.content = TableContent::Texts;
     handler_.entryOpened(entry);
 }

@@ -114,6 +114,10 @@ enum class TableContent {
     /// Rows with their failure, cells with their texts and links, the table's
     /// width and border; row and cell styles are left empty.
     Texts,
+    /// Texts for comment blocks and trace texts (TableKind CommentBlock and
+    /// TraceTexts), None for every other table: what a result's printed output
+    /// needs when its rows' texts do not matter.
+    BlockTexts,
     /// Everything.
     Whole,
 };

@@ -218,6 +218,8 @@ public:
 
     void summary(const xrd::Summary& summary) override { out_.summary = summary; }
     bool keepTables(const xrd::Entry&) const override { return false; }
+    /// Only the locations matter here: no cell text is gathered.
+    xrd::TableContent tableContent(const xrd::Entry&) const override { return xrd::TableContent::None; }
 
     void entryOpened(const xrd::Entry& entry) override
     {

@@ -54,10 +54,13 @@ public:
     void summary(const xrd::Summary& summary) override { reportSummary_ = summary; }
     /// A result's failure and system-out are gathered table by table: no table is kept.
     bool keepTables(const xrd::Entry&) const override { return false; }
-    /// Only results have testcases to fill, from their rows' texts and links.
+    /// Only results have testcases to fill: a failed one from its rows' texts and
+    /// links, any other only from its printed output.
     xrd::TableContent tableContent(const xrd::Entry& entry) const override
     {
-        return entry.counted ? xrd::TableContent::Texts : xrd::TableContent::None;
+        if (!entry.counted)
+            return xrd::TableContent::None;
+        return entry.status() == xrd::ResultStatus::Failed ? xrd::TableContent::Texts : xrd::TableContent::BlockTexts;
     }
     void entryOpened(const xrd::Entry& entry) override;
     void entryContent(const xrd::Entry& entry, const xrd::Table& table) override;

@@ -118,7 +118,8 @@ TEST(TableContent, EveryLevelGivesTheSameLocations)
         {"K", "k.kts:1"},             {"wide", "w.kts:3"},  // the failed row's first link
         {"narrow", "n.kts:5"},        {"relinked", "r.kts:8"},  // the first cell lost its link
         {"bare", "k.kts:1"}};
-    for (const auto level : {xrd::TableContent::Whole, xrd::TableContent::Texts, xrd::TableContent::None}) {
+    for (const auto level : {xrd::TableContent::Whole, xrd::TableContent::Texts, xrd::TableContent::BlockTexts,
+                             xrd::TableContent::None}) {
         LevelRecorder r;
         r.level = level;
         ASSERT_TRUE(read(r).ok());
@@ -164,20 +165,39 @@ TEST(TableContent, TextsIsWholeWithoutStylesAndNoneHandsOutNothing)
     EXPECT_TRUE(none.contents.empty());
 }
 
+TEST(TableContent, BlockTextsHandsOutTheCommentBlocksAndTraceTextsOnly)
+{
+    LevelRecorder texts;
+    texts.level = xrd::TableContent::Texts;
+    ASSERT_TRUE(read(texts).ok());
+    LevelRecorder blocks;
+    blocks.level = xrd::TableContent::BlockTexts;
+    ASSERT_TRUE(read(blocks).ok());
+    // The two results tables (40,15,... and 40,30,30) are passed over; the
+    // print block and the trace texts come as Texts gives them.
+    const std::vector<std::string> expected = {"table 55,45 0", "- | print | ", "table 5,95 ",
+                                               "F | t | u @r.kts:8"};
+    EXPECT_EQ(rowsOf(blocks.contents, false), expected);
+    ASSERT_EQ(texts.contents.size(), 4u);
+    EXPECT_EQ(rowsOf({texts.contents[1], texts.contents[3]}, false), expected);
+}
+
 TEST(TableContent, KeptTablesAreReadWithTheirTextsAtLeast)
 {
     LevelRecorder whole;
     whole.keep = true;
     ASSERT_TRUE(read(whole).ok());
-    LevelRecorder none;
-    none.keep = true;
-    none.level = xrd::TableContent::None;
-    ASSERT_TRUE(read(none).ok());
-    for (const char* name : {"wide", "narrow", "relinked"}) {
-        EXPECT_FALSE(none.kept[name].empty()) << name;
-        EXPECT_EQ(rowsOf(none.kept[name], false), rowsOf(whole.kept[name], false)) << name;
+    for (const auto level : {xrd::TableContent::None, xrd::TableContent::BlockTexts}) {
+        LevelRecorder less;
+        less.keep = true;
+        less.level = level;
+        ASSERT_TRUE(read(less).ok());
+        for (const char* name : {"wide", "narrow", "relinked"}) {
+            EXPECT_FALSE(less.kept[name].empty()) << name;
+            EXPECT_EQ(rowsOf(less.kept[name], false), rowsOf(whole.kept[name], false)) << name;
+        }
+        EXPECT_EQ(rowsOf(less.contents, false), rowsOf(whole.contents, false)) << "level " << int(level);
     }
-    EXPECT_EQ(rowsOf(none.contents, false), rowsOf(whole.contents, false));
 }
 
 TEST(TableContent, ReusedRowsAndCellsCarryNothingOver)
