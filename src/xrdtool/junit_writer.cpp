@@ -179,21 +179,29 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
         return;
     static const Gathered nothing;
     const Gathered& gathered = gatheredUsed_ == 0 ? nothing : gathered_[--gatheredUsed_];
-    std::vector<Testcase> mine;
     if (entry.depth >= 2 && !classnameLengths_.empty()) {
         classname_.resize(classnameLengths_.back());
         classnameLengths_.pop_back();
     }
-    if (entry.counted && entry.depth >= 2) {
+    const bool isTestcase = entry.counted && entry.depth >= 2;
+    if (isTestcase) {
         std::string name = displayName(entry.name);
         const std::uint32_t repeat = ++seen_[hashKey(classname_, name)];
         if (repeat > 1)
             name += " (" + std::to_string(repeat) + ")";
         testcaseXml(testcase_, entry, gathered, classname_, name);
-        mine.push_back(Testcase{testcase_, entry.status()});
     }
-    for (const Testcase& testcase : order_.closed(entry, std::move(mine)))
-        add(testcase);
+    if (order_.closedAlone(entry)) {
+        // Most results: written straight from the reused buffer.
+        if (isTestcase)
+            add(testcase_, entry.status());
+    } else {
+        std::vector<Testcase> mine;
+        if (isTestcase)
+            mine.push_back(Testcase{testcase_, entry.status()});
+        for (const Testcase& testcase : order_.closed(entry, std::move(mine)))
+            add(testcase.xml, testcase.status);
+    }
     if (entry.depth == 1) {
         const bool isSuite = entry.section == xrd::SectionKind::Driver ||
                              entry.section == xrd::SectionKind::Contracts || parts_.back().counts.total() > 0 ||
@@ -253,20 +261,20 @@ void JunitWriter::testcaseXml(std::string& out, const xrd::Entry& entry, const G
     out += "    </testcase>\n";
 }
 
-void JunitWriter::add(const Testcase& testcase)
+void JunitWriter::add(const std::string& xml, xrd::ResultStatus status)
 {
     Part* part = &parts_.back();
-    const long size = long(testcase.xml.size());
+    const long size = long(xml.size());
     if (splitParts_ && part->counts.total() > 0 && part->end - part->begin + size > options_.partLimit) {
         Part next;
         next.begin = next.end = part->end;
         parts_.push_back(next);
         part = &parts_.back();
     }
-    spool_.write(testcase.xml);
+    spool_.write(xml);
     part->end += size;
-    part->counts.add(testcase.status);
-    written_.add(testcase.status);
+    part->counts.add(status);
+    written_.add(status);
 }
 
 void JunitWriter::finishSuite()

@@ -98,7 +98,8 @@ private:
     /// Writes the testcase of `entry` into `out` (emptied first).
     void testcaseXml(std::string& out, const xrd::Entry& entry, const Gathered& gathered,
                      const std::string& classname, const std::string& name) const;
-    void add(const Testcase& testcase);
+    /// Spools one testcase into the suite's current part and counts it.
+    void add(const std::string& xml, xrd::ResultStatus status);
     void finishSuite();
 
     JunitOptions options_;

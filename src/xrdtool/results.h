@@ -58,6 +58,24 @@ public:
         return items;
     }
 
+    /// closed() for the common case, without handing items around: true when
+    /// nothing waits on this entry and no enclosing result is open, so that its
+    /// own item (if any) is due now and the caller lists it directly. False
+    /// changes nothing: call closed() then.
+    bool closedAlone(const xrd::Entry& entry)
+    {
+        if (pending_.empty())
+            return true;
+        if (!pending_.back().empty())
+            return false;
+        const std::size_t openAfter = entry.counted && openCounted_ > 0 ? openCounted_ - 1 : openCounted_;
+        if (openAfter > 0 && pending_.size() > 1)
+            return false;
+        pending_.pop_back();
+        openCounted_ = openAfter;
+        return true;
+    }
+
 private:
     std::vector<std::vector<Item>> pending_;
     std::size_t openCounted_ = 0;
