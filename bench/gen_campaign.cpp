@@ -36,14 +36,15 @@ namespace {
 
 [[noreturn]] void usage()
 {
-    std::fprintf(stderr, "usage: qv_gen_campaign OUTDIR ELEMENTS [--seed N] [--scripts N] "
-                         "[--passes N] [--trace NAME] [--trace-only]\n");
+    std::fprintf(stderr,
+                 "usage: qv_gen_campaign OUTDIR ELEMENTS [--seed N] [--scripts N] "
+                 "[--passes N] [--trace NAME] [--trace-only]\n");
     std::exit(2);
 }
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (argc < 3)
         usage();
@@ -64,7 +65,7 @@ int main(int argc, char **argv)
         }
         if (i + 1 >= argc)
             usage();
-        const char *v = argv[++i];
+        const char* v = argv[++i];
         if (a == "--seed")
             seed = std::strtoull(v, nullptr, 10);
         else if (a == "--scripts")
@@ -81,7 +82,7 @@ int main(int argc, char **argv)
 
     // OTS files go to /dev/null when only the trace is wanted: the elements
     // must still be drawn to keep the trace the same.
-    auto otsPath = [&](const std::string &name) {
+    auto otsPath = [&](const std::string& name) {
         return traceOnly ? std::string("/dev/null") : dir + "/" + name;
     };
 
@@ -129,7 +130,7 @@ int main(int argc, char **argv)
                 t.runScript(uint8_t(f), scriptRanges[f].first, scriptRanges[f].second);
         events = t.events();
     }
-    std::printf("elements=%zu events=%llu files=%u\n", elems.size(),
-                static_cast<unsigned long long>(events), scripts + 1);
+    std::printf("elements=%zu events=%llu files=%u\n", elems.size(), static_cast<unsigned long long>(events),
+                scripts + 1);
     return 0;
 }

@@ -37,7 +37,7 @@ private:
 /// Buffered output file; aborts the program on a write error.
 class Out {
 public:
-    explicit Out(const std::string &path) : path_(path)
+    explicit Out(const std::string& path) : path_(path)
     {
         file_ = std::fopen(path.c_str(), "wb");
         if (!file_) {
@@ -54,23 +54,23 @@ public:
             std::exit(1);
         }
     }
-    Out &operator<<(const char *s)
+    Out& operator<<(const char* s)
     {
         buf_ += s;
         return maybeFlush();
     }
-    Out &operator<<(const std::string &s)
+    Out& operator<<(const std::string& s)
     {
         buf_ += s;
         return maybeFlush();
     }
-    Out &operator<<(char c)
+    Out& operator<<(char c)
     {
         buf_ += c;
         return maybeFlush();
     }
     /// Lower-case hexadecimal without prefix.
-    Out &hex(uint32_t v)
+    Out& hex(uint32_t v)
     {
         char d[8];
         int n = 0;
@@ -82,7 +82,7 @@ public:
             buf_ += d[--n];
         return maybeFlush();
     }
-    Out &dec(uint64_t v)
+    Out& dec(uint64_t v)
     {
         buf_ += std::to_string(v);
         return maybeFlush();
@@ -90,7 +90,7 @@ public:
 
 private:
     static constexpr size_t Block = 1 << 20;
-    Out &maybeFlush()
+    Out& maybeFlush()
     {
         if (buf_.size() >= Block)
             flush();
@@ -105,18 +105,38 @@ private:
         buf_.clear();
     }
     std::string path_;
-    FILE *file_;
+    FILE* file_;
     std::string buf_;
 };
 
 // Element kinds the generator writes, with their record codes.
 enum Kind : uint8_t {
-    KPrologue, KEpilogue, KCheckExpression, KClass, KCheckMethod, KComment, KCheckStub,
-    KCheckException, KCheckProperty, KPostCondition, KExpression, KInvariant, KProc, KPrint,
-    KPreCondition, KStub, KSingleClass, KState, KTestCase, KTestClass, KTransition, KTestSuite,
-    KMethodContract, KObservationState
+    KPrologue,
+    KEpilogue,
+    KCheckExpression,
+    KClass,
+    KCheckMethod,
+    KComment,
+    KCheckStub,
+    KCheckException,
+    KCheckProperty,
+    KPostCondition,
+    KExpression,
+    KInvariant,
+    KProc,
+    KPrint,
+    KPreCondition,
+    KStub,
+    KSingleClass,
+    KState,
+    KTestCase,
+    KTestClass,
+    KTransition,
+    KTestSuite,
+    KMethodContract,
+    KObservationState
 };
-inline const char *const Codes[] = {"CB", "CE", "CH", "CL", "CM", "CO", "CS", "CX", "CY", "EN", "EX", "IV",
+inline const char* const Codes[] = {"CB", "CE", "CH", "CL", "CM", "CO", "CS", "CX", "CY", "EN", "EX", "IV",
                                     "PC", "PR", "RQ", "SB", "SL", "ST", "TC", "TL", "TR", "TS", "WR", "OS"};
 
 constexpr uint32_t NoRef = 0xFFFFFFFFu;
@@ -124,9 +144,9 @@ constexpr uint32_t NoRef = 0xFFFFFFFFu;
 /// One element as the trace simulation needs it; all files' elements are
 /// kept in one vector, each file in pre-order.
 struct Elem {
-    uint32_t id;   ///< hexadecimal id within its file
-    uint32_t end;  ///< one past the last element of its subtree
-    uint32_t ref;  ///< index of the referenced library stub, or NoRef
+    uint32_t id;  ///< hexadecimal id within its file
+    uint32_t end; ///< one past the last element of its subtree
+    uint32_t ref; ///< index of the referenced library stub, or NoRef
     uint8_t kind;
     uint8_t file;
 };
@@ -138,23 +158,23 @@ struct Library {
 };
 
 // Word lists for names.
-inline const char *const Nouns[] = {"Sensor", "Heater", "Cooler", "Valve", "Pump", "Display", "Clock",
-                             "Buffer", "Queue", "Parser", "Logger", "Motor", "Relay", "Channel",
-                             "Filter", "Timer", "Socket", "Cache", "Battery", "Switch"};
-inline const char *const Verbs[] = {"Heats", "Cools", "Rejects", "Keeps", "Opens", "Closes", "Reads",
-                             "Writes", "Resets", "Starts", "Stops", "Retries", "Flushes",
-                             "Accepts", "Limits", "Reports"};
-inline const char *const Conditions[] = {"WhenCold", "WhenHot", "OnPowerLoss", "AfterReset",
-                                  "OnOverflow", "WhenEmpty", "WhenFull", "OnTimeout",
-                                  "WithDefaults", "InFaultMode"};
-inline const char *const Vars[] = {"level", "target", "offset", "count", "mode", "status", "index",
-                            "limit", "value", "rate"};
-inline const char *const Methods[] = {"read", "write", "open", "close", "size", "get", "set", "reset",
-                               "isOn", "isEmpty", "peek", "level"};
-inline const char *const States[] = {"Idle", "Heating", "Cooling", "Fault", "Standby", "Starting",
-                              "Stopping", "Calibrating", "Locked", "Ready"};
+inline const char* const Nouns[] = {"Sensor", "Heater", "Cooler", "Valve",  "Pump",    "Display", "Clock",
+                                    "Buffer", "Queue",  "Parser", "Logger", "Motor",   "Relay",   "Channel",
+                                    "Filter", "Timer",  "Socket", "Cache",  "Battery", "Switch"};
+inline const char* const Verbs[] = {"Heats",   "Cools",   "Rejects", "Keeps",  "Opens", "Closes",
+                                    "Reads",   "Writes",  "Resets",  "Starts", "Stops", "Retries",
+                                    "Flushes", "Accepts", "Limits",  "Reports"};
+inline const char* const Conditions[] = {"WhenCold",     "WhenHot",    "OnPowerLoss", "AfterReset",
+                                         "OnOverflow",   "WhenEmpty",  "WhenFull",    "OnTimeout",
+                                         "WithDefaults", "InFaultMode"};
+inline const char* const Vars[] = {"level",  "target", "offset", "count", "mode",
+                                   "status", "index",  "limit",  "value", "rate"};
+inline const char* const Methods[] = {"read", "write", "open", "close",   "size", "get",
+                                      "set",  "reset", "isOn", "isEmpty", "peek", "level"};
+inline const char* const States[] = {"Idle",     "Heating",  "Cooling",     "Fault",  "Standby",
+                                     "Starting", "Stopping", "Calibrating", "Locked", "Ready"};
 
-template <size_t N> const char *pick(Rng &r, const char *const (&words)[N])
+template <size_t N> const char* pick(Rng& r, const char* const (&words)[N])
 {
     return words[r.below(uint32_t(N))];
 }

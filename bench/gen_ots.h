@@ -12,12 +12,11 @@ namespace gen {
 /// Writes OTS records of one file and records its elements for the trace.
 class OtsWriter {
 public:
-    OtsWriter(const std::string &path, uint8_t file, std::vector<Elem> &elems, Rng &rng)
+    OtsWriter(const std::string& path, uint8_t file, std::vector<Elem>& elems, Rng& rng)
         : out_(path), file_(file), elems_(elems), rng_(rng)
-    {
-    }
+    {}
 
-    void header(const std::string &sourceName, uint32_t ck1, uint32_t ck2)
+    void header(const std::string& sourceName, uint32_t ck1, uint32_t ck2)
     {
         out_ << "VO Kestrel Test Compiler 8.3.0.1\n";
         out_ << "DP Wed Mar 19 14:22:05 2025\n";
@@ -29,7 +28,7 @@ public:
 
     /// Writes one element record under the element `parent` (an index into
     /// the vector, or NoRef for the file's root) and returns its index.
-    uint32_t add(Kind kind, const std::string &name, uint32_t parent, uint32_t ref = NoRef,
+    uint32_t add(Kind kind, const std::string& name, uint32_t parent, uint32_t ref = NoRef,
                  uint32_t refId = 0)
     {
         const uint32_t id = nextId_++;
@@ -62,18 +61,17 @@ public:
 private:
     Out out_;
     uint8_t file_;
-    std::vector<Elem> &elems_;
-    Rng &rng_;
+    std::vector<Elem>& elems_;
+    Rng& rng_;
     uint32_t nextId_ = 2; // the root has id 1
     uint32_t line_ = 0;
 };
 
 /// Draws the library's elements (about `budget` of them) and notes its stubs,
 /// procedures and classes in `lib`.
-void buildLibrary(OtsWriter &w, Rng &r, uint32_t budget, Library &lib);
+void buildLibrary(OtsWriter& w, Rng& r, uint32_t budget, Library& lib);
 
 /// Draws a test script of about `budget` elements that calls into the library.
-void buildScript(OtsWriter &w, Rng &r, uint32_t budget, const Library &lib,
-                 const std::vector<Elem> &elems);
+void buildScript(OtsWriter& w, Rng& r, uint32_t budget, const Library& lib, const std::vector<Elem>& elems);
 
 } // namespace gen

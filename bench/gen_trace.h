@@ -11,11 +11,9 @@ namespace gen {
 /// Simulates running the campaign and writes the trace.
 class TraceWriter {
 public:
-    TraceWriter(const std::string &path, const std::vector<Elem> &elems, const Library &lib,
-                Rng &rng)
+    TraceWriter(const std::string& path, const std::vector<Elem>& elems, const Library& lib, Rng& rng)
         : out_(path), elems_(elems), lib_(lib), rng_(rng)
-    {
-    }
+    {}
 
     void bind(uint8_t file, uint32_t ck1, uint32_t ck2)
     {
@@ -62,7 +60,7 @@ private:
     }
     /// A check: mostly passes, now and then fails.
     void check(uint32_t i) { verdict(i, rng_.chance(2) ? 0 : 1); }
-    void note(const std::string &text)
+    void note(const std::string& text)
     {
         out_ << "NO \"" << text << "\"\n";
         ++events_;
@@ -77,7 +75,7 @@ private:
 
     void run(uint32_t i)
     {
-        const Elem &e = elems_[i];
+        const Elem& e = elems_[i];
         switch (e.kind) {
         case KTestSuite:
         case KTestClass:
@@ -120,8 +118,9 @@ private:
         case KPrint:
             for (uint32_t n = rng_.range(1, 3); n > 0; --n) {
                 if (rng_.chance(3))
-                    note(std::string("ISO-8859-1\"\"temp\xE9rature ") +
-                         std::to_string(rng_.below(40)) + " \xB0" "C");
+                    note(std::string("ISO-8859-1\"\"temp\xE9rature ") + std::to_string(rng_.below(40)) +
+                         " \xB0"
+                         "C");
                 else
                     note(std::string(pick(rng_, Vars)) + " = " + std::to_string(rng_.below(100000)) +
                          (rng_.chance(100) ? "\\tunit <ms> & \\\"raw\\\"" : ""));
@@ -137,8 +136,7 @@ private:
                 verdict(i, 1);
             }
             break;
-        default:
-            break; // expressions are never reached
+        default: break; // expressions are never reached
         }
     }
 
@@ -203,9 +201,9 @@ private:
     }
 
     Out out_;
-    const std::vector<Elem> &elems_;
-    const Library &lib_;
-    Rng &rng_;
+    const std::vector<Elem>& elems_;
+    const Library& lib_;
+    Rng& rng_;
     uint8_t current_ = 0xFF;
     uint8_t script_ = 0;
     uint64_t events_ = 0;

@@ -12,12 +12,12 @@
 // byte through the stream (what the whole-line path saves, see otsfile.cpp).
 
 #include "base/catalog.h"
+#include "driver/reportfile.h"
 #include "model/evaluation.h"
 #include "model/tree.h"
 #include "readers/instream.h"
 #include "readers/otsfile.h"
 #include "readers/tdffile.h"
-#include "driver/reportfile.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -47,7 +47,7 @@ double cpuSeconds()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 [[noreturn]] void usage()
@@ -57,10 +57,11 @@ double cpuSeconds()
     std::exit(2);
 }
 
-void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
+void quiet(QtMsgType, const QMessageLogContext&, const QString&)
+{}
 
 /// Reads one OTS file as the product does, or with whole lines hidden from the reader.
-bool readOts(qv::TestTree &tree, qv::OtsGlobals &globals, const std::string &path, int fileIndex,
+bool readOts(qv::TestTree& tree, qv::OtsGlobals& globals, const std::string& path, int fileIndex,
              bool byBytes)
 {
     if (!byBytes)
@@ -74,7 +75,7 @@ bool readOts(qv::TestTree &tree, qv::OtsGlobals &globals, const std::string &pat
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     int repeats = 1;
     std::vector<std::string> ots;
@@ -104,7 +105,7 @@ int main(int argc, char **argv)
     if (std::getenv("KESTRELONDIR") && !qv::loadMessageCatalogues(app, qv::cataloguePrefixes()))
         return 1;
 
-    const char *names[] = {"ots_read", "tdf_read", "evaluate", "report_write"};
+    const char* names[] = {"ots_read", "tdf_read", "evaluate", "report_write"};
     std::vector<double> times[4];
     std::vector<double> cpu[4];
     size_t elements = 0;
@@ -155,7 +156,7 @@ int main(int argc, char **argv)
     }
 
     for (int s = 0; s < 4; ++s) {
-        std::vector<double> &v = times[s];
+        std::vector<double>& v = times[s];
         std::sort(v.begin(), v.end());
         std::sort(cpu[s].begin(), cpu[s].end());
         std::printf("stage %s %.6f %.6f %.6f\n", names[s], v[v.size() / 2], v.front(),

@@ -34,7 +34,8 @@ void onCharacters(void* data, const xmlChar*, int size)
     static_cast<Counts*>(data)->text += unsigned(size);
 }
 
-void quiet(void*, const char*, ...) {}
+void quiet(void*, const char*, ...)
+{}
 
 } // namespace
 

@@ -11,21 +11,21 @@
 
 // Prints through the sanitizers' report stream, which libFuzzer keeps open when
 // it discards the target's own error output (-close_fd_mask=2 or 3).
-extern "C" void __sanitizer_report_error_summary(const char *error_summary) __attribute__((weak));
+extern "C" void __sanitizer_report_error_summary(const char* error_summary) __attribute__((weak));
 
 namespace qv::fuzz {
 
 namespace {
 
-void quietMessageHandler(QtMsgType, const QMessageLogContext &, const QString &) {}
+void quietMessageHandler(QtMsgType, const QMessageLogContext&, const QString&)
+{}
 
 /// Prefix of the scratch files of this process: the temporary folder and the process id.
-const std::string &scratchPrefix()
+const std::string& scratchPrefix()
 {
     static const std::string prefix = [] {
-        const char *base = std::getenv("TMPDIR");
-        return std::string(base && *base ? base : "/tmp") + "/qv-fuzz-" +
-               std::to_string(getpid()) + "-";
+        const char* base = std::getenv("TMPDIR");
+        return std::string(base && *base ? base : "/tmp") + "/qv-fuzz-" + std::to_string(getpid()) + "-";
     }();
     return prefix;
 }
@@ -36,17 +36,17 @@ void initApplication()
 {
     static int argc = 1;
     static char name[] = "quorvanel-fuzz";
-    static char *argv[] = {name, nullptr};
+    static char* argv[] = {name, nullptr};
     qInstallMessageHandler(quietMessageHandler);
     // Lives until the process ends, like the program's own application object.
-    static QCoreApplication *app = new QCoreApplication(argc, argv);
+    static QCoreApplication* app = new QCoreApplication(argc, argv);
     (void)app;
 }
 
-std::vector<std::string_view> splitParts(const uint8_t *data, size_t size)
+std::vector<std::string_view> splitParts(const uint8_t* data, size_t size)
 {
     std::vector<std::string_view> parts;
-    std::string_view rest(reinterpret_cast<const char *>(data), size);
+    std::string_view rest(reinterpret_cast<const char*>(data), size);
     for (;;) {
         const size_t at = rest.find(PartSeparator);
         if (at == std::string_view::npos) {
@@ -58,10 +58,9 @@ std::vector<std::string_view> splitParts(const uint8_t *data, size_t size)
     }
 }
 
-ScratchFile::ScratchFile(const char *name, std::string_view bytes)
-    : path_(scratchPrefix() + name)
+ScratchFile::ScratchFile(const char* name, std::string_view bytes) : path_(scratchPrefix() + name)
 {
-    FILE *f = std::fopen(path_.c_str(), "wb");
+    FILE* f = std::fopen(path_.c_str(), "wb");
     if (!f)
         fail("cannot create a scratch file", path_);
     if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
@@ -80,7 +79,7 @@ std::string ScratchFile::contents() const
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void fail(const char *what, std::string_view detail)
+void fail(const char* what, std::string_view detail)
 {
     std::fprintf(stderr, "\nFUZZ CHECK FAILED: %s\n", what);
     if (!detail.empty())

@@ -15,7 +15,7 @@ namespace qv::fuzz {
 void initApplication();
 
 /// Splits the input at every occurrence of the separator line "\n@@@@\n".
-std::vector<std::string_view> splitParts(const uint8_t *data, size_t size);
+std::vector<std::string_view> splitParts(const uint8_t* data, size_t size);
 
 /// The separator between the parts of a fuzz input.
 constexpr std::string_view PartSeparator = "\n@@@@\n";
@@ -24,12 +24,12 @@ constexpr std::string_view PartSeparator = "\n@@@@\n";
 class ScratchFile {
 public:
     /// Creates the scratch file `name` with the given bytes.
-    ScratchFile(const char *name, std::string_view bytes);
+    ScratchFile(const char* name, std::string_view bytes);
     ~ScratchFile();
-    ScratchFile(const ScratchFile &) = delete;
-    ScratchFile &operator=(const ScratchFile &) = delete;
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
     /// Full path of the file.
-    const std::string &path() const { return path_; }
+    const std::string& path() const { return path_; }
     /// The file's bytes now.
     std::string contents() const;
 
@@ -38,6 +38,6 @@ private:
 };
 
 /// Prints the message and aborts, so that libFuzzer records the input as a crash.
-[[noreturn]] void fail(const char *what, std::string_view detail = {});
+[[noreturn]] void fail(const char* what, std::string_view detail = {});
 
 } // namespace qv::fuzz

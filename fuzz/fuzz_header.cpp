@@ -7,10 +7,10 @@
 #include "fuzz_common.h"
 #include "fuzz_xml.h"
 
+#include "driver/headertext.h"
 #include "driver/studioheader.h"
 #include "model/tree.h"
 #include "readers/otsfile.h"
-#include "driver/headertext.h"
 #include "report/document.h"
 #include "report/xrdwriter.h"
 
@@ -22,20 +22,20 @@ using namespace qv;
 namespace {
 
 /// A value extracted from a line is cut at its first line feed, tab and semicolon.
-void checkValue(const std::optional<std::string> &value)
+void checkValue(const std::optional<std::string>& value)
 {
     if (value && value->find_first_of("\n\t;") != std::string::npos)
         fuzz::fail("a value keeps a line feed, tab or semicolon", *value);
 }
 
 /// Reads the file with readHeaderLine and checks every line it gives.
-void checkHeaderLines(const std::string &path)
+void checkHeaderLines(const std::string& path)
 {
-    FILE *f = std::fopen(path.c_str(), "rb");
+    FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         fuzz::fail("cannot open the scratch header file");
     LineBuffer buffer;
-    while (const char *line = readHeaderLine(f, buffer)) {
+    while (const char* line = readHeaderLine(f, buffer)) {
         const size_t length = std::strlen(line);
         if (length > 2046)
             fuzz::fail("a header line longer than one read");
@@ -49,15 +49,15 @@ void checkHeaderLines(const std::string &path)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz::initApplication();
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string_view headerBytes(reinterpret_cast<const char *>(data), size);
+    const std::string_view headerBytes(reinterpret_cast<const char*>(data), size);
     fuzz::ScratchFile header("header.txt", headerBytes);
     checkHeaderLines(header.path());
     TestTree tree;
@@ -75,8 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::checkWellFormed(writer.buffer());
 
     const std::string after = header.contents();
-    const std::string block =
-        "-Test summary\nPassed=0\nInconclusive=0\nFailed=0\nTotal=0\n";
+    const std::string block = "-Test summary\nPassed=0\nInconclusive=0\nFailed=0\nTotal=0\n";
     // A last line without its line end gets one, so that the block starts a line.
     const std::string separator =
         !headerBytes.empty() && headerBytes.back() != '\n' ? std::string("\n") : std::string();

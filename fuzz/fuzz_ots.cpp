@@ -22,10 +22,10 @@ namespace {
 constexpr size_t MaxFiles = 4;
 
 /// Checks what every node of a file root's subtree must satisfy; returns the count.
-size_t checkSubtree(const TestTree &tree, TestNode *root, size_t limit)
+size_t checkSubtree(const TestTree& tree, TestNode* root, size_t limit)
 {
     size_t visited = 0;
-    walkPostOrder(root->firstChild, [&](TestNode *node) {
+    walkPostOrder(root->firstChild, [&](TestNode* node) {
         if (++visited > limit)
             fuzz::fail("the tree holds more nodes than were created (a cycle)");
         if (node->status < NodeStatus::NotExecuted || node->status > NodeStatus::Passed)
@@ -45,17 +45,17 @@ size_t checkSubtree(const TestTree &tree, TestNode *root, size_t limit)
 }
 
 /// The token readers on their own, with delimiters chosen by the first bytes.
-void fuzzTokenReaders(const uint8_t *data, size_t size)
+void fuzzTokenReaders(const uint8_t* data, size_t size)
 {
     if (size < 2)
         return;
     const int delimiter = data[0];
-    const std::string text(reinterpret_cast<const char *>(data) + 2, size - 2);
+    const std::string text(reinterpret_cast<const char*>(data) + 2, size - 2);
     InStream in;
     in.openMemory(text);
     for (int guard = 0; !in.atEnd() && guard < 4096; ++guard) {
-        const std::string token = data[1] & 1 ? readTokenUntilEither(in, delimiter, ';')
-                                              : readToken(in, delimiter);
+        const std::string token =
+            data[1] & 1 ? readTokenUntilEither(in, delimiter, ';') : readToken(in, delimiter);
         if (token.size() > 1023)
             fuzz::fail("a token longer than 1023 characters");
         if (token.find('\n') != std::string::npos)
@@ -70,13 +70,13 @@ void fuzzTokenReaders(const uint8_t *data, size_t size)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz::initApplication();
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::vector<std::string_view> parts = fuzz::splitParts(data, size);
     TestTree tree;
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     evaluateTree(tree);
     const size_t limit = tree.nodeCount() + 1;
     for (int i = 0; i < tree.fileCount(); ++i) {
-        TestNode *root = tree.fileRoot(i);
+        TestNode* root = tree.fileRoot(i);
         if (!root)
             fuzz::fail("a file without root");
         checkSubtree(tree, root, limit);

@@ -13,13 +13,13 @@
 #include "fuzz_common.h"
 #include "fuzz_xml.h"
 
+#include "driver/headertext.h"
 #include "driver/studioheader.h"
 #include "model/evaluation.h"
 #include "model/tree.h"
 #include "readers/instream.h"
 #include "readers/otsfile.h"
 #include "readers/tdffile.h"
-#include "driver/headertext.h"
 #include "report/document.h"
 #include "report/xrdwriter.h"
 
@@ -35,14 +35,14 @@ namespace {
 std::string summaryBlock(int passed, int inconclusive, int failed)
 {
     return "-Test summary\nPassed=" + std::to_string(passed) +
-           "\nInconclusive=" + std::to_string(inconclusive) + "\nFailed=" + std::to_string(failed) +
-           "\nTotal=" + std::to_string(passed + inconclusive + failed) + "\n";
+        "\nInconclusive=" + std::to_string(inconclusive) + "\nFailed=" + std::to_string(failed) +
+        "\nTotal=" + std::to_string(passed + inconclusive + failed) + "\n";
 }
 
 /// The tag numbers of the document rise from 1 in document order, without gaps.
 /// Every "<" of the document opens markup (text escapes it) and no attribute
 /// value holds a double quote, so the attributes can be read off directly.
-void checkTagNumbers(const std::string &doc)
+void checkTagNumbers(const std::string& doc)
 {
     int expected = 1;
     for (size_t at = doc.find('<'); at != std::string::npos; at = doc.find('<', at + 1)) {
@@ -70,13 +70,13 @@ void checkTagNumbers(const std::string &doc)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz::initApplication();
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::vector<std::string_view> parts = fuzz::splitParts(data, size);
     const size_t otsCount = parts.size() >= 2 ? 2 : 1;
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::checkWellFormed(writer.buffer());
     checkTagNumbers(writer.buffer());
     // The global summary entry is the document's first browser entry.
-    const std::string &doc = writer.buffer();
+    const std::string& doc = writer.buffer();
     const size_t entry = doc.find("<XROD:NODE ");
     const size_t state = entry == std::string::npos ? entry : doc.find(" state=\"", entry);
     if (state == std::string::npos || doc.compare(state + 8, 2, failed > 0 ? "ko" : "ok") != 0)

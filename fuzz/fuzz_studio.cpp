@@ -16,11 +16,11 @@ using namespace qv;
 namespace {
 
 /// A studio header value: cut at line feed, tab and semicolon, no blank at either end.
-void checkValue(const std::optional<std::string> &value)
+void checkValue(const std::optional<std::string>& value)
 {
     if (!value)
         return;
-    const std::string &v = *value;
+    const std::string& v = *value;
     if (v.find_first_of("\n\t;") != std::string::npos)
         fuzz::fail("a studio header value keeps a line feed, tab or semicolon", v);
     if (!v.empty() && (v.front() == ' ' || v.back() == ' '))
@@ -28,7 +28,7 @@ void checkValue(const std::optional<std::string> &value)
 }
 
 /// Loads the file as the studio header and checks every value and the project file path.
-void checkStudioHeader(const std::string &path)
+void checkStudioHeader(const std::string& path)
 {
     LineBuffer buffer;
     StudioHeader studio;
@@ -38,7 +38,7 @@ void checkStudioHeader(const std::string &path)
     checkValue(studio.projectConfiguration());
     checkValue(studio.workspaceName());
     checkValue(studio.testNodeName());
-    if (const auto &p = studio.projectFilePath()) {
+    if (const auto& p = studio.projectFilePath()) {
         if (!studio.projectName())
             fuzz::fail("a project file path without project name");
         if (p->size() < 4 || p->compare(p->size() - 4, 4, ".kvx") != 0)
@@ -57,15 +57,15 @@ void checkStudioHeader(const std::string &path)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz::initApplication();
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string bytes(reinterpret_cast<const char *>(data), size);
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzz::ScratchFile file("studio.txt", bytes);
     checkStudioHeader(file.path());
 

@@ -24,7 +24,7 @@ using namespace qv;
 namespace {
 
 /// The OTS files of the fixed tree, read once.
-std::vector<std::string> &fixedOtsFiles()
+std::vector<std::string>& fixedOtsFiles()
 {
     static std::vector<std::string> files;
     return files;
@@ -34,7 +34,7 @@ std::vector<std::string> &fixedOtsFiles()
 constexpr int MaxCheckedLines = 64;
 
 /// Reference of parseTdfHex: the value, or none when the number is refused.
-std::optional<uint32_t> referenceHex(const std::string &text)
+std::optional<uint32_t> referenceHex(const std::string& text)
 {
     uint32_t value = 0;
     int digits = 0;
@@ -67,7 +67,7 @@ std::optional<uint32_t> referenceHex(const std::string &text)
 
 /// Reference of tdfField, from the rule "field n runs from after the (n-1)-th
 /// separator to before the n-th one or the end".
-std::optional<std::string> referenceField(const std::string &text, char separator, int n)
+std::optional<std::string> referenceField(const std::string& text, char separator, int n)
 {
     if (n <= 0)
         return std::nullopt;
@@ -87,7 +87,7 @@ std::optional<std::string> referenceField(const std::string &text, char separato
 }
 
 /// parseTdfHex and tdfField against their references, decodeTraceText's invariants.
-void checkLine(const std::string &line)
+void checkLine(const std::string& line)
 {
     const std::optional<uint32_t> expected = referenceHex(line);
     const uint32_t value = parseTdfHex(line);
@@ -111,22 +111,21 @@ void checkLine(const std::string &line)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz::initApplication();
-    for (const char *name : {"/examples/thermostat_tests.ots", "/examples/sensor_stubs.ots"}) {
+    for (const char* name : {"/examples/thermostat_tests.ots", "/examples/sensor_stubs.ots"}) {
         std::ifstream in(std::string(QV_SOURCE_DIR) + name, std::ios::binary);
         if (!in)
             fuzz::fail("cannot read the example OTS files", name);
-        fixedOtsFiles().emplace_back(std::istreambuf_iterator<char>(in),
-                                     std::istreambuf_iterator<char>());
+        fixedOtsFiles().emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string bytes(reinterpret_cast<const char *>(data), size);
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
 
     TestTree tree;
     tree.initTree();

@@ -57,7 +57,8 @@ public:
     }
 };
 
-void quiet(void*, const char*, ...) {}
+void quiet(void*, const char*, ...)
+{}
 
 } // namespace
 

@@ -16,26 +16,23 @@ namespace {
 /// A translator together with the catalogue bytes it reads from.
 class OwnedTranslator : public QTranslator {
 public:
-    explicit OwnedTranslator(QByteArray data, QObject *parent)
-        : QTranslator(parent), data_(std::move(data)) {}
-    bool loadData()
-    {
-        return load(reinterpret_cast<const uchar *>(data_.constData()), int(data_.size()));
-    }
+    explicit OwnedTranslator(QByteArray data, QObject* parent) : QTranslator(parent), data_(std::move(data))
+    {}
+    bool loadData() { return load(reinterpret_cast<const uchar*>(data_.constData()), int(data_.size())); }
 
 private:
     QByteArray data_;
 };
 
-bool isRegularFile(const std::string &path)
+bool isRegularFile(const std::string& path)
 {
     struct stat status;
     return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-bool readWhole(const std::string &path, QByteArray &out)
+bool readWhole(const std::string& path, QByteArray& out)
 {
-    FILE *f = fopen(path.c_str(), "rb");
+    FILE* f = fopen(path.c_str(), "rb");
     if (!f)
         return false;
     QByteArray data;
@@ -52,7 +49,7 @@ bool readWhole(const std::string &path, QByteArray &out)
 
 } // namespace
 
-const std::vector<std::string> &cataloguePrefixes()
+const std::vector<std::string>& cataloguePrefixes()
 {
     static const std::vector<std::string> prefixes{"kstnident_", "modbas_", "quorvanel_"};
     return prefixes;
@@ -60,15 +57,15 @@ const std::vector<std::string> &cataloguePrefixes()
 
 std::string localeName()
 {
-    for (const char *var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char *value = getenv(var);
+    for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = getenv(var);
         if (value && *value)
             return value;
     }
     return "C";
 }
 
-std::vector<std::string> catalogueCandidates(const std::string &baseName)
+std::vector<std::string> catalogueCandidates(const std::string& baseName)
 {
     std::vector<std::string> names;
     std::string name = baseName;
@@ -83,9 +80,9 @@ std::vector<std::string> catalogueCandidates(const std::string &baseName)
     return names;
 }
 
-bool loadMessageCatalogues(QCoreApplication &app, const std::vector<std::string> &prefixes)
+bool loadMessageCatalogues(QCoreApplication& app, const std::vector<std::string>& prefixes)
 {
-    const char *install = getenv("KESTRELONDIR");
+    const char* install = getenv("KESTRELONDIR");
     if (!install || !*install) {
         writeStderr("Fatal Error: please setup KESTRELONDIR environment variable.\n");
         return false;
@@ -98,8 +95,8 @@ bool loadMessageCatalogues(QCoreApplication &app, const std::vector<std::string>
         return false;
     }
     const std::string locale = localeName();
-    for (const std::string &prefix : prefixes) {
-        for (const std::string &candidate : catalogueCandidates(prefix + locale)) {
+    for (const std::string& prefix : prefixes) {
+        for (const std::string& candidate : catalogueCandidates(prefix + locale)) {
             const std::string path = localeDir + separator + candidate;
             if (!isRegularFile(path))
                 continue;
@@ -107,7 +104,7 @@ bool loadMessageCatalogues(QCoreApplication &app, const std::vector<std::string>
             if (!readWhole(path, data))
                 continue;
             // The first readable file decides; if it is no catalogue the prefix is skipped.
-            auto *translator = new OwnedTranslator(std::move(data), &app);
+            auto* translator = new OwnedTranslator(std::move(data), &app);
             if (translator->loadData())
                 QCoreApplication::installTranslator(translator);
             else

@@ -8,7 +8,7 @@
 namespace qv {
 
 /// The catalogue prefixes, in installation order.
-const std::vector<std::string> &cataloguePrefixes();
+const std::vector<std::string>& cataloguePrefixes();
 
 /// Locale name of the environment: LC_ALL, LC_MESSAGES, then LANG, the first
 /// set and non-empty, used whole; "C" when none.
@@ -17,11 +17,11 @@ std::string localeName();
 /// Candidate catalogue files for a base name, in search order: the name, the
 /// name with ".qm", then cut before its last "_" or "." and again, until no
 /// delimiter is left.
-std::vector<std::string> catalogueCandidates(const std::string &baseName);
+std::vector<std::string> catalogueCandidates(const std::string& baseName);
 
 /// Checks KESTRELONDIR and its lib/locale directory and installs one
 /// translator per prefix whose catalogue is found. On a setup error prints its
 /// fatal line and returns false (the caller ends the run).
-bool loadMessageCatalogues(QCoreApplication &app, const std::vector<std::string> &prefixes);
+bool loadMessageCatalogues(QCoreApplication& app, const std::vector<std::string>& prefixes);
 
 } // namespace qv

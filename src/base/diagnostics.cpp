@@ -10,10 +10,10 @@ namespace qv {
 
 namespace {
 
-const char *const kContext = "QVN Error";
+const char* const kContext = "QVN Error";
 
 struct MessageEntry {
-    const char *text;
+    const char* text;
     Severity severity;
 };
 
@@ -27,17 +27,14 @@ const MessageEntry kMessages[] = {
     {QT_TRANSLATE_NOOP("QVN Error", "%1, write error."), Severity::Error},
 };
 
-const char *const kSeverityWords[] = {
-    QT_TRANSLATE_NOOP("QVN Error", "info:"),
-    QT_TRANSLATE_NOOP("QVN Error", "warning:"),
-    QT_TRANSLATE_NOOP("QVN Error", "error:"),
-    QT_TRANSLATE_NOOP("QVN Error", "fatal:"),
-    QT_TRANSLATE_NOOP("QVN Error", "lexical error:"),
-    QT_TRANSLATE_NOOP("QVN Error", "syntax error:"),
+const char* const kSeverityWords[] = {
+    QT_TRANSLATE_NOOP("QVN Error", "info:"),           QT_TRANSLATE_NOOP("QVN Error", "warning:"),
+    QT_TRANSLATE_NOOP("QVN Error", "error:"),          QT_TRANSLATE_NOOP("QVN Error", "fatal:"),
+    QT_TRANSLATE_NOOP("QVN Error", "lexical error:"),  QT_TRANSLATE_NOOP("QVN Error", "syntax error:"),
     QT_TRANSLATE_NOOP("QVN Error", "semantic error:"),
 };
 
-std::optional<QString> narrowArgument(const char *text)
+std::optional<QString> narrowArgument(const char* text)
 {
     if (!text)
         return std::nullopt;
@@ -46,7 +43,7 @@ std::optional<QString> narrowArgument(const char *text)
 
 } // namespace
 
-const char *messageText(MessageId id)
+const char* messageText(MessageId id)
 {
     return kMessages[int(id)].text;
 }
@@ -56,14 +53,14 @@ Severity messageSeverity(MessageId id)
     return kMessages[int(id)].severity;
 }
 
-const char *severityWord(Severity severity)
+const char* severityWord(Severity severity)
 {
     return kSeverityWords[int(severity)];
 }
 
-void printMessage(MessageId id, const MessageLocation &location, const std::optional<QString> &a1,
-                  const std::optional<QString> &a2, const std::optional<QString> &a3,
-                  const std::optional<QString> &a4, const std::optional<QString> &a5)
+void printMessage(MessageId id, const MessageLocation& location, const std::optional<QString>& a1,
+                  const std::optional<QString>& a2, const std::optional<QString>& a3,
+                  const std::optional<QString>& a4, const std::optional<QString>& a5)
 {
     writeStderr(toLocal8(QStringLiteral("%1 - ").arg(QStringLiteral("quorvanel"))));
     writeStderr(toLocal8(tr(kContext, severityWord(messageSeverity(id))) + QLatin1Char(' ')));
@@ -80,11 +77,10 @@ void printMessage(MessageId id, const MessageLocation &location, const std::opti
     case MessageLocation::CommandLine:
         writeStderr(toLocal8(tr(kContext, "command line:") + QLatin1Char(' ')));
         break;
-    case MessageLocation::None:
-        break;
+    case MessageLocation::None: break;
     }
     QString text = tr(kContext, messageText(id));
-    for (const auto *arg : {&a1, &a2, &a3, &a4, &a5}) {
+    for (const auto* arg : {&a1, &a2, &a3, &a4, &a5}) {
         // QString::arg replaces the lowest-numbered marker; without any marker
         // the argument is dropped (and Qt's warning is not wanted here).
         if (*arg && text.contains(QLatin1Char('%')))
@@ -95,18 +91,17 @@ void printMessage(MessageId id, const MessageLocation &location, const std::opti
     fflush(stderr);
 }
 
-void report(MessageId id, const MessageLocation &location)
+void report(MessageId id, const MessageLocation& location)
 {
     printMessage(id, location);
 }
 
-void report(MessageId id, const MessageLocation &location, const char *a1)
+void report(MessageId id, const MessageLocation& location, const char* a1)
 {
     printMessage(id, location, narrowArgument(a1));
 }
 
-void report(MessageId id, const MessageLocation &location, const char *a1, const char *a2,
-            const char *a3)
+void report(MessageId id, const MessageLocation& location, const char* a1, const char* a2, const char* a3)
 {
     printMessage(id, location, narrowArgument(a1), narrowArgument(a2), narrowArgument(a3));
 }
@@ -115,7 +110,7 @@ void reportOutOfMemory()
 {
     try {
         report(MessageId::OutOfMemory);
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
         static const char line[] = "\nquorvanel - fatal: out of memory\n";
         // Nothing more can be done when the error stream refuses it too.
         if (::write(STDERR_FILENO, line, sizeof line - 1) < 0)

@@ -30,28 +30,27 @@ struct MessageLocation {
 };
 
 /// Source text of a message (translated under "QVN Error").
-const char *messageText(MessageId id);
+const char* messageText(MessageId id);
 /// Severity of a message.
 Severity messageSeverity(MessageId id);
 /// Word of a severity (translated under "QVN Error").
-const char *severityWord(Severity severity);
+const char* severityWord(Severity severity);
 
 /// Prints one diagnostic line with up to five arguments; an absent argument
 /// leaves its place marker in the text.
-void printMessage(MessageId id, const MessageLocation &location,
-                  const std::optional<QString> &a1 = std::nullopt,
-                  const std::optional<QString> &a2 = std::nullopt,
-                  const std::optional<QString> &a3 = std::nullopt,
-                  const std::optional<QString> &a4 = std::nullopt,
-                  const std::optional<QString> &a5 = std::nullopt);
+void printMessage(MessageId id, const MessageLocation& location,
+                  const std::optional<QString>& a1 = std::nullopt,
+                  const std::optional<QString>& a2 = std::nullopt,
+                  const std::optional<QString>& a3 = std::nullopt,
+                  const std::optional<QString>& a4 = std::nullopt,
+                  const std::optional<QString>& a5 = std::nullopt);
 
 /// Prints a message without argument.
-void report(MessageId id, const MessageLocation &location = {});
+void report(MessageId id, const MessageLocation& location = {});
 /// Prints a message with one narrow argument; null leaves "%1" in place.
-void report(MessageId id, const MessageLocation &location, const char *a1);
+void report(MessageId id, const MessageLocation& location, const char* a1);
 /// Prints a message with three narrow arguments; each may be null.
-void report(MessageId id, const MessageLocation &location, const char *a1, const char *a2,
-            const char *a3);
+void report(MessageId id, const MessageLocation& location, const char* a1, const char* a2, const char* a3);
 
 /// Prints "out of memory" once; when even that finds no memory, the line is
 /// written untranslated without allocating.

@@ -7,12 +7,12 @@
 
 namespace qv {
 
-std::string baseFileName(const std::string &path)
+std::string baseFileName(const std::string& path)
 {
     return toLocal8(QFileInfo(fromLocal8(path)).fileName());
 }
 
-bool fileExists(const char *name)
+bool fileExists(const char* name)
 {
     struct stat status;
     return name && stat(name, &status) == 0;

@@ -6,9 +6,9 @@
 namespace qv {
 
 /// Last component of a path (the file name without its directory).
-std::string baseFileName(const std::string &path);
+std::string baseFileName(const std::string& path);
 
 /// True when the file system reports status for the name (any kind of entry).
-bool fileExists(const char *name);
+bool fileExists(const char* name);
 
 } // namespace qv

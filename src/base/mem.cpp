@@ -6,9 +6,9 @@
 
 namespace qv {
 
-void *allocateOrReport(size_t size)
+void* allocateOrReport(size_t size)
 {
-    void *block = malloc(size);
+    void* block = malloc(size);
     if (!block && size != 0)
         reportOutOfMemory();
     return block;

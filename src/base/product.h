@@ -5,20 +5,20 @@
 namespace qv::product {
 
 /// Translation context of the product texts.
-inline constexpr const char *Context = "KSTNIdent";
+inline constexpr const char* Context = "KSTNIdent";
 /// Product name.
-inline constexpr const char *Name = "Kestrelon";
+inline constexpr const char* Name = "Kestrelon";
 /// Tool title of the banner.
-inline constexpr const char *ToolTitle = "C++ Test Report Generator";
+inline constexpr const char* ToolTitle = "C++ Test Report Generator";
 /// Full version of the banner.
-inline constexpr const char *Version = "8.3.0.1.342.020";
+inline constexpr const char* Version = "8.3.0.1.342.020";
 /// Holder statement of the copyright notice.
-inline constexpr const char *Holder = "(C) Copyright Kestrelon Systems 1998, 2026.";
+inline constexpr const char* Holder = "(C) Copyright Kestrelon Systems 1998, 2026.";
 /// Rights-reservation phrase of the copyright notice.
-inline constexpr const char *Reservation = "All rights reserved.";
+inline constexpr const char* Reservation = "All rights reserved.";
 /// Product name in the report's product row.
-inline constexpr const char *ReportTitle = "Component testing C++";
+inline constexpr const char* ReportTitle = "Component testing C++";
 /// The copyright notice line of the report.
-inline constexpr const char *NoticeLine = "(C) Copyright Kestrelon Systems 1998, 2026. All rights reserved.";
+inline constexpr const char* NoticeLine = "(C) Copyright Kestrelon Systems 1998, 2026. All rights reserved.";
 
 } // namespace qv::product

@@ -5,12 +5,12 @@
 
 namespace qv {
 
-QString tr(const char *context, const char *source)
+QString tr(const char* context, const char* source)
 {
     return QCoreApplication::translate(context, source);
 }
 
-std::string toLocal8(const QString &text)
+std::string toLocal8(const QString& text)
 {
     const QByteArray bytes = text.toLocal8Bit();
     return std::string(bytes.constData(), size_t(bytes.size()));
@@ -21,11 +21,11 @@ QString fromLocal8(std::string_view text)
     return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
 }
 
-std::string toUtf8(const QString &text)
+std::string toUtf8(const QString& text)
 {
     std::string out;
     out.reserve(size_t(text.size()));
-    const char16_t *p = reinterpret_cast<const char16_t *>(text.utf16());
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         char32_t c = p[i];

@@ -8,19 +8,19 @@ namespace qv {
 
 namespace {
 
-bool is(const char *arg, const char *option)
+bool is(const char* arg, const char* option)
 {
     return std::strcmp(arg, option) == 0;
 }
 
-bool endsOtsList(const char *arg)
+bool endsOtsList(const char* arg)
 {
     return is(arg, "-xrd") || is(arg, "-tdf");
 }
 
 } // namespace
 
-bool parseCommandLine(int argc, char **argv, CommandLine &commandLine)
+bool parseCommandLine(int argc, char** argv, CommandLine& commandLine)
 {
     // Pass 1: count the OTS names to size the array.
     int count = 0;
@@ -80,7 +80,7 @@ bool parseCommandLine(int argc, char **argv, CommandLine &commandLine)
     return counter == 0 && !missingValue && commandLine.tdfFile && commandLine.xrdFile;
 }
 
-void printUsage(const char *programName)
+void printUsage(const char* programName)
 {
     writeStderr(toLocal8(tr("QUORVANEL", "\nUsage: ")));
     writeStderr(programName ? programName : "");

@@ -17,7 +17,7 @@ struct LineBuffer {
 
 /// Reads the next line of the stream into the buffer, cut at its last line feed,
 /// then last tab, then last carriage return; null at end of file or without a stream.
-const char *readHeaderLine(FILE *stream, LineBuffer &buffer);
+const char* readHeaderLine(FILE* stream, LineBuffer& buffer);
 
 /// The header text file as a line source of the report. When the renderer
 /// stops reading, the file is closed and the summary block
@@ -27,26 +27,25 @@ const char *readHeaderLine(FILE *stream, LineBuffer &buffer);
 class HeaderTextFile : public HeaderTextSource {
 public:
     /// A source for the named file, with the counts of its summary block.
-    HeaderTextFile(std::string path, LineBuffer &buffer, const SummaryCounts &counts)
+    HeaderTextFile(std::string path, LineBuffer& buffer, const SummaryCounts& counts)
         : path_(std::move(path)), buffer_(buffer), counts_(counts)
-    {
-    }
+    {}
     ~HeaderTextFile() override;
-    HeaderTextFile(const HeaderTextFile &) = delete;
-    HeaderTextFile &operator=(const HeaderTextFile &) = delete;
+    HeaderTextFile(const HeaderTextFile&) = delete;
+    HeaderTextFile& operator=(const HeaderTextFile&) = delete;
 
     /// Opens the file for reading; false when it cannot be.
     bool open() override;
     /// The next line (see readHeaderLine), or null at the end.
-    const char *nextLine() override;
+    const char* nextLine() override;
     /// Closes the file and appends the summary block.
     void finish() override;
 
 private:
     std::string path_;
-    LineBuffer &buffer_;
+    LineBuffer& buffer_;
     SummaryCounts counts_;
-    FILE *in_ = nullptr;
+    FILE* in_ = nullptr;
 };
 
 } // namespace qv

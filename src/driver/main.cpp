@@ -1,7 +1,7 @@
 // Process entry point of quorvanel.
 #include "driver/runsequence.h"
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     return qv::runQuorvanel(argc, argv);
 }

@@ -10,8 +10,8 @@
 
 namespace qv {
 
-ReportResult writeReport(const TestTree &tree, const OtsGlobals &globals, const char *xrdFile,
-                             const char *headerTextFile)
+ReportResult writeReport(const TestTree& tree, const OtsGlobals& globals, const char* xrdFile,
+                         const char* headerTextFile)
 {
     ReportResult result;
     // Created first, so that a studio header or header text file naming the
@@ -47,9 +47,8 @@ ReportResult writeReport(const TestTree &tree, const OtsGlobals &globals, const 
     const bool closed = writer->close();
     // A trace text that could not be read back from its temporary file
     // leaves the report incomplete: that is a failed report too.
-    result.outcome = !closed || writer->failed() || tree.traceTexts().failed()
-                         ? ReportOutcome::WriteFailed
-                         : ReportOutcome::Written;
+    result.outcome = !closed || writer->failed() || tree.traceTexts().failed() ? ReportOutcome::WriteFailed
+                                                                               : ReportOutcome::Written;
     return result;
 }
 

@@ -11,9 +11,9 @@ namespace qv {
 
 /// How the report step ended.
 enum class ReportOutcome {
-    Written,       ///< the whole document is in the file
-    CannotCreate,  ///< the XRD file could not be created; nothing was written
-    WriteFailed,   ///< a write or the close failed, or a trace text could not be read back
+    Written,      ///< the whole document is in the file
+    CannotCreate, ///< the XRD file could not be created; nothing was written
+    WriteFailed,  ///< a write or the close failed, or a trace text could not be read back
 };
 
 /// Result of the report step: its outcome and the summary counts of the tree.
@@ -27,7 +27,7 @@ struct ReportResult {
 /// the statuses are tallied, the document is rendered; the header text file
 /// (null: none) is read while its rows are due and gets its summary block
 /// right after, whether the XRD writes succeed or not.
-ReportResult writeReport(const TestTree &tree, const OtsGlobals &globals, const char *xrdFile,
-                             const char *headerTextFile);
+ReportResult writeReport(const TestTree& tree, const OtsGlobals& globals, const char* xrdFile,
+                         const char* headerTextFile);
 
 } // namespace qv

@@ -23,7 +23,8 @@ namespace {
 
 // Qt's own warnings (for example about place markers) must never reach the
 // error stream, whose lines users and scripts read.
-void quietMessageHandler(QtMsgType, const QMessageLogContext &, const QString &) {}
+void quietMessageHandler(QtMsgType, const QMessageLogContext&, const QString&)
+{}
 
 void printBanner()
 {
@@ -41,7 +42,7 @@ struct RunState {
 
 /// The run from the banner on, with the application object and its
 /// catalogues in place.
-int runSteps(int argc, char **argv)
+int runSteps(int argc, char** argv)
 {
     printBanner();
 
@@ -68,7 +69,7 @@ int runSteps(int argc, char **argv)
     auto run = std::make_unique<RunState>();
     run->tree.initTree();
     for (int i = 0; i < commandLine.otsCount; ++i) {
-        const char *name = commandLine.otsFiles[size_t(i)];
+        const char* name = commandLine.otsFiles[size_t(i)];
         if (!readOtsFile(run->tree, run->globals, name, i)) {
             report(MessageId::FormatNotRecognized, {}, name);
             return -1;
@@ -99,7 +100,7 @@ int runSteps(int argc, char **argv)
 
 } // namespace
 
-int runQuorvanel(int argc, char **argv)
+int runQuorvanel(int argc, char** argv)
 {
     // Memory that cannot be had ends the run wherever it runs out: the one
     // exception that crosses the layers, caught here only. Files already
@@ -107,7 +108,7 @@ int runQuorvanel(int argc, char **argv)
     try {
         qInstallMessageHandler(quietMessageHandler);
         std::unique_ptr<QCoreApplication> ownApp;
-        QCoreApplication *app = QCoreApplication::instance();
+        QCoreApplication* app = QCoreApplication::instance();
         if (!app) {
             static int appArgc;
             appArgc = argc;
@@ -118,12 +119,12 @@ int runQuorvanel(int argc, char **argv)
             return -1;
         try {
             return runSteps(argc, argv);
-        } catch (const std::bad_alloc &) {
+        } catch (const std::bad_alloc&) {
             // Printed while the catalogues are still installed.
             reportOutOfMemory();
             return -1;
         }
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
         reportOutOfMemory();
         return -1;
     }

@@ -13,11 +13,11 @@ namespace {
 /// The studio header variables, in the order in which a line is tested.
 enum Variable : int { ProjectName, ProjectPath, Name, Configuration, WorkspaceName, VariableCount };
 
-constexpr const char *Keywords[VariableCount] = {"$PROJECT_NAME", "$PROJECT_PATH", "$NAME",
-                                                 "$CONFIGURATION", "$WORKSPACE_NAME"};
+constexpr const char* Keywords[VariableCount] = {"$PROJECT_NAME", "$PROJECT_PATH", "$NAME", "$CONFIGURATION",
+                                                 "$WORKSPACE_NAME"};
 
 /// The first variable of the table whose keyword the line contains, or -1.
-int findVariable(const char *line)
+int findVariable(const char* line)
 {
     for (int i = 0; i < VariableCount; ++i) {
         if (std::strstr(line, Keywords[i]))
@@ -38,16 +38,16 @@ StudioHeader::~StudioHeader()
     releaseStudioHeader();
 }
 
-bool StudioHeader::loadStudioHeader(LineBuffer &buffer)
+bool StudioHeader::loadStudioHeader(LineBuffer& buffer)
 {
     releaseStudioHeader();
-    const char *path = std::getenv("KSTN_STUDIO_HEADER_FILE");
+    const char* path = std::getenv("KSTN_STUDIO_HEADER_FILE");
     if (!path)
         return false;
     return loadStudioHeaderFile(path, buffer);
 }
 
-bool StudioHeader::loadStudioHeaderFile(const char *path, LineBuffer &buffer)
+bool StudioHeader::loadStudioHeaderFile(const char* path, LineBuffer& buffer)
 {
     releaseStudioHeader();
     if (!path)
@@ -65,7 +65,7 @@ bool StudioHeader::loadStudioHeaderFile(const char *path, LineBuffer &buffer)
     bool seen[VariableCount] = {};
     int seenCount = 0;
     while (seenCount < VariableCount) {
-        const char *line = readHeaderLine(file_, buffer);
+        const char* line = readHeaderLine(file_, buffer);
         if (!line)
             break;
         const int variable = findVariable(line);
@@ -76,23 +76,12 @@ bool StudioHeader::loadStudioHeaderFile(const char *path, LineBuffer &buffer)
         ++seenCount;
         std::optional<std::string> value = extractValue(line);
         switch (variable) {
-        case ProjectName:
-            projectName_ = std::move(value);
-            break;
-        case ProjectPath:
-            projectFilePath_ = formProjectFilePath(projectName_, value);
-            break;
-        case Name:
-            testNodeName_ = std::move(value);
-            break;
-        case Configuration:
-            configuration_ = std::move(value);
-            break;
-        case WorkspaceName:
-            workspaceName_ = std::move(value);
-            break;
-        default:
-            break;
+        case ProjectName: projectName_ = std::move(value); break;
+        case ProjectPath: projectFilePath_ = formProjectFilePath(projectName_, value); break;
+        case Name: testNodeName_ = std::move(value); break;
+        case Configuration: configuration_ = std::move(value); break;
+        case WorkspaceName: workspaceName_ = std::move(value); break;
+        default: break;
         }
     }
     // Everything is read now; nothing reads the file later.
@@ -114,9 +103,9 @@ void StudioHeader::releaseStudioHeader()
     configuration_.reset();
 }
 
-std::optional<std::string> StudioHeader::extractValue(const char *line)
+std::optional<std::string> StudioHeader::extractValue(const char* line)
 {
-    const char *equals = line ? std::strchr(line, '=') : nullptr;
+    const char* equals = line ? std::strchr(line, '=') : nullptr;
     if (!equals || equals[1] == '\0')
         return std::nullopt;
     std::string value(equals + 1);
@@ -134,8 +123,8 @@ std::optional<std::string> StudioHeader::extractValue(const char *line)
     return value;
 }
 
-std::optional<std::string> StudioHeader::formProjectFilePath(
-    const std::optional<std::string> &name, const std::optional<std::string> &path)
+std::optional<std::string> StudioHeader::formProjectFilePath(const std::optional<std::string>& name,
+                                                             const std::optional<std::string>& path)
 {
     if (!name || !path)
         return std::nullopt;

@@ -14,7 +14,7 @@
 
 namespace qv {
 
-void adviseHugePages(void *block, size_t bytes)
+void adviseHugePages(void* block, size_t bytes)
 {
 #ifdef MADV_HUGEPAGE
     // Only a hint: without transparent huge pages the block simply keeps
@@ -34,24 +34,24 @@ namespace {
 /// at once.
 class HugeBlockMaker {
 public:
-    static HugeBlockMaker &instance()
+    static HugeBlockMaker& instance()
     {
         static HugeBlockMaker maker;
         return maker;
     }
 
-    void *take()
+    void* take()
     {
-        void *block = nullptr;
+        void* block = nullptr;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (!started_) {
                 started_ = true;
                 try {
                     worker_ = std::thread([this] { run(); });
-                } catch (const std::system_error &) {
+                } catch (const std::system_error&) {
                     // No thread to be had: every block is made here, on demand.
-                } catch (const std::bad_alloc &) {
+                } catch (const std::bad_alloc&) {
                 }
             }
             block = ready_;
@@ -75,16 +75,16 @@ public:
     }
 
 private:
-    static void *make(bool touch)
+    static void* make(bool touch)
     {
-        void *block = std::aligned_alloc(HugeBlockBytes, HugeBlockBytes);
+        void* block = std::aligned_alloc(HugeBlockBytes, HugeBlockBytes);
         if (!block)
             return nullptr;
         adviseHugePages(block, HugeBlockBytes);
         if (touch) {
             static const size_t page = size_t(sysconf(_SC_PAGESIZE) > 0 ? sysconf(_SC_PAGESIZE) : 4096);
             for (size_t at = 0; at < HugeBlockBytes; at += page)
-                static_cast<volatile char *>(block)[at] = 0;
+                static_cast<volatile char*>(block)[at] = 0;
         }
         return block;
     }
@@ -97,7 +97,7 @@ private:
             if (stopping_)
                 return;
             lock.unlock();
-            void *block = make(true);
+            void* block = make(true);
             lock.lock();
             if (!block)
                 return; // memory is short: blocks are made on demand from now on
@@ -112,7 +112,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::thread worker_;
-    void *ready_ = nullptr;
+    void* ready_ = nullptr;
     bool started_ = false;
     bool stopping_ = false;
 };
@@ -121,29 +121,29 @@ constexpr size_t FirstChunkBytes = 16 * 1024;
 
 } // namespace
 
-void *allocateHugeBlock()
+void* allocateHugeBlock()
 {
     return HugeBlockMaker::instance().take();
 }
 
-void *allocateChunk(size_t lastBytes, size_t minimum, size_t &bytes)
+void* allocateChunk(size_t lastBytes, size_t minimum, size_t& bytes)
 {
     bytes = lastBytes == 0 ? FirstChunkBytes : std::min(lastBytes * 2, HugeBlockBytes);
     bytes = std::max(bytes, minimum);
-    void *chunk = bytes == HugeBlockBytes ? allocateHugeBlock() : std::malloc(bytes);
+    void* chunk = bytes == HugeBlockBytes ? allocateHugeBlock() : std::malloc(bytes);
     if (!chunk)
         throw std::bad_alloc();
     return chunk;
 }
 
-char *ByteArena::allocate(size_t n)
+char* ByteArena::allocate(size_t n)
 {
     if (n <= room_)
         return next_;
     // A text larger than a quarter chunk gets a block of its own, so that
     // the current chunk's room is not thrown away for it.
     if (n > HugeBlockBytes / 4) {
-        char *own = static_cast<char *>(std::malloc(n));
+        char* own = static_cast<char*>(std::malloc(n));
         if (!own)
             throw std::bad_alloc();
         blocks_.reserve(blocks_.size() + 1);
@@ -151,7 +151,7 @@ char *ByteArena::allocate(size_t n)
         return own;
     }
     size_t bytes = 0;
-    char *chunk = static_cast<char *>(allocateChunk(chunkBytes_, 1, bytes));
+    char* chunk = static_cast<char*>(allocateChunk(chunkBytes_, 1, bytes));
     blocks_.reserve(blocks_.size() + 1);
     blocks_.push_back(chunk);
     chunkBytes_ = bytes;
@@ -165,7 +165,7 @@ std::string_view ByteArena::concat(std::string_view first, std::string_view seco
     const size_t n = first.size() + second.size();
     if (n == 0)
         return std::string_view();
-    char *at = allocate(n);
+    char* at = allocate(n);
     if (!first.empty())
         std::memcpy(at, first.data(), first.size());
     if (!second.empty())
@@ -179,7 +179,7 @@ std::string_view ByteArena::concat(std::string_view first, std::string_view seco
 
 void ByteArena::clear()
 {
-    for (char *b : blocks_)
+    for (char* b : blocks_)
         std::free(b);
     blocks_.clear();
     next_ = nullptr;

@@ -12,7 +12,7 @@
 namespace qv {
 
 /// Asks the kernel to back a 2 MiB-aligned block with huge pages (a hint only).
-void adviseHugePages(void *block, size_t bytes);
+void adviseHugePages(void* block, size_t bytes);
 
 /// Size of the largest arena chunks.
 constexpr size_t HugeBlockBytes = 2 * 1024 * 1024;
@@ -22,13 +22,13 @@ constexpr size_t HugeBlockBytes = 2 * 1024 * 1024;
 /// Once large chunks are asked for, a thread of its own makes the next block
 /// and touches it, so that the kernel's clearing of fresh memory overlaps
 /// the caller's work instead of stalling it.
-void *allocateHugeBlock();
+void* allocateHugeBlock();
 
 /// The next chunk of a growing store: 16 KiB first, then twice the last one
 /// (`lastBytes`, 0 before the first) up to HugeBlockBytes, whose chunks are
 /// huge blocks; never less than `minimum`. Sets `bytes` to the chunk's size;
 /// free it with std::free. Throws std::bad_alloc when memory is exhausted.
-void *allocateChunk(size_t lastBytes, size_t minimum, size_t &bytes);
+void* allocateChunk(size_t lastBytes, size_t minimum, size_t& bytes);
 
 /// Stores records of one type in chunks that grow from a few kilobytes to
 /// 2 MiB. The large chunks are aligned to 2 MiB and offered to the kernel as
@@ -38,15 +38,15 @@ template <class T> class Arena {
 public:
     Arena() = default;
     ~Arena() { clear(); }
-    Arena(const Arena &) = delete;
-    Arena &operator=(const Arena &) = delete;
+    Arena(const Arena&) = delete;
+    Arena& operator=(const Arena&) = delete;
 
     /// A new value-initialised record; its address stays valid until clear().
-    T &emplace_back()
+    T& emplace_back()
     {
         if (used_ == capacity_)
             grow();
-        T *slot = chunks_.back().items + used_;
+        T* slot = chunks_.back().items + used_;
         new (slot) T();
         ++used_;
         ++size_;
@@ -59,7 +59,7 @@ public:
     /// Destroys every record and frees every chunk.
     void clear()
     {
-        for (Chunk &c : chunks_) {
+        for (Chunk& c : chunks_) {
             for (size_t i = 0; i < c.count(*this); ++i)
                 c.items[i].~T();
             std::free(c.items);
@@ -70,10 +70,10 @@ public:
 
 private:
     struct Chunk {
-        T *items;
+        T* items;
         size_t capacity;
         /// Records constructed in this chunk (every chunk but the last is full).
-        size_t count(const Arena &a) const { return this == &a.chunks_.back() ? a.used_ : capacity; }
+        size_t count(const Arena& a) const { return this == &a.chunks_.back() ? a.used_ : capacity; }
     };
 
     void grow();
@@ -84,7 +84,6 @@ private:
     size_t size_ = 0;
 };
 
-
 /// Stores byte texts (element names) one after the other in chunks that grow
 /// to 2 MiB huge-page blocks, instead of one heap block per text: a million
 /// names cost a few allocations and page faults. Texts never move and are
@@ -93,8 +92,8 @@ class ByteArena {
 public:
     ByteArena() = default;
     ~ByteArena() { clear(); }
-    ByteArena(const ByteArena &) = delete;
-    ByteArena &operator=(const ByteArena &) = delete;
+    ByteArena(const ByteArena&) = delete;
+    ByteArena& operator=(const ByteArena&) = delete;
 
     /// A copy of the text, valid until clear().
     std::string_view store(std::string_view text) { return concat(std::string_view(), text); }
@@ -106,10 +105,10 @@ public:
 private:
     /// Room for n more bytes: the current chunk, a new chunk, or a block of
     /// its own for a text larger than a chunk.
-    char *allocate(size_t n);
+    char* allocate(size_t n);
 
-    std::vector<char *> blocks_; ///< chunks and own blocks, freed by clear()
-    char *next_ = nullptr; ///< free room of the current chunk
+    std::vector<char*> blocks_; ///< chunks and own blocks, freed by clear()
+    char* next_ = nullptr;      ///< free room of the current chunk
     size_t room_ = 0;
     size_t chunkBytes_ = 0; ///< size of the current chunk
 };
@@ -117,9 +116,9 @@ private:
 template <class T> void Arena<T>::grow()
 {
     size_t bytes = 0;
-    void *block = allocateChunk(chunks_.empty() ? 0 : capacity_ * sizeof(T), sizeof(T), bytes);
+    void* block = allocateChunk(chunks_.empty() ? 0 : capacity_ * sizeof(T), sizeof(T), bytes);
     chunks_.reserve(chunks_.size() + 1);
-    chunks_.push_back({static_cast<T *>(block), bytes / sizeof(T)});
+    chunks_.push_back({static_cast<T*>(block), bytes / sizeof(T)});
     used_ = 0;
     capacity_ = bytes / sizeof(T);
 }

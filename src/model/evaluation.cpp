@@ -12,7 +12,7 @@ namespace qv {
 namespace {
 
 /// Adds one to a counter; a counter at its maximum stays there.
-inline void bump(int32_t &counter)
+inline void bump(int32_t& counter)
 {
     if (counter < std::numeric_limits<int32_t>::max())
         ++counter;
@@ -37,7 +37,7 @@ inline int32_t saturatedSum(int32_t a, int32_t b)
 class AncestorIndex {
 public:
     /// True when `a` is `t` or lies on the parent chain of `t`.
-    bool isAncestorOrSelf(const TestNode *a, const TestNode *t)
+    bool isAncestorOrSelf(const TestNode* a, const TestNode* t)
     {
         if (a == t)
             return true;
@@ -54,7 +54,7 @@ public:
     }
 
     /// Records that `child` now hangs under `newParent`.
-    void moved(const TestNode *child, const TestNode *newParent)
+    void moved(const TestNode* child, const TestNode* newParent)
     {
         const auto it = ids_.find(child);
         if (it == ids_.end())
@@ -76,14 +76,14 @@ private:
         int p = -1; ///< parent in the splay tree, or path parent at a splay root
     };
 
-    int ensure(const TestNode *node)
+    int ensure(const TestNode* node)
     {
         const auto it = ids_.find(node);
         if (it != ids_.end())
             return it->second;
         pending_.clear();
         int above = -1;
-        for (const TestNode *n = node; n; n = n->parent) {
+        for (const TestNode* n = node; n; n = n->parent) {
             const auto known = ids_.find(n);
             if (known != ids_.end()) {
                 above = known->second;
@@ -109,13 +109,13 @@ private:
 
     void rotate(int x)
     {
-        Link &lx = links_[size_t(x)];
+        Link& lx = links_[size_t(x)];
         const int p = lx.p;
-        Link &lp = links_[size_t(p)];
+        Link& lp = links_[size_t(p)];
         const int g = lp.p;
         const int side = lp.ch[1] == x ? 1 : 0;
         if (!isAuxRoot(p)) {
-            Link &lg = links_[size_t(g)];
+            Link& lg = links_[size_t(g)];
             lg.ch[lg.ch[1] == p ? 1 : 0] = x;
         }
         lx.p = g;
@@ -133,8 +133,7 @@ private:
             const int p = links_[size_t(x)].p;
             if (!isAuxRoot(p)) {
                 const int g = links_[size_t(p)].p;
-                const bool sameSide =
-                    (links_[size_t(g)].ch[1] == p) == (links_[size_t(p)].ch[1] == x);
+                const bool sameSide = (links_[size_t(g)].ch[1] == p) == (links_[size_t(p)].ch[1] == x);
                 rotate(sameSide ? p : x);
             }
             rotate(x);
@@ -153,23 +152,23 @@ private:
         splay(x);
     }
 
-    std::unordered_map<const TestNode *, int> ids_;
+    std::unordered_map<const TestNode*, int> ids_;
     std::vector<Link> links_;
-    std::vector<const TestNode *> pending_;
+    std::vector<const TestNode*> pending_;
 };
 
 /// The stub relinking of one node; `index`, when given, answers the
 /// ancestor question instead of a climb and follows the moves.
-void relinkWith(TestTree &tree, TestNode *node, AncestorIndex *index)
+void relinkWith(TestTree& tree, TestNode* node, AncestorIndex* index)
 {
     if (!node || node->refId == 0 || !node->firstChild)
         return;
 
-    TestNode *target = nullptr;
+    TestNode* target = nullptr;
     // The files in list order; copies made by trace bindings have no root and
     // are not visited, however many the trace made.
     for (int n = 0, count = tree.fileCount(); n < count && !target; ++n) {
-        TestNode *found = tree.findNode(tree.fileRoot(n)->fileIndex, node->refId);
+        TestNode* found = tree.findNode(tree.fileRoot(n)->fileIndex, node->refId);
         if (found && found->kind == ElementKind::Stub)
             target = found;
     }
@@ -182,16 +181,15 @@ void relinkWith(TestTree &tree, TestNode *node, AncestorIndex *index)
     if (index) {
         beneath = index->isAncestorOrSelf(node, target);
     } else {
-        for (const TestNode *a = target; a && !beneath; a = a->parent)
+        for (const TestNode* a = target; a && !beneath; a = a->parent)
             beneath = a == node;
     }
     if (beneath)
         return;
 
     const bool prefixed = node->parent != nullptr;
-    const std::string prefix =
-        prefixed ? std::string(node->parent->name()) + " / " : std::string();
-    for (TestNode *c = node->firstChild; c; c = c->nextSibling) {
+    const std::string prefix = prefixed ? std::string(node->parent->name()) + " / " : std::string();
+    for (TestNode* c = node->firstChild; c; c = c->nextSibling) {
         c->parent = target;
         if (prefixed)
             tree.prefixName(c, prefix);
@@ -209,10 +207,10 @@ void relinkWith(TestTree &tree, TestNode *node, AncestorIndex *index)
 }
 
 /// Merges a member's status into its class and its group aggregate.
-void mergeIntoClass(const TestNode *node, TestNode *parent)
+void mergeIntoClass(const TestNode* node, TestNode* parent)
 {
-    ClassCounters &c = *parent->classCounters();
-    NodeStatus *group = nullptr;
+    ClassCounters& c = *parent->classCounters();
+    NodeStatus* group = nullptr;
     switch (node->kind) {
     case ElementKind::Invariant:
         c.invariantStatus = combineStatus(node->status, c.invariantStatus);
@@ -224,14 +222,9 @@ void mergeIntoClass(const TestNode *node, TestNode *parent)
             c.stateChartStatus = NodeStatus::Failed;
         group = &c.stateStatus;
         break;
-    case ElementKind::Transition:
-        group = &c.transitionStatus;
-        break;
-    case ElementKind::MethodContract:
-        group = &c.contractStatus;
-        break;
-    default:
-        return;
+    case ElementKind::Transition: group = &c.transitionStatus; break;
+    case ElementKind::MethodContract: group = &c.contractStatus; break;
+    default: return;
     }
     *group = combineStatus(node->status, *group);
     // The state chart is made of the states alone: a class whose transitions or
@@ -261,7 +254,7 @@ NodeStatus combineStatus(NodeStatus a, NodeStatus b)
     return NodeStatus::Executed;
 }
 
-void markHit(TestNode *node, TraceEvent event)
+void markHit(TestNode* node, TraceEvent event)
 {
     if (!node)
         return;
@@ -274,7 +267,7 @@ void markHit(TestNode *node, TraceEvent event)
 
     // Events are counted while the trace is read, before any relinking, so the
     // anchor set at creation is the nearest verdict-kind node up the chain.
-    TestNode *v = node->verdictAnchor;
+    TestNode* v = node->verdictAnchor;
     if (!v)
         return;
     v->status = NodeStatus::Executed;
@@ -289,27 +282,27 @@ void markHit(TestNode *node, TraceEvent event)
     }
 }
 
-void markHitById(TestTree &tree, int fileIndex, uint32_t id, TraceEvent event)
+void markHitById(TestTree& tree, int fileIndex, uint32_t id, TraceEvent event)
 {
-    if (TestNode *node = tree.findNode(fileIndex, id))
+    if (TestNode* node = tree.findNode(fileIndex, id))
         markHit(node, event);
 }
 
-void relinkStub(TestTree &tree, TestNode *node)
+void relinkStub(TestTree& tree, TestNode* node)
 {
     relinkWith(tree, node, nullptr);
 }
 
-void evaluateNode(TestNode *node)
+void evaluateNode(TestNode* node)
 {
     if (!node)
         return;
 
     if (isVerdictKind(node->kind) && node->verdict()) {
-        VerdictCounters &v = *node->verdict();
+        VerdictCounters& v = *node->verdict();
         bool pulled = false;
         if (node->kind != ElementKind::CheckException) {
-            for (const TestNode *c = node->firstChild; c; c = c->nextSibling) {
+            for (const TestNode* c = node->firstChild; c; c = c->nextSibling) {
                 if (!isVerdictKind(c->kind) || !c->verdict())
                     continue;
                 v.passed = saturatedSum(v.passed, c->verdict()->passed);
@@ -334,29 +327,30 @@ void evaluateNode(TestNode *node)
             node->status = NodeStatus::NotExecuted;
     }
 
-    TestNode *parent = node->parent;
+    TestNode* parent = node->parent;
     if (!parent)
         return;
     parent->status = combineStatus(node->status, parent->status);
-    if ((parent->kind == ElementKind::Class || parent->kind == ElementKind::SingleClass) && parent->classCounters())
+    if ((parent->kind == ElementKind::Class || parent->kind == ElementKind::SingleClass) &&
+        parent->classCounters())
         mergeIntoClass(node, parent);
 }
 
-void evaluateTree(TestTree &tree)
+void evaluateTree(TestTree& tree)
 {
     // Relinking of every file comes first: a stub of one file may receive
     // children from another before either is evaluated.
     AncestorIndex index;
     const int count = tree.entryCount();
     for (int n = 0; n < count; ++n) {
-        TestNode *root = tree.entry(n).root;
+        TestNode* root = tree.entry(n).root;
         if (!root)
             continue;
-        walkPostOrder(root->firstChild, [&](TestNode *node) { relinkWith(tree, node, &index); });
+        walkPostOrder(root->firstChild, [&](TestNode* node) { relinkWith(tree, node, &index); });
         relinkWith(tree, root, &index);
     }
     for (int n = 0; n < count; ++n) {
-        TestNode *root = tree.entry(n).root;
+        TestNode* root = tree.entry(n).root;
         if (!root)
             continue;
         walkPostOrder(root->firstChild, evaluateNode);
@@ -364,7 +358,7 @@ void evaluateTree(TestTree &tree)
     }
 }
 
-void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclusive)
+void tallyStatuses(const TestTree& tree, int& passed, int& failed, int& inconclusive)
 {
     auto count = [&](NodeStatus status) {
         if (status == NodeStatus::Passed)
@@ -375,21 +369,22 @@ void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclu
             ++inconclusive;
     };
 
-    std::vector<const TestNode *> stack;
+    std::vector<const TestNode*> stack;
     for (int n = 0, files = tree.entryCount(); n < files; ++n) {
-        const TestNode *root = tree.entry(n).root;
+        const TestNode* root = tree.entry(n).root;
         if (!root)
             continue;
-        const DriverCounters *d = root->driverCounters();
-        if (!d || (d->classes == 0 && d->testClasses == 0 && d->testSuites == 0 &&
-                   d->testCases == 0 && d->procedures == 0 && d->stubs == 0))
+        const DriverCounters* d = root->driverCounters();
+        if (!d ||
+            (d->classes == 0 && d->testClasses == 0 && d->testSuites == 0 && d->testCases == 0 &&
+             d->procedures == 0 && d->stubs == 0))
             continue;
 
         // Pre-order: a node, then its children, then its next sibling.
         stack.clear();
         stack.push_back(root);
         while (!stack.empty()) {
-            const TestNode *node = stack.back();
+            const TestNode* node = stack.back();
             stack.pop_back();
             if (node != root && node->nextSibling)
                 stack.push_back(node->nextSibling);
@@ -398,9 +393,7 @@ void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclu
 
             switch (node->kind) {
             case ElementKind::Proc:
-            case ElementKind::TestCase:
-                count(node->status);
-                break;
+            case ElementKind::TestCase: count(node->status); break;
             case ElementKind::Stub:
                 if (node->status == NodeStatus::Failed)
                     ++failed;
@@ -409,7 +402,7 @@ void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclu
                 break;
             case ElementKind::Class:
             case ElementKind::SingleClass:
-                if (const ClassCounters *c = node->classCounters()) {
+                if (const ClassCounters* c = node->classCounters()) {
                     if (c->methodContracts != 0)
                         count(c->contractStatus);
                     if (c->invariants != 0)
@@ -422,8 +415,7 @@ void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclu
                         count(c->transitionStatus);
                 }
                 break;
-            default:
-                break;
+            default: break;
             }
         }
     }

@@ -14,23 +14,23 @@ enum class TraceEvent : uint8_t { Hit, FailVerdict, PassVerdict, IllegalExit, Mu
 NodeStatus combineStatus(NodeStatus a, NodeStatus b);
 
 /// Counts one event on a node and on the nearest verdict-kind node from it up.
-void markHit(TestNode *node, TraceEvent event);
+void markHit(TestNode* node, TraceEvent event);
 
 /// markHit on the node of the pair, when there is one.
-void markHitById(TestTree &tree, int fileIndex, uint32_t id, TraceEvent event);
+void markHitById(TestTree& tree, int fileIndex, uint32_t id, TraceEvent event);
 
 /// Moves the children of an element that refers to a stub under that stub.
-void relinkStub(TestTree &tree, TestNode *node);
+void relinkStub(TestTree& tree, TestNode* node);
 
 /// Decides one node's status and merges it into its parent and class.
-void evaluateNode(TestNode *node);
+void evaluateNode(TestNode* node);
 
 /// The evaluation pass: all stub relinking of all files, then every file's
 /// tree children-first with evaluateNode. Runs once.
-void evaluateTree(TestTree &tree);
+void evaluateTree(TestTree& tree);
 
 /// Adds the report's passed, failed and inconclusive counts of every file
 /// that declares tested elements; the caller zeroes the three first.
-void tallyStatuses(const TestTree &tree, int &passed, int &failed, int &inconclusive);
+void tallyStatuses(const TestTree& tree, int& passed, int& failed, int& inconclusive);
 
 } // namespace qv

@@ -12,37 +12,37 @@ namespace qv {
 /// no kind; NoKind stands for a code outside the table).
 enum class ElementKind : uint8_t {
     NoKind = 0,
-    Prologue = 1,            ///< "CB"
-    Epilogue = 2,            ///< "CE"
-    CheckExpression = 3,     ///< "CH"
-    Checksum = 4,            ///< "CK"
-    Class = 5,               ///< "CL"
-    CheckMethod = 6,         ///< "CM"
-    Comment = 7,             ///< "CO"
-    Call = 8,                ///< "CP"
-    CheckStub = 9,           ///< "CS"
-    CheckException = 10,     ///< "CX"
-    CheckProperty = 11,      ///< "CY"
-    PostCondition = 12,      ///< "EN"
-    Expression = 13,         ///< "EX"
-    Nc = 14,                 ///< "NC"
-    TestDriver = 15,         ///< "OF"
-    Invariant = 16,          ///< "IV"
-    Proc = 17,               ///< "PC"
-    Print = 18,              ///< "PR"
-    Property = 19,           ///< "PY"
-    RunComponent = 20,       ///< "RC"
-    PreCondition = 21,       ///< "RQ"
-    Run = 22,                ///< "RU"
-    Stub = 23,               ///< "SB"
-    SingleClass = 24,        ///< "SL"
-    State = 25,              ///< "ST"
-    TestCase = 26,           ///< "TC"
-    TestClass = 27,          ///< "TL"
-    Transition = 28,         ///< "TR"
-    TestSuite = 29,          ///< "TS"
-    MethodContract = 30,     ///< "WR"
-    ObservationState = 31,   ///< "OS"
+    Prologue = 1,             ///< "CB"
+    Epilogue = 2,             ///< "CE"
+    CheckExpression = 3,      ///< "CH"
+    Checksum = 4,             ///< "CK"
+    Class = 5,                ///< "CL"
+    CheckMethod = 6,          ///< "CM"
+    Comment = 7,              ///< "CO"
+    Call = 8,                 ///< "CP"
+    CheckStub = 9,            ///< "CS"
+    CheckException = 10,      ///< "CX"
+    CheckProperty = 11,       ///< "CY"
+    PostCondition = 12,       ///< "EN"
+    Expression = 13,          ///< "EX"
+    Nc = 14,                  ///< "NC"
+    TestDriver = 15,          ///< "OF"
+    Invariant = 16,           ///< "IV"
+    Proc = 17,                ///< "PC"
+    Print = 18,               ///< "PR"
+    Property = 19,            ///< "PY"
+    RunComponent = 20,        ///< "RC"
+    PreCondition = 21,        ///< "RQ"
+    Run = 22,                 ///< "RU"
+    Stub = 23,                ///< "SB"
+    SingleClass = 24,         ///< "SL"
+    State = 25,               ///< "ST"
+    TestCase = 26,            ///< "TC"
+    TestClass = 27,           ///< "TL"
+    Transition = 28,          ///< "TR"
+    TestSuite = 29,           ///< "TS"
+    MethodContract = 30,      ///< "WR"
+    ObservationState = 31,    ///< "OS"
     TestCompilerVersion = 35, ///< "VO"
     TestCompilationTime = 36, ///< "DP"
 };
@@ -55,10 +55,10 @@ ElementKind kindFromCode(std::string_view code);
 QString kindDisplayName(ElementKind kind);
 
 /// Translation context of the display names.
-extern const char *const KindDisplayContext;
+extern const char* const KindDisplayContext;
 /// Source text of a kind's display name (what kindDisplayName translates),
 /// or null for a value without a kind; lets writers cache the translation.
-const char *kindDisplaySource(ElementKind kind);
+const char* kindDisplaySource(ElementKind kind);
 
 /// True when an OTS line of this kind declares a tree node.
 bool isNodeRecord(ElementKind kind);

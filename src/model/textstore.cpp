@@ -22,8 +22,7 @@ constexpr uint32_t LongLength = 0xFFFFFFFFu;
 
 TraceTextStore::TraceTextStore(size_t budget, size_t chunkBytes)
     : budget_(budget), chunkBytes_(chunkBytes ? chunkBytes : DefaultChunkBytes)
-{
-}
+{}
 
 TraceTextStore::~TraceTextStore()
 {
@@ -52,7 +51,7 @@ uint64_t TraceTextStore::append(uint64_t prev, std::string_view text)
     return ref;
 }
 
-void TraceTextStore::write(const char *data, size_t n)
+void TraceTextStore::write(const char* data, size_t n)
 {
     while (n > 0) {
         size_t take = n;
@@ -84,7 +83,7 @@ void TraceTextStore::write(const char *data, size_t n)
     }
 }
 
-void TraceTextStore::writeMemory(uint64_t offset, const char *data, size_t n)
+void TraceTextStore::writeMemory(uint64_t offset, const char* data, size_t n)
 {
     while (n > 0) {
         const size_t index = size_t(offset / chunkBytes_);
@@ -103,7 +102,7 @@ void TraceTextStore::writeMemory(uint64_t offset, const char *data, size_t n)
 
 bool TraceTextStore::openFile()
 {
-    const char *dir = std::getenv("TMPDIR");
+    const char* dir = std::getenv("TMPDIR");
     std::string name = dir && *dir ? dir : "/tmp";
     name += "/qv-texts-XXXXXX";
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -141,7 +140,7 @@ void TraceTextStore::flush()
     mode_ = Mode::Memory;
 }
 
-bool TraceTextStore::header(uint64_t ref, Header &h) const
+bool TraceTextStore::header(uint64_t ref, Header& h) const
 {
     if (ref >= total_ || total_ - ref < ShortHeader) {
         failed_ = true;
@@ -171,14 +170,14 @@ bool TraceTextStore::header(uint64_t ref, Header &h) const
     return true;
 }
 
-std::string_view TraceTextStore::text(uint64_t ref, std::string &scratch) const
+std::string_view TraceTextStore::text(uint64_t ref, std::string& scratch) const
 {
     Header h;
     if (!header(ref, h))
         return {};
     const uint64_t start = ref + h.size;
     const size_t length = size_t(h.length);
-    if (const char *p = direct(start, length))
+    if (const char* p = direct(start, length))
         return std::string_view(p, length);
     scratch.resize(length);
     if (!read(start, length, scratch.data()))
@@ -186,7 +185,7 @@ std::string_view TraceTextStore::text(uint64_t ref, std::string &scratch) const
     return scratch;
 }
 
-void TraceTextStore::collect(uint64_t last, std::vector<uint64_t> &refs) const
+void TraceTextStore::collect(uint64_t last, std::vector<uint64_t>& refs) const
 {
     refs.clear();
     // Each record links to an earlier one, so the walk ends.
@@ -200,7 +199,7 @@ void TraceTextStore::collect(uint64_t last, std::vector<uint64_t> &refs) const
     std::reverse(refs.begin(), refs.end());
 }
 
-const char *TraceTextStore::direct(uint64_t offset, size_t n) const
+const char* TraceTextStore::direct(uint64_t offset, size_t n) const
 {
     if (n == 0)
         return "";
@@ -220,19 +219,19 @@ const char *TraceTextStore::direct(uint64_t offset, size_t n) const
         return buffer_.get() + (fileOffset - fileWritten_);
     if (end - fileStart_ > fileWritten_)
         return nullptr; // part written, part buffered
-    const Window *w = window(fileOffset, n);
+    const Window* w = window(fileOffset, n);
     return w ? w->data + fileOffset % WindowBytes : nullptr;
 }
 
-const TraceTextStore::Window *TraceTextStore::window(uint64_t fileOffset, size_t n) const
+const TraceTextStore::Window* TraceTextStore::window(uint64_t fileOffset, size_t n) const
 {
     const uint64_t index = fileOffset / WindowBytes;
     if ((fileOffset + n - 1) / WindowBytes != index)
         return nullptr; // crosses a window boundary
     const size_t needed = size_t(fileOffset % WindowBytes) + n;
-    Window *const set = &windows_[size_t(index % WindowSets) * WindowWays];
-    Window *victim = set;
-    for (Window *w = set; w != set + WindowWays; ++w) {
+    Window* const set = &windows_[size_t(index % WindowSets) * WindowWays];
+    Window* victim = set;
+    for (Window* w = set; w != set + WindowWays; ++w) {
         if (w->index == index) {
             if (needed <= w->valid) {
                 w->lastUse = ++clock_;
@@ -263,7 +262,7 @@ const TraceTextStore::Window *TraceTextStore::window(uint64_t fileOffset, size_t
     return victim;
 }
 
-bool TraceTextStore::readFile(uint64_t fileOffset, size_t n, char *dst) const
+bool TraceTextStore::readFile(uint64_t fileOffset, size_t n, char* dst) const
 {
     while (n > 0) {
         const ssize_t got = ::pread(fd_, dst, n, off_t(fileOffset));
@@ -280,7 +279,7 @@ bool TraceTextStore::readFile(uint64_t fileOffset, size_t n, char *dst) const
     return true;
 }
 
-bool TraceTextStore::read(uint64_t offset, size_t n, char *dst) const
+bool TraceTextStore::read(uint64_t offset, size_t n, char* dst) const
 {
     while (n > 0) {
         size_t piece = 0;
@@ -304,7 +303,7 @@ bool TraceTextStore::read(uint64_t offset, size_t n, char *dst) const
                 // Within one window: through the cache; across windows or
                 // larger than one: straight from the file.
                 if (fileOffset / WindowBytes == (fileOffset + piece - 1) / WindowBytes) {
-                    const Window *w = window(fileOffset, piece);
+                    const Window* w = window(fileOffset, piece);
                     if (!w)
                         return false;
                     std::memcpy(dst, w->data + fileOffset % WindowBytes, piece);
@@ -328,7 +327,7 @@ void TraceTextStore::clear()
     fd_ = -1;
     buffer_.reset();
     bufferUsed_ = 0;
-    for (Window &w : windows_)
+    for (Window& w : windows_)
         w = Window();
     windowMemory_.reset();
     clock_ = 0;

@@ -43,8 +43,8 @@ public:
     /// An empty store; chunkBytes smaller than the default serve tests.
     explicit TraceTextStore(size_t budget = DefaultBudget, size_t chunkBytes = DefaultChunkBytes);
     ~TraceTextStore();
-    TraceTextStore(const TraceTextStore &) = delete;
-    TraceTextStore &operator=(const TraceTextStore &) = delete;
+    TraceTextStore(const TraceTextStore&) = delete;
+    TraceTextStore& operator=(const TraceTextStore&) = delete;
 
     /// Appends a text whose node's previous text is `prev` (or NoText);
     /// returns the reference of the new record.
@@ -52,11 +52,11 @@ public:
     /// The text of a record. The view points into the store or into scratch and
     /// stays valid until the next read from the store or change of scratch.
     /// Empty, with failed() set, when the record cannot be read.
-    std::string_view text(uint64_t ref, std::string &scratch) const;
+    std::string_view text(uint64_t ref, std::string& scratch) const;
     /// The references of a node's texts in arrival order, from the reference
     /// of its last text (NoText: none). Stops, with failed() set, at a
     /// record that cannot be read.
-    void collect(uint64_t last, std::vector<uint64_t> &refs) const;
+    void collect(uint64_t last, std::vector<uint64_t>& refs) const;
     /// Frees every record, the file included; the store is then empty and usable.
     void clear();
 
@@ -85,7 +85,7 @@ private:
         uint64_t index = ~uint64_t(0);
         size_t valid = 0;
         uint64_t lastUse = 0;
-        char *data = nullptr;
+        char* data = nullptr;
     };
 
     /// End (exclusive) of the file's part of the log.
@@ -93,25 +93,25 @@ private:
     /// True when the log byte at this offset is in the file or the write buffer.
     bool inFile(uint64_t offset) const { return spilled_ && offset >= fileStart_ && offset < fileEnd(); }
     /// Appends bytes at the end of the log.
-    void write(const char *data, size_t n);
+    void write(const char* data, size_t n);
     /// Copies bytes into the memory chunks at their log offset.
-    void writeMemory(uint64_t offset, const char *data, size_t n);
+    void writeMemory(uint64_t offset, const char* data, size_t n);
     /// Creates the temporary file; false when it cannot be made.
     bool openFile();
     /// Writes the write buffer to the file; on a failure, moves the unwritten
     /// bytes to memory and stops using the file.
     void flush();
     /// Reads a record's header; false (failed() set) when it cannot.
-    bool header(uint64_t ref, Header &h) const;
+    bool header(uint64_t ref, Header& h) const;
     /// Copies log bytes [offset, offset + n) to dst; false (failed() set) when it cannot.
-    bool read(uint64_t offset, size_t n, char *dst) const;
+    bool read(uint64_t offset, size_t n, char* dst) const;
     /// The address of log bytes [offset, offset + n) when they lie together in
     /// one chunk, the write buffer or one window of the file; else null.
-    const char *direct(uint64_t offset, size_t n) const;
+    const char* direct(uint64_t offset, size_t n) const;
     /// The window holding file bytes up to fileOffset + n, loaded when needed; null on failure.
-    const Window *window(uint64_t fileOffset, size_t n) const;
+    const Window* window(uint64_t fileOffset, size_t n) const;
     /// Reads file bytes with pread, all of them or false.
-    bool readFile(uint64_t fileOffset, size_t n, char *dst) const;
+    bool readFile(uint64_t fileOffset, size_t n, char* dst) const;
 
     size_t budget_;
     size_t chunkBytes_;
@@ -127,7 +127,8 @@ private:
     std::unique_ptr<char[]> buffer_; ///< write buffer: log bytes following the written ones
     size_t bufferUsed_ = 0;
     mutable std::array<Window, WindowCount> windows_;
-    mutable std::unique_ptr<char[]> windowMemory_; ///< WindowCount windows, made at the first read of the file
+    mutable std::unique_ptr<char[]>
+        windowMemory_; ///< WindowCount windows, made at the first read of the file
     mutable uint64_t clock_ = 0;
     mutable bool failed_ = false;
 };

@@ -36,7 +36,7 @@ inline uint64_t checksumKey(uint32_t checksum1, uint32_t checksum2)
 struct TestTree::Bucket {
     struct Slot {
         uint64_t key = 0;
-        TestNode *node = nullptr; ///< null marks a free slot
+        TestNode* node = nullptr; ///< null marks a free slot
     };
     std::vector<Slot> table; ///< size 0 or a power of two
     size_t used = 0;
@@ -46,13 +46,13 @@ struct TestTree::Bucket {
         return size_t((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
     }
 
-    TestNode *find(uint64_t key) const
+    TestNode* find(uint64_t key) const
     {
         if (table.empty())
             return nullptr;
         const size_t mask = table.size() - 1;
         for (size_t i = slotOf(key, mask);; i = (i + 1) & mask) {
-            const Slot &s = table[i];
+            const Slot& s = table[i];
             if (!s.node)
                 return nullptr;
             if (s.key == key)
@@ -61,13 +61,13 @@ struct TestTree::Bucket {
     }
 
     /// Inserts the key unless it is present; the table stays at most half full.
-    void insert(uint64_t key, TestNode *node)
+    void insert(uint64_t key, TestNode* node)
     {
         if ((used + 1) * 2 > table.size())
             grow();
         const size_t mask = table.size() - 1;
         for (size_t i = slotOf(key, mask);; i = (i + 1) & mask) {
-            Slot &s = table[i];
+            Slot& s = table[i];
             if (!s.node) {
                 s.key = key;
                 s.node = node;
@@ -85,7 +85,7 @@ struct TestTree::Bucket {
         old.swap(table);
         table.resize(old.empty() ? 8 : old.size() * 2);
         const size_t mask = table.size() - 1;
-        for (const Slot &s : old) {
+        for (const Slot& s : old) {
             if (!s.node)
                 continue;
             size_t i = slotOf(s.key, mask);
@@ -102,7 +102,8 @@ struct TestTree::Bucket {
     }
 };
 
-TestTree::TestTree() : buckets_(new Bucket[BucketCount]) {}
+TestTree::TestTree() : buckets_(new Bucket[BucketCount])
+{}
 
 TestTree::~TestTree() = default;
 
@@ -111,7 +112,7 @@ void TestTree::initTree()
     releaseTree();
 }
 
-void TestTree::openOtsFile(int fileIndex, const std::string &path)
+void TestTree::openOtsFile(int fileIndex, const std::string& path)
 {
     std::string name = baseFileName(path);
     const size_t dot = name.find('.');
@@ -126,10 +127,10 @@ void TestTree::openOtsFile(int fileIndex, const std::string &path)
     bindingIndexValid_ = false;
 }
 
-TestNode *TestTree::createNode(ElementKind kind, int fileIndex, uint32_t id, std::string_view name,
-                               TestNode *parent, int line)
+TestNode* TestTree::createNode(ElementKind kind, int fileIndex, uint32_t id, std::string_view name,
+                               TestNode* parent, int line)
 {
-    TestNode &node = nodes_.emplace_back();
+    TestNode& node = nodes_.emplace_back();
     node.kind = kind;
     node.fileIndex = fileIndex;
     node.id = id;
@@ -165,8 +166,8 @@ TestNode *TestTree::createNode(ElementKind kind, int fileIndex, uint32_t id, std
     // Count the declaration on the file's root or on the enclosing class. A
     // parent's chain, as declared, ends at the root of its file, the node
     // registered first as id 1 of that file.
-    const TestNode *root = findNode(parent->fileIndex, 1);
-    if (DriverCounters *d = root ? root->driverCounters() : nullptr) {
+    const TestNode* root = findNode(parent->fileIndex, 1);
+    if (DriverCounters* d = root ? root->driverCounters() : nullptr) {
         switch (kind) {
         case ElementKind::Prologue: ++d->prologues; break;
         case ElementKind::Epilogue: ++d->epilogues; break;
@@ -180,7 +181,7 @@ TestNode *TestTree::createNode(ElementKind kind, int fileIndex, uint32_t id, std
         default: break;
         }
     }
-    if (ClassCounters *c = parent->classAnchor ? parent->classAnchor->classCounters() : nullptr) {
+    if (ClassCounters* c = parent->classAnchor ? parent->classAnchor->classCounters() : nullptr) {
         switch (kind) {
         case ElementKind::Invariant: ++c->invariants; break;
         case ElementKind::State: ++c->states; break;
@@ -192,13 +193,13 @@ TestNode *TestTree::createNode(ElementKind kind, int fileIndex, uint32_t id, std
     return &node;
 }
 
-void TestTree::addNode(int fileIndex, ElementKind kind, uint32_t id, std::string_view name,
-                       uint32_t parentId, int line, uint32_t refId)
+void TestTree::addNode(int fileIndex, ElementKind kind, uint32_t id, std::string_view name, uint32_t parentId,
+                       int line, uint32_t refId)
 {
-    TestNode *parent = findNode(fileIndex, parentId);
+    TestNode* parent = findNode(fileIndex, parentId);
     if (!parent)
         return;
-    TestNode *node = createNode(kind, fileIndex, id, name, parent, line);
+    TestNode* node = createNode(kind, fileIndex, id, name, parent, line);
     registerNode(node);
     if (parent->lastChild)
         parent->lastChild->nextSibling = node;
@@ -208,7 +209,7 @@ void TestTree::addNode(int fileIndex, ElementKind kind, uint32_t id, std::string
     node->refId = refId;
 }
 
-void TestTree::registerNode(TestNode *node)
+void TestTree::registerNode(TestNode* node)
 {
     if (!node)
         return;
@@ -220,7 +221,7 @@ void TestTree::registerNode(TestNode *node)
     if (fileIndex >= 0 && fileIndex < MaxDirectFiles) {
         if (size_t(fileIndex) >= direct_.size())
             direct_.resize(size_t(fileIndex) + 1);
-        DirectIds &d = direct_[size_t(fileIndex)];
+        DirectIds& d = direct_[size_t(fileIndex)];
         // A table at least about half used: ids up to twice the file's count
         // (plus a margin) are stored by position, others go to the buckets.
         if (id <= 2 * d.count + DirectMargin) {
@@ -228,7 +229,7 @@ void TestTree::registerNode(TestNode *node)
             if (page >= d.pages.size())
                 d.pages.resize(page + 1);
             if (!d.pages[page])
-                d.pages[page].reset(new TestNode *[DirectIds::PageSize]());
+                d.pages[page].reset(new TestNode*[DirectIds::PageSize]());
             d.pages[page][id & (DirectIds::PageSize - 1)] = node;
             ++d.count;
             return;
@@ -272,12 +273,12 @@ uint32_t TestTree::nodeHash(int fileIndex, uint32_t id)
     return sum % BucketCount;
 }
 
-TestNode *TestTree::findNode(int fileIndex, uint32_t id) const
+TestNode* TestTree::findNode(int fileIndex, uint32_t id) const
 {
     if (fileIndex >= 0 && size_t(fileIndex) < direct_.size()) {
-        const DirectIds &d = direct_[size_t(fileIndex)];
+        const DirectIds& d = direct_[size_t(fileIndex)];
         if ((id >> DirectIds::PageBits) < d.pages.size()) {
-            if (TestNode **slot = d.slot(id); slot && *slot)
+            if (TestNode** slot = d.slot(id); slot && *slot)
                 return *slot;
         }
     }
@@ -286,7 +287,7 @@ TestNode *TestTree::findNode(int fileIndex, uint32_t id) const
     return buckets_[nodeHash(fileIndex, id)].find(pairKey(fileIndex, id));
 }
 
-OtsFileEntry *TestTree::firstEntryOf(int fileIndex) const
+OtsFileEntry* TestTree::firstEntryOf(int fileIndex) const
 {
     for (auto it = files_.rbegin(); it != files_.rend(); ++it)
         if ((*it)->fileIndex == fileIndex)
@@ -294,10 +295,10 @@ OtsFileEntry *TestTree::firstEntryOf(int fileIndex) const
     return nullptr;
 }
 
-void TestTree::setSourceFile(int fileIndex, const std::optional<std::string> &directory,
-                             const std::optional<std::string> &fileName, uint32_t value)
+void TestTree::setSourceFile(int fileIndex, const std::optional<std::string>& directory,
+                             const std::optional<std::string>& fileName, uint32_t value)
 {
-    OtsFileEntry *e = firstEntryOf(fileIndex);
+    OtsFileEntry* e = firstEntryOf(fileIndex);
     if (!e)
         return;
     e->sourceValue = value;
@@ -309,7 +310,7 @@ void TestTree::setSourceFile(int fileIndex, const std::optional<std::string> &di
 
 void TestTree::setChecksum(int fileIndex, uint32_t checksum1, uint32_t checksum2)
 {
-    OtsFileEntry *e = firstEntryOf(fileIndex);
+    OtsFileEntry* e = firstEntryOf(fileIndex);
     if (!e)
         return;
     e->checksum1 = checksum1;
@@ -323,7 +324,7 @@ void TestTree::rebuildBindingIndex() const
     pairIndex_.clear();
     // Oldest first, so that the front-most entry of each key is the one kept.
     for (size_t pos = 0; pos < files_.size(); ++pos) {
-        const OtsFileEntry &e = *files_[pos];
+        const OtsFileEntry& e = *files_[pos];
         tdfIdIndex_[e.tdfFileId] = pos;
         pairIndex_[checksumKey(e.checksum1, e.checksum2)] = pos;
     }
@@ -338,7 +339,7 @@ void TestTree::bindTdfFile(uint32_t tdfFileId, uint32_t checksum1, uint32_t chec
     if (found == pairIndex_.end())
         return;
     {
-        OtsFileEntry &e = *files_[found->second];
+        OtsFileEntry& e = *files_[found->second];
         if (e.tdfFileId == 0) {
             e.tdfFileId = tdfFileId;
             bindingIndexValid_ = false;
@@ -350,7 +351,7 @@ void TestTree::bindTdfFile(uint32_t tdfFileId, uint32_t checksum1, uint32_t chec
             return;
     }
     {
-        const OtsFileEntry &e = *files_[found->second];
+        const OtsFileEntry& e = *files_[found->second];
         auto copy = std::make_unique<OtsFileEntry>();
         copy->fileIndex = e.fileIndex;
         copy->tdfFileId = tdfFileId;
@@ -375,7 +376,7 @@ int TestTree::fileIndexOfTdfId(uint32_t tdfFileId) const
     return found == tdfIdIndex_.end() ? -1 : files_[found->second]->fileIndex;
 }
 
-void TestTree::prefixName(TestNode *node, std::string_view prefix)
+void TestTree::prefixName(TestNode* node, std::string_view prefix)
 {
     const std::string_view joined = names_.concat(prefix, node->name());
     node->nameData = joined.data();
@@ -384,7 +385,7 @@ void TestTree::prefixName(TestNode *node, std::string_view prefix)
 
 void TestTree::attachTraceText(int fileIndex, uint32_t id, std::string_view text)
 {
-    TestNode *node = findNode(fileIndex, id);
+    TestNode* node = findNode(fileIndex, id);
     if (!node)
         return;
     node->lastText = texts_.append(node->lastText, text);
@@ -398,7 +399,7 @@ int TestTree::fileCount() const
 namespace {
 
 /// Source directory followed by file name, an absent part as empty.
-std::string joinedName(const OtsFileEntry &e)
+std::string joinedName(const OtsFileEntry& e)
 {
     std::string name = e.sourceDirectory.value_or(std::string());
     if (e.sourceFileName)
@@ -408,7 +409,7 @@ std::string joinedName(const OtsFileEntry &e)
 
 } // namespace
 
-TestNode *TestTree::fileRoot(int n) const
+TestNode* TestTree::fileRoot(int n) const
 {
     if (n < 0 || size_t(n) >= rootEntries_.size())
         return nullptr;
@@ -424,7 +425,7 @@ std::optional<std::string> TestTree::otsFileNameAt(int n) const
 
 std::optional<std::string> TestTree::otsFileName(int fileIndex) const
 {
-    const OtsFileEntry *e = firstEntryOf(fileIndex);
+    const OtsFileEntry* e = firstEntryOf(fileIndex);
     if (!e)
         return std::nullopt;
     return joinedName(*e);
@@ -452,7 +453,7 @@ void TestTree::releaseTree()
     names_.clear();
 }
 
-int compareNodesByName(const TestNode &a, const TestNode &b)
+int compareNodesByName(const TestNode& a, const TestNode& b)
 {
     const size_t n = a.name().size() < b.name().size() ? a.name().size() : b.name().size();
     const int c = n ? std::memcmp(a.name().data(), b.name().data(), n) : 0;

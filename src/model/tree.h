@@ -69,37 +69,37 @@ struct TestNode {
     int line = 0;
     uint32_t nameLength = 0;
     /// Bytes of the name, kept in the tree's name store.
-    const char *nameData = nullptr;
-    void *counters = nullptr;
+    const char* nameData = nullptr;
+    void* counters = nullptr;
     /// Reference of the node's last trace text in the tree's text store
     /// (TraceTextStore::NoText: none); each text links to the one before.
     uint64_t lastText = TraceTextStore::NoText;
-    TestNode *parent = nullptr;
-    TestNode *nextSibling = nullptr;
-    TestNode *firstChild = nullptr;
-    TestNode *lastChild = nullptr;
+    TestNode* parent = nullptr;
+    TestNode* nextSibling = nullptr;
+    TestNode* firstChild = nullptr;
+    TestNode* lastChild = nullptr;
     /// Nearest node of a verdict kind from this one up (itself first), as
     /// declared; lets markHit find it without climbing.
-    TestNode *verdictAnchor = nullptr;
+    TestNode* verdictAnchor = nullptr;
     /// Nearest Class or SingleClass from this one up (itself first), as declared.
-    TestNode *classAnchor = nullptr;
+    TestNode* classAnchor = nullptr;
 
     /// The element's name.
     std::string_view name() const { return std::string_view(nameData, nameLength); }
     /// Counters of a verdict-kind node, else null.
-    VerdictCounters *verdict() const
+    VerdictCounters* verdict() const
     {
-        return counterRecord == VerdictRecord ? static_cast<VerdictCounters *>(counters) : nullptr;
+        return counterRecord == VerdictRecord ? static_cast<VerdictCounters*>(counters) : nullptr;
     }
     /// Declaration counts and group statuses of a Class or SingleClass, else null.
-    ClassCounters *classCounters() const
+    ClassCounters* classCounters() const
     {
-        return counterRecord == ClassRecord ? static_cast<ClassCounters *>(counters) : nullptr;
+        return counterRecord == ClassRecord ? static_cast<ClassCounters*>(counters) : nullptr;
     }
     /// Declaration counts of a file's TestDriver root, else null.
-    DriverCounters *driverCounters() const
+    DriverCounters* driverCounters() const
     {
-        return counterRecord == DriverRecord ? static_cast<DriverCounters *>(counters) : nullptr;
+        return counterRecord == DriverRecord ? static_cast<DriverCounters*>(counters) : nullptr;
     }
 };
 
@@ -112,7 +112,7 @@ struct OtsFileEntry {
     uint32_t checksum2 = 0;
     std::optional<std::string> sourceDirectory;
     std::optional<std::string> sourceFileName;
-    TestNode *root = nullptr;
+    TestNode* root = nullptr;
 };
 
 /// The process's store of elements: node arena, identifier index and file list.
@@ -120,30 +120,30 @@ class TestTree {
 public:
     TestTree();
     ~TestTree();
-    TestTree(const TestTree &) = delete;
-    TestTree &operator=(const TestTree &) = delete;
+    TestTree(const TestTree&) = delete;
+    TestTree& operator=(const TestTree&) = delete;
 
     /// Empties the index and the file list.
     void initTree();
     /// Makes the entry and the TestDriver root of an OTS file, at the front of the file list.
-    void openOtsFile(int fileIndex, const std::string &path);
+    void openOtsFile(int fileIndex, const std::string& path);
     /// Allocates a node with its counter record and first status, and counts
     /// it as declared under its parent; does not link it.
-    TestNode *createNode(ElementKind kind, int fileIndex, uint32_t id, std::string_view name,
-                         TestNode *parent, int line);
+    TestNode* createNode(ElementKind kind, int fileIndex, uint32_t id, std::string_view name,
+                         TestNode* parent, int line);
     /// Creates, registers and appends a node under the parent (fileIndex, parentId);
     /// nothing when that parent is not found.
-    void addNode(int fileIndex, ElementKind kind, uint32_t id, std::string_view name,
-                 uint32_t parentId, int line, uint32_t refId);
+    void addNode(int fileIndex, ElementKind kind, uint32_t id, std::string_view name, uint32_t parentId,
+                 int line, uint32_t refId);
     /// Registers a node by (fileIndex, id); the node registered first for a pair wins.
-    void registerNode(TestNode *node);
+    void registerNode(TestNode* node);
     /// Bucket (0 to 96) of the identifier text "%d/%lxh" of the pair.
     static uint32_t nodeHash(int fileIndex, uint32_t id);
     /// The node registered for the pair, or null.
-    TestNode *findNode(int fileIndex, uint32_t id) const;
+    TestNode* findNode(int fileIndex, uint32_t id) const;
     /// Sets the source directory, file name and value of the first entry of the file.
-    void setSourceFile(int fileIndex, const std::optional<std::string> &directory,
-                       const std::optional<std::string> &fileName, uint32_t value);
+    void setSourceFile(int fileIndex, const std::optional<std::string>& directory,
+                       const std::optional<std::string>& fileName, uint32_t value);
     /// Sets the checksum pair of the first entry of the file.
     void setChecksum(int fileIndex, uint32_t checksum1, uint32_t checksum2);
     /// Binds a trace-file identifier to the file with this checksum pair.
@@ -151,17 +151,17 @@ public:
     /// File index bound to a trace-file identifier, or -1.
     int fileIndexOfTdfId(uint32_t tdfFileId) const;
     /// Puts `prefix` in front of the node's name.
-    void prefixName(TestNode *node, std::string_view prefix);
+    void prefixName(TestNode* node, std::string_view prefix);
     /// Appends a text to the node of the pair; dropped when there is no such node.
     void attachTraceText(int fileIndex, uint32_t id, std::string_view text);
     /// The store of the trace texts; TestNode::lastText refers into it.
-    const TraceTextStore &traceTexts() const { return texts_; }
+    const TraceTextStore& traceTexts() const { return texts_; }
     /// True when a trace text was attached to the node.
-    static bool hasTraceTexts(const TestNode &node) { return node.lastText != TraceTextStore::NoText; }
+    static bool hasTraceTexts(const TestNode& node) { return node.lastText != TraceTextStore::NoText; }
     /// Number of file entries that have a root.
     int fileCount() const;
     /// Root of the n-th entry with a root, in file-list order (newest first).
-    TestNode *fileRoot(int n) const;
+    TestNode* fileRoot(int n) const;
     /// Source directory followed by file name of the n-th entry with a root.
     std::optional<std::string> otsFileNameAt(int n) const;
     /// Source directory followed by file name of the first entry of this file index.
@@ -172,12 +172,12 @@ public:
     /// Number of entries of the file list, copies included.
     int entryCount() const { return int(files_.size()); }
     /// The n-th entry of the file list, front (newest) first.
-    const OtsFileEntry &entry(int n) const { return *files_[files_.size() - 1 - size_t(n)]; }
+    const OtsFileEntry& entry(int n) const { return *files_[files_.size() - 1 - size_t(n)]; }
     /// Number of nodes created since initTree.
     size_t nodeCount() const { return nodes_.size(); }
 
 private:
-    OtsFileEntry *firstEntryOf(int fileIndex) const;
+    OtsFileEntry* firstEntryOf(int fileIndex) const;
 
     Arena<TestNode> nodes_;
     ByteArena names_;
@@ -187,7 +187,7 @@ private:
     TraceTextStore texts_;
     std::vector<std::unique_ptr<OtsFileEntry>> files_; // oldest first; the list runs back to front
     /// The entries with a root, in the same order as files_: fileRoot without a walk.
-    std::vector<OtsFileEntry *> rootEntries_;
+    std::vector<OtsFileEntry*> rootEntries_;
     /// Position in files_ of the front-most entry bound to a trace-file id, and of
     /// the front-most entry with a checksum pair; rebuilt after any change other
     /// than a new copy in front, so that a trace naming many files stays linear.
@@ -202,12 +202,12 @@ private:
     struct DirectIds {
         static constexpr unsigned PageBits = 12;
         static constexpr uint32_t PageSize = 1u << PageBits;
-        std::vector<std::unique_ptr<TestNode *[]>> pages; ///< null where none is used yet
-        size_t count = 0; ///< nodes registered here
+        std::vector<std::unique_ptr<TestNode*[]>> pages; ///< null where none is used yet
+        size_t count = 0;                                ///< nodes registered here
         /// The slot of an id below pages.size() * PageSize, or null when its page is unused.
-        TestNode **slot(uint32_t id) const
+        TestNode** slot(uint32_t id) const
         {
-            TestNode **page = pages[id >> PageBits].get();
+            TestNode** page = pages[id >> PageBits].get();
             return page ? page + (id & (PageSize - 1)) : nullptr;
         }
     };
@@ -218,19 +218,19 @@ private:
 };
 
 /// Calls f(child) for each direct child, from firstChild along nextSibling.
-template <class F> void forEachChild(TestNode *node, F &&f)
+template <class F> void forEachChild(TestNode* node, F&& f)
 {
-    for (TestNode *c = node ? node->firstChild : nullptr; c; c = c->nextSibling)
+    for (TestNode* c = node ? node->firstChild : nullptr; c; c = c->nextSibling)
         f(c);
 }
 
 /// For the node and each following sibling: its children's walk, then f(node).
 /// Iterative, so any depth is safe; a node's nextSibling is read after f ran on it,
 /// and its firstChild when the walk reaches it, as the recursive form does.
-template <class F> void walkPostOrder(TestNode *node, F &&f)
+template <class F> void walkPostOrder(TestNode* node, F&& f)
 {
-    std::vector<TestNode *> stack;
-    auto descend = [&stack](TestNode *n) {
+    std::vector<TestNode*> stack;
+    auto descend = [&stack](TestNode* n) {
         while (n) {
             stack.push_back(n);
             n = n->firstChild;
@@ -238,15 +238,15 @@ template <class F> void walkPostOrder(TestNode *node, F &&f)
     };
     descend(node);
     while (!stack.empty()) {
-        TestNode *n = stack.back();
+        TestNode* n = stack.back();
         f(n);
-        TestNode *next = n->nextSibling;
+        TestNode* next = n->nextSibling;
         stack.pop_back();
         descend(next);
     }
 }
 
 /// Orders two nodes by name as unsigned bytes (strcmp order); <0, 0 or >0.
-int compareNodesByName(const TestNode &a, const TestNode &b);
+int compareNodesByName(const TestNode& a, const TestNode& b);
 
 } // namespace qv

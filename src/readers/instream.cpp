@@ -18,7 +18,7 @@ InStream::~InStream()
     close();
 }
 
-bool InStream::open(const std::string &path)
+bool InStream::open(const std::string& path)
 {
     close();
     file_ = std::fopen(path.c_str(), "rb");

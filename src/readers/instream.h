@@ -19,11 +19,11 @@ public:
 
     InStream() = default;
     ~InStream();
-    InStream(const InStream &) = delete;
-    InStream &operator=(const InStream &) = delete;
+    InStream(const InStream&) = delete;
+    InStream& operator=(const InStream&) = delete;
 
     /// Opens the file for reading; false when it cannot be opened.
-    bool open(const std::string &path);
+    bool open(const std::string& path);
     /// Reads from a block of memory instead of a file (used by tests and fuzzing).
     void openMemory(std::string data);
     /// Next byte (0 to 255) with CR LF read as LF, or Eof at end of file or on a read error.
@@ -48,14 +48,14 @@ public:
     /// False when no complete line is buffered and none can be (end of file
     /// without a final newline, or a line longer than the buffer); the caller
     /// then reads byte by byte. The view is valid until the next read.
-    bool peekLine(std::string_view &line, size_t &length)
+    bool peekLine(std::string_view& line, size_t& length)
     {
         if (!linesShown_)
             return false;
-        const void *nl = pos_ != end_ ? std::memchr(pos_, '\n', size_t(end_ - pos_)) : nullptr;
+        const void* nl = pos_ != end_ ? std::memchr(pos_, '\n', size_t(end_ - pos_)) : nullptr;
         if (!nl && !(fillLine() && (nl = std::memchr(pos_, '\n', size_t(end_ - pos_)))))
             return false;
-        const char *lineEnd = static_cast<const char *>(nl);
+        const char* lineEnd = static_cast<const char*>(nl);
         length = size_t(lineEnd - pos_) + 1;
         if (lineEnd != pos_ && lineEnd[-1] == '\r' && textMode_)
             --lineEnd;
@@ -86,11 +86,11 @@ private:
     bool refill();
     bool fillLine();
 
-    FILE *file_ = nullptr;
+    FILE* file_ = nullptr;
     std::unique_ptr<char[]> buffer_;
     std::string memory_;
-    const char *pos_ = nullptr;
-    const char *end_ = nullptr;
+    const char* pos_ = nullptr;
+    const char* end_ = nullptr;
     bool drained_ = false; ///< the file has nothing more to read
     bool eof_ = false;
     bool error_ = false;

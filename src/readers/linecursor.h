@@ -22,8 +22,7 @@ public:
 
     explicit LineCursor(std::string_view line)
         : line_(line), hasNul_(std::memchr(line.data(), 0, line.size()) != nullptr)
-    {
-    }
+    {}
 
     /// False once a token ran past the end of the line.
     bool ok() const { return ok_; }
@@ -46,7 +45,7 @@ public:
     std::string_view token(char first, char second)
     {
         const size_t start = pos_;
-        const char *p = line_.data();
+        const char* p = line_.data();
         size_t i = start;
         while (i < line_.size() && p[i] != first && p[i] != second)
             ++i;
@@ -73,17 +72,16 @@ public:
     /// the line or `out` (reused by the caller). `terminator` must not repeat its first
     /// character, so that restarting a broken match at that character finds
     /// every occurrence.
-    std::string_view untilText(std::string_view terminator, size_t keepLimit, std::string &out)
+    std::string_view untilText(std::string_view terminator, size_t keepLimit, std::string& out)
     {
-        const char *p = line_.data();
+        const char* p = line_.data();
         const size_t size = line_.size();
         // The usual case: the terminator comes at its first character's first
         // occurrence, with no backslash before it; the text is then the bytes
         // in between, taken from the line itself.
-        if (const void *at = std::memchr(p + pos_, terminator[0], size - pos_)) {
-            const size_t q = size_t(static_cast<const char *>(at) - p);
-            if (!std::memchr(p + pos_, '\\', q - pos_) &&
-                line_.substr(q, terminator.size()) == terminator &&
+        if (const void* at = std::memchr(p + pos_, terminator[0], size - pos_)) {
+            const size_t q = size_t(static_cast<const char*>(at) - p);
+            if (!std::memchr(p + pos_, '\\', q - pos_) && line_.substr(q, terminator.size()) == terminator &&
                 q - pos_ + terminator.size() <= keepLimit) {
                 const std::string_view text = line_.substr(pos_, q - pos_);
                 pos_ = q + terminator.size();
@@ -139,8 +137,8 @@ private:
     /// The text up to its first NUL, as a C string ends.
     static std::string_view cutAtNul(std::string_view t)
     {
-        if (const void *nul = std::memchr(t.data(), 0, t.size()))
-            t = t.substr(0, size_t(static_cast<const char *>(nul) - t.data()));
+        if (const void* nul = std::memchr(t.data(), 0, t.size()))
+            t = t.substr(0, size_t(static_cast<const char*>(nul) - t.data()));
         return t;
     }
 

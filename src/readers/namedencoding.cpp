@@ -29,20 +29,20 @@ std::string matchKey(std::string_view name)
 /// two listed names share a key, the first in the library's order is kept;
 /// such names are the same alias listed under several converters, and the
 /// library resolves it to its own choice when it is opened.
-const std::unordered_map<std::string, std::string> &listedNames()
+const std::unordered_map<std::string, std::string>& listedNames()
 {
     static const std::unordered_map<std::string, std::string> names = [] {
         std::unordered_map<std::string, std::string> table;
         const int32_t converters = ucnv_countAvailable();
         for (int32_t i = 0; i < converters; ++i) {
-            const char *converter = ucnv_getAvailableName(i);
+            const char* converter = ucnv_getAvailableName(i);
             if (!converter)
                 continue;
             table.emplace(matchKey(converter), converter);
             UErrorCode status = U_ZERO_ERROR;
             const uint16_t aliases = ucnv_countAliases(converter, &status);
             for (uint16_t a = 0; U_SUCCESS(status) && a < aliases; ++a) {
-                const char *alias = ucnv_getAlias(converter, a, &status);
+                const char* alias = ucnv_getAlias(converter, a, &status);
                 if (alias && U_SUCCESS(status))
                     table.emplace(matchKey(alias), alias);
             }
@@ -57,7 +57,7 @@ const std::unordered_map<std::string, std::string> &listedNames()
 
 std::optional<std::string> listedEncodingName(std::string_view name)
 {
-    const std::unordered_map<std::string, std::string> &names = listedNames();
+    const std::unordered_map<std::string, std::string>& names = listedNames();
     const auto found = names.find(matchKey(name));
     if (found == names.end())
         return std::nullopt;

@@ -39,8 +39,7 @@ struct ElementRecord {
 /// interleaved runs each on a shared, loaded machine). The differential
 /// tests (tests/readers/lines_test.cpp, byte reading against buffered
 /// reading of garbled files) hold the two equal.
-size_t readElementLine(std::string_view text, size_t lineLength, ElementRecord &r,
-                       std::string &nameBuffer)
+size_t readElementLine(std::string_view text, size_t lineLength, ElementRecord& r, std::string& nameBuffer)
 {
     LineCursor c(text);
     r.kind = kindFromCode(c.token(' '));
@@ -74,8 +73,7 @@ size_t readElementLine(std::string_view text, size_t lineLength, ElementRecord &
 
 } // namespace
 
-bool readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std::string &path,
-                  int fileIndex)
+bool readOtsStream(TestTree& tree, OtsGlobals& globals, InStream& in, const std::string& path, int fileIndex)
 {
     tree.openOtsFile(fileIndex, path);
     ElementRecord record;
@@ -88,8 +86,8 @@ bool readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std:
             const size_t used = readElementLine(text, lineLength, record, nameBuffer);
             if (used) {
                 in.skip(used);
-                tree.addNode(fileIndex, record.kind, record.id, record.name, record.parentId,
-                             record.line, record.refId);
+                tree.addNode(fileIndex, record.kind, record.id, record.name, record.parentId, record.line,
+                             record.refId);
                 continue;
             }
         }
@@ -113,9 +111,9 @@ bool readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std:
             tree.setChecksum(fileIndex, first, second);
         } else if (kind == ElementKind::TestCompilationTime || kind == ElementKind::TestCompilerVersion) {
             std::string text = readToken(in, '\n');
-            std::optional<std::string> &slot = kind == ElementKind::TestCompilationTime
-                                                   ? globals.testCompilationTime
-                                                   : globals.testCompilerVersion;
+            std::optional<std::string>& slot = kind == ElementKind::TestCompilationTime
+                ? globals.testCompilationTime
+                : globals.testCompilerVersion;
             if (!slot)
                 slot = std::move(text);
         } else if (kind == ElementKind::TestDriver) {
@@ -134,7 +132,7 @@ bool readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std:
     return !in.failed();
 }
 
-bool readOtsFile(TestTree &tree, OtsGlobals &globals, const std::string &path, int fileIndex)
+bool readOtsFile(TestTree& tree, OtsGlobals& globals, const std::string& path, int fileIndex)
 {
     InStream in;
     if (!in.open(path))

@@ -22,10 +22,9 @@ namespace qv {
 
 /// Reads one OTS file into the tree as file `fileIndex`; false when the file
 /// cannot be opened or reading it fails.
-bool readOtsFile(TestTree &tree, OtsGlobals &globals, const std::string &path, int fileIndex);
+bool readOtsFile(TestTree& tree, OtsGlobals& globals, const std::string& path, int fileIndex);
 
 /// Reads the records of an already opened stream into the tree (the body of readOtsFile).
-bool readOtsStream(TestTree &tree, OtsGlobals &globals, InStream &in, const std::string &path,
-                  int fileIndex);
+bool readOtsStream(TestTree& tree, OtsGlobals& globals, InStream& in, const std::string& path, int fileIndex);
 
 } // namespace qv

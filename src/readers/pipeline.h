@@ -22,7 +22,7 @@ namespace qv {
 template <class Batch, size_t Size = 4> class BatchRing {
 public:
     /// The batch to fill next (producer); waits while all are full; null once closed.
-    Batch *acquireFree()
+    Batch* acquireFree()
     {
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return filled_ < Size || closed_; });
@@ -44,7 +44,7 @@ public:
     }
     /// The oldest filled batch (consumer); waits while none is; null when
     /// none is and production has finished.
-    Batch *acquireFilled()
+    Batch* acquireFilled()
     {
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return filled_ > 0 || finished_; });
@@ -85,7 +85,7 @@ private:
 /// An exception of either side (memory exhausted) ends both, the second
 /// thread is joined on every path, and the exception goes on to the caller.
 template <class Batch, class Produce, class Consume>
-void runPipeline(bool concurrent, Produce &&produce, Consume &&consume)
+void runPipeline(bool concurrent, Produce&& produce, Consume&& consume)
 {
     auto alone = [&] {
         auto batch = std::make_unique<Batch>();
@@ -104,7 +104,7 @@ void runPipeline(bool concurrent, Produce &&produce, Consume &&consume)
     try {
         producer = std::thread([&] {
             try {
-                while (Batch *batch = ring->acquireFree()) {
+                while (Batch* batch = ring->acquireFree()) {
                     produce(*batch);
                     const bool last = batch->last;
                     ring->publish();
@@ -116,16 +116,16 @@ void runPipeline(bool concurrent, Produce &&produce, Consume &&consume)
             }
             ring->finish();
         });
-    } catch (const std::system_error &) {
+    } catch (const std::system_error&) {
         // No thread to be had (resources exhausted): the same work alone.
         alone();
         return;
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
         alone();
         return;
     }
     try {
-        while (Batch *batch = ring->acquireFilled()) {
+        while (Batch* batch = ring->acquireFilled()) {
             consume(*batch);
             const bool last = batch->last;
             ring->release();

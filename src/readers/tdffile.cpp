@@ -23,14 +23,14 @@ constexpr size_t VerdictCount = sizeof VerdictEvents / sizeof VerdictEvents[0];
 /// The tree side of the reader: applies batches of records in order.
 class TdfApplier {
 public:
-    explicit TdfApplier(TestTree &tree) : tree_(tree) {}
+    explicit TdfApplier(TestTree& tree) : tree_(tree) {}
 
-    void apply(const TdfBatch &batch)
+    void apply(const TdfBatch& batch)
     {
         size_t text = 0;     // next text in batch.texts
         size_t textItem = 0; // its entry in batch.textLengths
         size_t checksum = 0;
-        const TdfBatch::Event *events = batch.events.data();
+        const TdfBatch::Event* events = batch.events.data();
         const size_t count = batch.events.size();
         for (size_t i = 0; i < count;) {
             // Runs of plain events on the current file are taken in steps: the
@@ -40,10 +40,10 @@ public:
             if (currentFile_ >= 0 && isElementEvent(events[i].kind)) {
                 size_t n = 0;
                 while (n < Step && i + n < count && isElementEvent(events[i + n].kind)) {
-                    TestNode *node = elementOf(events[i + n].value);
+                    TestNode* node = elementOf(events[i + n].value);
                     if (node) {
-                        __builtin_prefetch(reinterpret_cast<const char *>(node));
-                        __builtin_prefetch(reinterpret_cast<const char *>(node) + 64);
+                        __builtin_prefetch(reinterpret_cast<const char*>(node));
+                        __builtin_prefetch(reinterpret_cast<const char*>(node) + 64);
                     }
                     nodes_[n++] = node;
                 }
@@ -51,7 +51,7 @@ public:
                     if (nodes_[k] && nodes_[k]->verdictAnchor)
                         __builtin_prefetch(nodes_[k]->verdictAnchor->counters);
                 for (size_t k = 0; k < n; ++k) {
-                    const TdfBatch::Event &e = events[i + k];
+                    const TdfBatch::Event& e = events[i + k];
                     if (e.kind == TdfRecordKind::Hit) {
                         if (nodes_[k])
                             markHit(nodes_[k], TraceEvent::Hit);
@@ -65,7 +65,7 @@ public:
                 i += n;
                 continue;
             }
-            const TdfBatch::Event &e = events[i++];
+            const TdfBatch::Event& e = events[i++];
             switch (e.kind) {
             case TdfRecordKind::SourceFile:
                 tree_.bindTdfFile(e.value, batch.checksums[checksum], batch.checksums[checksum + 1]);
@@ -88,8 +88,7 @@ public:
                 hasPending_ = true;
                 break;
             }
-            default:
-                break;
+            default: break;
             }
         }
     }
@@ -115,7 +114,7 @@ private:
     /// element (reached, then its verdict, often in a loop): the element found
     /// last is kept. The read adds no node, so what the index gives for a
     /// pair cannot change meanwhile.
-    TestNode *elementOf(uint32_t id)
+    TestNode* elementOf(uint32_t id)
     {
         if (currentFile_ != lastFile_ || id != lastId_) {
             lastNode_ = tree_.findNode(currentFile_, id);
@@ -125,19 +124,19 @@ private:
         return lastNode_;
     }
 
-    TestTree &tree_;
+    TestTree& tree_;
     int currentFile_ = -1;
     std::string pending_;
     bool hasPending_ = false;
-    TestNode *lastNode_ = nullptr;
+    TestNode* lastNode_ = nullptr;
     int lastFile_ = -2;
     uint32_t lastId_ = 0;
-    TestNode *nodes_[Step];
+    TestNode* nodes_[Step];
 };
 
 } // namespace
 
-bool readTdfStream(TestTree &tree, InStream &in, bool concurrent)
+bool readTdfStream(TestTree& tree, InStream& in, bool concurrent)
 {
     TdfApplier applier(tree);
     TdfRecord record;
@@ -147,12 +146,12 @@ bool readTdfStream(TestTree &tree, InStream &in, bool concurrent)
     // stream for refused numbers, in reading order); the tree is changed by
     // this thread alone.
     runPipeline<TdfBatch>(
-        concurrent, [&](TdfBatch &batch) { lexTdfBatch(in, batch, record, line); },
-        [&](const TdfBatch &batch) { applier.apply(batch); });
+        concurrent, [&](TdfBatch& batch) { lexTdfBatch(in, batch, record, line); },
+        [&](const TdfBatch& batch) { applier.apply(batch); });
     return !in.failed();
 }
 
-bool readTdfFile(TestTree &tree, const std::string &path)
+bool readTdfFile(TestTree& tree, const std::string& path)
 {
     InStream in;
     if (!in.open(path))

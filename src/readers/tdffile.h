@@ -14,11 +14,11 @@ namespace qv {
 
 /// Reads the trace into the tree; false when the file cannot be opened or
 /// reading it fails.
-bool readTdfFile(TestTree &tree, const std::string &path);
+bool readTdfFile(TestTree& tree, const std::string& path);
 
 /// Applies every record of an opened stream to the tree (the body of
 /// readTdfFile). With `concurrent`, the records are read on a second thread
 /// while this one applies them; the result is the same.
-bool readTdfStream(TestTree &tree, InStream &in, bool concurrent = false);
+bool readTdfStream(TestTree& tree, InStream& in, bool concurrent = false);
 
 } // namespace qv

@@ -13,13 +13,13 @@ namespace {
 /// Reads the rest of the line, without its newline, into `out` (reused, so the
 /// trace's hot loop does not allocate); a NUL ends the text, the line is still
 /// read to its end. A line that is buffered whole is taken in one copy.
-void readRestOfLine(InStream &in, std::string &out)
+void readRestOfLine(InStream& in, std::string& out)
 {
     std::string_view line;
     size_t length = 0;
     if (in.peekLine(line, length)) {
-        if (const void *nul = std::memchr(line.data(), 0, line.size()))
-            line = line.substr(0, size_t(static_cast<const char *>(nul) - line.data()));
+        if (const void* nul = std::memchr(line.data(), 0, line.size()))
+            line = line.substr(0, size_t(static_cast<const char*>(nul) - line.data()));
         out.assign(line.data(), line.size());
         in.skip(length);
         return;
@@ -62,7 +62,7 @@ std::optional<std::string_view> fieldView(std::string_view text, char separator,
 }
 
 /// Prints a refusal of parseTdfHex in its own format, outside the diagnostics printer.
-void printNumberMessage(const char *source)
+void printNumberMessage(const char* source)
 {
     writeStderr("\n" + toLocal8(tr("QUORVANEL", source)) + "\n");
 }
@@ -107,7 +107,7 @@ bool isCode(std::string_view token, char a, char b)
 }
 
 /// The "OT" record from the rest of its line.
-void readElementEvent(std::string_view rest, TdfRecord &record)
+void readElementEvent(std::string_view rest, TdfRecord& record)
 {
     const std::optional<std::string_view> id = fieldView(rest, ' ', 1);
     record.elementId = parseHex(id ? *id : std::string_view());
@@ -121,7 +121,7 @@ void readElementEvent(std::string_view rest, TdfRecord &record)
 }
 
 /// The "NO" record from the rest of its line.
-void readNote(std::string_view rest, TdfRecord &record)
+void readNote(std::string_view rest, TdfRecord& record)
 {
     if (!rest.empty() && rest[0] == '"') {
         record.kind = TdfRecordKind::Note;
@@ -131,12 +131,12 @@ void readNote(std::string_view rest, TdfRecord &record)
 
 } // namespace
 
-uint32_t parseTdfHex(const std::string &text)
+uint32_t parseTdfHex(const std::string& text)
 {
     return parseHex(text);
 }
 
-std::optional<std::string> tdfField(const std::string &text, char separator, int n)
+std::optional<std::string> tdfField(const std::string& text, char separator, int n)
 {
     const std::optional<std::string_view> field = fieldView(text, separator, n);
     if (!field)
@@ -144,7 +144,7 @@ std::optional<std::string> tdfField(const std::string &text, char separator, int
     return std::string(*field);
 }
 
-void readTdfRecordInto(InStream &in, TdfRecord &record, std::string &line)
+void readTdfRecordInto(InStream& in, TdfRecord& record, std::string& line)
 {
     record.kind = TdfRecordKind::None;
     record.text.clear();
@@ -169,8 +169,7 @@ void readTdfRecordInto(InStream &in, TdfRecord &record, std::string &line)
     }
 }
 
-
-TdfRecord readTdfRecord(InStream &in)
+TdfRecord readTdfRecord(InStream& in)
 {
     TdfRecord record;
     std::string line;
@@ -178,10 +177,10 @@ TdfRecord readTdfRecord(InStream &in)
     return record;
 }
 
-size_t readPlainEvent(std::string_view text, bool atLineEnd, TdfRecord &record)
+size_t readPlainEvent(std::string_view text, bool atLineEnd, TdfRecord& record)
 {
     const size_t n = text.size();
-    const char *p = text.data();
+    const char* p = text.data();
     if (n < 4 || p[0] != 'O' || p[1] != 'T' || p[2] != ' ')
         return 0;
     // Length of the line end at position i, or 0 when none is there.
@@ -230,8 +229,7 @@ size_t readPlainEvent(std::string_view text, bool atLineEnd, TdfRecord &record)
     return atLineEnd ? n : i + end;
 }
 
-
-void lexTdfBatch(InStream &in, TdfBatch &batch, TdfRecord &record, std::string &line)
+void lexTdfBatch(InStream& in, TdfBatch& batch, TdfRecord& record, std::string& line)
 {
     batch.clear();
     batch.events.reserve(TdfBatch::Events);
@@ -256,17 +254,13 @@ void lexTdfBatch(InStream &in, TdfBatch &batch, TdfRecord &record, std::string &
             batch.checksums.push_back(record.checksum1);
             batch.checksums.push_back(record.checksum2);
             break;
-        case TdfRecordKind::CurrentFile:
-            e.value = record.fileId;
-            break;
+        case TdfRecordKind::CurrentFile: e.value = record.fileId; break;
         case TdfRecordKind::Note:
             batch.texts += record.text;
             batch.textLengths.push_back(record.text.size());
             break;
-        case TdfRecordKind::Hit:
-            break;
-        default:
-            continue; // nothing to apply
+        case TdfRecordKind::Hit: break;
+        default: continue; // nothing to apply
         }
         batch.events.push_back(e);
     }

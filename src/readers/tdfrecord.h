@@ -41,10 +41,10 @@ struct TdfRecord {
 
 /// Reads one record (one line, or more when a token runs on) into `record`:
 /// the one reader of every record. `line` is a reused working buffer.
-void readTdfRecordInto(InStream &in, TdfRecord &record, std::string &line);
+void readTdfRecordInto(InStream& in, TdfRecord& record, std::string& line);
 
 /// readTdfRecordInto into a new record.
-TdfRecord readTdfRecord(InStream &in);
+TdfRecord readTdfRecord(InStream& in);
 
 /// The usual "OT" line read straight from buffered bytes: "OT", a blank,
 /// one to eight hexadecimal digits and optionally a blank and one to nine
@@ -59,17 +59,17 @@ TdfRecord readTdfRecord(InStream &in);
 /// time with it and 0.75 s without (bench/stage_bench). The differential
 /// tests (tests/readers/lines_test.cpp, byte reading against buffered
 /// reading) hold the two equal.
-size_t readPlainEvent(std::string_view text, bool atLineEnd, TdfRecord &record);
+size_t readPlainEvent(std::string_view text, bool atLineEnd, TdfRecord& record);
 
 /// Hexadecimal number of the trace ("h" before the digits: low digit first);
 /// a refused number prints its message on the error stream and gives 0.
-uint32_t parseTdfHex(const std::string &text);
+uint32_t parseTdfHex(const std::string& text);
 
 /// The n-th field (from 1) of the text split at single separators, or none.
-std::optional<std::string> tdfField(const std::string &text, char separator, int n);
+std::optional<std::string> tdfField(const std::string& text, char separator, int n);
 
 /// Decodes the text of a "NO" record (encoding, quotes and escapes).
-std::string decodeTraceText(const std::string &text);
+std::string decodeTraceText(const std::string& text);
 
 /// Records of the trace in reading order, as the lexing hands them to the
 /// tree: compact, with the texts of "NO" records and the checksums of "SF"
@@ -104,9 +104,8 @@ struct TdfBatch {
     bool full() const { return events.size() >= Events || texts.size() >= TextBytes; }
 };
 
-
 /// Reads records from the stream into the batch until it is full or the
 /// stream ends; `record` and `line` are reused working buffers.
-void lexTdfBatch(InStream &in, TdfBatch &batch, TdfRecord &record, std::string &line);
+void lexTdfBatch(InStream& in, TdfBatch& batch, TdfRecord& record, std::string& line);
 
 } // namespace qv

@@ -8,11 +8,11 @@ namespace qv {
 namespace {
 
 /// Text of `length` bytes, cut at the first NUL as a C string would be.
-std::string cText(const char *data, size_t length)
+std::string cText(const char* data, size_t length)
 {
-    const void *nul = std::memchr(data, 0, length);
+    const void* nul = std::memchr(data, 0, length);
     if (nul)
-        length = size_t(static_cast<const char *>(nul) - data);
+        length = size_t(static_cast<const char*>(nul) - data);
     return std::string(data, length);
 }
 
@@ -34,8 +34,8 @@ struct ScannedNumber {
 ScannedNumber scanNumber(std::string_view text, int base)
 {
     ScannedNumber n;
-    const char *p = text.data();
-    const char *const end = p + text.size();
+    const char* p = text.data();
+    const char* const end = p + text.size();
     while (p != end && isSpace(static_cast<unsigned char>(*p)))
         ++p;
     if (p != end && (*p == '+' || *p == '-')) {
@@ -82,7 +82,7 @@ uint32_t unsignedHexNumber(std::string_view text)
 }
 
 /// Reads a token that ends at delimiter `first` or `second` (the same for readToken).
-std::string readTokenUntil(InStream &in, int first, int second)
+std::string readTokenUntil(InStream& in, int first, int second)
 {
     // A token whose delimiter is buffered, with no line end, carriage return
     // or NUL before it, is taken in one copy: the byte loop below would give
@@ -121,17 +121,17 @@ std::string readTokenUntil(InStream &in, int first, int second)
 
 } // namespace
 
-std::string readToken(InStream &in, int delimiter)
+std::string readToken(InStream& in, int delimiter)
 {
     return readTokenUntil(in, delimiter, delimiter);
 }
 
-std::string readTokenUntilEither(InStream &in, int first, int second)
+std::string readTokenUntilEither(InStream& in, int first, int second)
 {
     return readTokenUntil(in, first, second);
 }
 
-std::string readUntilText(InStream &in, const std::string &terminator)
+std::string readUntilText(InStream& in, const std::string& terminator)
 {
     const size_t termLength = terminator.size();
     if (termLength == 0)

@@ -33,14 +33,14 @@ inline int hexDigitValue(unsigned char c)
 
 /// Characters up to the delimiter (consumed, not stored); newlines are never
 /// stored; at most 1023 characters are kept; a NUL ends the kept text.
-std::string readToken(InStream &in, int delimiter);
+std::string readToken(InStream& in, int delimiter);
 
 /// As readToken, ending at whichever of the two delimiters comes first.
-std::string readTokenUntilEither(InStream &in, int first, int second);
+std::string readTokenUntilEither(InStream& in, int first, int second);
 
 /// Characters up to the first occurrence of the terminator (consumed), with
 /// backslashes removing themselves; cut as the OTS name field requires.
-std::string readUntilText(InStream &in, const std::string &terminator);
+std::string readUntilText(InStream& in, const std::string& terminator);
 
 /// strtoul-style base-16 value in 32 bits: kept up to FFFFFFFF, clamped above,
 /// a minus sign negating it modulo 2^32.

@@ -20,7 +20,7 @@ bool isAscii(std::string_view text)
 
 } // namespace
 
-std::string decodeTraceText(const std::string &text)
+std::string decodeTraceText(const std::string& text)
 {
     // Quotes that no backslash escapes; the first four positions are kept.
     size_t quotes[4] = {0, 0, 0, 0};
@@ -47,8 +47,7 @@ std::string decodeTraceText(const std::string &text)
         // "<encoding>" "<message>": the name and the message each start with
         // their opening quote and end before their closing one.
         const std::string name = text.substr(quotes[0], quotes[1] - quotes[0]);
-        const std::string_view message =
-            std::string_view(text).substr(quotes[2], quotes[3] - quotes[2]);
+        const std::string_view message = std::string_view(text).substr(quotes[2], quotes[3] - quotes[2]);
         narrow = toLocal8(decodeInNamedEncoding(name, message));
     } else if (isAscii(text)) {
         // ASCII reads the same as UTF-8 and writes back unchanged.
@@ -84,9 +83,9 @@ std::string decodeTraceText(const std::string &text)
         default:
             // Octal only when the two characters after the first digit are in the text.
             if (next >= '0' && next <= '7' && i + 2 < body.size()) {
-                const unsigned v = unsigned(next - '0') * 64u
-                                   + unsigned(static_cast<unsigned char>(body[i + 1]) - '0') * 8u
-                                   + unsigned(static_cast<unsigned char>(body[i + 2]) - '0');
+                const unsigned v = unsigned(next - '0') * 64u +
+                    unsigned(static_cast<unsigned char>(body[i + 1]) - '0') * 8u +
+                    unsigned(static_cast<unsigned char>(body[i + 2]) - '0');
                 out.push_back(char(v & 0xFFu));
                 i += 2;
             } else {

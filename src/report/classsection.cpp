@@ -11,13 +11,13 @@ namespace qv {
 namespace {
 
 /// Opening tag of the three-column tables (states, violations, transitions).
-const char *const kThreeColumnTable = "TABLE BORDER=\"1\" WIDTH=\"40,30,30\"";
+const char* const kThreeColumnTable = "TABLE BORDER=\"1\" WIDTH=\"40,30,30\"";
 /// Name and title of the violations entry; never translated.
-const char *const kViolations = "State Chart Violations";
+const char* const kViolations = "State Chart Violations";
 
 /// A row of three title cells with the given translated words.
-void writeTitleRow(XrdWriter &out, const char *context, const char *first, const char *second,
-                   const char *third)
+void writeTitleRow(XrdWriter& out, const char* context, const char* first, const char* second,
+                   const char* third)
 {
     out.writeTag("ROW", false);
     out.writeTextCell(out.translated(context, first), StyleCode::StyleTitle);
@@ -27,13 +27,13 @@ void writeTitleRow(XrdWriter &out, const char *context, const char *first, const
 }
 
 /// The row or rows of one member of the given kind; nothing for other kinds.
-void writeMemberRow(XrdWriter &out, const TestNode &member, ElementKind memberKind, SourcePathCache &paths);
+void writeMemberRow(XrdWriter& out, const TestNode& member, ElementKind memberKind, SourcePathCache& paths);
 
 /// One member sub-section: entry, title, table with header and the member rows.
-void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &classNode,
+void writeMemberSection(XrdWriter& out, const TestTree& tree, const TestNode& classNode,
                         ElementKind memberKind, NodeStatus groupStatus)
 {
-    const std::string &kindName = kindNameText(out, memberKind);
+    const std::string& kindName = kindNameText(out, memberKind);
     out.writeNodeOpen(kindName, kindName, xrodStateWord(groupStatus), 1, NodeIcon::MethodIcon);
     const int tag = out.nextTag();
     out.writeTitle(kindName, 2, statusStyle(groupStatus), tag);
@@ -62,7 +62,7 @@ void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &cl
         break;
     }
     SourcePathCache paths(&tree);
-    for (const TestNode *member = classNode.firstChild; member; member = member->nextSibling)
+    for (const TestNode* member = classNode.firstChild; member; member = member->nextSibling)
         writeMemberRow(out, *member, memberKind, paths);
     out.writeTag("TABLE", true);
     out.writeTag("XROD:NODE", true);
@@ -72,18 +72,19 @@ void writeMemberSection(XrdWriter &out, const TestTree &tree, const TestNode &cl
 
 namespace {
 
-void writeMemberRow(XrdWriter &out, const TestNode &memberNode, ElementKind memberKind, SourcePathCache &paths)
+void writeMemberRow(XrdWriter& out, const TestNode& memberNode, ElementKind memberKind,
+                    SourcePathCache& paths)
 {
-    const TestNode *member = &memberNode;
+    const TestNode* member = &memberNode;
     if (member->kind != memberKind)
         return;
-    const std::string &path = paths.of(member->fileIndex);
+    const std::string& path = paths.of(member->fileIndex);
     const VerdictCounters none;
 
     switch (member->kind) {
     case ElementKind::Invariant: {
         const StyleCode s = statusStyle(member->status);
-        const VerdictCounters &counts = member->verdict() ? *member->verdict() : none;
+        const VerdictCounters& counts = member->verdict() ? *member->verdict() : none;
         out.writeTag("ROW", false);
         out.writeLinkCell(member->name(), s, path, member->line);
         out.writeTextCell(statusWordText(out, member->status), s);
@@ -96,11 +97,11 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, ElementKind memb
     case ElementKind::State:
     case ElementKind::Transition: {
         const StyleCode s = statusStyle(member->status);
-        const VerdictCounters &counts = member->verdict() ? *member->verdict() : none;
+        const VerdictCounters& counts = member->verdict() ? *member->verdict() : none;
         out.writeTag("ROW", false);
         out.writeLinkCell(member->name(), s, path, member->line);
         out.writeTextCell(member->kind == ElementKind::State ? stateStatusWordText(out, member->status)
-                                                : transitionStatusWordText(out, member->status),
+                                                             : transitionStatusWordText(out, member->status),
                           s);
         out.writeNumberCell(counts.hits, s);
         out.writeTag("ROW", true);
@@ -108,10 +109,10 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, ElementKind memb
     }
     case ElementKind::MethodContract: {
         bool first = true;
-        for (const TestNode *k = member->firstChild; k; k = k->nextSibling) {
+        for (const TestNode* k = member->firstChild; k; k = k->nextSibling) {
             const StyleCode s = statusStyle(k->status);
             // A child without counters (not expected under a contract) shows zeros.
-            const VerdictCounters &counts = k->verdict() ? *k->verdict() : none;
+            const VerdictCounters& counts = k->verdict() ? *k->verdict() : none;
             out.writeTag("ROW", false);
             if (first)
                 out.writeLinkCell(member->name(), s, path, member->line);
@@ -128,14 +129,13 @@ void writeMemberRow(XrdWriter &out, const TestNode &memberNode, ElementKind memb
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
 } // namespace
 
-void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
+void writeClassMemberRow(TestNode* member, const ClassMemberContext& context)
 {
     if (!member || !context.output)
         return;
@@ -143,12 +143,13 @@ void writeClassMemberRow(TestNode *member, const ClassMemberContext &context)
     writeMemberRow(*context.output, *member, context.memberKind, paths);
 }
 
-void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, const TestTree &tree)
+void writeStateChartViolations(const TestNode& classNode, XrdWriter& output, const TestTree& tree)
 {
-    const ClassCounters *counts = classNode.classCounters();
+    const ClassCounters* counts = classNode.classCounters();
     if (!counts || counts->stateChartStatus != NodeStatus::Failed)
         return;
-    output.writeNodeOpen(kViolations, kindNameText(output, ElementKind::State), "ko", 1, NodeIcon::MethodIcon);
+    output.writeNodeOpen(kViolations, kindNameText(output, ElementKind::State), "ko", 1,
+                         NodeIcon::MethodIcon);
     const int tag = output.nextTag();
     output.writeTitle(kViolations, 2, statusStyle(counts->stateChartStatus), tag);
     output.writeTag(kThreeColumnTable, false);
@@ -157,10 +158,10 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Multiple Exits"),
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Illegal Exits"));
     SourcePathCache paths(&tree);
-    for (const TestNode *c = classNode.firstChild; c; c = c->nextSibling) {
+    for (const TestNode* c = classNode.firstChild; c; c = c->nextSibling) {
         if ((c->kind != ElementKind::State && c->kind != ElementKind::ObservationState) || !c->verdict())
             continue;
-        const VerdictCounters &v = *c->verdict();
+        const VerdictCounters& v = *c->verdict();
         if (v.multipleExits <= 0 && v.illegalExits <= 0)
             continue;
         output.writeTag("ROW", false);
@@ -176,9 +177,9 @@ void writeStateChartViolations(const TestNode &classNode, XrdWriter &output, con
     output.writeTag("XROD:NODE", true);
 }
 
-void writeClassReport(XrdWriter &output, const TestTree &tree, const TestNode &classNode)
+void writeClassReport(XrdWriter& output, const TestTree& tree, const TestNode& classNode)
 {
-    const std::string &kindName = kindNameText(output, classNode.kind);
+    const std::string& kindName = kindNameText(output, classNode.kind);
     output.writeNodeOpen(classNode.name(), kindName, xrodStateWord(classNode.status), 0, NodeIcon::ClassIcon);
     const std::string title = kindName + " " + std::string(classNode.name());
     const StyleCode style = statusStyle(classNode.status);
@@ -189,7 +190,7 @@ void writeClassReport(XrdWriter &output, const TestTree &tree, const TestNode &c
     else
         output.writeTitle(title, 1, style, tag);
 
-    if (const ClassCounters *counts = classNode.classCounters()) {
+    if (const ClassCounters* counts = classNode.classCounters()) {
         if (counts->methodContracts != 0)
             writeMemberSection(output, tree, classNode, ElementKind::MethodContract, counts->contractStatus);
         if (counts->invariants != 0)

@@ -41,7 +41,7 @@ public:
     /// rendered then, and finish() is not called).
     virtual bool open() = 0;
     /// The next line without its line end, or null at the end; valid until the next call.
-    virtual const char *nextLine() = 0;
+    virtual const char* nextLine() = 0;
     /// Called once when the renderer has stopped pulling lines.
     virtual void finish() = 0;
 };
@@ -49,11 +49,11 @@ public:
 /// Everything the document shows besides the tree.
 struct ReportInputs {
     /// The "VO" and "DP" texts; null: none.
-    const OtsGlobals *globals = nullptr;
+    const OtsGlobals* globals = nullptr;
     /// The studio header's values; null when no studio header was loaded.
-    const ProjectInfo *project = nullptr;
+    const ProjectInfo* project = nullptr;
     /// The header text file; null without one on the command line.
-    HeaderTextSource *headerText = nullptr;
+    HeaderTextSource* headerText = nullptr;
     /// The summary counts of the tree.
     SummaryCounts counts;
     /// Name of the XRD file as given on the command line.
@@ -64,7 +64,7 @@ struct ReportInputs {
 /// change while the report is written, so the list refers to the nodes
 /// instead of copying them.
 struct ClassList {
-    std::vector<const TestNode *> nodes;
+    std::vector<const TestNode*> nodes;
     /// Most nodes the list takes: the classes the files' driver counters count.
     size_t room = 0;
 };
@@ -72,12 +72,12 @@ struct ClassList {
 /// walkPostOrder callback of the contracts section: adds a Class or
 /// SingleClass node (a node of the walk, never null) to the list while it
 /// has room.
-void collectClassNode(const TestNode *node, ClassList &classes);
+void collectClassNode(const TestNode* node, ClassList& classes);
 
 /// Renders the whole document into an open writer.
-void renderReport(XrdWriter &writer, const TestTree &tree, const ReportInputs &inputs);
+void renderReport(XrdWriter& writer, const TestTree& tree, const ReportInputs& inputs);
 
 /// The global information rows: compiler version, compilation or generation time.
-void writeGlobalInformation(XrdWriter &writer, const OtsGlobals &globals);
+void writeGlobalInformation(XrdWriter& writer, const OtsGlobals& globals);
 
 } // namespace qv

@@ -15,7 +15,7 @@ constexpr std::string_view ReplacementUtf8 = "\xEF\xBF\xBD";
 /// of a scalar value up to U+10FFFF gives U+FFFD and length 1, so every byte
 /// of a broken sequence becomes one replacement character (the decoding of
 /// QString::fromUtf8).
-inline size_t decodeUtf8(const unsigned char *p, const unsigned char *end, char32_t &cp)
+inline size_t decodeUtf8(const unsigned char* p, const unsigned char* end, char32_t& cp)
 {
     const unsigned b = p[0];
     if (b < 0x80) {
@@ -70,8 +70,8 @@ inline bool isWhiteSpace(char32_t c)
 {
     if (c < 0x80)
         return c == 0x20 || (c >= 0x09 && c <= 0x0D);
-    return c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 ||
-           c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+    return c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
+        c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
 /// Characters that XML 1.0 does not allow in a document (white space is
@@ -86,7 +86,7 @@ inline bool isForbidden(char32_t c)
 inline bool isSimpleAscii(std::string_view text)
 {
     const size_t n = text.size();
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(text.data());
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     if (n == 0 || p[0] == ' ' || p[n - 1] == ' ')
         return n == 0;
     for (size_t i = 0; i < n; ++i) {
@@ -100,7 +100,7 @@ inline bool isSimpleAscii(std::string_view text)
 
 /// The escaping of a simple ASCII text: the four markup characters and the
 /// two-character line-break escape replaced, everything else copied.
-void appendAsciiEscaped(std::string &out, std::string_view text)
+void appendAsciiEscaped(std::string& out, std::string_view text)
 {
     const size_t n = text.size();
     size_t from = 0; // start of the bytes not yet copied
@@ -108,7 +108,7 @@ void appendAsciiEscaped(std::string &out, std::string_view text)
         const char c = text[i];
         if (!Plain.special[static_cast<unsigned char>(c)])
             continue;
-        const char *replacement;
+        const char* replacement;
         size_t skip = 1;
         switch (c) {
         case '&': replacement = "&amp;"; break;
@@ -121,9 +121,8 @@ void appendAsciiEscaped(std::string &out, std::string_view text)
                 skip = 2;
                 break;
             }
-            continue; // a backslash of its own is copied
-        default:
-            continue; // DEL, the one other special byte here, is copied
+            continue;      // a backslash of its own is copied
+        default: continue; // DEL, the one other special byte here, is copied
         }
         out.append(text.data() + from, i - from);
         out.append(replacement);
@@ -135,7 +134,7 @@ void appendAsciiEscaped(std::string &out, std::string_view text)
 
 } // namespace
 
-void appendEscaped(std::string &out, std::string_view text)
+void appendEscaped(std::string& out, std::string_view text)
 {
     if (isPlainText(text)) {
         out.append(text);
@@ -145,14 +144,14 @@ void appendEscaped(std::string &out, std::string_view text)
         appendAsciiEscaped(out, text);
         return;
     }
-    const unsigned char *const begin = reinterpret_cast<const unsigned char *>(text.data());
-    const unsigned char *const end = begin + text.size();
-    const unsigned char *p = begin;
+    const unsigned char* const begin = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* const end = begin + text.size();
+    const unsigned char* p = begin;
     // A byte order mark at the very start is dropped, as the decoding of the
     // local 8-bit codec does.
     if (text.size() >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
         p += 3;
-    bool written = false;     // something other than white space was written
+    bool written = false;      // something other than white space was written
     bool pendingBlank = false; // white space seen since the last character written
     while (p < end) {
         char32_t c;
@@ -168,9 +167,7 @@ void appendEscaped(std::string &out, std::string_view text)
         }
         written = true;
         switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
+        case '&': out += "&amp;"; break;
         case '\\':
             // The two-character escape of a line break; the letter is part of it.
             if (p + 1 < end && p[1] == 'n') {
@@ -180,20 +177,14 @@ void appendEscaped(std::string &out, std::string_view text)
             }
             out += '\\';
             break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
+        case '"': out += "&quot;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
         default:
             if (c == 0xFFFD || isForbidden(c))
                 out += ReplacementUtf8;
             else
-                out.append(reinterpret_cast<const char *>(p), length);
+                out.append(reinterpret_cast<const char*>(p), length);
             break;
         }
         p += length;

@@ -12,6 +12,6 @@ namespace qv {
 std::string escapeText(std::string_view text);
 
 /// Appends escapeText(text) to `out` (the allocation-free form used by the writer).
-void appendEscaped(std::string &out, std::string_view text);
+void appendEscaped(std::string& out, std::string_view text);
 
 } // namespace qv

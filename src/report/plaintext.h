@@ -19,8 +19,7 @@ struct PlainBytes {
     constexpr PlainBytes()
     {
         for (int c = 0; c < 256; ++c)
-            special[c] = c < 0x20 || c > 0x7E || c == '&' || c == '\\' || c == '"' || c == '<' ||
-                         c == '>';
+            special[c] = c < 0x20 || c > 0x7E || c == '&' || c == '\\' || c == '"' || c == '<' || c == '>';
     }
 };
 /// The table of special bytes.
@@ -34,7 +33,7 @@ inline bool isPlainText(std::string_view text)
     const size_t n = text.size();
     if (n == 0)
         return true;
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(text.data());
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     if (p[0] == ' ' || p[n - 1] == ' ')
         return false;
     size_t i = 0;
@@ -48,7 +47,7 @@ inline bool isPlainText(std::string_view text)
     const __m128i backslash = _mm_set1_epi8('\\'), blank = _mm_set1_epi8(' ');
     unsigned lastBlank = 0;
     for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         __m128i bad = _mm_or_si128(_mm_cmplt_epi8(v, controls), _mm_cmpeq_epi8(v, del));
         bad = _mm_or_si128(bad, _mm_or_si128(_mm_cmpeq_epi8(v, amp), _mm_cmpeq_epi8(v, quote)));
         bad = _mm_or_si128(bad, _mm_or_si128(_mm_cmpeq_epi8(v, less), _mm_cmpeq_epi8(v, greater)));

@@ -15,19 +15,18 @@ namespace {
 /// The three spellings of a result word for Passed, Failed and the rest,
 /// with their translation context.
 struct ResultWords {
-    const char *context;
-    const char *passed;
-    const char *failed;
-    const char *notDone;
+    const char* context;
+    const char* passed;
+    const char* failed;
+    const char* notDone;
     /// Source text of the word for a status.
-    const char *of(NodeStatus status) const
+    const char* of(NodeStatus status) const
     {
         return status == NodeStatus::Passed ? passed : status == NodeStatus::Failed ? failed : notDone;
     }
 };
 
-const ResultWords StatusWords = {"QUORVANEL status",
-                                 QT_TRANSLATE_NOOP("QUORVANEL status", "Passed"),
+const ResultWords StatusWords = {"QUORVANEL status", QT_TRANSLATE_NOOP("QUORVANEL status", "Passed"),
                                  QT_TRANSLATE_NOOP("QUORVANEL status", "Failed"),
                                  QT_TRANSLATE_NOOP("QUORVANEL status", "Not Executed")};
 const ResultWords StateWords = {"QUORVANEL state status",
@@ -44,22 +43,21 @@ const ResultWords TransitionWords = {"QUORVANEL trans status",
 /// million elements.
 class ScriptWriter {
 public:
-    explicit ScriptWriter(const ScriptSectionContext &context)
+    explicit ScriptWriter(const ScriptSectionContext& context)
         : out_(*context.output), tree_(context.tree),
-          scriptPath_(context.scriptPath && *context.scriptPath
-                          ? std::string_view(**context.scriptPath)
-                          : std::string_view()),
+          scriptPath_(context.scriptPath && *context.scriptPath ? std::string_view(**context.scriptPath)
+                                                                : std::string_view()),
           paths_(context.tree)
-    {
-    }
+    {}
 
     /// Entry, title and, for test cases, procedures and stubs, the results table.
-    void openEntry(const TestNode &node, int level)
+    void openEntry(const TestNode& node, int level)
     {
-        const bool withTable = node.kind == ElementKind::TestCase || node.kind == ElementKind::Proc || node.kind == ElementKind::Stub;
-        const std::string &kindName = displayName(node.kind);
-        out_.writeNodeOpen(node.name(), kindName, xrodStateWord(node.status),
-                           isSummedKind(node.kind) ? 1 : 0, withTable ? NodeIcon::MethodIcon : NodeIcon::ClassIcon);
+        const bool withTable = node.kind == ElementKind::TestCase || node.kind == ElementKind::Proc ||
+            node.kind == ElementKind::Stub;
+        const std::string& kindName = displayName(node.kind);
+        out_.writeNodeOpen(node.name(), kindName, xrodStateWord(node.status), isSummedKind(node.kind) ? 1 : 0,
+                           withTable ? NodeIcon::MethodIcon : NodeIcon::ClassIcon);
         title_.assign(kindName);
         title_ += ' ';
         title_ += node.name();
@@ -70,16 +68,16 @@ public:
     }
 
 private:
-    const std::string &displayName(ElementKind kind) { return kindNameText(out_, kind); }
+    const std::string& displayName(ElementKind kind) { return kindNameText(out_, kind); }
 
-    const std::string &word(NodeStatus status) { return statusWordText(out_, status); }
+    const std::string& word(NodeStatus status) { return statusWordText(out_, status); }
 
-    void writeResultsTable(const TestNode &node)
+    void writeResultsTable(const TestNode& node)
     {
         out_.writeTag("TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"", false);
         out_.writeHeaderRow(StyleCode::StyleTitle, 0);
         bool rowsWritten = false;
-        for (const TestNode *c = node.firstChild; c; c = c->nextSibling) {
+        for (const TestNode* c = node.firstChild; c; c = c->nextSibling) {
             if (!isVerdictKind(c->kind))
                 continue;
             rowsWritten = true;
@@ -112,7 +110,7 @@ private:
 
     /// Interrupts the five-column table with the comment or print, its count and
     /// its trace texts, then reopens the five-column table without header.
-    void writeCommentBlock(const TestNode &c)
+    void writeCommentBlock(const TestNode& c)
     {
         out_.writeTag("TABLE", true);
         out_.writeTag("TABLE BORDER=\"1\" WIDTH=\"55,45\"", false);
@@ -144,7 +142,7 @@ private:
         if (tree_ && TestTree::hasTraceTexts(c)) {
             // The texts in arrival order; a text read back from the store's
             // file may land in textScratch_.
-            const TraceTextStore &store = tree_->traceTexts();
+            const TraceTextStore& store = tree_->traceTexts();
             store.collect(c.lastText, textRefs_);
             out_.writeTag("TABLE BORDER=\"0\" WIDTH=\"5,95\"", false);
             for (const uint64_t ref : textRefs_) {
@@ -160,8 +158,8 @@ private:
         out_.writeTag("TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"", false);
     }
 
-    XrdWriter &out_;
-    const TestTree *tree_;
+    XrdWriter& out_;
+    const TestTree* tree_;
     std::string_view scriptPath_;
     std::string title_;
     std::string scratch_;
@@ -172,19 +170,19 @@ private:
 
 /// One open entry of the walk: the node, its title level and the next child to visit.
 struct Frame {
-    const TestNode *node;
+    const TestNode* node;
     int level;
-    const TestNode *next;
+    const TestNode* next;
 };
 
 } // namespace
 
-void writeScriptElement(TestNode *node, const ScriptSectionContext &context)
+void writeScriptElement(TestNode* node, const ScriptSectionContext& context)
 {
     if (!context.output || !node || !hasReportSection(node->kind))
         return;
     ScriptWriter writer(context);
-    XrdWriter &out = *context.output;
+    XrdWriter& out = *context.output;
 
     // Depth-first with an explicit stack, so that any nesting depth is safe:
     // an entry is opened when its node is reached and closed after its last child.
@@ -192,8 +190,8 @@ void writeScriptElement(TestNode *node, const ScriptSectionContext &context)
     writer.openEntry(*node, context.level);
     stack.push_back({node, context.level, node->firstChild});
     while (!stack.empty()) {
-        Frame &top = stack.back();
-        const TestNode *child = top.next;
+        Frame& top = stack.back();
+        const TestNode* child = top.next;
         if (!child) {
             out.writeTag("XROD:NODE", true);
             stack.pop_back();
@@ -208,7 +206,7 @@ void writeScriptElement(TestNode *node, const ScriptSectionContext &context)
     }
 }
 
-const std::string &SourcePathCache::of(int fileIndex)
+const std::string& SourcePathCache::of(int fileIndex)
 {
     if (!known_ || fileIndex != fileIndex_) {
         std::optional<std::string> path = tree_ ? tree_->otsFileName(fileIndex) : std::nullopt;
@@ -234,25 +232,25 @@ QString transitionStatusWord(NodeStatus status)
     return tr(TransitionWords.context, TransitionWords.of(status));
 }
 
-const std::string &statusWordText(XrdWriter &out, NodeStatus status)
+const std::string& statusWordText(XrdWriter& out, NodeStatus status)
 {
     return out.translated(StatusWords.context, StatusWords.of(status));
 }
 
-const std::string &stateStatusWordText(XrdWriter &out, NodeStatus status)
+const std::string& stateStatusWordText(XrdWriter& out, NodeStatus status)
 {
     return out.translated(StateWords.context, StateWords.of(status));
 }
 
-const std::string &transitionStatusWordText(XrdWriter &out, NodeStatus status)
+const std::string& transitionStatusWordText(XrdWriter& out, NodeStatus status)
 {
     return out.translated(TransitionWords.context, TransitionWords.of(status));
 }
 
-const std::string &kindNameText(XrdWriter &out, ElementKind kind)
+const std::string& kindNameText(XrdWriter& out, ElementKind kind)
 {
     static const std::string noKind = "-?\?-";
-    const char *source = kindDisplaySource(kind);
+    const char* source = kindDisplaySource(kind);
     return source ? out.translated(KindDisplayContext, source) : noKind;
 }
 

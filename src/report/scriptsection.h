@@ -13,9 +13,9 @@ namespace qv {
 
 /// Walk context of the script section writer.
 struct ScriptSectionContext {
-    XrdWriter *output = nullptr;
-    const TestTree *tree = nullptr;
-    const std::optional<std::string> *scriptPath = nullptr;
+    XrdWriter* output = nullptr;
+    const TestTree* tree = nullptr;
+    const std::optional<std::string>* scriptPath = nullptr;
     int level = 1;
 };
 
@@ -23,19 +23,19 @@ struct ScriptSectionContext {
 /// none), kept for the next lookup: the rows of one file come in runs.
 class SourcePathCache {
 public:
-    explicit SourcePathCache(const TestTree *tree) : tree_(tree) {}
+    explicit SourcePathCache(const TestTree* tree) : tree_(tree) {}
     /// The file name of the file index.
-    const std::string &of(int fileIndex);
+    const std::string& of(int fileIndex);
 
 private:
-    const TestTree *tree_;
+    const TestTree* tree_;
     std::string path_;
     int fileIndex_ = 0;
     bool known_ = false;
 };
 
 /// Writes the entry of a node and, nested, those of its descendants (iteratively).
-void writeScriptElement(TestNode *node, const ScriptSectionContext &context);
+void writeScriptElement(TestNode* node, const ScriptSectionContext& context);
 
 /// "Passed", "Failed" or "Not Executed", translated ("QUORVANEL status").
 QString statusWord(NodeStatus status);
@@ -45,12 +45,12 @@ QString stateStatusWord(NodeStatus status);
 QString transitionStatusWord(NodeStatus status);
 
 /// statusWord as UTF-8, translated once per document of the writer.
-const std::string &statusWordText(XrdWriter &out, NodeStatus status);
+const std::string& statusWordText(XrdWriter& out, NodeStatus status);
 /// stateStatusWord as UTF-8, translated once per document of the writer.
-const std::string &stateStatusWordText(XrdWriter &out, NodeStatus status);
+const std::string& stateStatusWordText(XrdWriter& out, NodeStatus status);
 /// transitionStatusWord as UTF-8, translated once per document of the writer.
-const std::string &transitionStatusWordText(XrdWriter &out, NodeStatus status);
+const std::string& transitionStatusWordText(XrdWriter& out, NodeStatus status);
 /// kindDisplayName as UTF-8, translated once per document of the writer.
-const std::string &kindNameText(XrdWriter &out, ElementKind kind);
+const std::string& kindNameText(XrdWriter& out, ElementKind kind);
 
 } // namespace qv

@@ -36,9 +36,15 @@ constexpr StyleName Names[] = {
 };
 
 /// The name of a style that is in the table.
-constexpr std::string_view nameOf(StyleCode style) { return Names[size_t(style)].name; }
+constexpr std::string_view nameOf(StyleCode style)
+{
+    return Names[size_t(style)].name;
+}
 /// " " before a non-empty name, nothing before an empty one.
-constexpr std::string_view blankBefore(std::string_view name) { return name.empty() ? "" : " "; }
+constexpr std::string_view blankBefore(std::string_view name)
+{
+    return name.empty() ? "" : " ";
+}
 
 /// Parts of a styled tag, joined in order (unused parts are empty).
 using Parts = std::array<std::string_view, 4>;
@@ -74,12 +80,11 @@ struct TitleStyleEnd {
 };
 
 /// Bytes of fixed length, filled while compiling.
-template <size_t N>
-struct FixedText {
+template <size_t N> struct FixedText {
     char bytes[N + 1] = {};
 };
 
-constexpr size_t totalSize(const Parts &parts)
+constexpr size_t totalSize(const Parts& parts)
 {
     size_t n = 0;
     for (std::string_view p : parts)
@@ -87,8 +92,7 @@ constexpr size_t totalSize(const Parts &parts)
     return n;
 }
 
-template <size_t N>
-constexpr FixedText<N> joined(const Parts &parts)
+template <size_t N> constexpr FixedText<N> joined(const Parts& parts)
 {
     FixedText<N> out;
     size_t i = 0;
@@ -99,8 +103,7 @@ constexpr FixedText<N> joined(const Parts &parts)
 }
 
 /// Storage of one styled tag.
-template <class Tag, StyleCode Style>
-struct Storage {
+template <class Tag, StyleCode Style> struct Storage {
     static constexpr size_t Size = totalSize(Tag::parts(Style));
     static constexpr FixedText<Size> Text = joined<Size>(Tag::parts(Style));
 };
@@ -115,8 +118,7 @@ constexpr std::string_view styledTag{styles::Storage<Tag, Style>::Text.bytes,
 /// The style whose tags a StyleCode gets: itself when it is in the table,
 /// else the tag's `Otherwise` (cells read any other value as failed, titles as
 /// unmarked).
-template <class Tag>
-constexpr StyleCode styleInTable(StyleCode style)
+template <class Tag> constexpr StyleCode styleInTable(StyleCode style)
 {
     return size_t(style) < std::size(styles::Names) ? style : Tag::Otherwise;
 }

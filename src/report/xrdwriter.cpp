@@ -1,8 +1,8 @@
 #include "report/xrdwriter.h"
 
 #include "base/text.h"
-#include "report/plaintext.h"
 #include "model/tree.h"
+#include "report/plaintext.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,35 +16,30 @@ namespace {
 constexpr size_t BlockSize = 1 << 18;
 
 /// Translation context of the column titles of the result tables.
-constexpr const char *CellTextContext = "QUORVANEL Cell text";
+constexpr const char* CellTextContext = "QUORVANEL Cell text";
 
 } // namespace
 
 StyleCode statusStyle(NodeStatus status)
 {
     switch (status) {
-    case NodeStatus::Failed:
-        return StyleCode::StyleFailed;
-    case NodeStatus::Passed:
-        return StyleCode::StylePassed;
-    default:
-        return StyleCode::StylePlain;
+    case NodeStatus::Failed: return StyleCode::StyleFailed;
+    case NodeStatus::Passed: return StyleCode::StylePassed;
+    default: return StyleCode::StylePlain;
     }
 }
 
-const char *xrodStateWord(NodeStatus status)
+const char* xrodStateWord(NodeStatus status)
 {
     switch (status) {
-    case NodeStatus::Failed:
-        return "ko";
-    case NodeStatus::Passed:
-        return "ok";
-    default:
-        return "NE";
+    case NodeStatus::Failed: return "ko";
+    case NodeStatus::Passed: return "ok";
+    default: return "NE";
     }
 }
 
-XrdWriter::XrdWriter() : block_(new char[BlockSize]) {}
+XrdWriter::XrdWriter() : block_(new char[BlockSize])
+{}
 
 XrdWriter::~XrdWriter()
 {
@@ -57,22 +52,22 @@ void XrdWriter::reset()
     capacity_ = BlockSize;
     failed_ = false;
     memoryText_.clear();
-    for (std::string &row : headerRows_)
+    for (std::string& row : headerRows_)
         row.clear();
     translations_.clear();
 }
 
-const std::string &XrdWriter::translated(const char *context, const char *source)
+const std::string& XrdWriter::translated(const char* context, const char* source)
 {
     // A few dozen texts at most: a linear search beats hashing here.
-    for (const Translation &t : translations_)
+    for (const Translation& t : translations_)
         if (t.source == source && t.context == context)
             return t.text;
     translations_.push_back({context, source, toUtf8(tr(context, source))});
     return translations_.back().text;
 }
 
-bool XrdWriter::open(const char *path)
+bool XrdWriter::open(const char* path)
 {
     close();
     file_ = path ? std::fopen(path, "w") : nullptr;
@@ -104,7 +99,7 @@ bool XrdWriter::close()
     return !failed_;
 }
 
-const std::string &XrdWriter::buffer() const
+const std::string& XrdWriter::buffer() const
 {
     if (memory_)
         flush();
@@ -166,7 +161,7 @@ void XrdWriter::writeEscaped(std::string_view text)
     put(scratch_);
 }
 
-void XrdWriter::writeEscaped(const QString &text)
+void XrdWriter::writeEscaped(const QString& text)
 {
     writeEscaped(toUtf8(text));
 }
@@ -203,8 +198,8 @@ void XrdWriter::writeLinkCell(std::string_view text, StyleCode style, std::strin
     put("</TEXT>\n</LINK>\n</CELL>\n");
 }
 
-void XrdWriter::writeNodeOpen(std::string_view name, std::string_view type, const char *state,
-                              int sum, NodeIcon icon)
+void XrdWriter::writeNodeOpen(std::string_view name, std::string_view type, const char* state, int sum,
+                              NodeIcon icon)
 {
     put("<XROD:NODE name=\"");
     writeEscaped(name);
@@ -220,18 +215,10 @@ void XrdWriter::writeNodeOpen(std::string_view name, std::string_view type, cons
         put("\"");
     }
     switch (icon) {
-    case NodeIcon::MethodIcon:
-        put(" icone=\"method.xpm\">");
-        break;
-    case NodeIcon::ClassIcon:
-        put(" icone=\"class.xpm\">");
-        break;
-    case NodeIcon::ScriptIcon:
-        put(" icone=\"testscript.xpm\">");
-        break;
-    default:
-        put(">");
-        break;
+    case NodeIcon::MethodIcon: put(" icone=\"method.xpm\">"); break;
+    case NodeIcon::ClassIcon: put(" icone=\"class.xpm\">"); break;
+    case NodeIcon::ScriptIcon: put(" icone=\"testscript.xpm\">"); break;
+    default: put(">"); break;
     }
 }
 
@@ -269,7 +256,7 @@ void XrdWriter::writeHeaderRow(StyleCode style, int withMethod)
     // included, is made once per document (translators do not change while a
     // report is written). Cells read a style outside the table as one in
     // it, so the row is kept under that one.
-    std::string &cached =
+    std::string& cached =
         headerRows_[size_t(styleInTable<styles::TextCellOpen>(style)) * 2 + (withMethod != 0)];
     if (!cached.empty()) {
         put(cached);
@@ -280,7 +267,7 @@ void XrdWriter::writeHeaderRow(StyleCode style, int withMethod)
     row.writeTag("ROW", false);
     if (withMethod != 0)
         row.writeTextCell(toUtf8(tr(CellTextContext, "Method")), style);
-    for (const char *label : {"Expression", "Status", "Executed", "Failed", "Passed"})
+    for (const char* label : {"Expression", "Status", "Executed", "Failed", "Passed"})
         row.writeTextCell(toUtf8(tr(CellTextContext, label)), style);
     row.writeTag("ROW", true);
     cached = row.buffer();

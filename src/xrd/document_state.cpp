@@ -80,8 +80,7 @@ bool startsWith(const std::string& text, const char* prefix)
 
 /// The item at `index` of `items`, which holds `index` items or more: a spare
 /// one (or a new one) when it holds just `index`.
-template <typename T>
-T& slot(std::vector<T>& items, std::size_t index, std::vector<T>& spare)
+template <typename T> T& slot(std::vector<T>& items, std::size_t index, std::vector<T>& spare)
 {
     if (index == items.size()) {
         if (spare.empty()) {
@@ -95,8 +94,7 @@ T& slot(std::vector<T>& items, std::size_t index, std::vector<T>& spare)
 }
 
 /// Moves the items of `items` past the first `used` to `spare`, for later lists.
-template <typename T>
-void trim(std::vector<T>& items, std::size_t used, std::vector<T>& spare)
+template <typename T> void trim(std::vector<T>& items, std::size_t used, std::vector<T>& spare)
 {
     while (items.size() > used) {
         spare.push_back(std::move(items.back()));
@@ -119,9 +117,11 @@ Element classify(const xmlChar* name)
     static const struct {
         const char* name;
         Element element;
-    } known[] = {{"CELL_TEXT", Element::CellText}, {"CELL", Element::Cell},   {"TEXT", Element::Text},
-                 {"ROW", Element::Row},            {"LINK", Element::Link},   {"TABLE", Element::Table},
-                 {"XROD:NODE", Element::Node},     {"TITLE", Element::Title}, {"SECTION", Element::Section}};
+    } known[] = {{"CELL_TEXT", Element::CellText}, {"CELL", Element::Cell},
+                 {"TEXT", Element::Text},          {"ROW", Element::Row},
+                 {"LINK", Element::Link},          {"TABLE", Element::Table},
+                 {"XROD:NODE", Element::Node},     {"TITLE", Element::Title},
+                 {"SECTION", Element::Section}};
     for (const auto& k : known) {
         if (is(name, k.name))
             return k.element;
@@ -154,17 +154,15 @@ void DocumentState::start(const xmlChar* name, const xmlChar** atts)
         if (tableAt_ && !rowAt_)
             startRow(atts);
         break;
-    case Element::Link:
-        startLink(atts);
-        break;
+    case Element::Link: startLink(atts); break;
     case Element::Table:
         if (!tableAt_ && !titleAt_) {
             tableAt_ = depth_;
             // Decided once per table: the entry it belongs to cannot change
             // before it closes in any report quorvanel writes.
             content_ = globalSectionDepth_ > 0 ? TableContent::Whole
-                       : open_ > 0              ? frame().content
-                                                : TableContent::None;
+                : open_ > 0                    ? frame().content
+                                               : TableContent::None;
             if (content_ == TableContent::BlockTexts) {
                 assignAttribute(table_.width, widthKey_.in(atts));
                 const TableKind kind = tableKind(table_);
@@ -179,9 +177,7 @@ void DocumentState::start(const xmlChar* name, const xmlChar** atts)
             }
         }
         break;
-    case Element::Node:
-        openEntry(atts);
-        break;
+    case Element::Node: openEntry(atts); break;
     case Element::Title:
         if (!titleAt_ && !tableAt_) {
             titleAt_ = depth_;
@@ -207,8 +203,7 @@ void DocumentState::start(const xmlChar* name, const xmlChar** atts)
             top()->section = section;
         break;
     }
-    case Element::Other:
-        break;
+    case Element::Other: break;
     }
 }
 
@@ -341,15 +336,12 @@ void DocumentState::end(const xmlChar* name)
         closeTitle();
     } else {
         switch (elements_.lookup(name)) {
-        case Element::Node:
-            closeEntry();
-            break;
+        case Element::Node: closeEntry(); break;
         case Element::Section:
             if (depth_ == globalSectionDepth_)
-                globalSectionDepth_ = -2;  // read once; a later one is not the summary
+                globalSectionDepth_ = -2; // read once; a later one is not the summary
             break;
-        default:
-            break;
+        default: break;
         }
     }
     --depth_;
@@ -393,10 +385,10 @@ void DocumentState::openEntry(const xmlChar** atts)
     assignAttribute(entry.name, nameKey_.in(atts));
     assignAttribute(entry.type, typeKey_.in(atts));
     const char* state = stateKey_.in(atts);
-    entry.state = !state                        ? EntryState::NotExecuted
-                  : std::strcmp(state, "ok") == 0 ? EntryState::Passed
-                  : std::strcmp(state, "ko") == 0 ? EntryState::Failed
-                                                  : EntryState::NotExecuted;
+    entry.state = !state                ? EntryState::NotExecuted
+        : std::strcmp(state, "ok") == 0 ? EntryState::Passed
+        : std::strcmp(state, "ko") == 0 ? EntryState::Failed
+                                        : EntryState::NotExecuted;
     const char* sum = sumKey_.in(atts);
     entry.counted = sum && std::strtol(sum, nullptr, 10) >= 1;
     entry.depth = open_ - 1;
@@ -464,7 +456,7 @@ void DocumentState::closeTitle()
 void DocumentState::closeTable()
 {
     if (content_ == TableContent::None)
-        return;  // its rows were noted as they closed
+        return; // its rows were noted as they closed
     // Rows left from the table's earlier use wait for another table.
     trim(table_.rows, rowsUsed_, spareRows_);
     if (globalSectionDepth_ > 0) {

@@ -31,8 +31,8 @@ public:
     /// The kind of the element `name` points to.
     Element lookup(const xmlChar* name)
     {
-        const std::size_t slot =
-            std::size_t((std::uint64_t(reinterpret_cast<std::uintptr_t>(name)) * 0x9E3779B97F4A7C15ull) >> (64 - kBits));
+        const std::size_t slot = std::size_t(
+            (std::uint64_t(reinterpret_cast<std::uintptr_t>(name)) * 0x9E3779B97F4A7C15ull) >> (64 - kBits));
         if (names_[slot] == name)
             return kinds_[slot];
         const Element kind = classify(name);
@@ -61,8 +61,9 @@ public:
         if (!atts)
             return nullptr;
         for (; atts[0]; atts += 2) {
-            if (atts[0] == known_ || (atts[0][0] == static_cast<xmlChar>(name_[0]) &&
-                                      std::strcmp(reinterpret_cast<const char*>(atts[0]), name_) == 0)) {
+            if (atts[0] == known_ ||
+                (atts[0][0] == static_cast<xmlChar>(name_[0]) &&
+                 std::strcmp(reinterpret_cast<const char*>(atts[0]), name_) == 0)) {
                 known_ = atts[0];
                 return atts[1] ? reinterpret_cast<const char*>(atts[1]) : "";
             }

@@ -116,7 +116,8 @@ void onError(void* data, const char*, ...)
     reader->fail(error->line, error->int2, message);
 }
 
-void onWarning(void*, const char*, ...) {}
+void onWarning(void*, const char*, ...)
+{}
 
 xmlSAXHandlerV1 makeHandler()
 {
@@ -131,7 +132,7 @@ xmlSAXHandlerV1 makeHandler()
     sax.warning = onWarning;
     sax.error = onError;
     sax.fatalError = onError;
-    sax.initialized = 1;  // not XML_SAX2_MAGIC: the SAX1 element callbacks
+    sax.initialized = 1; // not XML_SAX2_MAGIC: the SAX1 element callbacks
     return sax;
 }
 
@@ -141,8 +142,7 @@ struct ContextDeleter {
 
 /// Feeds chunks to one push parser; `next` fills a buffer and returns its size,
 /// 0 at the end, or -1 on a read error (errno set).
-template <typename Next>
-ReadResult parse(ReportHandler& handler, Next next)
+template <typename Next> ReadResult parse(ReportHandler& handler, Next next)
 {
     static const bool initialised = [] {
         xmlMemSetup(std::free, trackedMalloc, trackedRealloc, trackedStrdup);
@@ -158,15 +158,15 @@ ReadResult parse(ReportHandler& handler, Next next)
 
     Reader reader(handler);
     xmlSAXHandlerV1 sax = makeHandler();
-    std::unique_ptr<xmlParserCtxt, ContextDeleter> context(xmlCreatePushParserCtxt(
-        reinterpret_cast<xmlSAXHandlerPtr>(&sax), &reader, nullptr, 0, "report.xrd"));
+    std::unique_ptr<xmlParserCtxt, ContextDeleter> context(
+        xmlCreatePushParserCtxt(reinterpret_cast<xmlSAXHandlerPtr>(&sax), &reader, nullptr, 0, "report.xrd"));
     if (!context)
         throw std::bad_alloc();
     reader.context = context.get();
     xmlCtxtUseOptions(context.get(), XML_PARSE_HUGE | XML_PARSE_NONET | XML_PARSE_NOWARNING);
 
     std::unique_ptr<char[]> buffer(new char[kChunkSize]);
-    bool anyContent = false;  // a byte other than white space
+    bool anyContent = false; // a byte other than white space
     for (;;) {
         const long size = next(buffer.get(), kChunkSize);
         if (size < 0) {
@@ -206,7 +206,8 @@ ReadResult parse(ReportHandler& handler, Next next)
                     "malformed XML");
     if (reader.result.status == ReadStatus::NotReport && reader.errorCode == XML_ERR_DOCUMENT_END &&
         reader.openElements() > 0)
-        reader.result.reason = "Premature end of data (the file is truncated)";  // libxml2 says "Extra content"
+        reader.result.reason =
+            "Premature end of data (the file is truncated)"; // libxml2 says "Extra content"
     if (!reader.sawRoot) {
         // libxml2's words for a file without any element mislead here.
         if (!anyContent) {
@@ -214,13 +215,13 @@ ReadResult parse(ReportHandler& handler, Next next)
             reader.fail(1, 1, "the file is empty");
         } else if (reader.result.status == ReadStatus::Ok || reader.result.reason == "Document is empty") {
             reader.result.status = ReadStatus::Ok;
-            reader.fail(reader.result.line > 0 ? reader.result.line : 1, reader.result.column > 0 ? reader.result.column : 1,
+            reader.fail(reader.result.line > 0 ? reader.result.line : 1,
+                        reader.result.column > 0 ? reader.result.column : 1,
                         "Start tag expected, '<' not found");
         }
     }
     return reader.result;
 }
-
 
 } // namespace
 

@@ -88,12 +88,9 @@ Summary summaryOf(const Table& table)
 ResultStatus resultStatus(EntryState state, const std::string& type)
 {
     switch (state) {
-    case EntryState::Failed:
-        return ResultStatus::Failed;
-    case EntryState::Passed:
-        return ResultStatus::Passed;
-    case EntryState::NotExecuted:
-        break;
+    case EntryState::Failed: return ResultStatus::Failed;
+    case EntryState::Passed: return ResultStatus::Passed;
+    case EntryState::NotExecuted: break;
     }
     // A stub that was never called is not a missing result.
     return type == "Stub" ? ResultStatus::Passed : ResultStatus::Inconclusive;
@@ -107,12 +104,9 @@ ResultStatus Entry::status() const
 const char* statusWord(ResultStatus status)
 {
     switch (status) {
-    case ResultStatus::Passed:
-        return "passed";
-    case ResultStatus::Inconclusive:
-        return "inconclusive";
-    case ResultStatus::Failed:
-        return "failed";
+    case ResultStatus::Passed: return "passed";
+    case ResultStatus::Inconclusive: return "inconclusive";
+    case ResultStatus::Failed: return "failed";
     }
     return "inconclusive";
 }

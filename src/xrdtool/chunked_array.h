@@ -11,8 +11,7 @@
 namespace xrdtool {
 
 /// Elements addressed by number, appended at the end, in chunks of 2^Shift.
-template <typename T, unsigned Shift = 10>
-class ChunkedArray {
+template <typename T, unsigned Shift = 10> class ChunkedArray {
 public:
     /// Appends `value`; raises std::bad_alloc when memory runs out.
     void push_back(const T& value)
@@ -38,7 +37,10 @@ public:
     bool empty() const { return size_ == 0; }
 
     /// Bytes held, for the memory budget.
-    std::size_t bytes() const { return chunks_.size() * kChunk * sizeof(T) + chunks_.capacity() * sizeof(chunks_[0]); }
+    std::size_t bytes() const
+    {
+        return chunks_.size() * kChunk * sizeof(T) + chunks_.capacity() * sizeof(chunks_[0]);
+    }
 
 private:
     static constexpr std::size_t kChunk = std::size_t(1) << Shift;

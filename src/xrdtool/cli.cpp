@@ -16,7 +16,8 @@ std::string usageText(const std::string& command)
                "  --path-map OLD=NEW rewrite the start of every location path (repeatable)\n"
                "Exit status: 0 when written, whatever the results; 255 on error.\n";
     if (command == "summary")
-        return "usage: xrdtool summary REPORT.xrd [--format text|github] [--verbose] [--path-map OLD=NEW]...\n"
+        return "usage: xrdtool summary REPORT.xrd [--format text|github] [--verbose] [--path-map "
+               "OLD=NEW]...\n"
                "Prints each failed result as PATH:LINE: failed: TYPE NAME with its failed rows,\n"
                "then the totals line.\n"
                "  --format text      compiler-style lines (the default)\n"
@@ -62,8 +63,9 @@ int readError(const std::string& file, const xrd::ReadResult& result)
 {
     if (result.status == xrd::ReadStatus::CannotRead)
         return fileError(file, "cannot read (" + result.reason + ")");
-    return fileError(file, "not an XRD report (line " + std::to_string(result.line) + ", column " +
-                               std::to_string(result.column) + ": " + result.reason + ")");
+    return fileError(file,
+                     "not an XRD report (line " + std::to_string(result.line) + ", column " +
+                         std::to_string(result.column) + ": " + result.reason + ")");
 }
 
 void printWarning(const std::string& line)
@@ -95,8 +97,8 @@ bool optionValue(const std::vector<std::string>& args, std::size_t& i, const std
         value = args[++i];
         return true;
     }
-    if (arg.size() > name.size() + 1 && arg.compare(0, name.size(), name) == 0 &&
-        arg[name.size()] == '=' && name.size() > 2) {
+    if (arg.size() > name.size() + 1 && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=' &&
+        name.size() > 2) {
         value = arg.substr(name.size() + 1);
         return true;
     }

@@ -41,7 +41,9 @@ int runDiffCommand(const std::vector<std::string>& args)
         if (optionValue(args, i, "--format", value, missing)) {
             if (missing || (value != "text" && value != "markdown" && value != "json"))
                 return usageError("diff", "diff: --format takes text, markdown or json");
-            format = value == "json" ? DiffFormat::Json : value == "markdown" ? DiffFormat::Markdown : DiffFormat::Text;
+            format = value == "json"  ? DiffFormat::Json
+                : value == "markdown" ? DiffFormat::Markdown
+                                      : DiffFormat::Text;
         } else if (args[i].size() > 1 && args[i][0] == '-') {
             return usageError("diff", "diff: unknown option '" + args[i] + "'");
         } else {

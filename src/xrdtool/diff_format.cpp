@@ -38,8 +38,8 @@ private:
 
 struct Section {
     DiffList list;
-    const char* key;    // JSON key
-    const char* title;  // text and markdown heading
+    const char* key;   // JSON key
+    const char* title; // text and markdown heading
 };
 
 constexpr Section kSections[] = {{DiffList::Added, "added", "added"},
@@ -92,7 +92,7 @@ std::string json(const std::string& text)
             unsigned long code = 0;
             const std::size_t length = utf8Sequence(text, i, code);
             if (length == 0) {
-                out += "\xEF\xBF\xBD";  // JSON is UTF-8: a stray byte cannot pass
+                out += "\xEF\xBF\xBD"; // JSON is UTF-8: a stray byte cannot pass
                 ++i;
             } else {
                 out.append(text, i, length);
@@ -111,7 +111,14 @@ std::string markdown(const std::string& text)
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '&': out += "&amp;"; break;
-        case '|': case '\\': case '`': case '*': case '_': case '[': case ']': case '#':
+        case '|':
+        case '\\':
+        case '`':
+        case '*':
+        case '_':
+        case '[':
+        case ']':
+        case '#':
             out += '\\';
             out += c;
             break;
@@ -123,9 +130,10 @@ std::string markdown(const std::string& text)
 
 std::string countsJson(const Totals& totals)
 {
-    return "{\"passed\": " + std::to_string(totals.passed) + ", \"inconclusive\": " +
-           std::to_string(totals.inconclusive) + ", \"failed\": " + std::to_string(totals.failed) +
-           ", \"total\": " + std::to_string(totals.total()) + "}";
+    return "{\"passed\": " + std::to_string(totals.passed) +
+        ", \"inconclusive\": " + std::to_string(totals.inconclusive) +
+        ", \"failed\": " + std::to_string(totals.failed) + ", \"total\": " + std::to_string(totals.total()) +
+        "}";
 }
 
 void asJson(Out& out, const DiffLists& lists, const DiffText& text)
@@ -144,13 +152,14 @@ void asJson(Out& out, const DiffLists& lists, const DiffText& text)
                 firstName = false;
             }
             out += "], \"type\": " + json(text.names.text(change.record->type()));
-            const std::string file = change.record->line < 0 ? std::string() : text.names.text(change.record->file);
+            const std::string file =
+                change.record->line < 0 ? std::string() : text.names.text(change.record->file);
             if (file.empty())
                 out += ", \"file\": null, \"line\": null";
             else
                 out += ", \"file\": " + json(file) + ", \"line\": " + std::to_string(change.record->line);
             out += ", \"before\": \"" + std::string(presenceWord(change.before)) + "\", \"after\": \"" +
-                   presenceWord(change.after) + "\"}";
+                presenceWord(change.after) + "\"}";
         });
         out += first ? "]" : "\n  ]";
     }
@@ -165,9 +174,9 @@ void asText(Out& out, const DiffLists& lists, const DiffText& text)
         out += std::string(section.title) + " (" + std::to_string(lists.count(section.list)) + "):\n";
         lists.each(section.list, [&](const Change& change) {
             const std::string at = where(change, text);
-            out += "  " + (at.empty() ? std::string() : at + ": ") + oneLine(text.names.text(change.record->type())) +
-                   " " + joinedPath(change, text) + " (" + presenceWord(change.before) + " -> " +
-                   presenceWord(change.after) + ")\n";
+            out += "  " + (at.empty() ? std::string() : at + ": ") +
+                oneLine(text.names.text(change.record->type())) + " " + joinedPath(change, text) + " (" +
+                presenceWord(change.before) + " -> " + presenceWord(change.after) + ")\n";
         });
     }
     if (lists.empty())
@@ -182,21 +191,23 @@ void asMarkdown(Out& out, const DiffLists& lists, const DiffText& text)
     for (int k = 0; k < 2; ++k) {
         const Totals& t = k == 0 ? lists.before : lists.after;
         out += std::string(k == 0 ? "| before" : "| after") + " | " + std::to_string(t.passed) + " | " +
-               std::to_string(t.inconclusive) + " | " + std::to_string(t.failed) + " | " +
-               std::to_string(t.total()) + " |\n";
+            std::to_string(t.inconclusive) + " | " + std::to_string(t.failed) + " | " +
+            std::to_string(t.total()) + " |\n";
     }
     if (lists.empty())
         out += "\nno changes\n";
     for (const Section& section : kSections) {
         if (lists.count(section.list) == 0)
             continue;
-        out += "\n### " + std::string(section.title) + " (" + std::to_string(lists.count(section.list)) + ")\n\n";
+        out += "\n### " + std::string(section.title) + " (" + std::to_string(lists.count(section.list)) +
+            ")\n\n";
         out += "| result | type | location | before | after |\n|---|---|---|---|---|\n";
         lists.each(section.list, [&](const Change& change) {
             const std::string at = where(change, text);
-            out += "| " + markdown(joinedPath(change, text)) + " | " + markdown(text.names.text(change.record->type())) +
-                   " | " + (at.empty() ? std::string() : markdown(at)) + " | " + presenceWord(change.before) +
-                   " | " + presenceWord(change.after) + " |\n";
+            out += "| " + markdown(joinedPath(change, text)) + " | " +
+                markdown(text.names.text(change.record->type())) + " | " +
+                (at.empty() ? std::string() : markdown(at)) + " | " + presenceWord(change.before) + " | " +
+                presenceWord(change.after) + " |\n";
         });
     }
 }

@@ -12,7 +12,7 @@ namespace xrdtool {
 namespace {
 
 constexpr std::size_t kBlock = std::size_t(1) << 16;
-constexpr std::size_t kMaxBlocks = std::size_t(1) << 16;  // block numbers fit 16 bits
+constexpr std::size_t kMaxBlocks = std::size_t(1) << 16; // block numbers fit 16 bits
 /// Slot tables start at this size and double when three quarters are used.
 constexpr std::size_t kFirstSlots = 1024;
 
@@ -63,7 +63,8 @@ std::string_view storedText(const char* at)
 
 } // namespace
 
-NameTable::NameTable() : used_(kBlock), slots_(kFirstSlots, 0) {}
+NameTable::NameTable() : used_(kBlock), slots_(kFirstSlots, 0)
+{}
 
 std::uint32_t NameTable::store(std::string_view text)
 {
@@ -77,7 +78,7 @@ std::uint32_t NameTable::store(std::string_view text)
         if (block + spans > kMaxBlocks)
             throw std::bad_alloc();
         blocks_.reserve(block + spans);
-        blocks_.emplace_back(new char[need]);  // no throw between: the room is reserved
+        blocks_.emplace_back(new char[need]); // no throw between: the room is reserved
         blocks_.resize(block + spans);
         blockBytes_ += need;
         at = blocks_[block].get();
@@ -149,7 +150,7 @@ std::uint32_t NameTable::intern(std::string_view text)
 std::size_t NameTable::bytes() const
 {
     return blockBytes_ + blocks_.capacity() * sizeof(blocks_[0]) + starts_.bytes() +
-           slots_.capacity() * sizeof(std::uint32_t);
+        slots_.capacity() * sizeof(std::uint32_t);
 }
 
 PathTable::PathTable() : slots_(kFirstSlots, 0)
@@ -262,8 +263,8 @@ public:
 private:
     SharedTables& tables_;
     ReportResults& out_;
-    std::vector<std::uint32_t> nodes_;  // path node of each open entry
-    std::vector<std::size_t> open_;     // record of each open counted entry
+    std::vector<std::uint32_t> nodes_; // path node of each open entry
+    std::vector<std::size_t> open_;    // record of each open counted entry
 };
 
 } // namespace
@@ -274,7 +275,8 @@ xrd::ReadResult readResults(const std::string& path, SharedTables& tables, Repor
     return xrd::readReport(path, handler);
 }
 
-xrd::ReadResult readResultsBuffer(const char* data, std::size_t size, SharedTables& tables, ReportResults& out)
+xrd::ReadResult readResultsBuffer(const char* data, std::size_t size, SharedTables& tables,
+                                  ReportResults& out)
 {
     IndexHandler handler(tables, out);
     return xrd::readReportBuffer(data, size, handler);
@@ -284,7 +286,7 @@ DiffRead readReports(const std::string& oldPath, const std::string& newPath, Dif
 {
     DiffRead read;
     std::thread oldReader;
-    std::exception_ptr oldFailure;  // exhausted memory on the other thread, raised here
+    std::exception_ptr oldFailure; // exhausted memory on the other thread, raised here
     try {
         oldReader = std::thread([&] {
             try {
@@ -294,13 +296,13 @@ DiffRead readReports(const std::string& oldPath, const std::string& newPath, Dif
             }
         });
     } catch (const std::system_error&) {
-        read.before = readResults(oldPath, input.tables, input.before);  // no thread: one after the other
+        read.before = readResults(oldPath, input.tables, input.before); // no thread: one after the other
     }
     std::exception_ptr newFailure;
     try {
         read.after = readResults(newPath, input.tables, input.after);
     } catch (...) {
-        newFailure = std::current_exception();  // the other reader is joined first
+        newFailure = std::current_exception(); // the other reader is joined first
     }
     if (oldReader.joinable())
         oldReader.join();

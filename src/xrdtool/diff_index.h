@@ -47,10 +47,10 @@ private:
     // own that takes the numbers of as many blocks. starts_ holds where each
     // text begins: block number << 16 | offset.
     std::vector<std::unique_ptr<char[]>> blocks_;
-    std::size_t used_;  // bytes used in the last block
+    std::size_t used_; // bytes used in the last block
     std::size_t blockBytes_ = 0;
     ChunkedArray<std::uint32_t> starts_;
-    std::vector<std::uint32_t> slots_;  // open addressing; 0 = empty, else id + 1
+    std::vector<std::uint32_t> slots_; // open addressing; 0 = empty, else id + 1
     std::size_t textBytes_ = 0;
 };
 
@@ -74,15 +74,15 @@ public:
 private:
     void grow();
 
-    ChunkedArray<std::uint64_t> nodes_;  // parent << 32 | name
+    ChunkedArray<std::uint64_t> nodes_; // parent << 32 | name
     std::vector<std::uint32_t> slots_;
 };
 
 /// One result of one report.
 struct ResultRecord {
-    std::uint32_t path = 0;  // PathTable node: driver, enclosing entries, name
-    std::uint32_t file = 0;  // NameTable id of the location's path
-    std::int32_t line = -1;  // -1: no location
+    std::uint32_t path = 0; // PathTable node: driver, enclosing entries, name
+    std::uint32_t file = 0; // NameTable id of the location's path
+    std::int32_t line = -1; // -1: no location
     std::uint32_t typeAndStatus = std::uint32_t(xrd::ResultStatus::Inconclusive);
 
     /// The NameTable id of the type as written.
@@ -125,7 +125,8 @@ struct SharedTables {
 xrd::ReadResult readResults(const std::string& path, SharedTables& tables, ReportResults& out);
 
 /// Reads a report held in memory (tests).
-xrd::ReadResult readResultsBuffer(const char* data, std::size_t size, SharedTables& tables, ReportResults& out);
+xrd::ReadResult readResultsBuffer(const char* data, std::size_t size, SharedTables& tables,
+                                  ReportResults& out);
 
 /// The two reports of a diff, read into the same tables.
 struct DiffInput {

@@ -42,26 +42,21 @@ const char* presenceWord(Presence presence)
 {
     if (presence == Presence::Absent)
         return "absent";
-    return xrd::statusWord(presence == Presence::Passed   ? xrd::ResultStatus::Passed
-                           : presence == Presence::Failed ? xrd::ResultStatus::Failed
-                                                          : xrd::ResultStatus::Inconclusive);
+    return xrd::statusWord(presence == Presence::Passed       ? xrd::ResultStatus::Passed
+                               : presence == Presence::Failed ? xrd::ResultStatus::Failed
+                                                              : xrd::ResultStatus::Inconclusive);
 }
 
 bool belongs(DiffList list, Presence b, Presence a)
 {
     switch (list) {
-    case DiffList::Added:
-        return b == Presence::Absent;
-    case DiffList::Removed:
-        return a == Presence::Absent;
-    case DiffList::NewlyFailed:
-        return a == Presence::Failed && b != Presence::Failed;
-    case DiffList::Fixed:
-        return b == Presence::Failed && a == Presence::Passed;
+    case DiffList::Added: return b == Presence::Absent;
+    case DiffList::Removed: return a == Presence::Absent;
+    case DiffList::NewlyFailed: return a == Presence::Failed && b != Presence::Failed;
+    case DiffList::Fixed: return b == Presence::Failed && a == Presence::Passed;
     case DiffList::NewlyNotExecuted:
         return a == Presence::Inconclusive && (b == Presence::Passed || b == Presence::Failed);
-    case DiffList::NewlyPassed:
-        return a == Presence::Passed && b == Presence::Inconclusive;
+    case DiffList::NewlyPassed: return a == Presence::Passed && b == Presence::Inconclusive;
     }
     return false;
 }
@@ -69,12 +64,9 @@ bool belongs(DiffList list, Presence b, Presence a)
 Presence DiffLists::presenceOf(const ResultRecord& record)
 {
     switch (record.status()) {
-    case xrd::ResultStatus::Passed:
-        return Presence::Passed;
-    case xrd::ResultStatus::Failed:
-        return Presence::Failed;
-    case xrd::ResultStatus::Inconclusive:
-        break;
+    case xrd::ResultStatus::Passed: return Presence::Passed;
+    case xrd::ResultStatus::Failed: return Presence::Failed;
+    case xrd::ResultStatus::Inconclusive: break;
     }
     return Presence::Inconclusive;
 }

@@ -52,8 +52,7 @@ public:
 
     /// Calls visit(const Change&) for each result of `list`: in the document
     /// order of NEW, or of OLD for the removed results.
-    template <typename Visit>
-    void each(DiffList list, Visit&& visit) const
+    template <typename Visit> void each(DiffList list, Visit&& visit) const
     {
         if (list == DiffList::Removed) {
             for (std::size_t i = 0; i < old_.results.size(); ++i) {
@@ -75,7 +74,7 @@ private:
 
     const ReportResults& old_;
     const ReportResults& new_;
-    std::vector<std::uint32_t> newToOld_;  // match in OLD of each NEW result, or kAbsent
+    std::vector<std::uint32_t> newToOld_; // match in OLD of each NEW result, or kAbsent
     std::vector<bool> oldMatched_;
     std::size_t counts_[kDiffLists] = {};
 };

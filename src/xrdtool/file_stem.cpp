@@ -15,8 +15,7 @@ std::string lower(std::string text)
 
 bool plain(unsigned char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '_';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
 }
 
 } // namespace
@@ -32,8 +31,7 @@ std::string fileStem(const std::string& name, std::unordered_set<std::string>& u
         }
         stem += '_';
         // Continuation bytes of the same UTF-8 character add nothing more.
-        while (i + 1 < name.size() && (static_cast<unsigned char>(name[i + 1]) & 0xC0) == 0x80 &&
-               c >= 0xC0)
+        while (i + 1 < name.size() && (static_cast<unsigned char>(name[i + 1]) & 0xC0) == 0x80 && c >= 0xC0)
             ++i;
     }
     if (stem.empty())

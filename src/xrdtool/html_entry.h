@@ -58,8 +58,7 @@ void appendRowsLeftOut(std::string& out, std::size_t rows);
 /// Appends every table of the entry. Once `budget` bytes have been appended,
 /// the remaining rows are left out with a note saying how many, so that one
 /// result always fits on one page.
-void appendEntryTables(std::string& out, const xrd::Entry& entry, const PathMap& paths,
-                       std::size_t budget);
+void appendEntryTables(std::string& out, const xrd::Entry& entry, const PathMap& paths, std::size_t budget);
 
 /// The text of the entry's first failed row, cells joined by " | ", or empty.
 std::string firstFailedRow(const xrd::Entry& entry);

@@ -37,8 +37,7 @@ void appendFailureItem(std::string& out, const xrd::Entry& entry, const std::str
 
 FailurePages::FailurePages(const std::string& dir, const std::string& reportTitle, const PathMap& paths)
     : dir_(dir), reportTitle_(reportTitle), paths_(paths)
-{
-}
+{}
 
 std::string FailurePages::pageName(std::size_t page) const
 {

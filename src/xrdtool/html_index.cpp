@@ -18,9 +18,9 @@ void appendSummary(std::string& out, const Totals& totals)
     const char* const names[] = {"passed", "inconclusive", "failed"};
     const char* const labels[] = {"Passed", "Inconclusive", "Failed"};
     out += "<section id=\"summary\" data-passed=\"" + std::to_string(totals.passed) +
-           "\" data-inconclusive=\"" + std::to_string(totals.inconclusive) + "\" data-failed=\"" +
-           std::to_string(totals.failed) + "\" data-total=\"" + std::to_string(totals.total()) +
-           "\">\n<h2>Summary</h2>\n<dl>";
+        "\" data-inconclusive=\"" + std::to_string(totals.inconclusive) + "\" data-failed=\"" +
+        std::to_string(totals.failed) + "\" data-total=\"" + std::to_string(totals.total()) +
+        "\">\n<h2>Summary</h2>\n<dl>";
     for (int i = 0; i < 3; ++i) {
         out += "<dt>";
         out += labels[i];
@@ -33,9 +33,10 @@ void appendSummary(std::string& out, const Totals& totals)
     out += "<dt>Total</dt><dd>";
     appendCount(out, static_cast<unsigned long long>(totals.total()));
     out += "</dd></dl>\n";
-    out += "<svg class=\"bar\" viewBox=\"0 0 1000 10\" preserveAspectRatio=\"none\" role=\"img\" aria-label=\"";
+    out +=
+        "<svg class=\"bar\" viewBox=\"0 0 1000 10\" preserveAspectRatio=\"none\" role=\"img\" aria-label=\"";
     out += std::to_string(totals.passed) + " passed, " + std::to_string(totals.inconclusive) +
-           " inconclusive, " + std::to_string(totals.failed) + " failed\">";
+        " inconclusive, " + std::to_string(totals.failed) + " failed\">";
     const long total = totals.total();
     if (total == 0) {
         out += "<rect class=\"b-none\" x=\"0\" y=\"0\" width=\"1000\" height=\"10\"/>";
@@ -49,7 +50,7 @@ void appendSummary(std::string& out, const Totals& totals)
                 out += "<rect class=\"b-";
                 out += names[i];
                 out += "\" x=\"" + std::to_string(x) + "\" y=\"0\" width=\"" + std::to_string(end - x) +
-                       "\" height=\"10\"/>";
+                    "\" height=\"10\"/>";
             }
             x = end;
         }
@@ -71,7 +72,9 @@ std::vector<const SectionSummary*> sectionOrder(const std::vector<SectionSummary
     std::vector<const SectionSummary*> order;
     for (const SectionSummary& s : sections)
         order.push_back(&s);
-    const auto rank = [](const SectionSummary* s) { return s->totals.failed > 0 ? 0 : s->look.rank == 0 ? 1 : 2; };
+    const auto rank = [](const SectionSummary* s) {
+        return s->totals.failed > 0 ? 0 : s->look.rank == 0 ? 1 : 2;
+    };
     std::stable_sort(order.begin(), order.end(),
                      [&](const SectionSummary* a, const SectionSummary* b) { return rank(a) < rank(b); });
     return order;
@@ -173,8 +176,8 @@ void appendInformation(IndexContent& content, const xrd::Table& table, const Pat
 std::size_t sectionsPages(const IndexContent& content)
 {
     return content.sections.size() <= HtmlSectionsPerPage
-               ? 1
-               : (content.sections.size() + HtmlSectionsPerPage - 1) / HtmlSectionsPerPage;
+        ? 1
+        : (content.sections.size() + HtmlSectionsPerPage - 1) / HtmlSectionsPerPage;
 }
 
 std::string sectionsPage(const IndexContent& content, std::size_t page)

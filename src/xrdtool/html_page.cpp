@@ -102,7 +102,7 @@ void appendSeriesTop(std::string& out, const SeriesTop& top, std::size_t number,
     head.bodyClass = top.bodyClass;
     appendPageHead(out, head);
     out += "<nav class=\"crumbs\" aria-label=\"breadcrumbs\"><a href=\"" + top.root + "index.html\">" +
-           top.reportTitle + "</a> \xE2\x80\xBA " + top.title;
+        top.reportTitle + "</a> \xE2\x80\xBA " + top.title;
     if (!page.empty())
         out += " \xE2\x80\xBA " + page;
     out += top.crumbsTail + "</nav>\n<h1>" + top.heading;

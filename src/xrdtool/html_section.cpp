@@ -36,12 +36,12 @@ std::string NameStack::operator[](std::size_t i) const
     return bytes_.substr(begin, ends_[i] - begin);
 }
 
-SectionPages::SectionPages(const std::string& dir, const std::string& stem, std::unordered_set<std::string>& stems,
-                           const std::string& reportTitle, const PathMap& paths, FailureSink& failures)
+SectionPages::SectionPages(const std::string& dir, const std::string& stem,
+                           std::unordered_set<std::string>& stems, const std::string& reportTitle,
+                           const PathMap& paths, FailureSink& failures)
     : dir_(dir), stem_(stem), stems_(stems), pageStems_{stem}, reportTitle_(reportTitle), paths_(paths),
       failures_(failures)
-{
-}
+{}
 
 std::string SectionPages::pageName(std::size_t page)
 {

@@ -83,7 +83,8 @@ bool SiteFolder::commit(std::string& error)
 {
     if (!writeFile(temp_ + "/assets/report.css", htmlReportCss()) ||
         !writeFile(temp_ + "/assets/report.js", htmlReportJs()) ||
-        !writeFile(temp_ + "/" + HtmlSiteMarker, "A site written by xrdtool html; the next run replaces this folder whole.\n")) {
+        !writeFile(temp_ + "/" + HtmlSiteMarker,
+                   "A site written by xrdtool html; the next run replaces this folder whole.\n")) {
         error = "write error";
         return false;
     }

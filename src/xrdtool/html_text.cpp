@@ -18,7 +18,7 @@ void appendHtml(std::string& out, const std::string& text)
     std::size_t i = 0;
     while (i < text.size()) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        const char *ref = nullptr;
+        const char* ref = nullptr;
         std::size_t len = 1;
         switch (c) {
         case '&': ref = "&amp;"; break;

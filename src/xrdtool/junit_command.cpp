@@ -23,7 +23,7 @@ const char kXmlHead[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 bool writePart(std::FILE* out, const SuitePart& part)
 {
     return std::fputs(part.head.c_str(), out) >= 0 && part.spool->copyTo(out, part.begin, part.end) &&
-           std::fputs(part.tail.c_str(), out) >= 0;
+        std::fputs(part.tail.c_str(), out) >= 0;
 }
 
 /// Removes a folder and the files directly in it (the split output is flat).
@@ -122,7 +122,8 @@ int runJunitCommand(const std::vector<std::string>& args)
             return fileError(output, "cannot write (" + error + ")");
         out.write(kXmlHead);
         out.write("<testsuites>\n");
-        JunitWriter writer(options, false, [&out](const SuitePart& part) { return writePart(out.stream(), part); });
+        JunitWriter writer(options, false,
+                           [&out](const SuitePart& part) { return writePart(out.stream(), part); });
         const xrd::ReadResult result = xrd::readReport(report, writer);
         if (!result.ok()) {
             out.discard();
@@ -144,11 +145,12 @@ int runJunitCommand(const std::vector<std::string>& args)
     auto sink = [&](const SuitePart& part) {
         if (part.part == 1)
             stem = fileStem(part.suiteName, used);
-        const std::string name = "TEST-" + stem + (part.part > 1 ? "-part" + std::to_string(part.part) : "") + ".xml";
+        const std::string name =
+            "TEST-" + stem + (part.part > 1 ? "-part" + std::to_string(part.part) : "") + ".xml";
         const std::string path = temp + "/" + name;
         std::FILE* file = std::fopen(path.c_str(), "wb");
         bool ok = file && std::fputs(kXmlHead, file) >= 0 && std::fputs("<testsuites>\n", file) >= 0 &&
-                  writePart(file, part) && std::fputs("</testsuites>\n", file) >= 0;
+            writePart(file, part) && std::fputs("</testsuites>\n", file) >= 0;
         if (file)
             ok = std::fclose(file) == 0 && ok;
         if (!ok)
@@ -166,7 +168,12 @@ int runJunitCommand(const std::vector<std::string>& args)
         removeFlatFolder(temp);
         return fileError(failedFile.empty() ? split : failedFile, "write error");
     }
-    chmod(temp.c_str(), 0777 & ~[] { const mode_t m = umask(0); umask(m); return m; }());
+    chmod(
+        temp.c_str(), 0777 & ~[] {
+            const mode_t m = umask(0);
+            umask(m);
+            return m;
+        }());
     std::string error;
     if (!publishSplit(temp, split, error))
         return fileError(split, "cannot write (" + error + ")");

@@ -42,7 +42,7 @@ std::uint64_t hashKey(const std::string& classname, const std::string& name)
         }
     };
     mix(classname);
-    hash ^= 0xFF;  // a byte no UTF-8 text holds separates the two
+    hash ^= 0xFF; // a byte no UTF-8 text holds separates the two
     hash *= 1099511628211ull;
     mix(name);
     return hash;
@@ -204,8 +204,8 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
     }
     if (entry.depth == 1) {
         const bool isSuite = entry.section == xrd::SectionKind::Driver ||
-                             entry.section == xrd::SectionKind::Contracts || parts_.back().counts.total() > 0 ||
-                             parts_.size() > 1;
+            entry.section == xrd::SectionKind::Contracts || parts_.back().counts.total() > 0 ||
+            parts_.size() > 1;
         if (isSuite)
             finishSuite();
         inSuite_ = false;
@@ -222,7 +222,9 @@ void JunitWriter::testcaseXml(std::string& out, const xrd::Entry& entry, const G
     out += "\" time=\"0.000\"";
     if (!options_.strict && entry.location && !entry.location->path.empty()) {
         out += " file=\"";
-        appendXml(out, options_.pathMap.empty() ? entry.location->path : options_.pathMap.apply(entry.location->path),
+        appendXml(out,
+                  options_.pathMap.empty() ? entry.location->path
+                                           : options_.pathMap.apply(entry.location->path),
                   true);
         out += "\" line=\"";
         out += std::to_string(entry.location->line);
@@ -254,8 +256,10 @@ void JunitWriter::testcaseXml(std::string& out, const xrd::Entry& entry, const G
         out += "      <system-out>";
         appendXml(out, gathered.output, false);
         if (gathered.outputCut > 0)
-            appendXml(out, "[xrdtool: " + std::to_string(gathered.outputCut) +
-                               " more bytes cut; the report holds them whole]\n", false);
+            appendXml(out,
+                      "[xrdtool: " + std::to_string(gathered.outputCut) +
+                          " more bytes cut; the report holds them whole]\n",
+                      false);
         out += "</system-out>\n";
     }
     out += "    </testcase>\n";
@@ -293,7 +297,8 @@ void JunitWriter::finishSuite()
     }
     std::string properties;
     for (const auto& property : properties_)
-        properties += "      <property name=\"" + xml(property.first) + "\" value=\"" + xml(property.second) + "\"/>\n";
+        properties +=
+            "      <property name=\"" + xml(property.first) + "\" value=\"" + xml(property.second) + "\"/>\n";
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const Part& part = parts[i];
         SuitePart out;
@@ -301,12 +306,14 @@ void JunitWriter::finishSuite()
         out.part = int(i + 1);
         const std::string name = xml(suiteName_);
         out.head = "  <testsuite name=\"" + name + "\" tests=\"" + std::to_string(part.counts.total()) +
-                   "\" failures=\"" + std::to_string(part.counts.failed) + "\" errors=\"0\" skipped=\"" +
-                   std::to_string(part.counts.inconclusive) + "\" time=\"0.000\" timestamp=\"" + timestamp_ +
-                   "\" hostname=\"localhost\" id=\"" + std::to_string(suiteId_) + "\" package=\"" + name + "\">\n";
+            "\" failures=\"" + std::to_string(part.counts.failed) + "\" errors=\"0\" skipped=\"" +
+            std::to_string(part.counts.inconclusive) + "\" time=\"0.000\" timestamp=\"" + timestamp_ +
+            "\" hostname=\"localhost\" id=\"" + std::to_string(suiteId_) + "\" package=\"" + name + "\">\n";
         if (options_.strict || !properties.empty())
-            out.head += properties.empty() ? "    <properties/>\n" : "    <properties>\n" + properties + "    </properties>\n";
-        out.tail = options_.strict ? "    <system-out/>\n    <system-err/>\n  </testsuite>\n" : "  </testsuite>\n";
+            out.head += properties.empty() ? "    <properties/>\n"
+                                           : "    <properties>\n" + properties + "    </properties>\n";
+        out.tail =
+            options_.strict ? "    <system-out/>\n    <system-err/>\n  </testsuite>\n" : "  </testsuite>\n";
         out.spool = &spool_;
         out.begin = part.begin;
         out.end = part.end;

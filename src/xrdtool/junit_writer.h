@@ -60,7 +60,8 @@ public:
     {
         if (!entry.counted)
             return xrd::TableContent::None;
-        return entry.status() == xrd::ResultStatus::Failed ? xrd::TableContent::Texts : xrd::TableContent::BlockTexts;
+        return entry.status() == xrd::ResultStatus::Failed ? xrd::TableContent::Texts
+                                                           : xrd::TableContent::BlockTexts;
     }
     void entryOpened(const xrd::Entry& entry) override;
     void entryContent(const xrd::Entry& entry, const xrd::Table& table) override;
@@ -84,10 +85,10 @@ private:
     /// What a result's tables give its testcase, gathered as they are read.
     struct Gathered {
         bool anyFailedRow = false;
-        std::string message;   // from the first failed row
-        std::string failures;  // every failed row, one per line
-        std::string output;    // prints and trace texts, up to the output limit
-        std::size_t outputCut = 0;  // bytes of output left out
+        std::string message;       // from the first failed row
+        std::string failures;      // every failed row, one per line
+        std::string output;        // prints and trace texts, up to the output limit
+        std::size_t outputCut = 0; // bytes of output left out
     };
     struct Part {
         long begin = 0;

@@ -47,8 +47,7 @@ bool OutputFile::open(const std::string& target, std::string& error)
     }
     display_ = target;
     struct stat info;
-    const bool special = stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
-                         !S_ISDIR(info.st_mode);
+    const bool special = stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
     if (special) {
         stream_ = std::fopen(target.c_str(), "wb");
         if (!stream_) {

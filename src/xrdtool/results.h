@@ -27,8 +27,7 @@ std::vector<const xrd::Row*> failedRows(const xrd::Entry& entry);
 /// Lists results in document order (a result before the results nested in it)
 /// although each one is complete only when it closes: the items of a result
 /// wait until the enclosing results have closed.
-template <typename Item>
-class NestedOrder {
+template <typename Item> class NestedOrder {
 public:
     /// Call for every entry opened.
     void opened(const xrd::Entry& entry)

@@ -28,7 +28,7 @@ void Spool::write(const std::string& text)
     if (file_ && std::fwrite(text.data(), 1, text.size(), file_) == text.size())
         size_ += long(text.size());
     else if (file_)
-        size_ = -1;  // poisoned: copyTo reports it
+        size_ = -1; // poisoned: copyTo reports it
 }
 
 bool Spool::copyTo(std::FILE* out, long begin, long end)

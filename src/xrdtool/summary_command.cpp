@@ -37,8 +37,7 @@ class SummaryHandler : public xrd::ReportHandler {
 public:
     SummaryHandler(const std::string& report, Format format, bool verbose, const PathMap& map)
         : report_(report), format_(format), verbose_(verbose), map_(map)
-    {
-    }
+    {}
 
     Spool failures;
     Spool inconclusive;
@@ -93,7 +92,7 @@ private:
         const std::string where = locationText(entry.location, map_);
         if (format_ == Format::Text) {
             std::string text = (where.empty() ? report_ + ":0" : where) +
-                               (failed ? ": failed: " : ": not executed: ") + title + "\n";
+                (failed ? ": failed: " : ": not executed: ") + title + "\n";
             for (const xrd::Row* row : rows)
                 text += "  " + rowText(*row, map_) + "\n";
             return text;
@@ -102,7 +101,7 @@ private:
         if (!where.empty()) {
             const std::size_t colon = where.rfind(':');
             text += "file=" + githubEscape(where.substr(0, colon), true) +
-                    ",line=" + where.substr(colon + 1) + ",";
+                ",line=" + where.substr(colon + 1) + ",";
         }
         text += "title=" + githubEscape(rawTitle, true) + "::";
         std::string message;
@@ -157,7 +156,7 @@ int runSummaryCommand(const std::vector<std::string>& args)
     printWarning(totalsWarning(report, handler.totals, handler.reportSummary));
 
     bool written = handler.failures.copyTo(stdout, 0, handler.failures.size()) &&
-                   handler.inconclusive.copyTo(stdout, 0, handler.inconclusive.size());
+        handler.inconclusive.copyTo(stdout, 0, handler.inconclusive.size());
     written = written && std::fprintf(stdout, "%s\n", totalsLine(handler.totals).c_str()) > 0;
     written = std::fflush(stdout) == 0 && written && !std::ferror(stdout);
     if (!written)

@@ -85,15 +85,14 @@ void appendXml(std::string& out, const std::string& text, bool attribute)
             ++i;
             continue;
         case '\r':
-            out += "&#13;";  // a raw CR would be read back as a line feed
+            out += "&#13;"; // a raw CR would be read back as a line feed
             ++i;
             continue;
         case '\t':
             out += attribute ? "&#9;" : "\t";
             ++i;
             continue;
-        default:
-            break;
+        default: break;
         }
         unsigned long code = 0;
         const std::size_t length = utf8Sequence(text, i, code);
@@ -124,7 +123,7 @@ std::string oneLine(const std::string& text)
         unsigned long code = 0;
         const std::size_t length = c < 0x80 ? 1 : utf8Sequence(text, i, code);
         if (length == 0) {
-            out += char(c);  // bytes are kept as they are
+            out += char(c); // bytes are kept as they are
             ++i;
             continue;
         }

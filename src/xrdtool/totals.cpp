@@ -5,15 +5,9 @@ namespace xrdtool {
 void Totals::add(xrd::ResultStatus status)
 {
     switch (status) {
-    case xrd::ResultStatus::Passed:
-        ++passed;
-        break;
-    case xrd::ResultStatus::Inconclusive:
-        ++inconclusive;
-        break;
-    case xrd::ResultStatus::Failed:
-        ++failed;
-        break;
+    case xrd::ResultStatus::Passed: ++passed; break;
+    case xrd::ResultStatus::Inconclusive: ++inconclusive; break;
+    case xrd::ResultStatus::Failed: ++failed; break;
     }
 }
 
@@ -42,8 +36,8 @@ std::string totalsWarning(const std::string& file, const Totals& totals, const x
 std::string totalsLine(const Totals& totals)
 {
     return std::to_string(totals.passed) + " passed, " + std::to_string(totals.inconclusive) +
-           " inconclusive, " + std::to_string(totals.failed) + " failed, " +
-           std::to_string(totals.total()) + " total";
+        " inconclusive, " + std::to_string(totals.failed) + " failed, " + std::to_string(totals.total()) +
+        " total";
 }
 
 } // namespace xrdtool

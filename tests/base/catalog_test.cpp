@@ -17,14 +17,14 @@
 #include <vector>
 
 /// Shows a Unicode text as UTF-8 in failure messages.
-static void PrintTo(const QString &text, std::ostream *os)
+static void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
 }
 
 namespace {
 
-QString translate(const char *context, const char *source)
+QString translate(const char* context, const char* source)
 {
     return QCoreApplication::translate(context, source);
 }
@@ -34,22 +34,22 @@ class EnvironmentGuard {
 public:
     explicit EnvironmentGuard(std::vector<std::string> names)
     {
-        for (auto &name : names) {
-            const char *value = getenv(name.c_str());
+        for (auto& name : names) {
+            const char* value = getenv(name.c_str());
             saved_.push_back({std::move(name), value ? std::optional<std::string>(value) : std::nullopt});
         }
     }
     ~EnvironmentGuard()
     {
-        for (const auto &[name, value] : saved_) {
+        for (const auto& [name, value] : saved_) {
             if (value)
                 setenv(name.c_str(), value->c_str(), 1);
             else
                 unsetenv(name.c_str());
         }
     }
-    EnvironmentGuard(const EnvironmentGuard &) = delete;
-    EnvironmentGuard &operator=(const EnvironmentGuard &) = delete;
+    EnvironmentGuard(const EnvironmentGuard&) = delete;
+    EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
 
 private:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
@@ -59,7 +59,7 @@ TEST(CatalogueInstallation, RemovingTheTranslatorsBringsEnglishBack)
 {
     QTranslator translator;
     ASSERT_TRUE(translator.load(QStringLiteral("modbas_de"), QString::fromUtf8(QV_LOCALE_BUILD_DIR)));
-    const char *source = "%1, permission denied;";
+    const char* source = "%1, permission denied;";
     ASSERT_TRUE(QCoreApplication::installTranslator(&translator));
     EXPECT_EQ(translate("QVN Error", source), QStringLiteral("%1, Zugriff verweigert;"));
     QCoreApplication::removeTranslator(&translator);
@@ -73,7 +73,7 @@ TEST(CatalogueInstallation, GermanLocaleFindsTheLanguageCatalogues)
     ASSERT_TRUE(install.isValid());
     const QString localeDir = install.path() + QStringLiteral("/lib/locale");
     ASSERT_TRUE(QDir().mkpath(localeDir));
-    for (const std::string &prefix : qv::cataloguePrefixes()) {
+    for (const std::string& prefix : qv::cataloguePrefixes()) {
         const QString qm = QString::fromStdString(prefix + "de.qm");
         ASSERT_TRUE(QFile::copy(QString::fromUtf8(QV_LOCALE_BUILD_DIR) + QLatin1Char('/') + qm,
                                 localeDir + QLatin1Char('/') + qm));
@@ -82,12 +82,12 @@ TEST(CatalogueInstallation, GermanLocaleFindsTheLanguageCatalogues)
     // A usual locale value: territory and encoding are cut off by the search.
     setenv("LC_ALL", "de_DE.UTF-8", 1);
 
-    QCoreApplication *app = QCoreApplication::instance();
+    QCoreApplication* app = QCoreApplication::instance();
     ASSERT_NE(app, nullptr);
-    const QList<QTranslator *> before = app->findChildren<QTranslator *>();
+    const QList<QTranslator*> before = app->findChildren<QTranslator*>();
     ASSERT_TRUE(qv::loadMessageCatalogues(*app, qv::cataloguePrefixes()));
-    std::vector<QTranslator *> added;
-    for (QTranslator *t : app->findChildren<QTranslator *>())
+    std::vector<QTranslator*> added;
+    for (QTranslator* t : app->findChildren<QTranslator*>())
         if (!before.contains(t))
             added.push_back(t);
 
@@ -97,7 +97,7 @@ TEST(CatalogueInstallation, GermanLocaleFindsTheLanguageCatalogues)
     EXPECT_EQ(translate("QUORVANEL", "32 bits number overflow"),
               QStringLiteral("Überlauf einer 32-Bit-Zahl"));
 
-    for (QTranslator *t : added) {
+    for (QTranslator* t : added) {
         QCoreApplication::removeTranslator(t);
         delete t;
     }
@@ -108,8 +108,8 @@ TEST(CatalogueSearch, CandidatesCutTheBaseNameAtItsLastDelimiter)
 {
     using V = std::vector<std::string>;
     EXPECT_EQ(qv::catalogueCandidates("quorvanel_de_DE"),
-              (V{"quorvanel_de_DE", "quorvanel_de_DE.qm", "quorvanel_de", "quorvanel_de.qm",
-                 "quorvanel", "quorvanel.qm"}));
+              (V{"quorvanel_de_DE", "quorvanel_de_DE.qm", "quorvanel_de", "quorvanel_de.qm", "quorvanel",
+                 "quorvanel.qm"}));
     EXPECT_EQ(qv::catalogueCandidates("modbas_de_DE.UTF-8"),
               (V{"modbas_de_DE.UTF-8", "modbas_de_DE.UTF-8.qm", "modbas_de_DE", "modbas_de_DE.qm",
                  "modbas_de", "modbas_de.qm", "modbas", "modbas.qm"}));

@@ -10,7 +10,7 @@
 namespace qv {
 namespace {
 
-std::string captured(const std::function<void()> &f)
+std::string captured(const std::function<void()>& f)
 {
     testing::internal::CaptureStderr();
     f();
@@ -63,7 +63,7 @@ TEST(Memory, ZeroSizeIsSilentAndHugeIsReported)
 {
     EXPECT_EQ(captured([] { free(allocateOrReport(0)); }), "");
     std::string out = captured([] {
-        void *p = allocateOrReport(size_t(-1) / 2);
+        void* p = allocateOrReport(size_t(-1) / 2);
         EXPECT_EQ(p, nullptr);
     });
     // Under AddressSanitizer (allocator_may_return_null=1) the refused request
@@ -77,7 +77,7 @@ TEST(Memory, ZeroSizeIsSilentAndHugeIsReported)
         out.erase(from, to - from);
     }
     EXPECT_EQ(out, "quorvanel - fatal: out of memory\n");
-    void *p = allocateOrReport(16);
+    void* p = allocateOrReport(16);
     EXPECT_NE(p, nullptr);
     free(p);
 }

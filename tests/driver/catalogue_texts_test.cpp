@@ -1,9 +1,9 @@
 // The German message catalogues: every translated text of the program has a
 // German entry, and the entries match the program's source texts byte for
 // byte. The texts come from every layer, so the test lives with the program.
-#include "driver/cmdline.h"
 #include "base/diagnostics.h"
 #include "base/product.h"
+#include "driver/cmdline.h"
 #include "model/kinds.h"
 #include "report/scriptsection.h"
 
@@ -19,7 +19,7 @@
 #include <vector>
 
 /// Shows a Unicode text as UTF-8 in failure messages.
-static void PrintTo(const QString &text, std::ostream *os)
+static void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
 }
@@ -28,18 +28,17 @@ namespace {
 
 /// One translated text of the program.
 struct CatalogueText {
-    const char *context;
-    const char *source;
+    const char* context;
+    const char* source;
     bool sameInGerman; ///< the German text is the source itself
 };
 
-const char *const kUsageText =
-    " -ots <otsFiles> -tdf <tdfFile> -xrd <xrdFile> [-h <headerTextFile>]\n"
-    "         <otsFiles>    Object Testing symbol filenames\n"
-    "         <tdfFile>     Trace dynamic filename\n"
-    "         <xrdFile>     Results filename\n\n";
+const char* const kUsageText = " -ots <otsFiles> -tdf <tdfFile> -xrd <xrdFile> [-h <headerTextFile>]\n"
+                               "         <otsFiles>    Object Testing symbol filenames\n"
+                               "         <tdfFile>     Trace dynamic filename\n"
+                               "         <xrdFile>     Results filename\n\n";
 
-const char *const kGlobal = "QUORVANEL global information";
+const char* const kGlobal = "QUORVANEL global information";
 
 /// Every text that the program translates, by context.
 const CatalogueText kTexts[] = {
@@ -161,14 +160,14 @@ const CatalogueText kTexts[] = {
     {"QUORVANEL Cell text", "Passed", false},
 };
 
-const char *const kCatalogues[] = {"kstnident_de", "modbas_de", "quorvanel_de"};
+const char* const kCatalogues[] = {"kstnident_de", "modbas_de", "quorvanel_de"};
 
-QString translate(const char *context, const char *source)
+QString translate(const char* context, const char* source)
 {
     return QCoreApplication::translate(context, source);
 }
 
-std::string describe(const CatalogueText &text)
+std::string describe(const CatalogueText& text)
 {
     return std::string(text.context) + " / \"" + text.source + "\"";
 }
@@ -179,10 +178,9 @@ class GermanCatalogues : public testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char *name : kCatalogues) {
+        for (const char* name : kCatalogues) {
             auto translator = std::make_unique<QTranslator>();
-            ASSERT_TRUE(translator->load(QString::fromLatin1(name),
-                                         QString::fromUtf8(QV_LOCALE_BUILD_DIR)))
+            ASSERT_TRUE(translator->load(QString::fromLatin1(name), QString::fromUtf8(QV_LOCALE_BUILD_DIR)))
                 << name << ".qm not loadable from " << QV_LOCALE_BUILD_DIR;
             ASSERT_TRUE(QCoreApplication::installTranslator(translator.get()));
             translators_.push_back(std::move(translator));
@@ -190,16 +188,16 @@ protected:
     }
     void TearDown() override
     {
-        for (auto &translator : translators_)
+        for (auto& translator : translators_)
             QCoreApplication::removeTranslator(translator.get());
         translators_.clear();
     }
 
     /// Number of installed catalogues that hold an entry for the text.
-    int holders(const char *context, const char *source) const
+    int holders(const char* context, const char* source) const
     {
         int count = 0;
-        for (const auto &translator : translators_)
+        for (const auto& translator : translators_)
             if (!translator->translate(context, source).isEmpty())
                 ++count;
         return count;
@@ -210,7 +208,7 @@ protected:
 
 TEST_F(GermanCatalogues, EveryTextHasExactlyOneGermanEntry)
 {
-    for (const CatalogueText &text : kTexts) {
+    for (const CatalogueText& text : kTexts) {
         SCOPED_TRACE(describe(text));
         // One entry only: a second one in another catalogue would shadow it.
         EXPECT_EQ(holders(text.context, text.source), 1);
@@ -226,13 +224,12 @@ TEST_F(GermanCatalogues, EveryTextHasExactlyOneGermanEntry)
 
 TEST_F(GermanCatalogues, EachContextLivesInOneCatalogue)
 {
-    for (const CatalogueText &text : kTexts) {
+    for (const CatalogueText& text : kTexts) {
         SCOPED_TRACE(describe(text));
-        const CatalogueText &first =
-            *std::find_if(std::begin(kTexts), std::end(kTexts), [&](const CatalogueText &t) {
-                return QByteArray(t.context) == text.context;
-            });
-        for (const auto &translator : translators_)
+        const CatalogueText& first =
+            *std::find_if(std::begin(kTexts), std::end(kTexts),
+                          [&](const CatalogueText& t) { return QByteArray(t.context) == text.context; });
+        for (const auto& translator : translators_)
             EXPECT_EQ(translator->translate(text.context, text.source).isEmpty(),
                       translator->translate(first.context, first.source).isEmpty());
     }
@@ -256,7 +253,7 @@ TEST_F(GermanCatalogues, ContextsAreIndependent)
 
 TEST_F(GermanCatalogues, MessagesKeepPlaceMarkersAndFinalCharacter)
 {
-    for (const CatalogueText &text : kTexts) {
+    for (const CatalogueText& text : kTexts) {
         if (QByteArray(text.context) != "QVN Error")
             continue;
         SCOPED_TRACE(describe(text));
@@ -312,18 +309,19 @@ TEST_F(GermanCatalogues, ProgramTextsMatchTheCatalogueSources)
     testing::internal::CaptureStderr();
     qv::printUsage("quorvanel");
     const std::string printed = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(printed, (translate("QUORVANEL", "\nUsage: ") + QStringLiteral("quorvanel") +
-                        translate("QUORVANEL", kUsageText))
-                           .toStdString());
+    EXPECT_EQ(printed,
+              (translate("QUORVANEL", "\nUsage: ") + QStringLiteral("quorvanel") +
+               translate("QUORVANEL", kUsageText))
+                  .toStdString());
     EXPECT_EQ(printed.rfind("\nAufruf: quorvanel -ots", 0), 0u) << printed;
 
     // Message texts and severity words of the diagnostics table.
     for (int id = 0; id <= int(qv::MessageId::WriteError); ++id) {
-        const char *source = qv::messageText(qv::MessageId(id));
+        const char* source = qv::messageText(qv::MessageId(id));
         EXPECT_NE(translate("QVN Error", source), QString::fromUtf8(source)) << source;
     }
     for (int s = 0; s <= int(qv::Severity::SemanticError); ++s) {
-        const char *source = qv::severityWord(qv::Severity(s));
+        const char* source = qv::severityWord(qv::Severity(s));
         EXPECT_NE(translate("QVN Error", source), QString::fromUtf8(source)) << source;
     }
     testing::internal::CaptureStderr();
@@ -340,7 +338,7 @@ TEST_F(GermanCatalogues, KindNamesAndResultWordsComeOutInGerman)
 {
     const struct {
         qv::ElementKind kind;
-        const char *name;
+        const char* name;
     } kinds[] = {
         {qv::ElementKind::Prologue, "Prologue"},
         {qv::ElementKind::Epilogue, "Epilogue"},
@@ -376,7 +374,7 @@ TEST_F(GermanCatalogues, KindNamesAndResultWordsComeOutInGerman)
         {qv::ElementKind::TestCompilerVersion, "Test Compiler Version"},
         {qv::ElementKind::TestCompilationTime, "Test Compilation Time"},
     };
-    for (const auto &k : kinds) {
+    for (const auto& k : kinds) {
         SCOPED_TRACE(k.name);
         EXPECT_EQ(qv::kindDisplayName(k.kind), translate("QUORVANEL OtsType", k.name));
         if (k.kind != qv::ElementKind::Nc) {
@@ -387,15 +385,14 @@ TEST_F(GermanCatalogues, KindNamesAndResultWordsComeOutInGerman)
     EXPECT_EQ(qv::kindDisplayName(qv::ElementKind(0)), QStringLiteral("-?\?-"));
 
     // NodeStatus: 0 NotExecuted, 1 Executed, 2 Failed, 3 Passed.
-    const char *const statusSources[] = {"Not Executed", "Not Executed", "Failed", "Passed"};
-    const char *const stateSources[] = {"Not Reached", "Not Reached", "Failed", "Reached"};
-    const char *const transitionSources[] = {"Not Fired", "Not Fired", "Failed", "Fired"};
+    const char* const statusSources[] = {"Not Executed", "Not Executed", "Failed", "Passed"};
+    const char* const stateSources[] = {"Not Reached", "Not Reached", "Failed", "Reached"};
+    const char* const transitionSources[] = {"Not Fired", "Not Fired", "Failed", "Fired"};
     for (int s = 0; s <= 3; ++s) {
         SCOPED_TRACE(s);
         const qv::NodeStatus status = qv::NodeStatus(s);
         EXPECT_EQ(qv::statusWord(status), translate("QUORVANEL status", statusSources[s]));
-        EXPECT_EQ(qv::stateStatusWord(status),
-                  translate("QUORVANEL state status", stateSources[s]));
+        EXPECT_EQ(qv::stateStatusWord(status), translate("QUORVANEL state status", stateSources[s]));
         EXPECT_EQ(qv::transitionStatusWord(status),
                   translate("QUORVANEL trans status", transitionSources[s]));
         EXPECT_NE(qv::statusWord(status), QString::fromUtf8(statusSources[s]));

@@ -26,8 +26,8 @@ Parsed parse(std::vector<std::string> words)
     static std::vector<std::vector<std::string>> keep; // argument strings outlive the record
     words.insert(words.begin(), "quorvanel");
     keep.push_back(words);
-    std::vector<char *> argv;
-    for (auto &w : keep.back())
+    std::vector<char*> argv;
+    for (auto& w : keep.back())
         argv.push_back(w.data());
     Parsed p;
     p.accepted = parseCommandLine(int(argv.size()), argv.data(), p.line);

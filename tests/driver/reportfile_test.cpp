@@ -43,7 +43,7 @@ protected:
         std::string document;
     };
     /// The step on the tree into r.xrd, with the studio header file (null: none).
-    Rendered render(const char *headerTextFile = nullptr, const char *studioFile = nullptr)
+    Rendered render(const char* headerTextFile = nullptr, const char* studioFile = nullptr)
     {
         if (studioFile)
             ::setenv("KSTN_STUDIO_HEADER_FILE", studioFile, 1);
@@ -79,8 +79,7 @@ TEST_F(ReportFileTest, HeaderTextFileRowsAndSummaryBlock)
     add(0, ElementKind::TestCase, 2, "T", 1, 1);
     evaluateTree(tree);
 
-    const std::string rows =
-        std::string(InformationTitle) +
+    const std::string rows = std::string(InformationTitle) +
         "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">Campaign "
         "&lt;nightly&gt;</CELL_TEXT></ROW>" +
         row2("Array", "Owner", "QA team") +
@@ -111,8 +110,7 @@ TEST_F(ReportFileTest, HeaderTextFileThatCannotBeReadIsNeitherRenderedNorCreated
 {
     const std::string path = dir.filePath("missing.txt").toStdString();
     const std::string out = render(path.c_str()).document;
-    EXPECT_NE(out.find(std::string(InformationTitle) + "</TABLE>\n</SECTION>\n"),
-              std::string::npos);
+    EXPECT_NE(out.find(std::string(InformationTitle) + "</TABLE>\n</SECTION>\n"), std::string::npos);
     EXPECT_FALSE(std::ifstream(path).good());
 }
 
@@ -121,27 +119,23 @@ TEST_F(ReportFileTest, HeaderTextFileStartingWithEndLineStillGetsItsBlock)
     const std::string path = dir.filePath("h.txt").toStdString();
     writeFile(path, "-\nTitle\n");
     const std::string out = render(path.c_str()).document;
-    EXPECT_NE(out.find(std::string(InformationTitle) + "</TABLE>\n</SECTION>\n"),
-              std::string::npos);
-    EXPECT_EQ(readFile(path),
-              "-\nTitle\n-Test summary\nPassed=0\nInconclusive=0\nFailed=0\nTotal=0\n");
+    EXPECT_NE(out.find(std::string(InformationTitle) + "</TABLE>\n</SECTION>\n"), std::string::npos);
+    EXPECT_EQ(readFile(path), "-\nTitle\n-Test summary\nPassed=0\nInconclusive=0\nFailed=0\nTotal=0\n");
 }
 
 TEST_F(ReportFileTest, StudioHeaderGivesPrefixTitleAndProjectRows)
 {
     const std::string path = dir.filePath("studio.txt").toStdString();
-    writeFile(path,
-              "$PROJECT_NAME=Demo\n$PROJECT_PATH=/work/\n$NAME=Node<1>\n$CONFIGURATION=Debug\n");
+    writeFile(path, "$PROJECT_NAME=Demo\n$PROJECT_PATH=/work/\n$NAME=Node<1>\n$CONFIGURATION=Debug\n");
     const std::string out = render(nullptr, path.c_str()).document;
-    const std::string expected =
-        head("ok", "Node&lt;1&gt;", "Node&lt;1&gt;") + row2("Array Passed", "Passed", "0") +
-        row2("Array", "Inconclusive", "0") + row2("Array", "Failed", "0") +
-        row2("Array", "Total", "0") + "</TABLE>\n" + InformationTitle +
+    const std::string expected = head("ok", "Node&lt;1&gt;", "Node&lt;1&gt;") +
+        row2("Array Passed", "Passed", "0") + row2("Array", "Inconclusive", "0") +
+        row2("Array", "Failed", "0") + row2("Array", "Total", "0") + "</TABLE>\n" + InformationTitle +
         row2("Array", "Project", "Demo") + row2("Array", "Project File", "/work/Demo.kvx") +
         row2("Array", "Project Configuration", "Debug") + row2("Array", "Workspace", "") +
         row2("Array", "Test Node", "Node&lt;1&gt;") + row2("Array", "Report File", "r.xrd") +
-        row2("Array", "Test compilation time", "Mon Jan 1 10:00:00 2024") +
-        "</TABLE>\n</SECTION>\n" + DocumentEnd;
+        row2("Array", "Test compilation time", "Mon Jan 1 10:00:00 2024") + "</TABLE>\n</SECTION>\n" +
+        DocumentEnd;
     EXPECT_EQ(out, expected);
 }
 
@@ -152,8 +146,7 @@ TEST_F(ReportFileTest, StudioHeaderWithoutTestNodeKeepsTheDefaults)
     const std::string out = render(nullptr, path.c_str()).document;
     EXPECT_EQ(out.substr(0, head("ok").size()), head("ok"));
     EXPECT_NE(out.find(std::string(InformationTitle) + row2("Array", "Project", "") +
-                       row2("Array", "Project File", "") +
-                       row2("Array", "Project Configuration", "") +
+                       row2("Array", "Project File", "") + row2("Array", "Project Configuration", "") +
                        row2("Array", "Workspace", "ws") + row2("Array", "Test Node", "") +
                        row2("Array", "Report File", "r.xrd")),
               std::string::npos);

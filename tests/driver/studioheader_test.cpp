@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        if (const char *old = std::getenv("KSTN_STUDIO_HEADER_FILE"))
+        if (const char* old = std::getenv("KSTN_STUDIO_HEADER_FILE"))
             savedEnv = std::make_unique<std::string>(old);
     }
     void TearDown() override
@@ -26,14 +26,14 @@ protected:
         else
             unsetenv("KSTN_STUDIO_HEADER_FILE");
     }
-    std::string writeFile(const std::string &content, const char *name = "studio.hdr")
+    std::string writeFile(const std::string& content, const char* name = "studio.hdr")
     {
         const std::string path = dir.filePath(QString::fromUtf8(name)).toStdString();
         std::ofstream out(path, std::ios::binary);
         out << content;
         return path;
     }
-    bool load(const std::string &content)
+    bool load(const std::string& content)
     {
         return header.loadStudioHeaderFile(writeFile(content).c_str(), buffer);
     }
@@ -47,11 +47,11 @@ protected:
 TEST_F(StudioHeaderTest, ReadsAllFiveVariables)
 {
     ASSERT_TRUE(load("# studio variables\r\n"
-                   "$PROJECT_NAME='Demo';\r\n"
-                   "$PROJECT_PATH='C:/work/';\r\n"
-                   "$NAME=Node 1\r\n"
-                   "$CONFIGURATION=Debug;with comment\r\n"
-                   "$WORKSPACE_NAME=  ws  \r\n"));
+                     "$PROJECT_NAME='Demo';\r\n"
+                     "$PROJECT_PATH='C:/work/';\r\n"
+                     "$NAME=Node 1\r\n"
+                     "$CONFIGURATION=Debug;with comment\r\n"
+                     "$WORKSPACE_NAME=  ws  \r\n"));
     EXPECT_EQ(header.projectName(), "Demo");
     EXPECT_EQ(header.projectFilePath(), "C:/work/Demo.kvx");
     EXPECT_EQ(header.testNodeName(), "Node 1");
@@ -69,11 +69,11 @@ TEST_F(StudioHeaderTest, ReadsAllFiveVariables)
 TEST_F(StudioHeaderTest, FirstLineOfEachKeywordDecides)
 {
     ASSERT_TRUE(load("$PROJECT_NAME=first\n$PROJECT_NAME=second\n"
-                   "$CONFIGURATION\n$CONFIGURATION=Release\n"
-                   "$NAME=\n$NAME=late\n"));
+                     "$CONFIGURATION\n$CONFIGURATION=Release\n"
+                     "$NAME=\n$NAME=late\n"));
     EXPECT_EQ(header.projectName(), "first");
     EXPECT_FALSE(header.projectConfiguration()); // first line had no "="
-    EXPECT_FALSE(header.testNodeName());          // first line had nothing after "="
+    EXPECT_FALSE(header.testNodeName());         // first line had nothing after "="
 }
 
 TEST_F(StudioHeaderTest, KeywordOrderDecidesMixedLines)
@@ -131,8 +131,7 @@ TEST_F(StudioHeaderTest, LoadFromEnvironment)
     EXPECT_TRUE(header.loadStudioHeader(buffer));
     EXPECT_EQ(header.testNodeName(), "fromenv");
 
-    setenv("KSTN_STUDIO_HEADER_FILE", dir.filePath(QStringLiteral("missing")).toStdString().c_str(),
-           1);
+    setenv("KSTN_STUDIO_HEADER_FILE", dir.filePath(QStringLiteral("missing")).toStdString().c_str(), 1);
     EXPECT_FALSE(header.loadStudioHeader(buffer));
     EXPECT_FALSE(header.testNodeName());
 
@@ -168,8 +167,7 @@ TEST(StudioHeaderValue, ProjectFilePathCollapsesSeparators)
     EXPECT_EQ(StudioHeader::formProjectFilePath(V("demo"), V("C:/work/")), V("C:/work/demo.kvx"));
     EXPECT_EQ(StudioHeader::formProjectFilePath(V("demo"), V("C:/work")), V("C:/work\\demo.kvx"));
     EXPECT_EQ(StudioHeader::formProjectFilePath(V("demo"), V("a//\\/b\\\\")), V("a/b\\demo.kvx"));
-    EXPECT_EQ(StudioHeader::formProjectFilePath(V("/sub//demo"), V("root")),
-              V("root\\sub/demo.kvx"));
+    EXPECT_EQ(StudioHeader::formProjectFilePath(V("/sub//demo"), V("root")), V("root\\sub/demo.kvx"));
     EXPECT_EQ(StudioHeader::formProjectFilePath(V(""), V("")), V("\\.kvx"));
     EXPECT_EQ(StudioHeader::formProjectFilePath(std::nullopt, V("p")), std::nullopt);
     EXPECT_EQ(StudioHeader::formProjectFilePath(V("n"), std::nullopt), std::nullopt);
@@ -183,12 +181,12 @@ protected:
         ASSERT_NE(stream, nullptr);
     }
     void TearDown() override { std::fclose(stream); }
-    void fill(const std::string &content)
+    void fill(const std::string& content)
     {
         std::fwrite(content.data(), 1, content.size(), stream);
         std::rewind(stream);
     }
-    FILE *stream = nullptr;
+    FILE* stream = nullptr;
     LineBuffer buffer;
 };
 
@@ -200,9 +198,9 @@ TEST_F(HeaderLineTest, CutsAtLastLineFeedTabAndCarriageReturn)
          "a\rb\tc\n"
          "\n"
          "last");
-    const char *expected[] = {"plain", "a\tb", "x\ry", "a", "", "last"};
-    for (const char *e : expected) {
-        const char *line = readHeaderLine(stream, buffer);
+    const char* expected[] = {"plain", "a\tb", "x\ry", "a", "", "last"};
+    for (const char* e : expected) {
+        const char* line = readHeaderLine(stream, buffer);
         ASSERT_NE(line, nullptr);
         EXPECT_STREQ(line, e);
         EXPECT_EQ(line, buffer.data);

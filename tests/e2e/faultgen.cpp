@@ -33,7 +33,7 @@ constexpr unsigned SameBucketCount = 40000;
 /// An output file that fails the program on any write error.
 class Out {
 public:
-    Out(const std::string &dir, const char *name) : path_(dir + "/" + name)
+    Out(const std::string& dir, const char* name) : path_(dir + "/" + name)
     {
         file_ = std::fopen(path_.c_str(), "wb");
         if (!file_) {
@@ -48,12 +48,12 @@ public:
             std::exit(2);
         }
     }
-    Out &operator<<(const std::string &s)
+    Out& operator<<(const std::string& s)
     {
         write(s.data(), s.size());
         return *this;
     }
-    Out &operator<<(const char *s)
+    Out& operator<<(const char* s)
     {
         write(s, std::strlen(s));
         return *this;
@@ -68,7 +68,7 @@ public:
             count -= n;
         }
     }
-    void write(const char *data, size_t size)
+    void write(const char* data, size_t size)
     {
         if (size && std::fwrite(data, 1, size, file_) != size) {
             std::perror(path_.c_str());
@@ -78,7 +78,7 @@ public:
 
 private:
     std::string path_;
-    FILE *file_ = nullptr;
+    FILE* file_ = nullptr;
 };
 
 std::string hex(unsigned value)
@@ -89,19 +89,18 @@ std::string hex(unsigned value)
 }
 
 /// An element record of file 0.
-std::string element(const char *code, unsigned id, const std::string &name, unsigned parent,
-                    int line = 1)
+std::string element(const char* code, unsigned id, const std::string& name, unsigned parent, int line = 1)
 {
     return std::string(code) + " " + hex(id) + " \"" + name + "\" line=" + std::to_string(line) +
-           " p=" + hex(parent) + ";\n";
+        " p=" + hex(parent) + ";\n";
 }
 
 /// The file records that bind file 0 to the trace's file 1.
-const char *const OtsHead = "CK 5a 5b\nOF \"dir/\" \"script.kts\" 0\n";
-const char *const TdfHead = "SF 1 5a 5b\n";
+const char* const OtsHead = "CK 5a 5b\nOF \"dir/\" \"script.kts\" 0\n";
+const char* const TdfHead = "SF 1 5a 5b\n";
 
 /// 100 MB lines in every input: an unknown record, a trace text, a header line, a studio line.
-void longLines(const std::string &dir)
+void longLines(const std::string& dir)
 {
     {
         Out ots(dir, "a.ots");
@@ -132,7 +131,7 @@ void longLines(const std::string &dir)
 }
 
 /// A 10 MB element name, directory, trace text and header value.
-void longNames(const std::string &dir)
+void longNames(const std::string& dir)
 {
     {
         Out ots(dir, "a.ots");
@@ -161,7 +160,7 @@ void longNames(const std::string &dir)
 
 /// A chain of one million elements, each the parent of the next, with a failing
 /// check at the bottom whose result travels up to the root.
-void deepNesting(const std::string &dir)
+void deepNesting(const std::string& dir)
 {
     {
         Out ots(dir, "a.ots");
@@ -181,7 +180,7 @@ void deepNesting(const std::string &dir)
 }
 
 /// Test cases and checks whose ids all fall into one bucket of the index.
-void oneBucket(const std::string &dir)
+void oneBucket(const std::string& dir)
 {
     const uint32_t bucket = qv::TestTree::nodeHash(0, 2);
     unsigned found = 0;
@@ -209,7 +208,7 @@ void oneBucket(const std::string &dir)
 }
 
 /// A trace whose every event names an element that does not exist.
-void unknownIds(const std::string &dir)
+void unknownIds(const std::string& dir)
 {
     {
         Out ots(dir, "a.ots");
@@ -227,7 +226,7 @@ void unknownIds(const std::string &dir)
 }
 
 /// Streams the file through libxml2 without building anything; 0 when well-formed.
-int checkXml(const char *path)
+int checkXml(const char* path)
 {
     xmlParserCtxtPtr context = xmlCreateFileParserCtxt(path);
     if (!context) {
@@ -236,7 +235,7 @@ int checkXml(const char *path)
     }
     xmlCtxtUseOptions(context, XML_PARSE_HUGE | XML_PARSE_SAX1 | XML_PARSE_NONET);
     // Keep only the error callbacks: the parser then checks and discards.
-    xmlSAXHandler *sax = context->sax;
+    xmlSAXHandler* sax = context->sax;
     const xmlSAXHandler kept = *sax;
     *sax = xmlSAXHandler();
     sax->error = kept.error;
@@ -249,7 +248,7 @@ int checkXml(const char *path)
 
 /// A trace that names its one script under 300,000 trace-file ids, then selects
 /// ids that were never bound, and scripts whose elements refer to a stub.
-void manyBindings(const std::string &dir)
+void manyBindings(const std::string& dir)
 {
     constexpr unsigned Ids = 300000;
     {
@@ -257,8 +256,7 @@ void manyBindings(const std::string &dir)
         ots << OtsHead << element("SB", 2, "stub", 1) << element("TS", 3, "suite", 1);
         for (unsigned i = 0; i < 2000; ++i) {
             const unsigned id = 4 + 2 * i;
-            ots << "TC " << hex(id) << " \"case\" line=1 p=3; r=2;\n"
-                << element("CH", id + 1, "check", id);
+            ots << "TC " << hex(id) << " \"case\" line=1 p=3; r=2;\n" << element("CH", id + 1, "check", id);
         }
     }
     {
@@ -275,7 +273,7 @@ void manyBindings(const std::string &dir)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (argc != 3) {
         std::fprintf(stderr, "usage: qv_faultgen CASE DIR\n");

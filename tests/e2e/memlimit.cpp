@@ -25,7 +25,7 @@ namespace {
 
 constexpr rlim_t MiB = rlim_t(1) << 20;
 
-std::string readAll(const std::string &path)
+std::string readAll(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
@@ -52,12 +52,11 @@ Outcome run(rlim_t limit)
     std::remove(xrd.c_str());
     const std::string program = prefix + "/bin/quorvanel";
     std::vector<std::string> args = {program, "-ots"};
-    for (const char *name : {"script_1.ots", "script_2.ots", "script_3.ots", "script_4.ots",
-                             "library.ots"})
+    for (const char* name : {"script_1.ots", "script_2.ots", "script_3.ots", "script_4.ots", "library.ots"})
         args.push_back(work + "/" + name);
     args.insert(args.end(), {"-tdf", work + "/campaign.tdf", "-xrd", xrd});
-    std::vector<char *> argv;
-    for (std::string &a : args)
+    std::vector<char*> argv;
+    for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
@@ -107,7 +106,7 @@ template <class Ok> rlim_t smallest(rlim_t low, rlim_t high, Ok ok)
 }
 
 /// Count of non-overlapping occurrences.
-size_t count(const std::string &text, const std::string &what)
+size_t count(const std::string& text, const std::string& what)
 {
     size_t n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
@@ -116,7 +115,7 @@ size_t count(const std::string &text, const std::string &what)
 }
 
 int failures = 0;
-void fail(const std::string &what)
+void fail(const std::string& what)
 {
     std::printf("FAIL: %s\n", what.c_str());
     ++failures;
@@ -124,7 +123,7 @@ void fail(const std::string &what)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (argc != 4) {
         std::fprintf(stderr, "usage: qv_memlimit INSTALL_PREFIX GENERATOR WORK_DIR\n");
@@ -142,18 +141,17 @@ int main(int argc, char **argv)
     }
 
     const Outcome reference = run(0);
-    if (reference.signalled || (reference.code != 0 && reference.code != 3) ||
-        reference.report.empty()) {
+    if (reference.signalled || (reference.code != 0 && reference.code != 3) || reference.report.empty()) {
         std::printf("FAIL: the unlimited run ended with %d\n", reference.code);
         return 1;
     }
-    auto completed = [&](const Outcome &o) { return !o.signalled && o.code == reference.code; };
+    auto completed = [&](const Outcome& o) { return !o.signalled && o.code == reference.code; };
     // The loader reports a segment it cannot map with status 127.
-    auto started = [](const Outcome &o) { return o.signalled || o.code != 127; };
+    auto started = [](const Outcome& o) { return o.signalled || o.code != 127; };
     const rlim_t loader = smallest(1, 4096, started);
     const rlim_t peak = smallest(loader, 4096, completed);
-    std::printf("loader needs %llu MiB, the run completes from %llu MiB\n",
-                (unsigned long long)loader, (unsigned long long)peak);
+    std::printf("loader needs %llu MiB, the run completes from %llu MiB\n", (unsigned long long)loader,
+                (unsigned long long)peak);
     if (peak > 4096)
         fail("the run never completed under a limit");
 

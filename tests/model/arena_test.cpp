@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace qv {
@@ -28,7 +28,7 @@ TEST(ByteArena, TextsStayIntactWhileTheArenaGrows)
         if (i % 50000 == 7)
             length = 3 * 1024 * 1024;
         std::string text(length, '\0');
-        for (char &c : text)
+        for (char& c : text)
             c = char(random()); // NUL bytes included
         stored.push_back(arena.store(text));
         expected.push_back(std::move(text));
@@ -57,9 +57,9 @@ TEST(HugeBlocks, AlignedWritableAndDistinct)
 {
     // Taken faster than the maker thread can keep up and slower, so that
     // blocks come both ready-made and made on demand.
-    std::vector<void *> blocks;
+    std::vector<void*> blocks;
     for (int i = 0; i < 12; ++i) {
-        void *block = allocateHugeBlock();
+        void* block = allocateHugeBlock();
         ASSERT_NE(block, nullptr);
         EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % HugeBlockBytes, 0u);
         std::memset(block, i, HugeBlockBytes);
@@ -68,7 +68,7 @@ TEST(HugeBlocks, AlignedWritableAndDistinct)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     for (size_t i = 0; i < blocks.size(); ++i) {
-        const auto *bytes = static_cast<const unsigned char *>(blocks[i]);
+        const auto* bytes = static_cast<const unsigned char*>(blocks[i]);
         ASSERT_EQ(bytes[0], i);
         ASSERT_EQ(bytes[HugeBlockBytes - 1], i);
         std::free(blocks[i]);
@@ -78,9 +78,9 @@ TEST(HugeBlocks, AlignedWritableAndDistinct)
 TEST(Arena, RecordsKeepTheirAddresses)
 {
     Arena<std::string> arena;
-    std::vector<std::string *> records;
+    std::vector<std::string*> records;
     for (int i = 0; i < 200000; ++i) {
-        std::string &s = arena.emplace_back();
+        std::string& s = arena.emplace_back();
         s = std::to_string(i) + std::string(20, 'x'); // heap-held: destructors must run
         records.push_back(&s);
     }

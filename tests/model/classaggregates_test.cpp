@@ -16,9 +16,9 @@ using EvalTest = qv::testeval::EvalFixture;
 TEST_F(EvalTest, StatesAndTheStateChart)
 {
     tree.openOtsFile(0, "s");
-    TestNode *cls = add(ElementKind::Class, 2, "C", 1);
-    TestNode *obs = add(ElementKind::ObservationState, 3, "Observed", 2);
-    TestNode *st = add(ElementKind::State, 4, "S", 2);
+    TestNode* cls = add(ElementKind::Class, 2, "C", 1);
+    TestNode* obs = add(ElementKind::ObservationState, 3, "Observed", 2);
+    TestNode* st = add(ElementKind::State, 4, "S", 2);
     markHitById(tree, 0, 4, TraceEvent::Hit);
     evaluateTree(tree);
     EXPECT_EQ(obs->status, NodeStatus::Passed); // no events
@@ -33,8 +33,8 @@ TEST_F(EvalTest, StatesAndTheStateChart)
 TEST_F(EvalTest, MultipleExitFailsTheClass)
 {
     tree.openOtsFile(0, "s");
-    TestNode *cls = add(ElementKind::Class, 2, "C", 1);
-    TestNode *st = add(ElementKind::State, 3, "S", 2);
+    TestNode* cls = add(ElementKind::Class, 2, "C", 1);
+    TestNode* st = add(ElementKind::State, 3, "S", 2);
     markHitById(tree, 0, 3, TraceEvent::Hit);
     markHitById(tree, 0, 3, TraceEvent::MultipleExit);
     evaluateTree(tree);
@@ -50,8 +50,8 @@ TEST_F(EvalTest, MultipleExitFailsTheClass)
 TEST_F(EvalTest, IllegalExitOnAnObservationStateFailsTheChart)
 {
     tree.openOtsFile(0, "s");
-    TestNode *cls = add(ElementKind::SingleClass, 2, "C", 1);
-    TestNode *obs = add(ElementKind::ObservationState, 3, "O", 2);
+    TestNode* cls = add(ElementKind::SingleClass, 2, "C", 1);
+    TestNode* obs = add(ElementKind::ObservationState, 3, "O", 2);
     markHitById(tree, 0, 3, TraceEvent::IllegalExit);
     evaluateTree(tree);
     EXPECT_EQ(obs->status, NodeStatus::Executed);
@@ -63,18 +63,18 @@ TEST_F(EvalTest, IllegalExitOnAnObservationStateFailsTheChart)
 TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
 {
     tree.openOtsFile(0, "s");
-    TestNode *cls = add(ElementKind::Class, 2, "C", 1);
-    TestNode *fired = add(ElementKind::Transition, 3, "Fired", 2);
-    TestNode *missed = add(ElementKind::Transition, 4, "Missed", 2);
-    TestNode *contract = add(ElementKind::MethodContract, 5, "M", 2);
+    TestNode* cls = add(ElementKind::Class, 2, "C", 1);
+    TestNode* fired = add(ElementKind::Transition, 3, "Fired", 2);
+    TestNode* missed = add(ElementKind::Transition, 4, "Missed", 2);
+    TestNode* contract = add(ElementKind::MethodContract, 5, "M", 2);
     add(ElementKind::PreCondition, 6, "Pre", 5);
-    TestNode *inv = add(ElementKind::Invariant, 7, "I", 2);
+    TestNode* inv = add(ElementKind::Invariant, 7, "I", 2);
     markHitById(tree, 0, 3, TraceEvent::Hit);
     markHitById(tree, 0, 3, TraceEvent::IllegalExit); // transitions never fail the chart
     markHitById(tree, 0, 6, TraceEvent::FailVerdict);
     markHitById(tree, 0, 7, TraceEvent::PassVerdict);
     evaluateTree(tree);
-    const ClassCounters &c = *cls->classCounters();
+    const ClassCounters& c = *cls->classCounters();
     EXPECT_EQ(fired->status, NodeStatus::Passed);
     EXPECT_EQ(missed->status, NodeStatus::NotExecuted);
     EXPECT_EQ(c.transitionStatus, NodeStatus::NotExecuted);
@@ -95,12 +95,12 @@ TEST_F(EvalTest, OnlyStatesMergeTheStateChartIntoTheClass)
     // chart (Passed) must not turn a class of transitions or contracts into a
     // passed one.
     tree.openOtsFile(0, "s");
-    TestNode *withTransition = add(ElementKind::Class, 2, "T", 1);
+    TestNode* withTransition = add(ElementKind::Class, 2, "T", 1);
     add(ElementKind::Transition, 3, "t", 2);
-    TestNode *withContract = add(ElementKind::Class, 4, "M", 1);
+    TestNode* withContract = add(ElementKind::Class, 4, "M", 1);
     add(ElementKind::MethodContract, 5, "m", 4);
     add(ElementKind::PreCondition, 6, "pre", 5);
-    TestNode *withState = add(ElementKind::Class, 7, "S", 1);
+    TestNode* withState = add(ElementKind::Class, 7, "S", 1);
     add(ElementKind::State, 8, "s", 7);
     markHitById(tree, 0, 3, TraceEvent::IllegalExit);
     markHitById(tree, 0, 4, TraceEvent::Hit); // the class itself reached
@@ -122,8 +122,8 @@ TEST_F(EvalTest, OnlyStatesMergeTheStateChartIntoTheClass)
 TEST_F(EvalTest, MembersOfAClassUnderATestCase)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
-    TestNode *cls = add(ElementKind::Class, 3, "C", 2);
+    TestNode* tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode* cls = add(ElementKind::Class, 3, "C", 2);
     add(ElementKind::State, 4, "S", 3);
     markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);

@@ -45,18 +45,18 @@ using EvalTest = qv::testeval::EvalFixture;
 TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
-    TestNode *check = add(ElementKind::CheckExpression, 3, "Check", 2);
-    TestNode *expr = add(ElementKind::Expression, 4, "Expr", 3);
+    TestNode* tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode* check = add(ElementKind::CheckExpression, 3, "Check", 2);
+    TestNode* expr = add(ElementKind::Expression, 4, "Expr", 3);
 
     markHitById(tree, 0, 4, TraceEvent::FailVerdict);
-    EXPECT_EQ(expr->status, NodeStatus::Failed);        // step 1 on the node itself
-    EXPECT_EQ(check->status, NodeStatus::Executed);     // parent, then the verdict node
+    EXPECT_EQ(expr->status, NodeStatus::Failed);    // step 1 on the node itself
+    EXPECT_EQ(check->status, NodeStatus::Executed); // parent, then the verdict node
     EXPECT_EQ(check->verdict()->failed, 1);
-    EXPECT_EQ(tc->status, NodeStatus::Passed);          // only the direct parent is touched
+    EXPECT_EQ(tc->status, NodeStatus::Passed); // only the direct parent is touched
 
-    markHitById(tree, 0, 3, TraceEvent::FailVerdict);   // the verdict node is the node itself
-    EXPECT_EQ(check->status, NodeStatus::Executed);     // step 4 overrides step 1
+    markHitById(tree, 0, 3, TraceEvent::FailVerdict); // the verdict node is the node itself
+    EXPECT_EQ(check->status, NodeStatus::Executed);   // step 4 overrides step 1
     EXPECT_EQ(check->verdict()->failed, 2);
     EXPECT_EQ(tc->status, NodeStatus::Executed);
 
@@ -75,21 +75,21 @@ TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
     EXPECT_EQ(check->verdict()->hits, 1);
 
     // Without a verdict node above, only the node and its parent change.
-    TestNode *suite = add(ElementKind::TestSuite, 5, "Suite", 1);
-    TestNode *lone = add(ElementKind::TestCase, 6, "Lone", 5);
+    TestNode* suite = add(ElementKind::TestSuite, 5, "Suite", 1);
+    TestNode* lone = add(ElementKind::TestCase, 6, "Lone", 5);
     markHit(lone, TraceEvent::Hit);
     EXPECT_EQ(lone->status, NodeStatus::Executed);
     EXPECT_EQ(suite->status, NodeStatus::Executed);
     EXPECT_EQ(tree.findNode(0, 1)->status, NodeStatus::Passed); // two levels up: untouched
-    markHit(nullptr, TraceEvent::Hit); // tolerated
+    markHit(nullptr, TraceEvent::Hit);                          // tolerated
 }
 
 TEST_F(EvalTest, CheckWithHitAndPassEndsPassed)
 {
     tree.openOtsFile(0, "s");
-    TestNode *suite = add(ElementKind::TestSuite, 2, "Suite", 1);
-    TestNode *tc = add(ElementKind::TestCase, 3, "Case", 2);
-    TestNode *check = add(ElementKind::CheckExpression, 4, "Check", 3);
+    TestNode* suite = add(ElementKind::TestSuite, 2, "Suite", 1);
+    TestNode* tc = add(ElementKind::TestCase, 3, "Case", 2);
+    TestNode* check = add(ElementKind::CheckExpression, 4, "Check", 3);
     markHitById(tree, 0, 4, TraceEvent::Hit);
     markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     evaluateTree(tree);
@@ -104,10 +104,10 @@ TEST_F(EvalTest, CheckWithHitAndPassEndsPassed)
 TEST_F(EvalTest, FailedVerdictWinsUpToTheRoot)
 {
     tree.openOtsFile(0, "s");
-    TestNode *suite = add(ElementKind::TestSuite, 2, "Suite", 1);
-    TestNode *tc = add(ElementKind::TestCase, 3, "Case", 2);
-    TestNode *check = add(ElementKind::CheckExpression, 4, "Check", 3);
-    TestNode *other = add(ElementKind::TestCase, 5, "Other", 2);
+    TestNode* suite = add(ElementKind::TestSuite, 2, "Suite", 1);
+    TestNode* tc = add(ElementKind::TestCase, 3, "Case", 2);
+    TestNode* check = add(ElementKind::CheckExpression, 4, "Check", 3);
+    TestNode* other = add(ElementKind::TestCase, 5, "Other", 2);
     add(ElementKind::CheckExpression, 6, "Good", 5);
     markHitById(tree, 0, 4, TraceEvent::PassVerdict);
     markHitById(tree, 0, 4, TraceEvent::FailVerdict);
@@ -125,9 +125,9 @@ TEST_F(EvalTest, FailedVerdictWinsUpToTheRoot)
 TEST_F(EvalTest, UnreachedCheckLeavesItsCaseNotExecuted)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
-    TestNode *reached = add(ElementKind::CheckExpression, 3, "Reached", 2);
-    TestNode *missed = add(ElementKind::CheckExpression, 4, "Missed", 2);
+    TestNode* tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode* reached = add(ElementKind::CheckExpression, 3, "Reached", 2);
+    TestNode* missed = add(ElementKind::CheckExpression, 4, "Missed", 2);
     markHitById(tree, 0, 3, TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(reached->status, NodeStatus::Passed);
@@ -139,11 +139,11 @@ TEST_F(EvalTest, UnreachedCheckLeavesItsCaseNotExecuted)
 TEST_F(EvalTest, UnreachedLeaves)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
-    TestNode *proc = add(ElementKind::Proc, 3, "Proc", 1);
-    TestNode *stub = add(ElementKind::Stub, 4, "Stub", 1);
-    TestNode *expr = add(ElementKind::Expression, 5, "Expr", 1);
-    TestNode *hitCase = add(ElementKind::TestCase, 6, "HitCase", 1);
+    TestNode* tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode* proc = add(ElementKind::Proc, 3, "Proc", 1);
+    TestNode* stub = add(ElementKind::Stub, 4, "Stub", 1);
+    TestNode* expr = add(ElementKind::Expression, 5, "Expr", 1);
+    TestNode* hitCase = add(ElementKind::TestCase, 6, "HitCase", 1);
     markHitById(tree, 0, 6, TraceEvent::Hit);
     evaluateTree(tree);
     EXPECT_EQ(tc->status, NodeStatus::NotExecuted);
@@ -158,9 +158,9 @@ TEST_F(EvalTest, UnreachedLeaves)
 TEST_F(EvalTest, VerdictNodeDecidedByItsCounters)
 {
     tree.openOtsFile(0, "s");
-    TestNode *onlyIllegal = add(ElementKind::State, 2, "IllegalOnly", 1);
-    TestNode *hitOnly = add(ElementKind::CheckMethod, 3, "HitOnly", 1);
-    TestNode *never = add(ElementKind::Print, 4, "Never", 1);
+    TestNode* onlyIllegal = add(ElementKind::State, 2, "IllegalOnly", 1);
+    TestNode* hitOnly = add(ElementKind::CheckMethod, 3, "HitOnly", 1);
+    TestNode* never = add(ElementKind::Print, 4, "Never", 1);
     markHitById(tree, 0, 2, TraceEvent::IllegalExit);
     markHitById(tree, 0, 3, TraceEvent::Hit);
     markHitById(tree, 0, 3, TraceEvent::Hit);
@@ -175,9 +175,9 @@ TEST_F(EvalTest, VerdictNodeDecidedByItsCounters)
 TEST_F(EvalTest, VerdictChildrenArePulledIn)
 {
     tree.openOtsFile(0, "s");
-    TestNode *post = add(ElementKind::PostCondition, 2, "Post", 1);
-    TestNode *a = add(ElementKind::CheckExpression, 3, "A", 2);
-    TestNode *b = add(ElementKind::CheckExpression, 4, "B", 2);
+    TestNode* post = add(ElementKind::PostCondition, 2, "Post", 1);
+    TestNode* a = add(ElementKind::CheckExpression, 3, "A", 2);
+    TestNode* b = add(ElementKind::CheckExpression, 4, "B", 2);
     add(ElementKind::Expression, 5, "NotPulled", 2);
     markHitById(tree, 0, 2, TraceEvent::FailVerdict); // own counters are ignored once children are pulled
     markHitById(tree, 0, 3, TraceEvent::PassVerdict);
@@ -195,9 +195,9 @@ TEST_F(EvalTest, VerdictChildrenArePulledIn)
 TEST_F(EvalTest, CheckExceptionKeepsItsOwnVerdict)
 {
     tree.openOtsFile(0, "s");
-    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1);
-    TestNode *cx = add(ElementKind::CheckException, 3, "Cx", 2);
-    TestNode *inner = add(ElementKind::CheckExpression, 4, "Inner", 3);
+    TestNode* tc = add(ElementKind::TestCase, 2, "Case", 1);
+    TestNode* cx = add(ElementKind::CheckException, 3, "Cx", 2);
+    TestNode* inner = add(ElementKind::CheckExpression, 4, "Inner", 3);
     markHitById(tree, 0, 4, TraceEvent::FailVerdict);
     markHitById(tree, 0, 3, TraceEvent::PassVerdict);
     evaluateTree(tree);
@@ -227,17 +227,16 @@ TEST_F(EvalTest, TallySkipsFilesWithoutTestedElements)
 TEST_F(EvalTest, StubRelinkingMovesAndRenamesChildren)
 {
     tree.openOtsFile(0, "a");
-    TestNode *case2 = add(ElementKind::TestCase, 2, "Case2", 1);
-    TestNode *call = add(ElementKind::CheckStub, 3, "CallSite", 2, 5);
+    TestNode* case2 = add(ElementKind::TestCase, 2, "Case2", 1);
+    TestNode* call = add(ElementKind::CheckStub, 3, "CallSite", 2, 5);
     add(ElementKind::CheckExpression, 4, "Check1", 3);
     add(ElementKind::CheckExpression, 6, "Check2", 3);
     tree.openOtsFile(1, "b");
-    TestNode *stub = add(ElementKind::Stub, 5, "TheStub", 1, 0, 1);
+    TestNode* stub = add(ElementKind::Stub, 5, "TheStub", 1, 0, 1);
     add(ElementKind::Comment, 7, "Own", 5, 0, 1);
 
     evaluateTree(tree);
-    EXPECT_EQ(childNames(stub),
-              (std::vector<std::string>{"Own", "Case2 / Check1", "Case2 / Check2"}));
+    EXPECT_EQ(childNames(stub), (std::vector<std::string>{"Own", "Case2 / Check1", "Case2 / Check2"}));
     EXPECT_EQ(call->firstChild, nullptr);
     EXPECT_EQ(call->lastChild, nullptr);
     EXPECT_EQ(call->refId, 0u);
@@ -251,13 +250,13 @@ TEST_F(EvalTest, StubRelinkingMovesAndRenamesChildren)
 TEST_F(EvalTest, StubRelinkingSearchesNewestFileFirstAndSkipsOtherKinds)
 {
     tree.openOtsFile(0, "a");
-    TestNode *oldStub = add(ElementKind::Stub, 5, "OldStub", 1);
-    TestNode *ref = add(ElementKind::TestCase, 2, "Ref", 1, 5);
+    TestNode* oldStub = add(ElementKind::Stub, 5, "OldStub", 1);
+    TestNode* ref = add(ElementKind::TestCase, 2, "Ref", 1, 5);
     add(ElementKind::Comment, 3, "C", 2);
     tree.openOtsFile(1, "b");
     add(ElementKind::TestCase, 5, "NotAStub", 1, 0, 1);
     tree.openOtsFile(2, "c");
-    TestNode *ref2 = add(ElementKind::TestCase, 2, "Ref2", 1, 5, 2);
+    TestNode* ref2 = add(ElementKind::TestCase, 2, "Ref2", 1, 5, 2);
     add(ElementKind::Comment, 3, "D", 2, 0, 2);
 
     evaluateTree(tree);
@@ -271,9 +270,9 @@ TEST_F(EvalTest, StubRelinkingSearchesNewestFileFirstAndSkipsOtherKinds)
 TEST_F(EvalTest, StubRelinkingLeavesUnresolvedReferencesAlone)
 {
     tree.openOtsFile(0, "a");
-    TestNode *ref = add(ElementKind::TestCase, 2, "Ref", 1, 0x42);
+    TestNode* ref = add(ElementKind::TestCase, 2, "Ref", 1, 0x42);
     add(ElementKind::Comment, 3, "C", 2);
-    TestNode *leafRef = add(ElementKind::TestCase, 4, "LeafRef", 1, 5);
+    TestNode* leafRef = add(ElementKind::TestCase, 4, "LeafRef", 1, 5);
     add(ElementKind::Stub, 5, "S", 1);
     evaluateTree(tree);
     EXPECT_EQ(ref->refId, 0x42u);
@@ -285,16 +284,16 @@ TEST_F(EvalTest, StubRelinkingNeverMakesACycle)
 {
     tree.openOtsFile(0, "a");
     // A stub that refers to itself.
-    TestNode *self = add(ElementKind::Stub, 2, "Self", 1, 2);
+    TestNode* self = add(ElementKind::Stub, 2, "Self", 1, 2);
     add(ElementKind::Comment, 3, "C", 2);
     // An element whose target stub lies beneath it.
-    TestNode *outer = add(ElementKind::TestCase, 4, "Outer", 1, 6);
-    TestNode *mid = add(ElementKind::TestSuite, 5, "Mid", 4);
-    TestNode *deep = add(ElementKind::Stub, 6, "Deep", 5);
+    TestNode* outer = add(ElementKind::TestCase, 4, "Outer", 1, 6);
+    TestNode* mid = add(ElementKind::TestSuite, 5, "Mid", 4);
+    TestNode* deep = add(ElementKind::Stub, 6, "Deep", 5);
     add(ElementKind::Comment, 7, "DeepChild", 6);
     // An element whose target stub is its ancestor: allowed.
-    TestNode *upper = add(ElementKind::Stub, 8, "Upper", 1);
-    TestNode *lower = add(ElementKind::TestCase, 9, "Lower", 8, 8);
+    TestNode* upper = add(ElementKind::Stub, 8, "Upper", 1);
+    TestNode* lower = add(ElementKind::TestCase, 9, "Lower", 8, 8);
     add(ElementKind::Comment, 10, "LowerChild", 9);
 
     evaluateTree(tree);
@@ -308,7 +307,7 @@ TEST_F(EvalTest, StubRelinkingNeverMakesACycle)
     // Every node still reaches the root.
     for (uint32_t id = 2; id <= 10; ++id) {
         int steps = 0;
-        const TestNode *n = tree.findNode(0, id);
+        const TestNode* n = tree.findNode(0, id);
         while (n->parent && steps < 100) {
             n = n->parent;
             ++steps;
@@ -322,10 +321,10 @@ TEST_F(EvalTest, AllRelinkingComesBeforeAnyEvaluation)
     // The stub lives in the newest file, which is evaluated first; the element
     // referring to it lives in the older file.
     tree.openOtsFile(0, "a");
-    TestNode *tc = add(ElementKind::TestCase, 2, "Case", 1, 5);
+    TestNode* tc = add(ElementKind::TestCase, 2, "Case", 1, 5);
     add(ElementKind::CheckExpression, 3, "Check", 2);
     tree.openOtsFile(1, "b");
-    TestNode *stub = add(ElementKind::Stub, 5, "Stub", 1, 0, 1);
+    TestNode* stub = add(ElementKind::Stub, 5, "Stub", 1, 0, 1);
     markHitById(tree, 0, 3, TraceEvent::FailVerdict);
     evaluateTree(tree);
     EXPECT_EQ(childNames(stub), (std::vector<std::string>{"a / Check"}));
@@ -335,33 +334,33 @@ TEST_F(EvalTest, AllRelinkingComesBeforeAnyEvaluation)
 }
 
 /// Builds the same random forest into a tree; ids are unique per file.
-void buildRandomForest(TestTree &tree, uint32_t seed, int files, uint32_t perFile)
+void buildRandomForest(TestTree& tree, uint32_t seed, int files, uint32_t perFile)
 {
     std::mt19937 rng(seed);
-    const ElementKind kinds[] = {ElementKind::TestCase, ElementKind::Stub, ElementKind::Stub, ElementKind::CheckExpression, ElementKind::Comment, ElementKind::TestSuite};
+    const ElementKind kinds[] = {ElementKind::TestCase,        ElementKind::Stub,    ElementKind::Stub,
+                                 ElementKind::CheckExpression, ElementKind::Comment, ElementKind::TestSuite};
     for (int f = 0; f < files; ++f) {
         tree.openOtsFile(f, "f" + std::to_string(f));
         for (uint32_t id = 2; id < perFile; ++id) {
             const uint32_t parent = 1 + rng() % (id - 1);
             const uint32_t ref = rng() % 3 == 0 ? 2 + rng() % (perFile - 2) : 0;
-            tree.addNode(f, kinds[rng() % std::size(kinds)], id, "n" + std::to_string(id),
-                         parent, 0, ref);
+            tree.addNode(f, kinds[rng() % std::size(kinds)], id, "n" + std::to_string(id), parent, 0, ref);
         }
     }
 }
 
 /// (file, id) of every node, with its parent's pair, name and child order.
-std::map<std::pair<int, uint32_t>, std::string> shapeOf(TestTree &tree, int files, uint32_t perFile)
+std::map<std::pair<int, uint32_t>, std::string> shapeOf(TestTree& tree, int files, uint32_t perFile)
 {
     std::map<std::pair<int, uint32_t>, std::string> shape;
     for (int f = 0; f < files; ++f) {
         for (uint32_t id = 1; id < perFile; ++id) {
-            const TestNode *n = tree.findNode(f, id);
+            const TestNode* n = tree.findNode(f, id);
             std::string s = std::string(n->name()) + "|";
             if (n->parent)
                 s += std::to_string(n->parent->fileIndex) + ":" + std::to_string(n->parent->id);
             s += "|";
-            for (const TestNode *c = n->firstChild; c; c = c->nextSibling)
+            for (const TestNode* c = n->firstChild; c; c = c->nextSibling)
                 s += std::to_string(c->fileIndex) + ":" + std::to_string(c->id) + ",";
             s += "|" + std::to_string(n->refId) + "|" + std::to_string(int(n->status));
             shape[{f, id}] = s;
@@ -386,12 +385,12 @@ TEST(EvaluateTreeRandom, RelinkingAgreesWithThePlainClimb)
 
         evaluateTree(a);
         for (int n = 0; n < b.entryCount(); ++n) {
-            TestNode *root = b.entry(n).root;
-            walkPostOrder(root->firstChild, [&](TestNode *node) { relinkStub(b, node); });
+            TestNode* root = b.entry(n).root;
+            walkPostOrder(root->firstChild, [&](TestNode* node) { relinkStub(b, node); });
             relinkStub(b, root);
         }
         for (int n = 0; n < b.entryCount(); ++n) {
-            TestNode *root = b.entry(n).root;
+            TestNode* root = b.entry(n).root;
             walkPostOrder(root->firstChild, evaluateNode);
             evaluateNode(root);
         }
@@ -401,12 +400,12 @@ TEST(EvaluateTreeRandom, RelinkingAgreesWithThePlainClimb)
         // stub they name lies beneath them.
         for (int f = 0; f < files; ++f) {
             for (uint32_t id = 2; id < perFile; ++id) {
-                const TestNode *n = a.findNode(f, id);
+                const TestNode* n = a.findNode(f, id);
                 moved += n->name().find(" / ") != std::string::npos;
                 if (n->refId == 0 || !n->firstChild)
                     continue;
                 for (int g = 0; g < files; ++g) {
-                    const TestNode *t = a.findNode(g, n->refId);
+                    const TestNode* t = a.findNode(g, n->refId);
                     if (t && t->kind == ElementKind::Stub) {
                         ++keptAsCycles;
                         break;
@@ -418,7 +417,7 @@ TEST(EvaluateTreeRandom, RelinkingAgreesWithThePlainClimb)
         // No cycle: every node's climb ends at a root within the node count.
         for (int f = 0; f < files; ++f) {
             for (uint32_t id = 1; id < perFile; ++id) {
-                const TestNode *n = a.findNode(f, id);
+                const TestNode* n = a.findNode(f, id);
                 size_t steps = 0;
                 while (n->parent && steps <= a.nodeCount()) {
                     n = n->parent;

@@ -25,7 +25,7 @@ TEST(IdIndex, SparseDenseAndHugeIdsAreAllFound)
         tree.addNode(0, ElementKind::Comment, id == 9000 || id == 8999 ? 0x6FFFFFFFu : id,
                      "n" + std::to_string(id), 1, 1, 0);
     for (const uint32_t id : ids) {
-        const TestNode *n = tree.findNode(0, id);
+        const TestNode* n = tree.findNode(0, id);
         ASSERT_NE(n, nullptr) << id;
         EXPECT_EQ(n->name(), "n" + std::to_string(id));
     }
@@ -97,8 +97,8 @@ TEST(IdIndex, RandomOrderMatchesAPlainMap)
         tree.addNode(0, ElementKind::Comment, id, name, 1, 1, 0);
         expected.emplace(id, name);
     }
-    for (const auto &[id, name] : expected) {
-        const TestNode *n = tree.findNode(0, id);
+    for (const auto& [id, name] : expected) {
+        const TestNode* n = tree.findNode(0, id);
         ASSERT_NE(n, nullptr) << id;
         ASSERT_EQ(n->name(), name) << id;
     }

@@ -15,7 +15,7 @@ using namespace qv;
 
 /// Every code with the kind it names.
 const struct {
-    const char *code;
+    const char* code;
     int kind;
 } kCodes[] = {
     {"CB", 1},  {"CE", 2},  {"CH", 3},  {"CK", 4},  {"CL", 5},  {"CM", 6},  {"CO", 7},
@@ -28,7 +28,7 @@ const struct {
 TEST(KindCodes, EveryCodeNamesItsFixedValue)
 {
     std::set<int> seen;
-    for (const auto &c : kCodes) {
+    for (const auto& c : kCodes) {
         EXPECT_EQ(int(kindFromCode(c.code)), c.kind) << c.code;
         seen.insert(c.kind);
     }
@@ -68,8 +68,7 @@ TEST(KindNames, DisplayNamesOfTheTable)
 /// went through translation.
 class MarkingTranslator : public QTranslator {
 public:
-    QString translate(const char *context, const char *source, const char * = nullptr,
-                      int = -1) const override
+    QString translate(const char* context, const char* source, const char* = nullptr, int = -1) const override
     {
         if (std::string(context) == "QUORVANEL OtsType")
             return QStringLiteral("<%1>").arg(QString::fromUtf8(source));

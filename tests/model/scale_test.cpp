@@ -32,12 +32,13 @@ TEST(Scale, MillionDeepChainIsBuiltEvaluatedAndReleased)
     tree.initTree();
     tree.openOtsFile(0, "deep.ots");
     // Suite, case, check, class, state ... each nested in the previous one.
-    const ElementKind kinds[] = {ElementKind::TestSuite, ElementKind::TestCase, ElementKind::CheckExpression, ElementKind::Class, ElementKind::State};
+    const ElementKind kinds[] = {ElementKind::TestSuite, ElementKind::TestCase, ElementKind::CheckExpression,
+                                 ElementKind::Class, ElementKind::State};
     for (uint32_t id = 2; id < Depth + 2; ++id)
         tree.addNode(0, kinds[id % 5], id, "n", id - 1, int(id), 0);
     ASSERT_EQ(tree.nodeCount(), size_t(Depth) + 1);
 
-    const DriverCounters &d = *tree.findNode(0, 1)->driverCounters();
+    const DriverCounters& d = *tree.findNode(0, 1)->driverCounters();
     EXPECT_EQ(d.testSuites, int(Depth / 5));
     EXPECT_EQ(d.testCases, int(Depth / 5));
     EXPECT_EQ(d.classes, int(Depth / 5));
@@ -49,11 +50,12 @@ TEST(Scale, MillionDeepChainIsBuiltEvaluatedAndReleased)
     markHitById(tree, 0, deepest, TraceEvent::Hit);
     markHitById(tree, 0, deepest, TraceEvent::PassVerdict);
     markHitById(tree, 0, 7, TraceEvent::FailVerdict); // a check near the top
-    const TestNode *deepNode = tree.findNode(0, deepest);
+    const TestNode* deepNode = tree.findNode(0, deepest);
     ASSERT_NE(deepNode, nullptr);
-    EXPECT_EQ(deepNode->verdictAnchor, deepNode->kind == ElementKind::State || deepNode->kind == ElementKind::CheckExpression
-                                           ? deepNode
-                                           : deepNode->parent->verdictAnchor);
+    EXPECT_EQ(deepNode->verdictAnchor,
+              deepNode->kind == ElementKind::State || deepNode->kind == ElementKind::CheckExpression
+                  ? deepNode
+                  : deepNode->parent->verdictAnchor);
 
     evaluateTree(tree);
     EXPECT_EQ(tree.findNode(0, 1)->status, NodeStatus::Failed);
@@ -110,9 +112,9 @@ TEST(Scale, ManyElementsMovedUnderADeepStub)
     }
 
     evaluateTree(tree);
-    const TestNode *stub = tree.findNode(0, stubId);
+    const TestNode* stub = tree.findNode(0, stubId);
     size_t moved = 0;
-    for (const TestNode *c = stub->firstChild; c; c = c->nextSibling)
+    for (const TestNode* c = stub->firstChild; c; c = c->nextSibling)
         ++moved;
     EXPECT_EQ(moved, size_t(half / 2));
     EXPECT_EQ(stub->firstChild->name(), "moves / x");

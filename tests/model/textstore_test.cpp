@@ -25,9 +25,8 @@ using namespace qv;
 struct Checked {
     explicit Checked(size_t budget, size_t chunkBytes, size_t nodes)
         : store(budget, chunkBytes), model(nodes), last(nodes, TraceTextStore::NoText)
-    {
-    }
-    void add(size_t node, const std::string &text)
+    {}
+    void add(size_t node, const std::string& text)
     {
         last[node] = store.append(last[node], text);
         model[node].push_back(text);
@@ -43,7 +42,7 @@ struct Checked {
             out.emplace_back(store.text(ref, scratch));
         return out;
     }
-    void expectAll(std::mt19937 &rng)
+    void expectAll(std::mt19937& rng)
     {
         std::vector<size_t> order(model.size());
         for (size_t i = 0; i < order.size(); ++i)
@@ -60,12 +59,12 @@ struct Checked {
 
 /// A text of random bytes, NUL included; mostly short, now and then longer
 /// than a file window.
-std::string randomText(std::mt19937 &rng)
+std::string randomText(std::mt19937& rng)
 {
     const unsigned pick = rng() % 100;
     const size_t size = pick < 85 ? rng() % 40 : pick < 98 ? rng() % 3000 : 60000 + rng() % 80000;
     std::string text(size, '\0');
-    for (char &c : text)
+    for (char& c : text)
         c = char(rng());
     return text;
 }
@@ -74,7 +73,7 @@ std::string randomText(std::mt19937 &rng)
 int openDescriptors()
 {
     int n = 0;
-    if (DIR *d = opendir("/proc/self/fd")) {
+    if (DIR* d = opendir("/proc/self/fd")) {
         while (readdir(d))
             ++n;
         closedir(d);
@@ -85,9 +84,9 @@ int openDescriptors()
 /// Sets an environment variable for the scope and restores the old value.
 class ScopedEnv {
 public:
-    ScopedEnv(const char *name, const char *value) : name_(name)
+    ScopedEnv(const char* name, const char* value) : name_(name)
     {
-        if (const char *old = std::getenv(name))
+        if (const char* old = std::getenv(name))
             old_ = std::string(old);
         setenv(name, value, 1);
     }
@@ -100,7 +99,7 @@ public:
     }
 
 private:
-    const char *name_;
+    const char* name_;
     std::optional<std::string> old_;
 };
 
@@ -110,7 +109,7 @@ TEST(TraceTextStore, RandomWorkloadMatchesModelAtEveryBudget)
     // chunks, the boundary in the middle, all in memory.
     const std::pair<size_t, size_t> configs[] = {
         {0, 16}, {64, 16}, {300000, 4096}, {size_t(64) << 20, size_t(1) << 20}};
-    for (const auto &[budget, chunk] : configs) {
+    for (const auto& [budget, chunk] : configs) {
         SCOPED_TRACE("budget " + std::to_string(budget));
         std::mt19937 rng(unsigned(budget) + 7);
         Checked c(budget, chunk, 40);
@@ -139,21 +138,21 @@ TEST(TraceTextStore, RecordsAcrossEveryBoundary)
 {
     // Memory part of 64 bytes in 16-byte chunks, then the file in windows.
     Checked c(64, 16, 3);
-    c.add(0, std::string(100, 'a'));         // header and text cross chunks and the file start
-    c.add(1, "");                             // empty
-    c.add(2, std::string("n\0u\0l", 5));      // NUL bytes
+    c.add(0, std::string(100, 'a'));     // header and text cross chunks and the file start
+    c.add(1, "");                        // empty
+    c.add(2, std::string("n\0u\0l", 5)); // NUL bytes
     const uint64_t windowEdge = TraceTextStore::WindowBytes + 64;
     c.add(1, std::string(size_t(windowEdge - c.store.size() - 12 - 5), 'b')); // ends 5 bytes before the edge
-    c.add(0, "across the window edge");       // header crosses it
+    c.add(0, "across the window edge");                                       // header crosses it
     const uint64_t secondEdge = 2 * TraceTextStore::WindowBytes + 64;
     c.add(2, std::string(size_t(secondEdge - c.store.size() - 12 - 12 - 4), 'd'));
-    c.add(0, "text across");                  // header ends 4 bytes before the edge
-    c.add(2, std::string(200000, 'c'));       // larger than several windows
-    c.add(1, "after");                        // still in the write buffer
+    c.add(0, "text across");            // header ends 4 bytes before the edge
+    c.add(2, std::string(200000, 'c')); // larger than several windows
+    c.add(1, "after");                  // still in the write buffer
     std::mt19937 rng(1);
     c.expectAll(rng);
-    EXPECT_EQ(c.texts(0), (std::vector<std::string>{std::string(100, 'a'), "across the window edge",
-                                                    "text across"}));
+    EXPECT_EQ(c.texts(0),
+              (std::vector<std::string>{std::string(100, 'a'), "across the window edge", "text across"}));
 
     // The memory part ending inside a chunk: a text across its end is still split.
     Checked wide(64, TraceTextStore::DefaultChunkBytes, 1);
@@ -201,8 +200,8 @@ TEST(TraceTextStore, ReportsAFailedFileRead)
         c.add(0, std::string(1000, 'x')); // more than the write buffer: written to the file
     // Put a write-only descriptor in place of the store's file.
     int storeFd = -1;
-    if (DIR *d = opendir("/proc/self/fd")) {
-        while (dirent *e = readdir(d)) {
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (dirent* e = readdir(d)) {
             char target[PATH_MAX] = {};
             const std::string link = std::string("/proc/self/fd/") + e->d_name;
             if (readlink(link.c_str(), target, sizeof target - 1) > 0 &&

@@ -27,17 +27,17 @@ uint32_t referenceHash(int fileIndex, uint32_t id)
 }
 
 /// Every node of a file, children before parents.
-std::vector<TestNode *> nodesOf(TestNode *root)
+std::vector<TestNode*> nodesOf(TestNode* root)
 {
-    std::vector<TestNode *> nodes;
-    walkPostOrder(root, [&](TestNode *n) { nodes.push_back(n); });
+    std::vector<TestNode*> nodes;
+    walkPostOrder(root, [&](TestNode* n) { nodes.push_back(n); });
     return nodes;
 }
 
 TEST(NodeHash, IdentifierTextExamples)
 {
-    EXPECT_EQ(TestTree::nodeHash(0, 0x1A), 33u); // "0/1ah"
-    EXPECT_EQ(TestTree::nodeHash(2, 1), 28u);    // "2/1h"
+    EXPECT_EQ(TestTree::nodeHash(0, 0x1A), 33u);  // "0/1ah"
+    EXPECT_EQ(TestTree::nodeHash(2, 1), 28u);     // "2/1h"
     EXPECT_EQ(TestTree::nodeHash(-1, 0x1A), 37u); // "-1/1ah"
     EXPECT_EQ(TestTree::nodeHash(123, 0xFFFFFFFFu), 48u);
 }
@@ -68,7 +68,7 @@ TEST_F(TreeTest, RootOfAnOtsFile)
     tree.openOtsFile(0, "dir/suite.a.ots");
     tree.openOtsFile(1, "plain");
     tree.openOtsFile(2, "/x.y/.hidden");
-    TestNode *root = tree.findNode(0, 1);
+    TestNode* root = tree.findNode(0, 1);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->name(), "suite");
     EXPECT_EQ(root->kind, ElementKind::TestDriver);
@@ -138,7 +138,7 @@ TEST_F(TreeTest, TraceFileBindingsAndCopies)
     EXPECT_EQ(tree.fileIndexOfTdfId(7), 0);
     EXPECT_EQ(tree.fileIndexOfTdfId(6), -1);
 
-    const OtsFileEntry &copy = tree.entry(0);
+    const OtsFileEntry& copy = tree.entry(0);
     EXPECT_EQ(copy.root, nullptr);
     EXPECT_EQ(copy.fileIndex, 0);
     EXPECT_EQ(copy.tdfFileId, 7u);
@@ -210,11 +210,11 @@ TEST_F(TreeTest, AddNodeLinksInOrderAndDropsOrphans)
     tree.addNode(0, ElementKind::TestSuite, 0x10, "Suite", 1, 3, 0);
     tree.addNode(0, ElementKind::TestCase, 0x11, "Case1", 0x10, 4, 0);
     tree.addNode(0, ElementKind::TestCase, 0x12, "Case2", 0x10, 9, 0x77);
-    tree.addNode(0, ElementKind::CheckExpression, 0x20, "Lost", 0x99, 5, 0); // unknown parent
+    tree.addNode(0, ElementKind::CheckExpression, 0x20, "Lost", 0x99, 5, 0);    // unknown parent
     tree.addNode(0, ElementKind::CheckExpression, 0x21, "LostToo", 0x20, 6, 0); // its child
-    tree.addNode(1, ElementKind::TestCase, 0x30, "OtherFile", 1, 2, 0); // no file 1
+    tree.addNode(1, ElementKind::TestCase, 0x30, "OtherFile", 1, 2, 0);         // no file 1
 
-    TestNode *suite = tree.findNode(0, 0x10);
+    TestNode* suite = tree.findNode(0, 0x10);
     ASSERT_NE(suite, nullptr);
     EXPECT_EQ(suite->parent, tree.findNode(0, 1));
     ASSERT_NE(suite->firstChild, nullptr);
@@ -240,7 +240,7 @@ TEST_F(TreeTest, DuplicateIdentifierFirstRegisteredWins)
     tree.addNode(1, ElementKind::TestCase, 0x40, "OtherFile", 1, 3, 0);
     EXPECT_EQ(tree.findNode(0, 0x40)->name(), "First");
     EXPECT_EQ(tree.findNode(1, 0x40)->name(), "OtherFile");
-    TestNode *root = tree.findNode(0, 1);
+    TestNode* root = tree.findNode(0, 1);
     EXPECT_EQ(root->lastChild->name(), "Second"); // linked although not findable
     // A child naming the duplicate id hangs under the first one.
     tree.addNode(0, ElementKind::CheckExpression, 0x41, "Check", 0x40, 3, 0);
@@ -262,7 +262,7 @@ TEST_F(TreeTest, ManyNodesInOneBucketStayFindable)
     for (uint32_t id : ids)
         tree.addNode(0, ElementKind::Comment, id, "c" + std::to_string(id), 1, 0, 0);
     for (uint32_t id : ids) {
-        TestNode *n = tree.findNode(0, id);
+        TestNode* n = tree.findNode(0, id);
         ASSERT_NE(n, nullptr);
         ASSERT_EQ(n->id, id);
         ASSERT_EQ(n->name(), "c" + std::to_string(id));
@@ -276,10 +276,11 @@ TEST_F(TreeTest, CounterRecordsAndFirstStatusByKind)
     tree.openOtsFile(0, "s.ots");
     for (int k = 1; k <= 36; ++k) {
         const ElementKind kind = ElementKind(k);
-        TestNode *n = tree.createNode(kind, 0, 0x100 + k, "n", nullptr, 1);
+        TestNode* n = tree.createNode(kind, 0, 0x100 + k, "n", nullptr, 1);
         SCOPED_TRACE(k);
         EXPECT_EQ(n->verdict() != nullptr, isVerdictKind(kind));
-        EXPECT_EQ(n->classCounters() != nullptr, kind == ElementKind::Class || kind == ElementKind::SingleClass);
+        EXPECT_EQ(n->classCounters() != nullptr,
+                  kind == ElementKind::Class || kind == ElementKind::SingleClass);
         EXPECT_EQ(n->driverCounters() != nullptr, kind == ElementKind::TestDriver);
         if (kind == ElementKind::ObservationState || !isVerdictKind(kind))
             EXPECT_EQ(n->status, NodeStatus::Passed);
@@ -289,8 +290,8 @@ TEST_F(TreeTest, CounterRecordsAndFirstStatusByKind)
         EXPECT_EQ(n->firstChild, nullptr);
         EXPECT_FALSE(TestTree::hasTraceTexts(*n));
     }
-    TestNode *cls = tree.createNode(ElementKind::Class, 0, 0x200, "C", nullptr, 1);
-    const ClassCounters &c = *cls->classCounters();
+    TestNode* cls = tree.createNode(ElementKind::Class, 0, 0x200, "C", nullptr, 1);
+    const ClassCounters& c = *cls->classCounters();
     EXPECT_EQ(c.methodContracts + c.invariants + c.states + c.transitions, 0);
     EXPECT_EQ(c.stateStatus, NodeStatus::Executed);
     EXPECT_EQ(c.stateChartStatus, NodeStatus::Passed);
@@ -305,7 +306,7 @@ TEST_F(TreeTest, CounterRecordsAndFirstStatusByKind)
 TEST_F(TreeTest, DeclarationsCountOnTheRootOrTheNearestClass)
 {
     tree.openOtsFile(0, "s.ots");
-    const DriverCounters &d = *tree.findNode(0, 1)->driverCounters();
+    const DriverCounters& d = *tree.findNode(0, 1)->driverCounters();
     tree.addNode(0, ElementKind::TestSuite, 2, "Suite", 1, 1, 0);
     tree.addNode(0, ElementKind::TestClass, 3, "TClass", 2, 1, 0);
     tree.addNode(0, ElementKind::TestCase, 4, "Case", 3, 1, 0);
@@ -333,12 +334,12 @@ TEST_F(TreeTest, DeclarationsCountOnTheRootOrTheNearestClass)
     EXPECT_EQ(d.procedures, 1);
     EXPECT_EQ(d.stubs, 1);
 
-    const ClassCounters &outer = *tree.findNode(0, 5)->classCounters();
+    const ClassCounters& outer = *tree.findNode(0, 5)->classCounters();
     EXPECT_EQ(outer.states, 1);
     EXPECT_EQ(outer.transitions, 1);
     EXPECT_EQ(outer.methodContracts, 1);
     EXPECT_EQ(outer.invariants, 1);
-    const ClassCounters &inner = *tree.findNode(0, 12)->classCounters();
+    const ClassCounters& inner = *tree.findNode(0, 12)->classCounters();
     EXPECT_EQ(inner.states, 1);
     EXPECT_EQ(inner.transitions + inner.methodContracts + inner.invariants, 0);
     // The class-less state is still in the tree.
@@ -349,8 +350,11 @@ TEST_F(TreeTest, DeclarationsCountOnTheRootOrTheNearestClass)
 TEST_F(TreeTest, AnchorsEqualTheClimbs)
 {
     std::mt19937 rng(11);
-    const ElementKind kinds[] = {ElementKind::TestSuite, ElementKind::TestCase, ElementKind::Class, ElementKind::SingleClass, ElementKind::CheckExpression, ElementKind::State,
-                         ElementKind::Transition, ElementKind::MethodContract, ElementKind::Expression, ElementKind::Stub, ElementKind::CheckException};
+    const ElementKind kinds[] = {
+        ElementKind::TestSuite,   ElementKind::TestCase,        ElementKind::Class,
+        ElementKind::SingleClass, ElementKind::CheckExpression, ElementKind::State,
+        ElementKind::Transition,  ElementKind::MethodContract,  ElementKind::Expression,
+        ElementKind::Stub,        ElementKind::CheckException};
     for (int f = 0; f < 3; ++f) {
         tree.openOtsFile(f, "f" + std::to_string(f));
         for (uint32_t id = 2; id < 600; ++id) {
@@ -358,7 +362,7 @@ TEST_F(TreeTest, AnchorsEqualTheClimbs)
             tree.addNode(f, kinds[rng() % std::size(kinds)], id, "n", parent, 0, 0);
         }
     }
-    auto climb = [](TestNode *n, auto pred) -> TestNode * {
+    auto climb = [](TestNode* n, auto pred) -> TestNode* {
         for (; n; n = n->parent)
             if (pred(n->kind))
                 return n;
@@ -366,9 +370,11 @@ TEST_F(TreeTest, AnchorsEqualTheClimbs)
     };
     int checked = 0;
     for (int f = 0; f < 3; ++f) {
-        for (TestNode *n : nodesOf(tree.findNode(f, 1))) {
+        for (TestNode* n : nodesOf(tree.findNode(f, 1))) {
             ASSERT_EQ(n->verdictAnchor, climb(n, isVerdictKind));
-            ASSERT_EQ(n->classAnchor, climb(n, [](ElementKind k) { return k == ElementKind::Class || k == ElementKind::SingleClass; }));
+            ASSERT_EQ(n->classAnchor, climb(n, [](ElementKind k) {
+                          return k == ElementKind::Class || k == ElementKind::SingleClass;
+                      }));
             ++checked;
         }
     }
@@ -383,8 +389,8 @@ TEST_F(TreeTest, TraceTextsInArrivalOrder)
     tree.attachTraceText(0, 2, "two");
     tree.attachTraceText(0, 2, "");
     tree.attachTraceText(0, 3, "lost");
-    const TestNode *n = tree.findNode(0, 2);
-    const TraceTextStore &store = tree.traceTexts();
+    const TestNode* n = tree.findNode(0, 2);
+    const TraceTextStore& store = tree.traceTexts();
     std::vector<uint64_t> refs;
     store.collect(n->lastText, refs);
     std::vector<std::string> texts;

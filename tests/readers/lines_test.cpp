@@ -6,8 +6,8 @@
 #include "model/tree.h"
 #include "readers/linecursor.h"
 #include "readers/otsfile.h"
-#include "readers/tokens.h"
 #include "readers/tdffile.h"
+#include "readers/tokens.h"
 
 #include <gtest/gtest.h>
 
@@ -28,34 +28,34 @@ const std::string NameEnd = "\" line=";
 /// Everything the readers can leave in a tree, as text: every node of every
 /// file in pre-order with its fields, counters and trace texts, every file
 /// entry, and the compiler texts.
-std::string dump(const TestTree &tree, const OtsGlobals &globals)
+std::string dump(const TestTree& tree, const OtsGlobals& globals)
 {
     std::ostringstream out;
     std::vector<uint64_t> refs;
     std::string scratch;
     for (int n = 0; n < tree.entryCount(); ++n) {
-        const OtsFileEntry &e = tree.entry(n);
-        out << "entry " << e.fileIndex << ' ' << e.tdfFileId << ' ' << e.sourceValue << ' '
-            << e.checksum1 << ' ' << e.checksum2 << " [" << e.sourceDirectory.value_or("-")
-            << "] [" << e.sourceFileName.value_or("-") << "]\n";
-        std::vector<const TestNode *> stack;
+        const OtsFileEntry& e = tree.entry(n);
+        out << "entry " << e.fileIndex << ' ' << e.tdfFileId << ' ' << e.sourceValue << ' ' << e.checksum1
+            << ' ' << e.checksum2 << " [" << e.sourceDirectory.value_or("-") << "] ["
+            << e.sourceFileName.value_or("-") << "]\n";
+        std::vector<const TestNode*> stack;
         if (e.root)
             stack.push_back(e.root);
         while (!stack.empty()) {
-            const TestNode *node = stack.back();
+            const TestNode* node = stack.back();
             stack.pop_back();
-            out << int(node->kind) << ' ' << node->fileIndex << ' ' << node->id << ' ' << node->refId
-                << " [" << node->name() << "] " << node->line << ' ' << int(node->status) << ' '
+            out << int(node->kind) << ' ' << node->fileIndex << ' ' << node->id << ' ' << node->refId << " ["
+                << node->name() << "] " << node->line << ' ' << int(node->status) << ' '
                 << (node->parent ? node->parent->id : 0);
-            if (const VerdictCounters *v = node->verdict())
-                out << " v" << v->hits << '/' << v->passed << '/' << v->failed << '/'
-                    << v->illegalExits << '/' << v->multipleExits;
+            if (const VerdictCounters* v = node->verdict())
+                out << " v" << v->hits << '/' << v->passed << '/' << v->failed << '/' << v->illegalExits
+                    << '/' << v->multipleExits;
             tree.traceTexts().collect(node->lastText, refs);
             for (const uint64_t ref : refs)
                 out << " text[" << tree.traceTexts().text(ref, scratch) << ']';
             out << '\n';
-            std::vector<const TestNode *> children;
-            for (const TestNode *c = node->firstChild; c; c = c->nextSibling)
+            std::vector<const TestNode*> children;
+            for (const TestNode* c = node->firstChild; c; c = c->nextSibling)
                 children.push_back(c);
             stack.insert(stack.end(), children.rbegin(), children.rend());
         }
@@ -67,7 +67,7 @@ std::string dump(const TestTree &tree, const OtsGlobals &globals)
 
 /// Reads OTS texts (file index = position) and then a trace, all from
 /// memory, by whole lines or byte by byte; returns the dump.
-std::string readAll(const std::vector<std::string> &ots, const std::string &tdf, bool byLines,
+std::string readAll(const std::vector<std::string>& ots, const std::string& tdf, bool byLines,
                     bool concurrent = false)
 {
     TestTree tree;
@@ -93,7 +93,7 @@ public:
     {
         std::fflush(stderr);
         saved_ = dup(2);
-        std::FILE *null = std::fopen("/dev/null", "w");
+        std::FILE* null = std::fopen("/dev/null", "w");
         dup2(fileno(null), 2);
         std::fclose(null);
     }
@@ -119,7 +119,7 @@ public:
     std::string ots(int lines)
     {
         std::string s;
-        static const char *const codes[] = {"TS", "TC", "CH", "CO", "PR", "CS", "SB", "CL",
+        static const char* const codes[] = {"TS", "TC", "CH", "CO", "PR", "CS", "SB", "CL",
                                             "ST", "TR", "WR", "RQ", "IV", "CX", "PC", "OS"};
         for (int i = 0; i < lines; ++i) {
             std::string line;
@@ -134,8 +134,8 @@ public:
                 line = pick(2) ? "ZZ junk line" : "NC";
             } else {
                 const uint32_t id = next_++;
-                line = std::string(codes[pick(16)]) + " " + toHex(id) + " \"" + name() + "\" line=" +
-                       std::to_string(pick(5000)) + " p=" + toHex(parent(id)) + ";";
+                line = std::string(codes[pick(16)]) + " " + toHex(id) + " \"" + name() +
+                    "\" line=" + std::to_string(pick(5000)) + " p=" + toHex(parent(id)) + ";";
                 if (pick(5) == 0)
                     line += " r=" + toHex(1 + pick(id)) + ";";
                 if (pick(30) == 0)
@@ -195,9 +195,9 @@ private:
     std::string name()
     {
         switch (pick(12)) {
-        case 0: return word() + "\\\"" + word();       // escaped quote
-        case 1: return word() + "\\\\" + word();       // escaped backslash
-        case 2: return word() + "\" lin" + word();     // a broken terminator
+        case 0: return word() + "\\\"" + word();          // escaped quote
+        case 1: return word() + "\\\\" + word();          // escaped backslash
+        case 2: return word() + "\" lin" + word();        // a broken terminator
         case 3: return std::string(1990 + pick(20), 'n'); // at the length limit
         case 4: return "a < b && c > \xC3\xA9";
         default: return word() + " " + word();
@@ -235,7 +235,7 @@ private:
 
 /// Two garbled OTS files of the seed; the trace garbler `g` then uses their
 /// element ids (and their checksum pairs, so that "SF" records can bind).
-std::vector<std::string> garbledFiles(Garbler &g, unsigned seed, int lines)
+std::vector<std::string> garbledFiles(Garbler& g, unsigned seed, int lines)
 {
     std::vector<std::string> ots;
     uint32_t most = 2;
@@ -303,15 +303,14 @@ TEST(LineReading, FilesAcrossBufferBoundaries)
     // split, at every distance from the 256 KiB block boundary, plus a line
     // longer than the whole buffer: read from the file they give the tree
     // that byte reading from memory gives.
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("qv-lines-" + std::to_string(getpid()));
+    const auto dir = std::filesystem::temp_directory_path() / ("qv-lines-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     std::string ots = "CK 10 20\nTS 2 \"S\" line=1 p=1;\n";
     uint32_t id = 3;
     while (ots.size() < 700 * 1024) {
         const size_t pad = id % 97;
-        ots += "CH " + std::to_string(id) + " \"" + std::string(pad, 'c') + "\" line=" +
-               std::to_string(id) + " p=2;" + (id % 5 == 0 ? "\r\n" : "\n");
+        ots += "CH " + std::to_string(id) + " \"" + std::string(pad, 'c') + "\" line=" + std::to_string(id) +
+            " p=2;" + (id % 5 == 0 ? "\r\n" : "\n");
         if (id == 400)
             ots += "CO 190 \"" + std::string(300 * 1024, 'x') + "\" line=1 p=2;\n";
         ++id;

@@ -10,9 +10,9 @@ namespace qv {
 namespace {
 
 /// The UTF-16 code units of a decoded text, for exact comparisons.
-std::u16string units(const QString &text)
+std::u16string units(const QString& text)
 {
-    return std::u16string(reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size()));
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
 }
 
 TEST(NamedEncoding, OnlyLettersAndDigitsOfTheNameCount)
@@ -21,8 +21,8 @@ TEST(NamedEncoding, OnlyLettersAndDigitsOfTheNameCount)
     // separators, quotes or case it carries.
     const std::optional<std::string> listed = listedEncodingName("windows-1252");
     ASSERT_TRUE(listed);
-    for (const char *name : {"windows,1252", "Windows_1252", "WINDOWS 1252", "\"windows-1252",
-                             "windows.1252", "windows1252", "(windows/1252)"}) {
+    for (const char* name : {"windows,1252", "Windows_1252", "WINDOWS 1252", "\"windows-1252", "windows.1252",
+                             "windows1252", "(windows/1252)"}) {
         EXPECT_EQ(listedEncodingName(name), listed) << name;
         EXPECT_EQ(units(decodeInNamedEncoding(name, "\x80 euro")), u"\u20ac euro") << name;
     }
@@ -40,7 +40,7 @@ TEST(NamedEncoding, NamesThatNameNothingFallBackToTheLocale)
 {
     // The locale encoding is UTF-8 here: valid UTF-8 reads through, a lone
     // byte 80 becomes a replacement character.
-    for (const char *name : {"", "\"", "-_,. ", "no-such-encoding", "windows-12520", "utf-88"}) {
+    for (const char* name : {"", "\"", "-_,. ", "no-such-encoding", "windows-12520", "utf-88"}) {
         EXPECT_EQ(listedEncodingName(name), std::nullopt) << name;
         EXPECT_EQ(units(decodeInNamedEncoding(name, "caf\xc3\xa9")), u"caf\u00e9") << name;
         EXPECT_EQ(units(decodeInNamedEncoding(name, "\x80")), u"\ufffd") << name;
@@ -51,8 +51,9 @@ TEST(NamedEncoding, TheToolkitsOwnEncodingsDecodeWithItsConverters)
 {
     // The toolkit's UTF-8 gives one replacement character per byte of an
     // invalid sequence: EF BD (cut off by the backslash), then the lone 95.
-    const std::string_view invalid = "A\xef\xbd\\\x95" "B";
-    for (const char *name : {"UTF-8", "utf8", "Utf_8", "UTF,8", "\"UTF-8", "u t f 8"})
+    const std::string_view invalid = "A\xef\xbd\\\x95"
+                                     "B";
+    for (const char* name : {"UTF-8", "utf8", "Utf_8", "UTF,8", "\"UTF-8", "u t f 8"})
         EXPECT_EQ(units(decodeInNamedEncoding(name, invalid)), u"A\ufffd\ufffd\\\ufffdB") << name;
     // A library alias of UTF-8 that is no name of the toolkit's goes through
     // the library, whose UTF-8 makes one replacement of the cut-off sequence.
@@ -76,8 +77,7 @@ TEST(NamedEncoding, TheToolkitsConvertersKeepACutOffTail)
     // input: it becomes a replacement character.
     EXPECT_EQ(units(decodeInNamedEncoding("UTF-8", "a\xc3")), u"a\ufffd");
     EXPECT_EQ(units(decodeInNamedEncoding("UTF-16LE", std::string_view("A\0B", 3))), u"A\ufffd");
-    EXPECT_EQ(units(decodeInNamedEncoding("UTF-32BE", std::string_view("\0\0\0A\0", 5))),
-              u"A\ufffd");
+    EXPECT_EQ(units(decodeInNamedEncoding("UTF-32BE", std::string_view("\0\0\0A\0", 5))), u"A\ufffd");
 }
 
 } // namespace

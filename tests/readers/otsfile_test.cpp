@@ -17,8 +17,8 @@ namespace qv {
 namespace {
 
 /// Reads an in-memory OTS text as file `fileIndex`.
-bool readOts(TestTree &tree, OtsGlobals &globals, const std::string &text, int fileIndex = 0,
-            const std::string &path = "dir/suite.ots")
+bool readOts(TestTree& tree, OtsGlobals& globals, const std::string& text, int fileIndex = 0,
+             const std::string& path = "dir/suite.ots")
 {
     InStream in;
     in.openMemory(text);
@@ -26,10 +26,10 @@ bool readOts(TestTree &tree, OtsGlobals &globals, const std::string &text, int f
 }
 
 /// Names of the children of a node, in order.
-std::vector<std::string> childNames(TestNode *node)
+std::vector<std::string> childNames(TestNode* node)
 {
     std::vector<std::string> names;
-    forEachChild(node, [&](TestNode *c) { names.emplace_back(c->name()); });
+    forEachChild(node, [&](TestNode* c) { names.emplace_back(c->name()); });
     return names;
 }
 
@@ -38,7 +38,7 @@ TEST(OtsReader, ElementRecord)
     TestTree tree;
     OtsGlobals globals;
     ASSERT_TRUE(readOts(tree, globals, "TC 1a \"Case one\" line=12 p=1;\n"));
-    const TestNode *node = tree.findNode(0, 0x1A);
+    const TestNode* node = tree.findNode(0, 0x1A);
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->kind, ElementKind::TestCase);
     EXPECT_EQ(node->name(), "Case one");
@@ -52,15 +52,15 @@ TEST(OtsReader, ReferenceIdAndNesting)
     TestTree tree;
     OtsGlobals globals;
     ASSERT_TRUE(readOts(tree, globals,
-                      "TS 2 \"Suite\" line=3 p=1;\n"
-                      "TC 1a \"Case one\" line=12 p=2; r=2f;\n"
-                      "CH 3 \"a\\\"b\" line=13 parent=1a;\n"
-                      "SB 2f \"Stub\" line=40 p=1;\n"));
-    const TestNode *testCase = tree.findNode(0, 0x1A);
+                        "TS 2 \"Suite\" line=3 p=1;\n"
+                        "TC 1a \"Case one\" line=12 p=2; r=2f;\n"
+                        "CH 3 \"a\\\"b\" line=13 parent=1a;\n"
+                        "SB 2f \"Stub\" line=40 p=1;\n"));
+    const TestNode* testCase = tree.findNode(0, 0x1A);
     ASSERT_NE(testCase, nullptr);
     EXPECT_EQ(testCase->refId, 0x2Fu);
     EXPECT_EQ(testCase->parent, tree.findNode(0, 2));
-    const TestNode *check = tree.findNode(0, 3);
+    const TestNode* check = tree.findNode(0, 3);
     ASSERT_NE(check, nullptr);
     EXPECT_EQ(check->kind, ElementKind::CheckExpression);
     EXPECT_EQ(check->name(), "a\"b");
@@ -79,7 +79,7 @@ TEST(OtsReader, IdsAboveSevenFFFFFFFStayDistinct)
                         "CH 80000002 \"h\" line=4 p=80000001;\n"
                         "CH ffffffff \"top\" line=5 p=80000001;\n"
                         "SB fffffff0 \"Stub\" line=6 p=1;\n"));
-    TestNode *high = tree.findNode(0, 0x80000001u);
+    TestNode* high = tree.findNode(0, 0x80000001u);
     ASSERT_NE(high, nullptr);
     EXPECT_EQ(high->name(), "High");
     EXPECT_EQ(high->refId, 0xFFFFFFF0u);
@@ -94,12 +94,12 @@ TEST(OtsReader, ParentEndingAtBlankAndMissingParent)
     TestTree tree;
     OtsGlobals globals;
     ASSERT_TRUE(readOts(tree, globals,
-                      "TC 5 \"Orphan\" line=1 p=99;\n"
-                      "CH 6 \"Child of orphan\" line=2 p=5;\n"
-                      "TC 7 \"Blank\" line=3 p=1 r=8;\n"));
+                        "TC 5 \"Orphan\" line=1 p=99;\n"
+                        "CH 6 \"Child of orphan\" line=2 p=5;\n"
+                        "TC 7 \"Blank\" line=3 p=1 r=8;\n"));
     EXPECT_EQ(tree.findNode(0, 5), nullptr);
     EXPECT_EQ(tree.findNode(0, 6), nullptr);
-    const TestNode *node = tree.findNode(0, 7);
+    const TestNode* node = tree.findNode(0, 7);
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->refId, 8u);
     EXPECT_EQ(tree.nodeCount(), 2u); // root and TC 7
@@ -110,16 +110,16 @@ TEST(OtsReader, FileLevelRecords)
     TestTree tree;
     OtsGlobals globals;
     ASSERT_TRUE(readOts(tree, globals,
-                      "CK 80000000 -1\n"
-                      "OF \"C:\\src\\\" \"main.cpp\" 1f\n"
-                      "CP 4 \"call\" line=2 p=1;\n"
-                      "XX 5 \"unknown\" line=2 p=1;\n"
-                      "cb 6 \"lower case\" line=2 p=1;\n"
-                      "NC 7 \"not a node\" line=2 p=1;\n"
-                      "RU 9 \"run\" line=2 p=1;\n"
-                      "CB 8 \"Prologue\" line=2 p=1;\n"));
+                        "CK 80000000 -1\n"
+                        "OF \"C:\\src\\\" \"main.cpp\" 1f\n"
+                        "CP 4 \"call\" line=2 p=1;\n"
+                        "XX 5 \"unknown\" line=2 p=1;\n"
+                        "cb 6 \"lower case\" line=2 p=1;\n"
+                        "NC 7 \"not a node\" line=2 p=1;\n"
+                        "RU 9 \"run\" line=2 p=1;\n"
+                        "CB 8 \"Prologue\" line=2 p=1;\n"));
     ASSERT_EQ(tree.entryCount(), 1);
-    const OtsFileEntry &entry = tree.entry(0);
+    const OtsFileEntry& entry = tree.entry(0);
     EXPECT_EQ(entry.checksum1, 0x80000000u); // all 32 bits kept
     EXPECT_EQ(entry.checksum2, 0xFFFFFFFFu);
     // readToken gives a backslash no meaning.
@@ -155,13 +155,13 @@ TEST(OtsReader, TextAfterLastSemicolon)
     OtsGlobals globals;
     // Remainder beginning with a blank: an empty code, only that remainder is skipped.
     ASSERT_TRUE(readOts(tree, globals,
-                      "TC 2 \"A\" line=1 p=1; r=0; trailing words\n"
-                      "TC 3 \"B\" line=2 p=1;\n"
-                      // Remainder without a blank: it runs into the next code, and
-                      // that record is skipped as unrecognised.
-                      "TC 4 \"C\" line=3 p=1; r=0;junk\n"
-                      "TC 5 \"D\" line=4 p=1;\n"
-                      "TC 6 \"E\" line=5 p=1;\n"));
+                        "TC 2 \"A\" line=1 p=1; r=0; trailing words\n"
+                        "TC 3 \"B\" line=2 p=1;\n"
+                        // Remainder without a blank: it runs into the next code, and
+                        // that record is skipped as unrecognised.
+                        "TC 4 \"C\" line=3 p=1; r=0;junk\n"
+                        "TC 5 \"D\" line=4 p=1;\n"
+                        "TC 6 \"E\" line=5 p=1;\n"));
     EXPECT_EQ(childNames(tree.fileRoot(0)), (std::vector<std::string>{"A", "B", "C", "E"}));
 }
 
@@ -171,11 +171,11 @@ TEST(OtsReader, CrLfAndEdgesOfTheFile)
     OtsGlobals globals;
     // CR LF line ends; the last record has no line end at all.
     ASSERT_TRUE(readOts(tree, globals,
-                      "CK 10 20\r\n"
-                      "TC 1a \"Case one\" line=12 p=1;\r\n"
-                      "TC 1b \"Two\" line=13 p=1; r=5;\r\n"
-                      "VO 1.0\r\n"
-                      "TC 1c \"Three\" line=14 p=1;"));
+                        "CK 10 20\r\n"
+                        "TC 1a \"Case one\" line=12 p=1;\r\n"
+                        "TC 1b \"Two\" line=13 p=1; r=5;\r\n"
+                        "VO 1.0\r\n"
+                        "TC 1c \"Three\" line=14 p=1;"));
     EXPECT_EQ(tree.entry(0).checksum2, 0x20u);
     EXPECT_EQ(globals.testCompilerVersion, std::optional<std::string>("1.0"));
     ASSERT_NE(tree.findNode(0, 0x1B), nullptr);
@@ -214,7 +214,7 @@ TEST(OtsReader, Files)
     TestTree tree;
     OtsGlobals globals;
     EXPECT_FALSE(readOtsFile(tree, globals, dir + "/missing.ots", 0));
-    EXPECT_EQ(tree.entryCount(), 0); // nothing made for a file that cannot be opened
+    EXPECT_EQ(tree.entryCount(), 0);                  // nothing made for a file that cannot be opened
     EXPECT_FALSE(readOtsFile(tree, globals, dir, 0)); // a directory is no OTS file
     EXPECT_EQ(tree.entryCount(), 0);
 

@@ -23,7 +23,7 @@ struct Counter {
     int batches;
     int failAt = -1;
     int made = 0;
-    void operator()(NumberBatch &batch)
+    void operator()(NumberBatch& batch)
     {
         if (made == failAt)
             throw std::bad_alloc();
@@ -39,7 +39,7 @@ std::vector<int> collect(bool concurrent, Counter counter, int consumeFailAt = -
 {
     std::vector<int> seen;
     int consumed = 0;
-    runPipeline<NumberBatch>(concurrent, counter, [&](const NumberBatch &batch) {
+    runPipeline<NumberBatch>(concurrent, counter, [&](const NumberBatch& batch) {
         if (consumed++ == consumeFailAt)
             throw std::bad_alloc();
         seen.insert(seen.end(), batch.numbers.begin(), batch.numbers.end());

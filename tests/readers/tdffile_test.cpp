@@ -32,21 +32,21 @@ protected:
              "CH 4 \"Check in one\" line=2 p=1;\n",
              1);
     }
-    void read(const std::string &ots, int fileIndex)
+    void read(const std::string& ots, int fileIndex)
     {
         InStream in;
         in.openMemory(ots);
         ASSERT_TRUE(readOtsStream(tree, globals, in, "s.ots", fileIndex));
     }
-    bool trace(const std::string &tdf)
+    bool trace(const std::string& tdf)
     {
         InStream in;
         in.openMemory(tdf);
         return readTdfStream(tree, in);
     }
-    const VerdictCounters &counters(int fileIndex, uint32_t id)
+    const VerdictCounters& counters(int fileIndex, uint32_t id)
     {
-        const TestNode *node = tree.findNode(fileIndex, id);
+        const TestNode* node = tree.findNode(fileIndex, id);
         EXPECT_TRUE(node && node->verdict());
         static const VerdictCounters none;
         return node && node->verdict() ? *node->verdict() : none;
@@ -54,7 +54,7 @@ protected:
     std::vector<std::string> texts(int fileIndex, uint32_t id)
     {
         std::vector<std::string> out;
-        const TestNode *node = tree.findNode(fileIndex, id);
+        const TestNode* node = tree.findNode(fileIndex, id);
         if (!node)
             return out;
         std::vector<uint64_t> refs;
@@ -73,20 +73,20 @@ using Texts = std::vector<std::string>;
 
 TEST_F(TdfReader, BindingAndCurrentFile)
 {
-    ASSERT_TRUE(trace("OT 4\n"               // before any SF or CS: lost
-                    "SF 3 10 20\n"
-                    "OT 4\n"
-                    "SF 7 30 40\n"
-                    "OT 4\n"
-                    "CS 3\n"
-                    "OT 4\n"
-                    "SF 9 77 88\n"           // no OTS file has this pair
-                    "OT 4\n"
-                    "CS 9\n"
-                    "OT 4\n"
-                    "CS 7\n"
-                    "OT 4\n"
-                    "ZZ 4\n")); // unknown code: nothing
+    ASSERT_TRUE(trace("OT 4\n" // before any SF or CS: lost
+                      "SF 3 10 20\n"
+                      "OT 4\n"
+                      "SF 7 30 40\n"
+                      "OT 4\n"
+                      "CS 3\n"
+                      "OT 4\n"
+                      "SF 9 77 88\n" // no OTS file has this pair
+                      "OT 4\n"
+                      "CS 9\n"
+                      "OT 4\n"
+                      "CS 7\n"
+                      "OT 4\n"
+                      "ZZ 4\n")); // unknown code: nothing
     EXPECT_EQ(counters(0, 4).hits, 2);
     EXPECT_EQ(counters(1, 4).hits, 2);
     EXPECT_EQ(tree.fileIndexOfTdfId(3), 0);
@@ -96,24 +96,24 @@ TEST_F(TdfReader, BindingAndCurrentFile)
 TEST_F(TdfReader, VerdictFields)
 {
     ASSERT_TRUE(trace("SF 3 10 20\n"
-                    "OT 4 1\n"
-                    "OT 4 1\n"
-                    "OT 4 0\n"
-                    "OT 4 2\n"
-                    "OT 4 3\n"
-                    "OT 4 9\n"    // outside 0 to 3: no event
-                    "OT 4 -1\n"
-                    "OT 5 \n"     // a blank and nothing else: a plain hit
-                    "OT 5  1\n"   // two blanks: the verdict field is empty, 0, a fail
-                    "OT 5 1 x\n"  // a third field is ignored
-                    "OT 5\r\n"));
-    const VerdictCounters &four = counters(0, 4);
+                      "OT 4 1\n"
+                      "OT 4 1\n"
+                      "OT 4 0\n"
+                      "OT 4 2\n"
+                      "OT 4 3\n"
+                      "OT 4 9\n" // outside 0 to 3: no event
+                      "OT 4 -1\n"
+                      "OT 5 \n"    // a blank and nothing else: a plain hit
+                      "OT 5  1\n"  // two blanks: the verdict field is empty, 0, a fail
+                      "OT 5 1 x\n" // a third field is ignored
+                      "OT 5\r\n"));
+    const VerdictCounters& four = counters(0, 4);
     EXPECT_EQ(four.hits, 0);
     EXPECT_EQ(four.passed, 2);
     EXPECT_EQ(four.failed, 1);
     EXPECT_EQ(four.illegalExits, 1);
     EXPECT_EQ(four.multipleExits, 1);
-    const VerdictCounters &five = counters(0, 5);
+    const VerdictCounters& five = counters(0, 5);
     EXPECT_EQ(five.hits, 2);
     EXPECT_EQ(five.failed, 1);
     EXPECT_EQ(five.passed, 1);
@@ -122,26 +122,26 @@ TEST_F(TdfReader, VerdictFields)
 TEST_F(TdfReader, PendingTexts)
 {
     ASSERT_TRUE(trace("SF 3 10 20\n"
-                    "NO \"ab\"\n"
-                    "NO \"cd\"\n"
-                    "OT 4\n"      // attaches abcd
-                    "NO \"ef\"\n"
-                    "OT 4 1\n"    // a verdict leaves the text pending
-                    "NO no quote\n"
-                    "OT 5\n"      // attaches ef
-                    "OT 5\n"      // nothing pending any more
-                    "NO \"lost\"\n"
-                    "OT 63\n"     // no such element: the text goes with the event
-                    "OT 4\n"
-                    "NO \"\"\n"   // an empty text is a text all the same
-                    "OT 5\n"
-                    "NO \"dropped by SF\"\n"
-                    "SF 3 10 20\n"
-                    "OT 4\n"
-                    "NO \"dropped by CS\"\n"
-                    "CS 3\n"
-                    "OT 4\n"
-                    "NO \"left at the end\"\n"));
+                      "NO \"ab\"\n"
+                      "NO \"cd\"\n"
+                      "OT 4\n" // attaches abcd
+                      "NO \"ef\"\n"
+                      "OT 4 1\n" // a verdict leaves the text pending
+                      "NO no quote\n"
+                      "OT 5\n" // attaches ef
+                      "OT 5\n" // nothing pending any more
+                      "NO \"lost\"\n"
+                      "OT 63\n" // no such element: the text goes with the event
+                      "OT 4\n"
+                      "NO \"\"\n" // an empty text is a text all the same
+                      "OT 5\n"
+                      "NO \"dropped by SF\"\n"
+                      "SF 3 10 20\n"
+                      "OT 4\n"
+                      "NO \"dropped by CS\"\n"
+                      "CS 3\n"
+                      "OT 4\n"
+                      "NO \"left at the end\"\n"));
     EXPECT_EQ(texts(0, 4), Texts{"abcd"});
     EXPECT_EQ(texts(0, 5), (Texts{"ef", ""}));
     EXPECT_EQ(texts(0, 3), Texts{});
@@ -150,12 +150,12 @@ TEST_F(TdfReader, PendingTexts)
 TEST_F(TdfReader, TextOfUnboundFileIsDropped)
 {
     ASSERT_TRUE(trace("NO \"early\"\n"
-                    "OT 4\n"
-                    "CS 3\n"
-                    "NO \"x\"\n"
-                    "OT 4\n"
-                    "SF 3 10 20\n"
-                    "OT 4\n"));
+                      "OT 4\n"
+                      "CS 3\n"
+                      "NO \"x\"\n"
+                      "OT 4\n"
+                      "SF 3 10 20\n"
+                      "OT 4\n"));
     EXPECT_EQ(texts(0, 4), Texts{});
     EXPECT_EQ(counters(0, 4).hits, 1);
 }
@@ -164,9 +164,9 @@ TEST_F(TdfReader, BadNumbersReadAsZeroAndGoOn)
 {
     testing::internal::CaptureStderr();
     const bool result = trace("SF 3 10 20\n"
-                             "OT 4x\n"
-                             "OT 123456789\n"
-                             "OT 4\n");
+                              "OT 4x\n"
+                              "OT 123456789\n"
+                              "OT 4\n");
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(result);
     EXPECT_EQ(err, "\nnon hexa digit found in number\n\n32 bits number overflow\n");
@@ -239,7 +239,7 @@ TEST(TdfRecord, LongNoteKeptWhole)
 
 TEST(ParseTdfHex, Examples)
 {
-    const auto parse = [](const std::string &text, std::string &err) {
+    const auto parse = [](const std::string& text, std::string& err) {
         testing::internal::CaptureStderr();
         const uint32_t value = parseTdfHex(text);
         err = testing::internal::GetCapturedStderr();
@@ -341,8 +341,10 @@ TEST(DecodeTraceText, Encodings)
     EXPECT_EQ(decodeTraceText("\"UTF-8\" \"" + cafeUtf8 + "\""), cafeUtf8);
     // UTF-8 names the toolkit's own converter: one replacement per byte of an
     // invalid sequence; the escape then takes the first byte of the third.
-    EXPECT_EQ(decodeTraceText("\"UTF-8\" \"A\xef\xbd\\\x95" "B\""),
-              "A\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd" "B");
+    EXPECT_EQ(decodeTraceText("\"UTF-8\" \"A\xef\xbd\\\x95"
+                              "B\""),
+              "A\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"
+              "B");
     // Only the letters and digits of the name count.
     EXPECT_EQ(decodeTraceText("\"windows,1252\" \"\x80 euro\""), "\xe2\x82\xac euro");
     // Escapes are resolved after the conversion.

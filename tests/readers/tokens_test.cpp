@@ -19,7 +19,7 @@ namespace {
 const std::string NameEnd = "\" line=";
 
 /// Everything get() returns until end of file.
-std::string drain(InStream &in)
+std::string drain(InStream& in)
 {
     std::string out;
     for (int c = in.get(); c != InStream::Eof; c = in.get())
@@ -36,13 +36,13 @@ public:
         path_ = mkdtemp(pattern);
     }
     ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string write(const std::string &name, const std::string &content) const
+    std::string write(const std::string& name, const std::string& content) const
     {
         const std::string file = path_ + "/" + name;
         std::ofstream(file, std::ios::binary) << content;
         return file;
     }
-    const std::string &path() const { return path_; }
+    const std::string& path() const { return path_; }
 
 private:
     std::string path_;
@@ -103,7 +103,7 @@ TEST(ReadToken, DelimitersNewlinesAndEnd)
     EXPECT_EQ(readToken(in, ' '), "abc");
     EXPECT_EQ(readToken(in, ' '), "defxyz"); // newlines are dropped, not delimiters
     EXPECT_EQ(readToken(in, '\n'), "w");
-    EXPECT_EQ(readToken(in, '\n'), ""); // positioned on the delimiter: empty token
+    EXPECT_EQ(readToken(in, '\n'), "");    // positioned on the delimiter: empty token
     EXPECT_EQ(readToken(in, ' '), "last"); // end of file ends the token
     EXPECT_TRUE(in.atEnd());
     EXPECT_EQ(readToken(in, ' '), "");
@@ -137,7 +137,7 @@ TEST(ReadUntilText, NamesAndBackslashes)
     InStream in;
     in.openMemory("Case one\" line=12 a\\\"b\" line=3 C:\\\\x\" line=4 q\\\" line=rest"s);
     EXPECT_EQ(readUntilText(in, NameEnd), "Case one");
-    EXPECT_EQ(readToken(in, ' '), "12"); // the terminator was consumed
+    EXPECT_EQ(readToken(in, ' '), "12");           // the terminator was consumed
     EXPECT_EQ(readUntilText(in, NameEnd), "a\"b"); // the backslash removes itself
     EXPECT_EQ(readToken(in, ' '), "3");
     EXPECT_EQ(readUntilText(in, NameEnd), "C:\\x"); // a doubled backslash keeps one

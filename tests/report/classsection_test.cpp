@@ -20,23 +20,23 @@ const std::string TitleCells5 = "<CELL_TEXT STYLE=\"Array Title\">Expression</CE
                                 "<CELL_TEXT STYLE=\"Array Title\">Failed</CELL_TEXT>\n"
                                 "<CELL_TEXT STYLE=\"Array Title\">Passed</CELL_TEXT>\n";
 
-std::string cells(const char *style, std::initializer_list<const char *> texts)
+std::string cells(const char* style, std::initializer_list<const char*> texts)
 {
     std::string out;
-    for (const char *t : texts)
+    for (const char* t : texts)
         out += std::string("<CELL_TEXT STYLE=\"") + style + "\">" + t + "</CELL_TEXT>\n";
     return out;
 }
 
-std::string link(const char *style, const char *target, const char *text)
+std::string link(const char* style, const char* target, const char* text)
 {
-    return std::string("<CELL STYLE=\"") + style + "\"><LINK TARGET=\"" + target + "\">\n<TEXT>" +
-           text + "</TEXT>\n</LINK>\n</CELL>\n";
+    return std::string("<CELL STYLE=\"") + style + "\"><LINK TARGET=\"" + target + "\">\n<TEXT>" + text +
+        "</TEXT>\n</LINK>\n</CELL>\n";
 }
 
 class ClassSectionTest : public OneScriptTest {
 protected:
-    std::string render(const TestNode &node)
+    std::string render(const TestNode& node)
     {
         XrdWriter writer;
         writer.openMemory();
@@ -88,11 +88,10 @@ TEST_F(ClassSectionTest, EverySubSectionInOrder)
         "<TABLE BORDER=\"1\" WIDTH=\"20,20,15,15,15,15\">\n"
         "<ROW>\n"
         "<CELL_TEXT STYLE=\"Array Title\">Method</CELL_TEXT>\n" +
-        TitleCells5 + "</ROW>\n" + "<ROW>\n" +
-        link("Array Passed", "src/script.kts line 21", "deposit") +
+        TitleCells5 + "</ROW>\n" + "<ROW>\n" + link("Array Passed", "src/script.kts line 21", "deposit") +
         cells("Array Passed", {"amount &gt; 0", "Passed", "1", "0", "1"}) + "</ROW>\n" + "<ROW>\n" +
-        cells("Array Failed", {"", "balance &gt;= old", "Failed", "1", "1", "0"}) + "</ROW>\n" +
-        "<ROW>\n" + cells("Array Passed", {"", "Passed", "0", "0", "0"}) + "</ROW>\n" +
+        cells("Array Failed", {"", "balance &gt;= old", "Failed", "1", "1", "0"}) + "</ROW>\n" + "<ROW>\n" +
+        cells("Array Passed", {"", "Passed", "0", "0", "0"}) + "</ROW>\n" +
         "</TABLE>\n"
         "</XROD:NODE>\n"
         // Invariants: counts in the order executed, failed, passed.
@@ -115,10 +114,9 @@ TEST_F(ClassSectionTest, EverySubSectionInOrder)
         "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n"
         "<ROW>\n" +
         cells("Array Title", {"State Name", "Status", "Reached"}) + "</ROW>\n" + "<ROW>\n" +
-        link("Array Passed", "src/script.kts line 25", "Open") +
-        cells("Array Passed", {"Reached", "2"}) + "</ROW>\n" + "<ROW>\n" +
-        link("Array", "src/script.kts line 26", "Closed") + cells("Array", {"Not Reached", "0"}) +
-        "</ROW>\n" +
+        link("Array Passed", "src/script.kts line 25", "Open") + cells("Array Passed", {"Reached", "2"}) +
+        "</ROW>\n" + "<ROW>\n" + link("Array", "src/script.kts line 26", "Closed") +
+        cells("Array", {"Not Reached", "0"}) + "</ROW>\n" +
         "</TABLE>\n"
         "</XROD:NODE>\n"
         // Violations: a sibling of the states entry; the observation state unlinked.
@@ -128,10 +126,9 @@ TEST_F(ClassSectionTest, EverySubSectionInOrder)
         "</TITLE>\n"
         "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n"
         "<ROW>\n" +
-        cells("Array Title", {"State Name", "Multiple Exits", "Illegal Exits"}) + "</ROW>\n" +
-        "<ROW>\n" + link("Array Failed", "src/script.kts line 25", "Open") +
-        cells("Array Failed", {"1", "0"}) + "</ROW>\n" + "<ROW>\n" +
-        cells("Array Failed", {"Watch", "0", "2"}) + "</ROW>\n" +
+        cells("Array Title", {"State Name", "Multiple Exits", "Illegal Exits"}) + "</ROW>\n" + "<ROW>\n" +
+        link("Array Failed", "src/script.kts line 25", "Open") + cells("Array Failed", {"1", "0"}) +
+        "</ROW>\n" + "<ROW>\n" + cells("Array Failed", {"Watch", "0", "2"}) + "</ROW>\n" +
         "</TABLE>\n"
         "</XROD:NODE>\n"
         "<XROD:NODE name=\"Transition\" type=\"Transition\" state=\"NE\" sum=\"1\" "
@@ -143,8 +140,8 @@ TEST_F(ClassSectionTest, EverySubSectionInOrder)
         cells("Array Title", {"Transition Name", "Status", "Fired"}) + "</ROW>\n" + "<ROW>\n" +
         link("Array Passed", "src/script.kts line 28", "open-&gt;closed") +
         cells("Array Passed", {"Fired", "1"}) + "</ROW>\n" + "<ROW>\n" +
-        link("Array", "src/script.kts line 29", "closed-&gt;open") +
-        cells("Array", {"Not Fired", "0"}) + "</ROW>\n" +
+        link("Array", "src/script.kts line 29", "closed-&gt;open") + cells("Array", {"Not Fired", "0"}) +
+        "</ROW>\n" +
         "</TABLE>\n"
         "</XROD:NODE>\n"
         "</XROD:NODE>\n";
@@ -190,7 +187,7 @@ TEST_F(ClassSectionTest, ViolatedChartWithoutStatesStillShowsItsViolations)
     hit(5);
     hit(5, TraceEvent::PassVerdict);
     evaluateTree(tree);
-    const TestNode &node = *tree.findNode(0, 2);
+    const TestNode& node = *tree.findNode(0, 2);
     ASSERT_TRUE(node.classCounters());
     ASSERT_EQ(node.classCounters()->states, 0);
     ASSERT_EQ(node.classCounters()->stateChartStatus, NodeStatus::Failed);
@@ -207,8 +204,7 @@ TEST_F(ClassSectionTest, ViolatedChartWithoutStatesStillShowsItsViolations)
         "</TITLE>\n"
         "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\">\n"
         "<ROW>\n" +
-        TitleCells5 + "</ROW>\n<ROW>\n" +
-        link("Array Passed", "src/script.kts line 8", "ok()") +
+        TitleCells5 + "</ROW>\n<ROW>\n" + link("Array Passed", "src/script.kts line 8", "ok()") +
         cells("Array Passed", {"Passed", "1", "0", "1"}) +
         "</ROW>\n</TABLE>\n</XROD:NODE>\n"
         "<XROD:NODE name=\"State Chart Violations\" type=\"State\" state=\"ko\" sum=\"1\" "
@@ -217,8 +213,8 @@ TEST_F(ClassSectionTest, ViolatedChartWithoutStatesStillShowsItsViolations)
         "</TITLE>\n"
         "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n"
         "<ROW>\n" +
-        cells("Array Title", {"State Name", "Multiple Exits", "Illegal Exits"}) +
-        "</ROW>\n<ROW>\n" + cells("Array Failed", {"Seen", "2", "1"}) +
+        cells("Array Title", {"State Name", "Multiple Exits", "Illegal Exits"}) + "</ROW>\n<ROW>\n" +
+        cells("Array Failed", {"Seen", "2", "1"}) +
         "</ROW>\n</TABLE>\n</XROD:NODE>\n"
         "<XROD:NODE name=\"Transition\" type=\"Transition\" state=\"NE\" sum=\"1\" "
         "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex4\" STYLE=\"Title3\">\n"
@@ -227,8 +223,8 @@ TEST_F(ClassSectionTest, ViolatedChartWithoutStatesStillShowsItsViolations)
         "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n"
         "<ROW>\n" +
         cells("Array Title", {"Transition Name", "Status", "Fired"}) + "</ROW>\n<ROW>\n" +
-        link("Array", "src/script.kts line 6", "go") +
-        cells("Array", {"Not Fired", "0"}) + "</ROW>\n</TABLE>\n</XROD:NODE>\n"
+        link("Array", "src/script.kts line 6", "go") + cells("Array", {"Not Fired", "0"}) +
+        "</ROW>\n</TABLE>\n</XROD:NODE>\n"
         "</XROD:NODE>\n";
     EXPECT_EQ(render(node), expected);
 }
@@ -240,16 +236,16 @@ TEST_F(ClassSectionTest, NestedMembersGetNoRowsAndUnviolatedChartsNoSection)
     add(ElementKind::State, 4, "deep", 3, 7); // counted for the class, but not a direct child
     hit(3);
     evaluateTree(tree);
-    const TestNode &node = *tree.findNode(0, 2);
+    const TestNode& node = *tree.findNode(0, 2);
     ASSERT_EQ(node.classCounters()->states, 1);
     const std::string out = render(node);
     const std::string states = "<XROD:NODE name=\"State\" type=\"State\" state=\"NE\" sum=\"1\" "
                                "icone=\"method.xpm\"><TITLE LEVEL=\"2\" TAG=\"nodex2\" "
                                "STYLE=\"Title3\">\n<TEXT>State</TEXT>\n</TITLE>\n"
                                "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n<ROW>\n" +
-                               cells("Array Title", {"State Name", "Status", "Reached"}) +
-                               "</ROW>\n</TABLE>\n</XROD:NODE>\n"
-                               "<XROD:NODE name=\"Transition\"";
+        cells("Array Title", {"State Name", "Status", "Reached"}) +
+        "</ROW>\n</TABLE>\n</XROD:NODE>\n"
+        "<XROD:NODE name=\"Transition\"";
     EXPECT_NE(out.find(states), std::string::npos) << out;
     EXPECT_EQ(out.find("deep"), std::string::npos);
     EXPECT_EQ(out.find("State Chart Violations"), std::string::npos);

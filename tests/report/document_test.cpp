@@ -33,11 +33,10 @@ protected:
         inputs.globals = &globals;
     }
 
-
     /// The document of the tree, with the counts evaluation gives; `failed`
     /// gets the failed total.
-    std::string render(const ProjectInfo *project = nullptr, HeaderTextSource *headerText = nullptr,
-                       int *failed = nullptr)
+    std::string render(const ProjectInfo* project = nullptr, HeaderTextSource* headerText = nullptr,
+                       int* failed = nullptr)
     {
         XrdWriter writer;
         writer.openMemory();
@@ -62,10 +61,10 @@ TEST_F(ReportTest, EmptyDocumentClosesEverything)
     int result = -5;
     const std::string out = render(nullptr, nullptr, &result);
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(out, head("ok") + row2("Array Passed", "Passed", "0") +
-                       row2("Array", "Inconclusive", "0") + row2("Array", "Failed", "0") +
-                       row2("Array", "Total", "0") + "</TABLE>\n" + InformationTitle +
-                       "</TABLE>\n</SECTION>\n" + DocumentEnd);
+    EXPECT_EQ(out,
+              head("ok") + row2("Array Passed", "Passed", "0") + row2("Array", "Inconclusive", "0") +
+                  row2("Array", "Failed", "0") + row2("Array", "Total", "0") + "</TABLE>\n" +
+                  InformationTitle + "</TABLE>\n</SECTION>\n" + DocumentEnd);
 }
 
 TEST_F(ReportTest, WholeDocumentOfOneScript)
@@ -80,10 +79,9 @@ TEST_F(ReportTest, WholeDocumentOfOneScript)
     int result = -5;
     const std::string out = render(nullptr, nullptr, &result);
     EXPECT_EQ(result, 0);
-    const std::string expected =
-        head("ok") + row2("Array Passed", "Passed", "1") + row2("Array", "Inconclusive", "0") +
-        row2("Array", "Failed", "0") + row2("Array", "Total", "1") + "</TABLE>\n" +
-        InformationTitle + "</TABLE>\n</SECTION>\n" +
+    const std::string expected = head("ok") + row2("Array Passed", "Passed", "1") +
+        row2("Array", "Inconclusive", "0") + row2("Array", "Failed", "0") + row2("Array", "Total", "1") +
+        "</TABLE>\n" + InformationTitle + "</TABLE>\n</SECTION>\n" +
         "<XROD:NODE name=\"demo\" type=\"Test Driver\" state=\"ok\" icone=\"testscript.xpm\">"
         "<SECTION TAG=\"rootx6\">\n"
         "<TITLE LEVEL=\"0\" TAG=\"nodex7\" STYLE=\"Title1 Passed\">\n"
@@ -160,9 +158,9 @@ TEST_F(ReportTest, FailuresMarkTheSummary)
     int result = -5;
     const std::string out = render(nullptr, nullptr, &result);
     EXPECT_EQ(result, 2);
-    const std::string summary =
-        head("ko") + row2("Array", "Passed", "1") + row2("Array", "Inconclusive", "1") +
-        row2("Array Failed", "Failed", "2") + row2("Array", "Total", "4") + "</TABLE>\n";
+    const std::string summary = head("ko") + row2("Array", "Passed", "1") +
+        row2("Array", "Inconclusive", "1") + row2("Array Failed", "Failed", "2") +
+        row2("Array", "Total", "4") + "</TABLE>\n";
     EXPECT_EQ(out.substr(0, summary.size()), summary);
 }
 
@@ -195,7 +193,7 @@ TEST_F(ReportTest, ScriptSectionsInFileListOrderAndSkipped)
 }
 
 /// The contracts section of the document, from its entry to its closing tags.
-std::string contractsSection(const std::string &out)
+std::string contractsSection(const std::string& out)
 {
     const size_t at = out.find("<XROD:NODE name=\"Contracts\"");
     if (at == std::string::npos)
@@ -203,14 +201,13 @@ std::string contractsSection(const std::string &out)
     return out.substr(at, out.size() - at - std::string(DocumentEnd).size());
 }
 
-std::string classEntry(const char *name, const char *state, int tag, const char *style,
-                       const char *path, int line)
+std::string classEntry(const char* name, const char* state, int tag, const char* style, const char* path,
+                       int line)
 {
     return std::string("<XROD:NODE name=\"") + name + "\" type=\"Class\" state=\"" + state +
-           "\" icone=\"class.xpm\"><TITLE LEVEL=\"1\" TAG=\"nodex" + std::to_string(tag) +
-           "\" STYLE=\"Title2" + style + "\">\n<LINK TARGET=\"" + path + " line " +
-           std::to_string(line) + "\">\n<TEXT>Class " + name + "</TEXT>\n</LINK>\n</TITLE>\n" +
-           "</XROD:NODE>\n";
+        "\" icone=\"class.xpm\"><TITLE LEVEL=\"1\" TAG=\"nodex" + std::to_string(tag) + "\" STYLE=\"Title2" +
+        style + "\">\n<LINK TARGET=\"" + path + " line " + std::to_string(line) + "\">\n<TEXT>Class " + name +
+        "</TEXT>\n</LINK>\n</TITLE>\n" + "</XROD:NODE>\n";
 }
 
 TEST_F(ReportTest, ClassesSortedByBytesAndStable)
@@ -239,11 +236,11 @@ TEST_F(ReportTest, ClassesSortedByBytesAndStable)
 
 TEST_F(ReportTest, ContractsEntryCombinesClassStatuses)
 {
-    const auto entry = [](const char *state, const char *style) {
+    const auto entry = [](const char* state, const char* style) {
         return std::string("<XROD:NODE name=\"Contracts\" type=\"Contracts\" state=\"") + state +
-               "\" icone=\"testscript.xpm\"><SECTION TAG=\"classx6\">\n"
-               "<TITLE LEVEL=\"0\" TAG=\"nodex7\" STYLE=\"Title1" +
-               style + "\">\n<TEXT>Tested Contracts</TEXT>\n</TITLE>\n";
+            "\" icone=\"testscript.xpm\"><SECTION TAG=\"classx6\">\n"
+            "<TITLE LEVEL=\"0\" TAG=\"nodex7\" STYLE=\"Title1" +
+            style + "\">\n<TEXT>Tested Contracts</TEXT>\n</TITLE>\n";
     };
     // A passed class and one whose invariant was never reached: NE, plain.
     file(0, "a");
@@ -289,11 +286,11 @@ TEST_F(ReportTest, HeaderTextRowsReplaceTheProjectRows)
 {
     // A source that gives its lines from memory and counts the calls.
     struct Lines : HeaderTextSource {
-        const char *lines[2] = {"Only title", nullptr};
+        const char* lines[2] = {"Only title", nullptr};
         int next = 0;
         int finished = 0;
         bool open() override { return true; }
-        const char *nextLine() override { return lines[next++]; }
+        const char* nextLine() override { return lines[next++]; }
         void finish() override { ++finished; }
     } lines;
     ProjectInfo project;
@@ -310,13 +307,16 @@ TEST_F(ReportTest, HeaderTextRowsReplaceTheProjectRows)
     struct Closed : HeaderTextSource {
         int calls = 0;
         bool open() override { return false; }
-        const char *nextLine() override { ++calls; return nullptr; }
+        const char* nextLine() override
+        {
+            ++calls;
+            return nullptr;
+        }
         void finish() override { ++calls; }
     } closed;
     const std::string without = render(nullptr, &closed);
     EXPECT_EQ(closed.calls, 0);
-    EXPECT_NE(without.find(std::string(InformationTitle) + "</TABLE>\n</SECTION>\n"),
-              std::string::npos);
+    EXPECT_NE(without.find(std::string(InformationTitle) + "</TABLE>\n</SECTION>\n"), std::string::npos);
 }
 
 TEST_F(ReportTest, GlobalInformationRows)
@@ -327,8 +327,8 @@ TEST_F(ReportTest, GlobalInformationRows)
     both.testCompilerVersion = std::string("v 1");
     both.testCompilationTime = std::string("");
     writeGlobalInformation(writer, both);
-    EXPECT_EQ(writer.buffer(), row2("Array", "Test compiler version", "v 1") +
-                                   row2("Array", "Test compilation time", ""));
+    EXPECT_EQ(writer.buffer(),
+              row2("Array", "Test compiler version", "v 1") + row2("Array", "Test compilation time", ""));
 
     XrdWriter clock;
     clock.openMemory();
@@ -355,20 +355,19 @@ TEST(ContractsSection, CollectsClassesAndSortsThemByBytes)
 
     ClassList list;
     list.room = 4;
-    walkPostOrder(tree.findNode(0, 1), [&](TestNode *n) { collectClassNode(n, list); });
+    walkPostOrder(tree.findNode(0, 1), [&](TestNode* n) { collectClassNode(n, list); });
     ASSERT_EQ(list.nodes.size(), 4u);
     // The nodes found carry their counters.
     const auto alpha = std::find_if(list.nodes.begin(), list.nodes.end(),
-                                    [](const TestNode *n) { return n->name() == "Alpha"; });
+                                    [](const TestNode* n) { return n->name() == "Alpha"; });
     ASSERT_NE(alpha, list.nodes.end());
     EXPECT_EQ((*alpha)->classCounters()->states, 1);
 
-    std::vector<const TestNode *> classes = list.nodes;
-    std::sort(classes.begin(), classes.end(), [](const TestNode *a, const TestNode *b) {
-        return compareNodesByName(*a, *b) < 0;
-    });
+    std::vector<const TestNode*> classes = list.nodes;
+    std::sort(classes.begin(), classes.end(),
+              [](const TestNode* a, const TestNode* b) { return compareNodesByName(*a, *b) < 0; });
     std::vector<std::string> names;
-    for (const TestNode *n : classes)
+    for (const TestNode* n : classes)
         names.emplace_back(n->name());
     EXPECT_EQ(names, (std::vector<std::string>{"Alph", "Alpha", "beta", "\xC3\xA4lpha"}));
     EXPECT_EQ(compareNodesByName(*classes[0], *classes[0]), 0);
@@ -378,7 +377,7 @@ TEST(ContractsSection, CollectsClassesAndSortsThemByBytes)
     // before their parent) and no more.
     ClassList small;
     small.room = 2;
-    walkPostOrder(tree.findNode(0, 1), [&](TestNode *n) { collectClassNode(n, small); });
+    walkPostOrder(tree.findNode(0, 1), [&](TestNode* n) { collectClassNode(n, small); });
     ASSERT_EQ(small.nodes.size(), 2u);
     EXPECT_EQ(small.nodes[0], list.nodes[0]);
     EXPECT_EQ(small.nodes[1], list.nodes[1]);

@@ -21,7 +21,7 @@ protected:
         tree.setSourceFile(0, std::string("src/"), std::string("script.kts"), 1);
     }
     /// Adds an element of file 0 under the parent id.
-    void add(ElementKind kind, uint32_t id, const char *name, uint32_t parent, int line)
+    void add(ElementKind kind, uint32_t id, const char* name, uint32_t parent, int line)
     {
         tree.addNode(0, kind, id, name, parent, line, 0);
     }

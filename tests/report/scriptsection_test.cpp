@@ -16,7 +16,7 @@
 namespace qv {
 namespace {
 
-const char *const Header5 = "<ROW>\n"
+const char* const Header5 = "<ROW>\n"
                             "<CELL_TEXT STYLE=\"Array Title\">Expression</CELL_TEXT>\n"
                             "<CELL_TEXT STYLE=\"Array Title\">Status</CELL_TEXT>\n"
                             "<CELL_TEXT STYLE=\"Array Title\">Executed</CELL_TEXT>\n"
@@ -28,8 +28,7 @@ const char *const Header5 = "<ROW>\n"
 class ScriptSectionTest : public OneScriptTest {
 protected:
     /// Writes the entry of the node into memory, with tags starting at `firstTag`.
-    std::string render(uint32_t id, const std::optional<std::string> &path, int level = 1,
-                       int firstTag = 1)
+    std::string render(uint32_t id, const std::optional<std::string>& path, int level = 1, int firstTag = 1)
     {
         XrdWriter writer;
         writer.openMemory();
@@ -337,10 +336,10 @@ TEST(ScriptSectionDepth, MillionNestedSuites)
     tree.openOtsFile(0, "deep.ots");
     const int depth = 1000000;
     // Linked by hand: the chain is built without the per-node parent lookups.
-    TestNode *parent = tree.fileRoot(0);
-    TestNode *top = nullptr;
+    TestNode* parent = tree.fileRoot(0);
+    TestNode* top = nullptr;
     for (int i = 0; i < depth; ++i) {
-        TestNode *node = tree.createNode(ElementKind::TestSuite, 0, uint32_t(i + 2), "S", nullptr, i + 1);
+        TestNode* node = tree.createNode(ElementKind::TestSuite, 0, uint32_t(i + 2), "S", nullptr, i + 1);
         node->parent = parent;
         parent->firstChild = parent->lastChild = node;
         if (!top)
@@ -359,7 +358,7 @@ TEST(ScriptSectionDepth, MillionNestedSuites)
     EXPECT_TRUE(writer.close());
 
     // A smaller chain in memory: entries balance and levels rise to the bottom.
-    TestNode *cut = top;
+    TestNode* cut = top;
     for (int i = 0; i < 999; ++i)
         cut = cut->firstChild;
     cut->firstChild = cut->lastChild = nullptr;
@@ -367,10 +366,9 @@ TEST(ScriptSectionDepth, MillionNestedSuites)
     memory.openMemory();
     context.output = &memory;
     writeScriptElement(top, context);
-    const std::string &out = memory.buffer();
+    const std::string& out = memory.buffer();
     size_t opens = 0, closes = 0;
-    for (size_t at = out.find("<XROD:NODE "); at != std::string::npos;
-         at = out.find("<XROD:NODE ", at + 1))
+    for (size_t at = out.find("<XROD:NODE "); at != std::string::npos; at = out.find("<XROD:NODE ", at + 1))
         ++opens;
     for (size_t at = out.find("</XROD:NODE>\n"); at != std::string::npos;
          at = out.find("</XROD:NODE>\n", at + 1))

@@ -19,15 +19,14 @@ namespace {
 /// through translation.
 class MarkingTranslator : public QTranslator {
 public:
-    QString translate(const char *, const char *source, const char * = nullptr,
-                      int = -1) const override
+    QString translate(const char*, const char* source, const char* = nullptr, int = -1) const override
     {
         return QStringLiteral("<%1>").arg(QString::fromUtf8(source));
     }
     bool isEmpty() const override { return false; }
 };
 
-std::string readFile(const std::string &path)
+std::string readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -42,7 +41,7 @@ TEST(WriterBlock, TextsLongerThanTheBlockInFileAndMemory)
     for (int i = 0; i < 100000; ++i)
         special += "a<b ";
     special += "end";
-    auto write = [&](XrdWriter &w) {
+    auto write = [&](XrdWriter& w) {
         w.writeTag("A", false);
         w.writeRaw(plain);
         w.writeTextCell(special, StyleCode::StylePlain);
@@ -52,8 +51,8 @@ TEST(WriterBlock, TextsLongerThanTheBlockInFileAndMemory)
     for (int i = 0; i < 100000; ++i)
         escaped += "a&lt;b ";
     escaped += "end";
-    const std::string expected = "<A>\n" + plain + "<CELL_TEXT STYLE=\"Array\">" + escaped +
-                                 "</CELL_TEXT>\n</A>\n";
+    const std::string expected =
+        "<A>\n" + plain + "<CELL_TEXT STYLE=\"Array\">" + escaped + "</CELL_TEXT>\n</A>\n";
 
     XrdWriter memory;
     memory.openMemory();
@@ -75,7 +74,7 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
 {
     XrdWriter writer;
     writer.openMemory();
-    const std::string &before = statusWordText(writer, NodeStatus::Passed);
+    const std::string& before = statusWordText(writer, NodeStatus::Passed);
     EXPECT_EQ(before, "Passed");
     writer.writeHeaderRow(StyleCode::StyleTitle, 0);
     const std::string firstRow = writer.buffer();
@@ -97,8 +96,7 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
     writer.openMemory();
     EXPECT_EQ(statusWordText(writer, NodeStatus::Passed), "<Passed>");
     writer.writeHeaderRow(StyleCode::StyleTitle, 0);
-    EXPECT_NE(writer.buffer().find("<CELL_TEXT STYLE=\"Array Title\">&lt;Expression&gt;"),
-              std::string::npos)
+    EXPECT_NE(writer.buffer().find("<CELL_TEXT STYLE=\"Array Title\">&lt;Expression&gt;"), std::string::npos)
         << writer.buffer();
     QCoreApplication::removeTranslator(&marking);
 
@@ -112,15 +110,15 @@ TEST(WriterTranslations, LookedUpOncePerDocument)
 TEST(WriterTranslations, HeaderRowsByStyleAndMethodColumn)
 {
     // Each of the cached rows matches the row written cell by cell.
-    for (const StyleCode style : {StyleCode::StyleTitle, StyleCode::StylePlain, StyleCode::StyleFailed,
-                                  StyleCode::StylePassed}) {
+    for (const StyleCode style :
+         {StyleCode::StyleTitle, StyleCode::StylePlain, StyleCode::StyleFailed, StyleCode::StylePassed}) {
         for (int withMethod = 0; withMethod < 2; ++withMethod) {
             XrdWriter expected;
             expected.openMemory();
             expected.writeTag("ROW", false);
             if (withMethod)
                 expected.writeTextCell("Method", style);
-            for (const char *label : {"Expression", "Status", "Executed", "Failed", "Passed"})
+            for (const char* label : {"Expression", "Status", "Executed", "Failed", "Passed"})
                 expected.writeTextCell(label, style);
             expected.writeTag("ROW", true);
 
@@ -142,7 +140,7 @@ TEST(WriterEscaping, EverySpecialByteAtEveryPosition)
     for (size_t length = 1; length <= 50; ++length) {
         for (size_t at = 0; at < length; ++at) {
             const std::string plain(length, 'a');
-            auto with = [&](const std::string &piece) {
+            auto with = [&](const std::string& piece) {
                 std::string t = plain;
                 t.replace(at, 1, piece);
                 return t;

@@ -22,7 +22,7 @@ const std::string Replacement = "\xEF\xBF\xBD";
 // Unicode tables: decode, simplify, map characters XML forbids, then the five
 // replacements applied one after the other over the whole text.
 // Code points to a QString; fromUcs4 would drop a leading U+FEFF as a byte order mark.
-QString fromCodePoints(const std::vector<char32_t> &chars)
+QString fromCodePoints(const std::vector<char32_t>& chars)
 {
     QString text;
     for (const char32_t c : chars) {
@@ -36,15 +36,14 @@ QString fromCodePoints(const std::vector<char32_t> &chars)
     return text;
 }
 
-std::string referenceEscape(const std::string &bytes)
+std::string referenceEscape(const std::string& bytes)
 {
     const QString decoded = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
     std::vector<char32_t> chars;
     for (const char32_t c : decoded.toUcs4()) {
         const QChar::Category category = QChar::category(c);
         const bool white = (c >= 0x09 && c <= 0x0D) || category == QChar::Separator_Space ||
-                           category == QChar::Separator_Line ||
-                           category == QChar::Separator_Paragraph;
+            category == QChar::Separator_Line || category == QChar::Separator_Paragraph;
         if (white) {
             chars.push_back(U' ');
             continue;
@@ -71,7 +70,7 @@ std::string referenceEscape(const std::string &bytes)
     return std::string(utf8.constData(), size_t(utf8.size()));
 }
 
-std::string hex(const std::string &bytes)
+std::string hex(const std::string& bytes)
 {
     std::ostringstream out;
     for (const unsigned char c : bytes)
@@ -87,12 +86,22 @@ TEST(EscapeText, SimplifiesWhiteSpace)
     EXPECT_EQ(escapeText(" \t\n "), "");
     // No-break space, ogham space, en quad, line and paragraph separators,
     // narrow no-break space, ideographic space are white space.
-    EXPECT_EQ(escapeText("\xC2\xA0" "a\xE1\x9A\x80" "b\xE2\x80\x80" "c\xE2\x80\xA8\xE2\x80\xA9" "d"
-                         "\xE2\x80\xAF" "e\xE3\x80\x80"),
+    EXPECT_EQ(escapeText("\xC2\xA0"
+                         "a\xE1\x9A\x80"
+                         "b\xE2\x80\x80"
+                         "c\xE2\x80\xA8\xE2\x80\xA9"
+                         "d"
+                         "\xE2\x80\xAF"
+                         "e\xE3\x80\x80"),
               "a b c d e");
     // Next line and the information separators are not white space.
-    EXPECT_EQ(escapeText("a\xC2\x85" "b"), "a\xC2\x85" "b");
-    EXPECT_EQ(escapeText("a\x1C" "b"), "a" + Replacement + "b");
+    EXPECT_EQ(escapeText("a\xC2\x85"
+                         "b"),
+              "a\xC2\x85"
+              "b");
+    EXPECT_EQ(escapeText("a\x1C"
+                         "b"),
+              "a" + Replacement + "b");
 }
 
 TEST(EscapeText, ReplacesMarkupCharactersInOrder)
@@ -131,7 +140,9 @@ TEST(EscapeText, ForbiddenAndBrokenCharactersBecomeReplacement)
     EXPECT_EQ(escapeText("\xE1\x80<"), Replacement + Replacement + "&lt;");
     EXPECT_EQ(escapeText("\xFF\\n"), Replacement + "&#10;");
     // A byte order mark is dropped only at the very start.
-    EXPECT_EQ(escapeText("\xEF\xBB\xBF" "a"), "a");
+    EXPECT_EQ(escapeText("\xEF\xBB\xBF"
+                         "a"),
+              "a");
     EXPECT_EQ(escapeText("a\xEF\xBB\xBF"), "a\xEF\xBB\xBF");
 }
 
@@ -147,14 +158,57 @@ TEST(EscapeText, AppendsToExistingText)
 // Unicode tables on random byte strings rich in edge cases.
 TEST(EscapeText, MatchesReferenceOnRandomBytes)
 {
-    const std::vector<std::string> pieces = {
-        " ", "\t", "\n", "\r", "\v", "\f", "\x1C", "\x1F", std::string(1, '\0'), "\x01", "&", "<",
-        ">", "\"", "'", "\\", "n", "\\n", "a", "Z", "\x7F", "\xC2\xA0", "\xC2\x85", "\xE1\x9A\x80",
-        "\xE2\x80\x8A", "\xE2\x80\x8B", "\xE2\x80\xA8", "\xE2\x80\xA9", "\xE2\x80\xAF", "\xE2\x81\x9F",
-        "\xE3\x80\x80", "\xE1\xA0\x8E", "\xEF\xBB\xBF", "\xEF\xBF\xBE", "\xEF\xBF\xBF", "\xEF\xBF\xBD",
-        "\xED\xA0\x80", "\xED\xBF\xBF", "\xED\x9F\xBF", "\xF4\x8F\xBF\xBF", "\xF4\x90\x80\x80",
-        "\xF0\x8F\xBF\xBF", "\xE0\x9F\xBF", "\xC0\xAF", "\xC1\xBF", "\xF0\x9F\x98\x80", "\xC3\xA9",
-        "\xE4\xB8\xAD", "\xF8\x88\x80\x80\x80", "\xFE", "\xFF"};
+    const std::vector<std::string> pieces = {" ",
+                                             "\t",
+                                             "\n",
+                                             "\r",
+                                             "\v",
+                                             "\f",
+                                             "\x1C",
+                                             "\x1F",
+                                             std::string(1, '\0'),
+                                             "\x01",
+                                             "&",
+                                             "<",
+                                             ">",
+                                             "\"",
+                                             "'",
+                                             "\\",
+                                             "n",
+                                             "\\n",
+                                             "a",
+                                             "Z",
+                                             "\x7F",
+                                             "\xC2\xA0",
+                                             "\xC2\x85",
+                                             "\xE1\x9A\x80",
+                                             "\xE2\x80\x8A",
+                                             "\xE2\x80\x8B",
+                                             "\xE2\x80\xA8",
+                                             "\xE2\x80\xA9",
+                                             "\xE2\x80\xAF",
+                                             "\xE2\x81\x9F",
+                                             "\xE3\x80\x80",
+                                             "\xE1\xA0\x8E",
+                                             "\xEF\xBB\xBF",
+                                             "\xEF\xBF\xBE",
+                                             "\xEF\xBF\xBF",
+                                             "\xEF\xBF\xBD",
+                                             "\xED\xA0\x80",
+                                             "\xED\xBF\xBF",
+                                             "\xED\x9F\xBF",
+                                             "\xF4\x8F\xBF\xBF",
+                                             "\xF4\x90\x80\x80",
+                                             "\xF0\x8F\xBF\xBF",
+                                             "\xE0\x9F\xBF",
+                                             "\xC0\xAF",
+                                             "\xC1\xBF",
+                                             "\xF0\x9F\x98\x80",
+                                             "\xC3\xA9",
+                                             "\xE4\xB8\xAD",
+                                             "\xF8\x88\x80\x80\x80",
+                                             "\xFE",
+                                             "\xFF"};
     std::mt19937 random(20240611u);
     std::uniform_int_distribution<int> kind(0, 3);
     std::uniform_int_distribution<size_t> piece(0, pieces.size() - 1);
@@ -166,15 +220,11 @@ TEST(EscapeText, MatchesReferenceOnRandomBytes)
         const int n = length(random);
         for (int i = 0; i < n; ++i) {
             switch (kind(random)) {
-            case 0:
-                bytes += char(byte(random));
-                break;
+            case 0: bytes += char(byte(random)); break;
             case 1: // a continuation or lead byte
                 bytes += char(0x80 + byte(random) % 0x80);
                 break;
-            default:
-                bytes += pieces[piece(random)];
-                break;
+            default: bytes += pieces[piece(random)]; break;
             }
         }
         const std::string expected = referenceEscape(bytes);
@@ -246,64 +296,75 @@ TEST_F(WriterTest, TextCellsOfEveryStyle)
     writer.writeTextCell("odd", StyleCode(7));
     writer.writeNumberCell(-12, StyleCode::StylePlain);
     writer.writeNumberCell(1234567890123LL, StyleCode::StylePassed);
-    EXPECT_EQ(take(), "<CELL_TEXT STYLE=\"Array Title\">T</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array\">x</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array Failed\"></CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array Passed\">a&quot;b</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array Failed\">odd</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array\">-12</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array Passed\">1234567890123</CELL_TEXT>\n");
+    EXPECT_EQ(take(),
+              "<CELL_TEXT STYLE=\"Array Title\">T</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array\">x</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array Failed\"></CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array Passed\">a&quot;b</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array Failed\">odd</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array\">-12</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array Passed\">1234567890123</CELL_TEXT>\n");
 }
 
 TEST_F(WriterTest, LinkCells)
 {
     writer.writeLinkCell("check <1>", StyleCode::StylePlain, "C:\\tests\\my script.ots", 12);
-    EXPECT_EQ(take(), "<CELL STYLE=\"Array\"><LINK TARGET=\"C:\\tests\\my script.ots line 12\">\n"
-                      "<TEXT>check &lt;1&gt;</TEXT>\n</LINK>\n</CELL>\n");
+    EXPECT_EQ(take(),
+              "<CELL STYLE=\"Array\"><LINK TARGET=\"C:\\tests\\my script.ots line 12\">\n"
+              "<TEXT>check &lt;1&gt;</TEXT>\n</LINK>\n</CELL>\n");
     writer.writeLinkCell("", StyleCode(-1), "a&b", 0);
-    EXPECT_EQ(take(), "<CELL STYLE=\"Array Failed\"><LINK TARGET=\"a&amp;b line 0\">\n"
-                      "<TEXT></TEXT>\n</LINK>\n</CELL>\n");
+    EXPECT_EQ(take(),
+              "<CELL STYLE=\"Array Failed\"><LINK TARGET=\"a&amp;b line 0\">\n"
+              "<TEXT></TEXT>\n</LINK>\n</CELL>\n");
     writer.writeLinkCell("t", StyleCode::StyleTitle, "p", 1);
     writer.writeLinkCell("t", StyleCode::StylePassed, "p", 2);
-    EXPECT_EQ(take(), "<CELL STYLE=\"Array Title\"><LINK TARGET=\"p line 1\">\n"
-                      "<TEXT>t</TEXT>\n</LINK>\n</CELL>\n"
-                      "<CELL STYLE=\"Array Passed\"><LINK TARGET=\"p line 2\">\n"
-                      "<TEXT>t</TEXT>\n</LINK>\n</CELL>\n");
+    EXPECT_EQ(take(),
+              "<CELL STYLE=\"Array Title\"><LINK TARGET=\"p line 1\">\n"
+              "<TEXT>t</TEXT>\n</LINK>\n</CELL>\n"
+              "<CELL STYLE=\"Array Passed\"><LINK TARGET=\"p line 2\">\n"
+              "<TEXT>t</TEXT>\n</LINK>\n</CELL>\n");
 }
 
 TEST_F(WriterTest, TitlesStyleNumberAndMarks)
 {
     writer.writeTitle("Case", 2, StyleCode(7), 12);
-    EXPECT_EQ(take(), "<TITLE LEVEL=\"2\" TAG=\"nodex12\" STYLE=\"Title3\">\n"
-                      "<TEXT>Case</TEXT>\n</TITLE>\n");
+    EXPECT_EQ(take(),
+              "<TITLE LEVEL=\"2\" TAG=\"nodex12\" STYLE=\"Title3\">\n"
+              "<TEXT>Case</TEXT>\n</TITLE>\n");
     writer.writeTitle("Sum", 0, StyleCode::StylePassed, 3);
-    EXPECT_EQ(take(), "<TITLE LEVEL=\"0\" TAG=\"nodex3\" STYLE=\"Title1 Passed\">\n"
-                      "<TEXT>Sum</TEXT>\n</TITLE>\n");
+    EXPECT_EQ(take(),
+              "<TITLE LEVEL=\"0\" TAG=\"nodex3\" STYLE=\"Title1 Passed\">\n"
+              "<TEXT>Sum</TEXT>\n</TITLE>\n");
     writer.writeTitle(" deep\ttext ", 6, StyleCode::StyleFailed, 40);
-    EXPECT_EQ(take(), "<TITLE LEVEL=\"6\" TAG=\"nodex40\" STYLE=\"Title5 Failed\">\n"
-                      "<TEXT>deep text</TEXT>\n</TITLE>\n");
+    EXPECT_EQ(take(),
+              "<TITLE LEVEL=\"6\" TAG=\"nodex40\" STYLE=\"Title5 Failed\">\n"
+              "<TEXT>deep text</TEXT>\n</TITLE>\n");
     writer.writeTitle("", 3, StyleCode::StyleTitle, 1);
     writer.writeTitle("x", 4, StyleCode::StylePlain, 2);
-    EXPECT_EQ(take(), "<TITLE LEVEL=\"3\" TAG=\"nodex1\" STYLE=\"Title4\">\n<TEXT></TEXT>\n</TITLE>\n"
-                      "<TITLE LEVEL=\"4\" TAG=\"nodex2\" STYLE=\"Title5\">\n<TEXT>x</TEXT>\n</TITLE>\n");
+    EXPECT_EQ(take(),
+              "<TITLE LEVEL=\"3\" TAG=\"nodex1\" STYLE=\"Title4\">\n<TEXT></TEXT>\n</TITLE>\n"
+              "<TITLE LEVEL=\"4\" TAG=\"nodex2\" STYLE=\"Title5\">\n<TEXT>x</TEXT>\n</TITLE>\n");
 }
 
 TEST_F(WriterTest, LinkTitles)
 {
     writer.writeLinkTitle("Test Case <tc>", 1, StyleCode::StylePassed, 9, "/src/a.ots", 77);
-    EXPECT_EQ(take(), "<TITLE LEVEL=\"1\" TAG=\"nodex9\" STYLE=\"Title2 Passed\">\n"
-                      "<LINK TARGET=\"/src/a.ots line 77\">\n"
-                      "<TEXT>Test Case &lt;tc&gt;</TEXT>\n</LINK>\n</TITLE>\n");
+    EXPECT_EQ(take(),
+              "<TITLE LEVEL=\"1\" TAG=\"nodex9\" STYLE=\"Title2 Passed\">\n"
+              "<LINK TARGET=\"/src/a.ots line 77\">\n"
+              "<TEXT>Test Case &lt;tc&gt;</TEXT>\n</LINK>\n</TITLE>\n");
 }
 
 TEST_F(WriterTest, NodeOpenSumAndIcon)
 {
     writer.writeNodeOpen("Global Report", "Global Report", "ok", 0, NodeIcon::ScriptIcon);
-    EXPECT_EQ(take(), "<XROD:NODE name=\"Global Report\" type=\"Global Report\" state=\"ok\""
-                      " icone=\"testscript.xpm\">");
+    EXPECT_EQ(take(),
+              "<XROD:NODE name=\"Global Report\" type=\"Global Report\" state=\"ok\""
+              " icone=\"testscript.xpm\">");
     writer.writeNodeOpen("a\"b", "T<", "ko", 2, NodeIcon::ClassIcon);
-    EXPECT_EQ(take(), "<XROD:NODE name=\"a&quot;b\" type=\"T&lt;\" state=\"ko\" sum=\"2\""
-                      " icone=\"class.xpm\">");
+    EXPECT_EQ(take(),
+              "<XROD:NODE name=\"a&quot;b\" type=\"T&lt;\" state=\"ko\" sum=\"2\""
+              " icone=\"class.xpm\">");
     writer.writeNodeOpen("m", "Method", "NE", -5, NodeIcon::MethodIcon);
     EXPECT_EQ(take(), "<XROD:NODE name=\"m\" type=\"Method\" state=\"NE\" icone=\"method.xpm\">");
     writer.writeNodeOpen("n", "t", "ok", 1, NodeIcon(3));
@@ -315,22 +376,24 @@ TEST_F(WriterTest, NodeOpenSumAndIcon)
 TEST_F(WriterTest, HeaderRows)
 {
     writer.writeHeaderRow(StyleCode::StyleTitle, 0);
-    EXPECT_EQ(take(), "<ROW>\n"
-                      "<CELL_TEXT STYLE=\"Array Title\">Expression</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array Title\">Status</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array Title\">Executed</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array Title\">Failed</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array Title\">Passed</CELL_TEXT>\n"
-                      "</ROW>\n");
+    EXPECT_EQ(take(),
+              "<ROW>\n"
+              "<CELL_TEXT STYLE=\"Array Title\">Expression</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array Title\">Status</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array Title\">Executed</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array Title\">Failed</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array Title\">Passed</CELL_TEXT>\n"
+              "</ROW>\n");
     writer.writeHeaderRow(StyleCode::StylePlain, 1);
-    EXPECT_EQ(take(), "<ROW>\n"
-                      "<CELL_TEXT STYLE=\"Array\">Method</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array\">Expression</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array\">Status</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array\">Executed</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array\">Failed</CELL_TEXT>\n"
-                      "<CELL_TEXT STYLE=\"Array\">Passed</CELL_TEXT>\n"
-                      "</ROW>\n");
+    EXPECT_EQ(take(),
+              "<ROW>\n"
+              "<CELL_TEXT STYLE=\"Array\">Method</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array\">Expression</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array\">Status</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array\">Executed</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array\">Failed</CELL_TEXT>\n"
+              "<CELL_TEXT STYLE=\"Array\">Passed</CELL_TEXT>\n"
+              "</ROW>\n");
 }
 
 TEST(XrdWriterCounter, NextTagStartsAtOneAndRises)
@@ -348,7 +411,7 @@ TEST(XrdWriterFile, WritesTheSameBytesAsMemory)
     ASSERT_TRUE(dir.isValid());
     const std::string path = dir.filePath(QStringLiteral("out.xrd")).toStdString();
 
-    auto writeSample = [](XrdWriter &w) {
+    auto writeSample = [](XrdWriter& w) {
         for (int i = 0; i < 20000; ++i) { // beyond one output block
             w.writeTag("ROW", false);
             w.writeTextCell("value & <more>", StyleCode(i % 4));

@@ -52,21 +52,30 @@ xrd::ReadResult read(const std::string& document, Recorder& recorder)
 
 std::string head()
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XROD>\n<APIDOC>\n<DOCUMENT TITLE=\"r.xrd\" TAG=\"Testx1\">\n"
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XROD>\n<APIDOC>\n<DOCUMENT TITLE=\"r.xrd\" "
+           "TAG=\"Testx1\">\n"
            "<XROD:NODE name=\"Global Report\" type=\"Global Report\" state=\"ko\" icone=\"testscript.xpm\">"
-           "<SECTION TAG=\"filex2\">\n<TITLE LEVEL=\"0\" TAG=\"nodex3\" STYLE=\"Title1\">\n<TEXT>My Node</TEXT>\n</TITLE>\n"
+           "<SECTION TAG=\"filex2\">\n<TITLE LEVEL=\"0\" TAG=\"nodex3\" STYLE=\"Title1\">\n<TEXT>My "
+           "Node</TEXT>\n</TITLE>\n"
            "<TITLE LEVEL=\"1\" TAG=\"nodex4\" STYLE=\"Title2\">\n<TEXT>Report summary</TEXT>\n</TITLE>\n"
-           "<TABLE BORDER=\"1\">\n<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">Product 1.0</CELL_TEXT></ROW>"
-           "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">(C) notice</CELL_TEXT></ROW><ROW>\n"
-           "<CELL_TEXT STYLE=\"Array\">Bestanden</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">1</CELL_TEXT>\n</ROW>\n"
-           "<ROW>\n<CELL_TEXT STYLE=\"Array\">Inconclusive</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">2</CELL_TEXT>\n</ROW>\n"
-           "<ROW>\n<CELL_TEXT STYLE=\"Array Failed\">Failed</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array Failed\">3</CELL_TEXT>\n</ROW>\n"
-           "<ROW>\n<CELL_TEXT STYLE=\"Array\">Total</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">6</CELL_TEXT>\n</ROW>\n</TABLE>\n"
+           "<TABLE BORDER=\"1\">\n<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">Product "
+           "1.0</CELL_TEXT></ROW>"
+           "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">(C) "
+           "notice</CELL_TEXT></ROW><ROW>\n"
+           "<CELL_TEXT STYLE=\"Array\">Bestanden</CELL_TEXT>\n<CELL_TEXT "
+           "STYLE=\"Array\">1</CELL_TEXT>\n</ROW>\n"
+           "<ROW>\n<CELL_TEXT STYLE=\"Array\">Inconclusive</CELL_TEXT>\n<CELL_TEXT "
+           "STYLE=\"Array\">2</CELL_TEXT>\n</ROW>\n"
+           "<ROW>\n<CELL_TEXT STYLE=\"Array Failed\">Failed</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array "
+           "Failed\">3</CELL_TEXT>\n</ROW>\n"
+           "<ROW>\n<CELL_TEXT STYLE=\"Array\">Total</CELL_TEXT>\n<CELL_TEXT "
+           "STYLE=\"Array\">6</CELL_TEXT>\n</ROW>\n</TABLE>\n"
            "<TITLE LEVEL=\"1\" TAG=\"nodex5\" STYLE=\"Title2\">\n<TEXT>Report Information</TEXT>\n</TITLE>\n"
            "<TABLE BORDER=\"1\">\n<ROW>\n<CELL_TEXT STYLE=\"Array\">Report Generation Time</CELL_TEXT>\n"
            "<CELL_TEXT STYLE=\"Array\">Mon Dec 7 09:05:03 2026</CELL_TEXT>\n</ROW>\n</TABLE>\n"
            "<TITLE LEVEL=\"2\" TAG=\"nodex6\" STYLE=\"Title3\">\n<TEXT>Setup</TEXT>\n</TITLE>\n"
-           "<TABLE BORDER=\"1\">\n<ROW>\n<CELL_TEXT STYLE=\"Array\">Host</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">ci</CELL_TEXT>\n</ROW>\n</TABLE>\n"
+           "<TABLE BORDER=\"1\">\n<ROW>\n<CELL_TEXT STYLE=\"Array\">Host</CELL_TEXT>\n<CELL_TEXT "
+           "STYLE=\"Array\">ci</CELL_TEXT>\n</ROW>\n</TABLE>\n"
            "</SECTION>\n";
 }
 
@@ -77,27 +86,36 @@ std::string tail()
 
 std::string driver(const std::string& name, const std::string& body)
 {
-    return "<XROD:NODE name=\"" + name + "\" type=\"Test Driver\" state=\"ko\" icone=\"testscript.xpm\">"
-           "<SECTION TAG=\"rootx8\">\n<TITLE LEVEL=\"0\" TAG=\"nodex9\" STYLE=\"Title1 Failed\">\n<TEXT>Test Driver " +
-           name + "</TEXT>\n</TITLE>\n" + body + "</SECTION>\n</XROD:NODE>\n";
+    return "<XROD:NODE name=\"" + name +
+        "\" type=\"Test Driver\" state=\"ko\" icone=\"testscript.xpm\">"
+        "<SECTION TAG=\"rootx8\">\n<TITLE LEVEL=\"0\" TAG=\"nodex9\" STYLE=\"Title1 Failed\">\n<TEXT>Test "
+        "Driver " +
+        name + "</TEXT>\n</TITLE>\n" + body + "</SECTION>\n</XROD:NODE>\n";
 }
 
 std::string testCase(const std::string& name, const std::string& state, const std::string& link,
                      const std::string& body, const std::string& type = "Test Case")
 {
     return "<XROD:NODE name=\"" + name + "\" type=\"" + type + "\" state=\"" + state +
-           "\" sum=\"1\" icone=\"method.xpm\"><TITLE LEVEL=\"1\" TAG=\"nodex10\" STYLE=\"Title2\">\n<LINK TARGET=\"" +
-           link + "\">\n<TEXT>" + type + " " + name + "</TEXT>\n</LINK>\n</TITLE>\n" + body + "</XROD:NODE>\n";
+        "\" sum=\"1\" icone=\"method.xpm\"><TITLE LEVEL=\"1\" TAG=\"nodex10\" STYLE=\"Title2\">\n<LINK "
+        "TARGET=\"" +
+        link + "\">\n<TEXT>" + type + " " + name + "</TEXT>\n</LINK>\n</TITLE>\n" + body + "</XROD:NODE>\n";
 }
 
 const std::string kResults =
-    "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\">\n<ROW>\n<CELL_TEXT STYLE=\"Array Title\">Expression</CELL_TEXT>\n</ROW>\n"
-    "<ROW>\n<CELL_TEXT STYLE=\"Array Passed\">a == 1</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array Passed\">Passed</CELL_TEXT>\n</ROW>\n"
-    "<ROW>\n<CELL_TEXT STYLE=\"Array Failed\">b &lt; 2 &amp;&amp; c</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array Failed\">Failed</CELL_TEXT>\n</ROW>\n"
+    "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\">\n<ROW>\n<CELL_TEXT STYLE=\"Array "
+    "Title\">Expression</CELL_TEXT>\n</ROW>\n"
+    "<ROW>\n<CELL_TEXT STYLE=\"Array Passed\">a == 1</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array "
+    "Passed\">Passed</CELL_TEXT>\n</ROW>\n"
+    "<ROW>\n<CELL_TEXT STYLE=\"Array Failed\">b &lt; 2 &amp;&amp; c</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array "
+    "Failed\">Failed</CELL_TEXT>\n</ROW>\n"
     "</TABLE>\n"
-    "<TABLE BORDER=\"1\" WIDTH=\"55,45\">\n<ROW>\n<CELL STYLE=\"Array\">\n<IMAGE NAME=\"arrow10.xpm\"/><LINK TARGET=\"t.kts line 9\">\n"
-    "<TEXT>Print&quot;x&quot;</TEXT>\n</LINK>\n</CELL>\n<CELL STYLE=\"Array\">\n<TEXT>(x2)</TEXT>\n</CELL>\n</ROW>\n</TABLE>\n"
-    "<TABLE BORDER=\"0\" WIDTH=\"5,95\">\n<ROW>\n<CELL STYLE=\"Array\">\n</CELL>\n<CELL STYLE=\"Array\">\n<TEXT>temp&#233;rature</TEXT>\n"
+    "<TABLE BORDER=\"1\" WIDTH=\"55,45\">\n<ROW>\n<CELL STYLE=\"Array\">\n<IMAGE NAME=\"arrow10.xpm\"/><LINK "
+    "TARGET=\"t.kts line 9\">\n"
+    "<TEXT>Print&quot;x&quot;</TEXT>\n</LINK>\n</CELL>\n<CELL "
+    "STYLE=\"Array\">\n<TEXT>(x2)</TEXT>\n</CELL>\n</ROW>\n</TABLE>\n"
+    "<TABLE BORDER=\"0\" WIDTH=\"5,95\">\n<ROW>\n<CELL STYLE=\"Array\">\n</CELL>\n<CELL "
+    "STYLE=\"Array\">\n<TEXT>temp&#233;rature</TEXT>\n"
     "</CELL>\n</ROW>\n</TABLE>\n";
 
 TEST(Reader, HandsOutEntriesTablesSummaryAndInformationInDocumentOrder)
@@ -106,9 +124,9 @@ TEST(Reader, HandsOutEntriesTablesSummaryAndInformationInDocumentOrder)
     const std::string doc = head() + driver("drv", testCase("case", "ko", "t.kts line 4", kResults)) + tail();
     const xrd::ReadResult result = read(doc, r);
     ASSERT_TRUE(result.ok()) << result.reason;
-    const std::vector<std::string> expected = {"open Global Report 0", "title My Node", "open drv 1", "open case 2",
-                                               "table case 3",  "table case 1",         "table case 1", "close case",
-                                               "close drv",     "close Global Report"};
+    const std::vector<std::string> expected = {
+        "open Global Report 0", "title My Node", "open drv 1", "open case 2", "table case 3",
+        "table case 1",         "table case 1",  "close case", "close drv",   "close Global Report"};
     EXPECT_EQ(r.events, expected);
 
     // The summary is read by position: its labels are translated.
@@ -152,34 +170,43 @@ TEST(Reader, LocationsFollowTitleThenFailedRowThenFirstRowThenAncestor)
 {
     const std::string member = [] {
         // A class member: plain title, link cells in its rows; the second row failed.
-        return std::string("<XROD:NODE name=\"Invariant\" type=\"Invariant\" state=\"ko\" sum=\"1\">"
-                           "<TITLE LEVEL=\"2\" TAG=\"nodex20\" STYLE=\"Title3 Failed\">\n<TEXT>Invariant</TEXT>\n</TITLE>\n"
-                           "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\">\n"
-                           "<ROW>\n<CELL STYLE=\"Array Passed\"><LINK TARGET=\"c.kts line 37\">\n<TEXT>ok()</TEXT>\n</LINK>\n</CELL>\n</ROW>\n"
-                           "<ROW>\n<CELL STYLE=\"Array Failed\"><LINK TARGET=\"c.kts line 38\">\n<TEXT>bad()</TEXT>\n</LINK>\n</CELL>\n</ROW>\n"
-                           "</TABLE>\n</XROD:NODE>\n");
+        return std::string(
+            "<XROD:NODE name=\"Invariant\" type=\"Invariant\" state=\"ko\" sum=\"1\">"
+            "<TITLE LEVEL=\"2\" TAG=\"nodex20\" STYLE=\"Title3 Failed\">\n<TEXT>Invariant</TEXT>\n</TITLE>\n"
+            "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\">\n"
+            "<ROW>\n<CELL STYLE=\"Array Passed\"><LINK TARGET=\"c.kts line "
+            "37\">\n<TEXT>ok()</TEXT>\n</LINK>\n</CELL>\n</ROW>\n"
+            "<ROW>\n<CELL STYLE=\"Array Failed\"><LINK TARGET=\"c.kts line "
+            "38\">\n<TEXT>bad()</TEXT>\n</LINK>\n</CELL>\n</ROW>\n"
+            "</TABLE>\n</XROD:NODE>\n");
     }();
     const std::string passedMember =
-        "<XROD:NODE name=\"State\" type=\"State\" state=\"ok\" sum=\"1\"><TITLE LEVEL=\"2\" TAG=\"nodex21\" STYLE=\"Title3\">\n"
+        "<XROD:NODE name=\"State\" type=\"State\" state=\"ok\" sum=\"1\"><TITLE LEVEL=\"2\" TAG=\"nodex21\" "
+        "STYLE=\"Title3\">\n"
         "<TEXT>State</TEXT>\n</TITLE>\n<TABLE BORDER=\"1\" WIDTH=\"40,30,30\">\n"
         "<ROW>\n<CELL_TEXT STYLE=\"Array Title\">State Name</CELL_TEXT>\n</ROW>\n"
-        "<ROW>\n<CELL STYLE=\"Array Passed\"><LINK TARGET=\" line 40\">\n<TEXT>Idle</TEXT>\n</LINK>\n</CELL>\n</ROW>\n"
+        "<ROW>\n<CELL STYLE=\"Array Passed\"><LINK TARGET=\" line "
+        "40\">\n<TEXT>Idle</TEXT>\n</LINK>\n</CELL>\n</ROW>\n"
         "</TABLE>\n</XROD:NODE>\n";
-    const std::string bare = "<XROD:NODE name=\"Transition\" type=\"Transition\" state=\"NE\" sum=\"1\"></XROD:NODE>\n";
-    const std::string klass = "<XROD:NODE name=\"Klass\" type=\"Class\" state=\"ko\" icone=\"class.xpm\">"
-                              "<TITLE LEVEL=\"1\" TAG=\"nodex19\" STYLE=\"Title2 Failed\">\n<LINK TARGET=\"dir/c.kts line 30\">\n"
-                              "<TEXT>Class Klass</TEXT>\n</LINK>\n</TITLE>\n" +
-                              member + passedMember + bare + "</XROD:NODE>\n";
-    const std::string contracts = "<XROD:NODE name=\"Contracts\" type=\"Contracts\" state=\"ko\"><SECTION TAG=\"classx18\">\n" +
-                                  klass + "</SECTION>\n</XROD:NODE>\n";
-    const std::string orphan = "<XROD:NODE name=\"Orphan\" type=\"Proc\" state=\"ok\" sum=\"1\"></XROD:NODE>\n";
+    const std::string bare =
+        "<XROD:NODE name=\"Transition\" type=\"Transition\" state=\"NE\" sum=\"1\"></XROD:NODE>\n";
+    const std::string klass =
+        "<XROD:NODE name=\"Klass\" type=\"Class\" state=\"ko\" icone=\"class.xpm\">"
+        "<TITLE LEVEL=\"1\" TAG=\"nodex19\" STYLE=\"Title2 Failed\">\n<LINK TARGET=\"dir/c.kts line 30\">\n"
+        "<TEXT>Class Klass</TEXT>\n</LINK>\n</TITLE>\n" +
+        member + passedMember + bare + "</XROD:NODE>\n";
+    const std::string contracts =
+        "<XROD:NODE name=\"Contracts\" type=\"Contracts\" state=\"ko\"><SECTION TAG=\"classx18\">\n" + klass +
+        "</SECTION>\n</XROD:NODE>\n";
+    const std::string orphan =
+        "<XROD:NODE name=\"Orphan\" type=\"Proc\" state=\"ok\" sum=\"1\"></XROD:NODE>\n";
     Recorder r;
     ASSERT_TRUE(read(head() + driver("d", orphan) + contracts + tail(), r).ok());
 
-    EXPECT_EQ(r.entry("Invariant").location->line, 38);  // the failed row, not the first
-    EXPECT_EQ(r.entry("State").location->path, "");      // an empty path is kept
+    EXPECT_EQ(r.entry("Invariant").location->line, 38); // the failed row, not the first
+    EXPECT_EQ(r.entry("State").location->path, "");     // an empty path is kept
     EXPECT_EQ(r.entry("State").location->line, 40);
-    EXPECT_EQ(r.entry("Transition").location->path, "dir/c.kts");  // the class's
+    EXPECT_EQ(r.entry("Transition").location->path, "dir/c.kts"); // the class's
     EXPECT_EQ(r.entry("Transition").location->line, 30);
     EXPECT_FALSE(r.entry("Orphan").location.has_value());
     EXPECT_EQ(r.entry("Invariant").section, xrd::SectionKind::Contracts);
@@ -197,9 +224,11 @@ TEST(Reader, StatusRules)
     EXPECT_EQ(xrd::resultStatus(xrd::EntryState::NotExecuted, "Proc"), xrd::ResultStatus::Inconclusive);
 
     Recorder r;
-    const std::string doc = head() + driver("d", testCase("s", "NE", "a line 1", "", "Stub") +
-                                                     "<XROD:NODE name=\"u\" type=\"Test Case\" state=\"what\" sum=\"0\"></XROD:NODE>\n") +
-                            tail();
+    const std::string doc = head() +
+        driver("d",
+               testCase("s", "NE", "a line 1", "", "Stub") +
+                   "<XROD:NODE name=\"u\" type=\"Test Case\" state=\"what\" sum=\"0\"></XROD:NODE>\n") +
+        tail();
     ASSERT_TRUE(read(doc, r).ok());
     EXPECT_EQ(r.entry("s").status(), xrd::ResultStatus::Passed);
     EXPECT_FALSE(r.entry("u").counted);
@@ -223,8 +252,13 @@ TEST(Reader, LinkTargets)
 TEST(Reader, NamesKeepTheirBytesIncludingMarkupQuotesLineEndsAndEmptyNames)
 {
     Recorder r;
-    const std::string names[] = {"&lt;script&gt;alert(1)&lt;/script&gt;", "a &amp; b &quot;q&quot; 'x'", "]]&gt; end",
-                                 "two&#10;lines", "\xEF\xBF\xBD caf\xC3\xA9", "", "lit &amp;#38; &#38;&#38;"};
+    const std::string names[] = {"&lt;script&gt;alert(1)&lt;/script&gt;",
+                                 "a &amp; b &quot;q&quot; 'x'",
+                                 "]]&gt; end",
+                                 "two&#10;lines",
+                                 "\xEF\xBF\xBD caf\xC3\xA9",
+                                 "",
+                                 "lit &amp;#38; &#38;&#38;"};
     std::string body;
     for (const std::string& name : names)
         body += testCase(name, "ok", "p line 1", "");
@@ -243,8 +277,9 @@ TEST(Reader, CdataAndLongTextsAreKeptUpToTheLimit)
 {
     Recorder r;
     const std::string big(3 << 20, 'x');
-    const std::string table = "<TABLE BORDER=\"0\" WIDTH=\"5,95\">\n<ROW>\n<CELL STYLE=\"Array\">\n<TEXT><![CDATA[a]]>b" + big +
-                              "</TEXT>\n</CELL>\n</ROW>\n</TABLE>\n";
+    const std::string table =
+        "<TABLE BORDER=\"0\" WIDTH=\"5,95\">\n<ROW>\n<CELL STYLE=\"Array\">\n<TEXT><![CDATA[a]]>b" + big +
+        "</TEXT>\n</CELL>\n</ROW>\n</TABLE>\n";
     ASSERT_TRUE(read(head() + driver("d", testCase("c", "ok", "p line 1", table)) + tail(), r).ok());
     const xrd::Cell& cell = r.entry("c").tables.at(0).rows.at(0).cells.at(0);
     EXPECT_EQ(cell.text.size(), std::size_t(1) << 20);
@@ -290,17 +325,20 @@ struct Refusal {
 
 TEST(Reader, RefusesWhatIsNotAReportWithLineColumnAndReason)
 {
-    const std::string bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE XROD [\n<!ENTITY a \"aaaaaaaaaa\">\n"
-                             "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">\n]>\n"
-                             "<XROD>&c;&c;&c;</XROD>\n";
-    const std::string external = "<?xml version=\"1.0\"?>\n<!DOCTYPE XROD [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>\n"
-                                 "<XROD><APIDOC>&e;</APIDOC></XROD>\n";
+    const std::string bomb =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE XROD [\n<!ENTITY a \"aaaaaaaaaa\">\n"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">\n]>\n"
+        "<XROD>&c;&c;&c;</XROD>\n";
+    const std::string external =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE XROD [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>\n"
+        "<XROD><APIDOC>&e;</APIDOC></XROD>\n";
     const std::string full = head() + driver("d", testCase("c", "ok", "p line 1", kResults)) + tail();
     const Refusal cases[] = {
         {"empty", "", 1, "empty"},
         {"blank", "   \n", 1, "empty"},
         {"not XML", "hello, world\n", 1, "Start tag expected, '<' not found"},
-        {"another document", "<?xml version=\"1.0\"?>\n<testsuites/>\n", 2, "root element is testsuites, not XROD"},
+        {"another document", "<?xml version=\"1.0\"?>\n<testsuites/>\n", 2,
+         "root element is testsuites, not XROD"},
         {"truncated", full.substr(0, full.rfind("</SECTION>")), 0, "Premature end of data"},
         {"cut in a tag", full.substr(0, full.find("BORDER=\"1\"") + 10), 0, "attributes construct error"},
         {"entity bomb", bomb, 2, "document type declaration"},
@@ -309,9 +347,11 @@ TEST(Reader, RefusesWhatIsNotAReportWithLineColumnAndReason)
         {"two roots", "<XROD/><XROD/>", 1, "Extra content"},
         // Found by the fuzz target: a conversion error stopped the parser
         // quietly and the read looked complete.
-        {"undecodable", "<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n<XROD>\n<APIDOC>\n<DOCUMENT TITLE=\"c.xrd\" TAG=\"Testx1\">\n"
-                        "<XROD:NODE name=\"Component testing C++ report\" type=\"Global Report\" state=\"ko\">"
-                        "</XROD:NODE></DOCUMENT></APIDOC></XROD>\n",
+        {"undecodable",
+         "<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n<XROD>\n<APIDOC>\n<DOCUMENT TITLE=\"c.xrd\" "
+         "TAG=\"Testx1\">\n"
+         "<XROD:NODE name=\"Component testing C++ report\" type=\"Global Report\" state=\"ko\">"
+         "</XROD:NODE></DOCUMENT></APIDOC></XROD>\n",
          5, "cannot be decoded in the declared encoding"},
     };
     for (const Refusal& c : cases) {
@@ -348,10 +388,13 @@ TEST(Reader, MisplacedElementsArePassedOverWithoutLosingTheirSurroundings)
     // Found by the fuzz target: a row inside a cell used to end the row early,
     // and the cell's later text was written past the end of the next row.
     const std::string table =
-        "<TABLE WIDTH=\"40,15,15,15,15\"><ROW><CELL_TEXT STYLE=\"Array Failed\">a<ROW></ROW>b<TABLE><ROW><CELL_TEXT>x"
-        "</CELL_TEXT></ROW></TABLE></CELL_TEXT><CELL><TEXT>t<TEXT>u</TEXT>v</TEXT><LINK TARGET=\"f line 3\"/></CELL></ROW>"
+        "<TABLE WIDTH=\"40,15,15,15,15\"><ROW><CELL_TEXT STYLE=\"Array "
+        "Failed\">a<ROW></ROW>b<TABLE><ROW><CELL_TEXT>x"
+        "</CELL_TEXT></ROW></TABLE></CELL_TEXT><CELL><TEXT>t<TEXT>u</TEXT>v</TEXT><LINK TARGET=\"f line "
+        "3\"/></CELL></ROW>"
         "<ROW><CELL_TEXT>c<CELL_TEXT>d</CELL_TEXT></CELL_TEXT></ROW></TABLE><LINK TARGET=\"stray line 1\"/>"
-        "<TITLE LEVEL=\"3\"><TABLE><ROW><CELL_TEXT>in title</CELL_TEXT></ROW></TABLE><TEXT>late title</TEXT></TITLE>";
+        "<TITLE LEVEL=\"3\"><TABLE><ROW><CELL_TEXT>in title</CELL_TEXT></ROW></TABLE><TEXT>late "
+        "title</TEXT></TITLE>";
     Recorder r;
     ASSERT_TRUE(read(head() + driver("d", testCase("c", "ko", "p line 1", table)) + tail(), r).ok());
     const xrd::Entry& e = r.entry("c");

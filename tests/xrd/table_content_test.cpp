@@ -16,8 +16,8 @@ namespace {
 struct LevelRecorder : xrd::ReportHandler {
     xrd::TableContent level = xrd::TableContent::Whole;
     bool keep = false;
-    std::map<std::string, std::string> locations;  // entry name -> "PATH:LINE" or "-"
-    std::vector<xrd::Table> contents;              // entryContent, in order
+    std::map<std::string, std::string> locations; // entry name -> "PATH:LINE" or "-"
+    std::vector<xrd::Table> contents;             // entryContent, in order
     std::map<std::string, std::vector<xrd::Table>> kept;
     std::vector<xrd::Table> info;
 
@@ -27,8 +27,9 @@ struct LevelRecorder : xrd::ReportHandler {
     void entryContent(const xrd::Entry&, const xrd::Table& table) override { contents.push_back(table); }
     void entryClosed(const xrd::Entry& entry) override
     {
-        locations[entry.name] =
-            entry.location ? entry.location->path + ":" + std::to_string(entry.location->line) : std::string("-");
+        locations[entry.name] = entry.location
+            ? entry.location->path + ":" + std::to_string(entry.location->line)
+            : std::string("-");
         kept[entry.name] = entry.tables;
     }
 };
@@ -38,23 +39,28 @@ std::string document(const std::string& body)
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XROD><APIDOC><DOCUMENT TITLE=\"r.xrd\">"
            "<XROD:NODE name=\"Global Report\" type=\"Global Report\" state=\"ko\"><SECTION TAG=\"filex2\">"
            "<TITLE LEVEL=\"0\"><TEXT>Node</TEXT></TITLE><TABLE BORDER=\"1\"></TABLE>"
-           "<TABLE BORDER=\"1\"><ROW><CELL_TEXT STYLE=\"Array\">Host</CELL_TEXT><CELL_TEXT STYLE=\"Array\">ci</CELL_TEXT>"
-           "</ROW><ROW STYLE=\"Array Title\"><CELL_TEXT STYLE=\"Array Title\">styled</CELL_TEXT></ROW></TABLE></SECTION>"
+           "<TABLE BORDER=\"1\"><ROW><CELL_TEXT STYLE=\"Array\">Host</CELL_TEXT><CELL_TEXT "
+           "STYLE=\"Array\">ci</CELL_TEXT>"
+           "</ROW><ROW STYLE=\"Array Title\"><CELL_TEXT STYLE=\"Array "
+           "Title\">styled</CELL_TEXT></ROW></TABLE></SECTION>"
            "<XROD:NODE name=\"d\" type=\"Test Driver\" state=\"ko\"><SECTION TAG=\"rootx8\">" +
-           body + "</SECTION></XROD:NODE></XROD:NODE></DOCUMENT></APIDOC></XROD>\n";
+        body + "</SECTION></XROD:NODE></XROD:NODE></DOCUMENT></APIDOC></XROD>\n";
 }
 
 std::string cell(const std::string& style, const std::string& text, const std::string& target = "")
 {
     if (target.empty())
         return "<CELL_TEXT STYLE=\"" + style + "\">" + text + "</CELL_TEXT>";
-    return "<CELL STYLE=\"" + style + "\"><LINK TARGET=\"" + target + "\"><TEXT>" + text + "</TEXT></LINK></CELL>";
+    return "<CELL STYLE=\"" + style + "\"><LINK TARGET=\"" + target + "\"><TEXT>" + text +
+        "</TEXT></LINK></CELL>";
 }
 
 std::string member(const std::string& name, const std::string& state, const std::string& tables)
 {
-    return "<XROD:NODE name=\"" + name + "\" type=\"Invariant\" state=\"" + state + "\" sum=\"1\">"
-           "<TITLE LEVEL=\"2\"><TEXT>Invariant " + name + "</TEXT></TITLE>" + tables + "</XROD:NODE>";
+    return "<XROD:NODE name=\"" + name + "\" type=\"Invariant\" state=\"" + state +
+        "\" sum=\"1\">"
+        "<TITLE LEVEL=\"2\"><TEXT>Invariant " +
+        name + "</TEXT></TITLE>" + tables + "</XROD:NODE>";
 }
 
 /// Class members whose locations come from their rows, with tables of changing
@@ -63,23 +69,26 @@ const std::string kBody =
     "<XROD:NODE name=\"K\" type=\"Class\" state=\"ko\"><TITLE LEVEL=\"1\"><LINK TARGET=\"k.kts line 1\">"
     "<TEXT>Class K</TEXT></LINK></TITLE>" +
     member("wide", "ko",
-           "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"><ROW STYLE=\"Array Title\">" + cell("Array Title", "Expression") +
-               cell("Array Title", "Status") + cell("Array Title", "Executed") + cell("Array Title", "Failed") +
-               cell("Array Title", "Passed") + "</ROW><ROW>" + cell("Array Passed", "a long expression text here", "w.kts line 2") +
+           "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"><ROW STYLE=\"Array Title\">" +
+               cell("Array Title", "Expression") + cell("Array Title", "Status") +
+               cell("Array Title", "Executed") + cell("Array Title", "Failed") +
+               cell("Array Title", "Passed") + "</ROW><ROW>" +
+               cell("Array Passed", "a long expression text here", "w.kts line 2") +
                cell("Array Passed", "Passed") + cell("Array Passed", "1") + cell("Array Passed", "0") +
                cell("Array Passed", "1") + "</ROW><ROW>" + cell("Array", "no link yet") +
                cell("Array Failed", "b()", "w.kts line 3") + cell("Array Failed", "Failed", "w.kts line 99") +
                "</ROW></TABLE>") +
     member("narrow", "ok",
-           "<TABLE BORDER=\"0\" WIDTH=\"55,45\"><ROW>" + cell("Array", "print") + cell("Array", "") + "</ROW></TABLE>"
-           "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\"><ROW>" + cell("Array Passed", "x", "n.kts line 5") +
-               "</ROW><ROW>" + cell("Array Passed", "y") + "</ROW><ROW>" + cell("Array Passed", "z") +
-               "</ROW></TABLE>") +
+           "<TABLE BORDER=\"0\" WIDTH=\"55,45\"><ROW>" + cell("Array", "print") + cell("Array", "") +
+               "</ROW></TABLE>"
+               "<TABLE BORDER=\"1\" WIDTH=\"40,30,30\"><ROW>" +
+               cell("Array Passed", "x", "n.kts line 5") + "</ROW><ROW>" + cell("Array Passed", "y") +
+               "</ROW><ROW>" + cell("Array Passed", "z") + "</ROW></TABLE>") +
     // The last link of a cell counts, and a link without a usable target removes it.
     member("relinked", "ko",
            "<TABLE WIDTH=\"5,95\"><ROW><CELL STYLE=\"Array Failed\"><LINK TARGET=\"r.kts line 7\"/>"
-           "<LINK TARGET=\"not a target\"/><TEXT>t</TEXT></CELL>" + cell("Array Failed", "u", "r.kts line 8") +
-               "</ROW></TABLE>") +
+           "<LINK TARGET=\"not a target\"/><TEXT>t</TEXT></CELL>" +
+               cell("Array Failed", "u", "r.kts line 8") + "</ROW></TABLE>") +
     member("bare", "NE", "") + "</XROD:NODE>";
 
 /// The rows as one text per row: failure, then each cell's text, link and style.
@@ -114,12 +123,12 @@ xrd::ReadResult read(LevelRecorder& handler)
 TEST(TableContent, EveryLevelGivesTheSameLocations)
 {
     const std::map<std::string, std::string> expected = {
-        {"Global Report", "-"},       {"d", "-"},
-        {"K", "k.kts:1"},             {"wide", "w.kts:3"},  // the failed row's first link
-        {"narrow", "n.kts:5"},        {"relinked", "r.kts:8"},  // the first cell lost its link
+        {"Global Report", "-"}, {"d", "-"},
+        {"K", "k.kts:1"},       {"wide", "w.kts:3"},     // the failed row's first link
+        {"narrow", "n.kts:5"},  {"relinked", "r.kts:8"}, // the first cell lost its link
         {"bare", "k.kts:1"}};
-    for (const auto level : {xrd::TableContent::Whole, xrd::TableContent::Texts, xrd::TableContent::BlockTexts,
-                             xrd::TableContent::None}) {
+    for (const auto level : {xrd::TableContent::Whole, xrd::TableContent::Texts,
+                             xrd::TableContent::BlockTexts, xrd::TableContent::None}) {
         LevelRecorder r;
         r.level = level;
         ASSERT_TRUE(read(r).ok());
@@ -137,9 +146,11 @@ TEST(TableContent, TextsIsWholeWithoutStylesAndNoneHandsOutNothing)
     ASSERT_TRUE(read(whole).ok());
     const std::vector<std::string> expected = {
         "table 40,15,15,15,15 1",
-        "- [Array Title] | Expression [Array Title] | Status [Array Title] | Executed [Array Title] | Failed [Array Title] "
+        "- [Array Title] | Expression [Array Title] | Status [Array Title] | Executed [Array Title] | Failed "
+        "[Array Title] "
         "| Passed [Array Title]",
-        "- [] | a long expression text here @w.kts:2 [Array Passed] | Passed [Array Passed] | 1 [Array Passed] | 0 "
+        "- [] | a long expression text here @w.kts:2 [Array Passed] | Passed [Array Passed] | 1 [Array "
+        "Passed] | 0 "
         "[Array Passed] | 1 [Array Passed]",
         "F [] | no link yet [Array] | b() @w.kts:3 [Array Failed] | Failed @w.kts:99 [Array Failed]",
         "table 55,45 0",
@@ -157,7 +168,7 @@ TEST(TableContent, TextsIsWholeWithoutStylesAndNoneHandsOutNothing)
     ASSERT_TRUE(read(texts).ok());
     EXPECT_EQ(rowsOf(texts.contents, false), rowsOf(whole.contents, false));
     for (const std::string& row : rowsOf(texts.contents, true))
-        EXPECT_EQ(row.find("[A"), std::string::npos) << row;  // no style, not even a stale one
+        EXPECT_EQ(row.find("[A"), std::string::npos) << row; // no style, not even a stale one
 
     LevelRecorder none;
     none.level = xrd::TableContent::None;
@@ -245,13 +256,14 @@ TEST(TableContent, ReusedRowsAndCellsCarryNothingOver)
                     if (got.link) {
                         EXPECT_EQ(got.link->line, long(r));
                     }
-                    EXPECT_EQ(got.style, level == xrd::TableContent::Texts ? ""
-                                         : failed(t, r, c)                 ? "Array Failed"
-                                                                           : "Array");
+                    EXPECT_EQ(got.style,
+                              level == xrd::TableContent::Texts ? ""
+                                  : failed(t, r, c)             ? "Array Failed"
+                                                                : "Array");
                     EXPECT_EQ(got.omitted, 0u);
                 }
                 EXPECT_EQ(row.failed, anyFailed);
-                EXPECT_EQ(row.style, "");  // none in the document, none left from the report information
+                EXPECT_EQ(row.style, ""); // none in the document, none left from the report information
             }
         }
     }
@@ -264,7 +276,8 @@ TEST(TableContent, LinkTargetsParseIntoReusedStorage)
     ASSERT_TRUE(xrd::parseLinkTarget(target.data(), target.size(), location));
     EXPECT_EQ(location.path, "dir/a line 2/b.kts");
     EXPECT_EQ(location.line, -12);
-    for (const std::string bad : {"line 3", "a line", "a line -", "a line 1 ", "a line +1", "", " line 1234567890123456789"})
+    for (const std::string bad :
+         {"line 3", "a line", "a line -", "a line 1 ", "a line +1", "", " line 1234567890123456789"})
         EXPECT_FALSE(xrd::parseLinkTarget(bad.data(), bad.size(), location)) << bad;
     const std::string shortest = " line 0";
     ASSERT_TRUE(xrd::parseLinkTarget(shortest.data(), shortest.size(), location));

@@ -54,13 +54,34 @@ void* operator new(std::size_t size)
         return block;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return counted(size); }
-void operator delete(void* pointer) noexcept { uncounted(pointer); }
-void operator delete[](void* pointer) noexcept { uncounted(pointer); }
-void operator delete(void* pointer, std::size_t) noexcept { uncounted(pointer); }
-void operator delete[](void* pointer, std::size_t) noexcept { uncounted(pointer); }
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return counted(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return counted(size);
+}
+void operator delete(void* pointer) noexcept
+{
+    uncounted(pointer);
+}
+void operator delete[](void* pointer) noexcept
+{
+    uncounted(pointer);
+}
+void operator delete(void* pointer, std::size_t) noexcept
+{
+    uncounted(pointer);
+}
+void operator delete[](void* pointer, std::size_t) noexcept
+{
+    uncounted(pointer);
+}
 
 namespace {
 
@@ -69,27 +90,28 @@ namespace {
 /// drops every 50th result and adds one in every 60.
 std::string campaign(int results, bool changed)
 {
-    std::string xrd = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XROD>\n<APIDOC>\n<DOCUMENT TITLE=\"c.xrd\" "
-                      "TAG=\"Testx1\">\n<XROD:NODE name=\"Global Report\" type=\"Global Report\" state=\"ok\">"
-                      "<SECTION TAG=\"filex2\"></SECTION>\n<XROD:NODE name=\"driver\" type=\"Test Driver\" "
-                      "state=\"ok\"><SECTION TAG=\"rootx3\">\n";
+    std::string xrd =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XROD>\n<APIDOC>\n<DOCUMENT TITLE=\"c.xrd\" "
+        "TAG=\"Testx1\">\n<XROD:NODE name=\"Global Report\" type=\"Global Report\" state=\"ok\">"
+        "<SECTION TAG=\"filex2\"></SECTION>\n<XROD:NODE name=\"driver\" type=\"Test Driver\" "
+        "state=\"ok\"><SECTION TAG=\"rootx3\">\n";
     for (int i = 0; i < results; ++i) {
         if (i % 40 == 0)
-            xrd += (i ? "</XROD:NODE>\n" : "") + std::string("<XROD:NODE name=\"suite_") + std::to_string(i / 40) +
-                   "\" type=\"Test Suite\" state=\"ok\">\n";
+            xrd += (i ? "</XROD:NODE>\n" : "") + std::string("<XROD:NODE name=\"suite_") +
+                std::to_string(i / 40) + "\" type=\"Test Suite\" state=\"ok\">\n";
         if (changed && i % 50 == 7)
             continue;
         const bool failed = (i % 13 == 0) != (changed && i % 7 == 0);
         const std::string state = failed ? "ko" : i % 11 == 0 ? "NE" : "ok";
-        const std::string name = (changed && i % 60 == 5 ? "added_case_" : "case_") + std::to_string(i) +
-                                 "_checks_the_pump";
+        const std::string name =
+            (changed && i % 60 == 5 ? "added_case_" : "case_") + std::to_string(i) + "_checks_the_pump";
         xrd += "<XROD:NODE name=\"" + name + "\" type=\"Test Case\" state=\"" + state + "\" sum=\"1\">" +
-               "<TITLE LEVEL=\"1\"><LINK TARGET=\"tests/suite_" + std::to_string(i / 40) + ".kts line " +
-               std::to_string(i + 1) + "\"><TEXT>Test Case " + name + "</TEXT></LINK></TITLE>\n" +
-               "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"><ROW><CELL_TEXT STYLE=\"Array Title\">Expression"
-               "</CELL_TEXT></ROW><ROW><CELL_TEXT STYLE=\"Array " +
-               (failed ? "Failed" : "Passed") + "\">pump.level() == " + std::to_string(i % 97) +
-               "</CELL_TEXT></ROW></TABLE></XROD:NODE>\n";
+            "<TITLE LEVEL=\"1\"><LINK TARGET=\"tests/suite_" + std::to_string(i / 40) + ".kts line " +
+            std::to_string(i + 1) + "\"><TEXT>Test Case " + name + "</TEXT></LINK></TITLE>\n" +
+            "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\"><ROW><CELL_TEXT STYLE=\"Array Title\">Expression"
+            "</CELL_TEXT></ROW><ROW><CELL_TEXT STYLE=\"Array " +
+            (failed ? "Failed" : "Passed") + "\">pump.level() == " + std::to_string(i % 97) +
+            "</CELL_TEXT></ROW></TABLE></XROD:NODE>\n";
     }
     xrd += "</XROD:NODE>\n</SECTION>\n</XROD:NODE>\n</XROD:NODE>\n</DOCUMENT>\n</APIDOC>\n</XROD>\n";
     return xrd;
@@ -108,9 +130,9 @@ std::string written(const std::string& name, const std::string& text)
 }
 
 struct Usage {
-    std::size_t peak = 0;       // most bytes live at once during the diff
-    std::size_t nameBytes = 0;  // bytes of the distinct names
-    std::size_t results = 0;    // results of the larger report
+    std::size_t peak = 0;      // most bytes live at once during the diff
+    std::size_t nameBytes = 0; // bytes of the distinct names
+    std::size_t results = 0;   // results of the larger report
 };
 
 /// Runs the diff of two generated campaigns as the command does and counts.
@@ -159,10 +181,10 @@ TEST(DiffMemory, AtMost200BytesPerResultBesidesTheNames)
                                 << large.results << " results";
     // Growth only: what each added result costs.
     const double perAdded = (double(large.peak - large.nameBytes) - double(small.peak - small.nameBytes)) /
-                            double(large.results - small.results);
+        double(large.results - small.results);
     EXPECT_LE(perAdded, 200.0);
-    std::printf("diff peak: %.1f bytes per result besides names (%zu results), %.1f per added result\n", perResult,
-                large.results, perAdded);
+    std::printf("diff peak: %.1f bytes per result besides names (%zu results), %.1f per added result\n",
+                perResult, large.results, perAdded);
 }
 
 } // namespace

@@ -53,7 +53,7 @@ struct TwoRuns {
             for (std::uint32_t id : paths.names(c.record->path))
                 text += names.text(id) + "/";
             text += names.text(c.record->type()) + " " + xrdtool::presenceWord(c.before) + ">" +
-                    xrdtool::presenceWord(c.after);
+                xrdtool::presenceWord(c.after);
             out.push_back(text);
         });
         EXPECT_EQ(out.size(), lists.count(list));
@@ -64,24 +64,25 @@ struct TwoRuns {
 TEST(Diff, ListsFollowTheStatusChangesInDocumentOrder)
 {
     TwoRuns r;
-    const xrdtool::DiffLists l = r.compare(
-        {{{"d", "a"}, "Test Case", S::Passed},
-         {{"d", "b"}, "Test Case", S::Failed},
-         {{"d", "c"}, "Test Case", S::Failed},
-         {{"d", "e"}, "Test Case", S::Inconclusive},
-         {{"d", "gone"}, "Proc", S::Failed},
-         {{"d", "f"}, "Test Case", S::Passed}},
-        {{{"d", "new"}, "Test Case", S::Failed},
-         {{"d", "f"}, "Test Case", S::Inconclusive},
-         {{"d", "e"}, "Test Case", S::Passed},
-         {{"d", "c"}, "Test Case", S::Inconclusive},
-         {{"d", "b"}, "Test Case", S::Passed},
-         {{"d", "a"}, "Test Case", S::Failed}});
+    const xrdtool::DiffLists l = r.compare({{{"d", "a"}, "Test Case", S::Passed},
+                                            {{"d", "b"}, "Test Case", S::Failed},
+                                            {{"d", "c"}, "Test Case", S::Failed},
+                                            {{"d", "e"}, "Test Case", S::Inconclusive},
+                                            {{"d", "gone"}, "Proc", S::Failed},
+                                            {{"d", "f"}, "Test Case", S::Passed}},
+                                           {{{"d", "new"}, "Test Case", S::Failed},
+                                            {{"d", "f"}, "Test Case", S::Inconclusive},
+                                            {{"d", "e"}, "Test Case", S::Passed},
+                                            {{"d", "c"}, "Test Case", S::Inconclusive},
+                                            {{"d", "b"}, "Test Case", S::Passed},
+                                            {{"d", "a"}, "Test Case", S::Failed}});
     EXPECT_EQ(r.describe(l, xrdtool::DiffList::Added), V{"d/new/Test Case absent>failed"});
     EXPECT_EQ(r.describe(l, xrdtool::DiffList::Removed), V{"d/gone/Proc failed>absent"});
-    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyFailed), (V{"d/new/Test Case absent>failed", "d/a/Test Case passed>failed"}));
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyFailed),
+              (V{"d/new/Test Case absent>failed", "d/a/Test Case passed>failed"}));
     EXPECT_EQ(r.describe(l, xrdtool::DiffList::Fixed), V{"d/b/Test Case failed>passed"});
-    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyNotExecuted), (V{"d/f/Test Case passed>inconclusive", "d/c/Test Case failed>inconclusive"}));
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyNotExecuted),
+              (V{"d/f/Test Case passed>inconclusive", "d/c/Test Case failed>inconclusive"}));
     EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyPassed), V{"d/e/Test Case inconclusive>passed"});
     EXPECT_EQ(l.before.total(), 6);
     EXPECT_EQ(l.after.failed, 2);
@@ -97,9 +98,10 @@ TEST(Diff, TheKthResultWithTheSamePathAndTypeMatchesTheKth)
                                            {{{"d", "dup"}, "Test Case", S::Passed},
                                             {{"d", "dup"}, "Test Case", S::Passed},
                                             {{"d", "dup"}, "Test Case", S::Failed},
-                                            {{"x", "dup"}, "Proc", S::Passed}});  // another path
+                                            {{"x", "dup"}, "Proc", S::Passed}}); // another path
     EXPECT_EQ(r.describe(l, xrdtool::DiffList::Fixed), V{"d/dup/Test Case failed>passed"});
-    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Added), (V{"d/dup/Test Case absent>failed", "x/dup/Proc absent>passed"}));
+    EXPECT_EQ(r.describe(l, xrdtool::DiffList::Added),
+              (V{"d/dup/Test Case absent>failed", "x/dup/Proc absent>passed"}));
     EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyFailed), V{"d/dup/Test Case absent>failed"});
     EXPECT_EQ(r.describe(l, xrdtool::DiffList::Removed), V{"d/dup/Proc passed>absent"});
     EXPECT_EQ(r.describe(l, xrdtool::DiffList::NewlyPassed), V{});
@@ -117,7 +119,8 @@ TEST(Diff, NamesAndPathsAreStoredOnce)
                 ids.push_back(id);
             else
                 EXPECT_EQ(id, ids[i]);
-            EXPECT_EQ(paths.child(paths.child(0, names.intern("d")), id), paths.child(paths.child(0, names.intern("d")), ids[i]));
+            EXPECT_EQ(paths.child(paths.child(0, names.intern("d")), id),
+                      paths.child(paths.child(0, names.intern("d")), ids[i]));
         }
     }
     EXPECT_EQ(names.size(), 5001u);
@@ -136,7 +139,8 @@ TEST(Diff, TextsOfEveryLengthComeBackWhole)
     xrdtool::NameTable names;
     std::vector<std::string> texts;
     std::size_t bytes = 0;
-    for (std::size_t length : {0, 1, 127, 128, 129, 16383, 16384, 65534, 65535, 65536, 65537, 200000, 3, 70000, 5})
+    for (std::size_t length :
+         {0, 1, 127, 128, 129, 16383, 16384, 65534, 65535, 65536, 65537, 200000, 3, 70000, 5})
         texts.push_back(std::string(length, char('a' + texts.size())));
     for (int i = 0; i < 3000; ++i)
         texts.push_back(std::string(std::size_t(i % 300), char('A' + i % 26)) + std::to_string(i));

@@ -46,13 +46,13 @@ TEST(PathMap, RewritesTheStartWithTheFirstMatchingRule)
     xrdtool::PathMap map;
     EXPECT_TRUE(map.add("/build/ci/=src/"));
     EXPECT_TRUE(map.add("/build/=other/"));
-    EXPECT_TRUE(map.add("tests=t=x"));  // split at the first "="
+    EXPECT_TRUE(map.add("tests=t=x")); // split at the first "="
     EXPECT_FALSE(map.add("noequals"));
     EXPECT_FALSE(map.add("=x"));
     EXPECT_EQ(map.apply("/build/ci/a.kts"), "src/a.kts");
     EXPECT_EQ(map.apply("/build/b.kts"), "other/b.kts");
     EXPECT_EQ(map.apply("tests/c.kts"), "t=x/c.kts");
-    EXPECT_EQ(map.apply("x/build/ci/a.kts"), "x/build/ci/a.kts");  // only the start
+    EXPECT_EQ(map.apply("x/build/ci/a.kts"), "x/build/ci/a.kts"); // only the start
     EXPECT_EQ(map.apply(""), "");
 }
 
@@ -66,11 +66,12 @@ TEST(Totals, WarningNamesTheDifferenceOrNothing)
     EXPECT_EQ(xrdtool::totalsLine(t), "3 passed, 1 inconclusive, 1 failed, 5 total");
 
     xrd::Summary s;
-    EXPECT_EQ(xrdtool::totalsWarning("r.xrd", t, s), "");  // no summary rows
+    EXPECT_EQ(xrdtool::totalsWarning("r.xrd", t, s), ""); // no summary rows
     s = {3, 1, 1, 5, true};
     EXPECT_EQ(xrdtool::totalsWarning("r.xrd", t, s), "");
     s = {3, 1, 3, 7, true};
-    EXPECT_EQ(xrdtool::totalsWarning("r.xrd", t, s), "xrdtool: r.xrd: 2 results in the summary have no entry");
+    EXPECT_EQ(xrdtool::totalsWarning("r.xrd", t, s),
+              "xrdtool: r.xrd: 2 results in the summary have no entry");
     s = {3, 0, 1, 4, true};
     EXPECT_EQ(xrdtool::totalsWarning("r.xrd", t, s), "xrdtool: r.xrd: 1 entries are not counted");
     s = {4, 0, 1, 5, true};
@@ -98,8 +99,8 @@ TEST(OutputFile, AppearsWholeAtCommitAndNotAtAllOtherwise)
         std::string error;
         ASSERT_TRUE(out.open(target, error)) << error;
         out.write("new");
-        EXPECT_EQ(slurp(target), "earlier");  // nothing visible before the end
-    }  // dropped without commit
+        EXPECT_EQ(slurp(target), "earlier"); // nothing visible before the end
+    }                                        // dropped without commit
     EXPECT_EQ(slurp(target), "earlier");
     {
         xrdtool::OutputFile out;

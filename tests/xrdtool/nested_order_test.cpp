@@ -67,7 +67,7 @@ TEST(NestedOrder, ListsResultsInDocumentOrderWithOrWithoutTheShortcut)
         int next = 0;
         Node root;
         root.id = next++;
-        root.counted = false;  // the global entry
+        root.counted = false; // the global entry
         const int drivers = 1 + int(random() % 3);
         for (int i = 0; i < drivers; ++i)
             root.children.push_back(randomTree(random, next, 1));
@@ -77,7 +77,8 @@ TEST(NestedOrder, ListsResultsInDocumentOrderWithOrWithoutTheShortcut)
             xrdtool::NestedOrder<int> order;
             std::vector<int> got;
             walk(root, order, shortcut, got);
-            EXPECT_EQ(got, expected) << "round " << round << (shortcut ? " with" : " without") << " the shortcut";
+            EXPECT_EQ(got, expected) << "round " << round << (shortcut ? " with" : " without")
+                                     << " the shortcut";
         }
     }
 }
@@ -97,7 +98,7 @@ TEST(NestedOrder, AResultWithinAResultWaitsForIt)
     order.opened(inner);
     EXPECT_FALSE(order.closedAlone(inner));
     EXPECT_TRUE(order.closed(inner, {2}).empty());
-    EXPECT_FALSE(order.closedAlone(outer));  // its child waits on it
+    EXPECT_FALSE(order.closedAlone(outer)); // its child waits on it
     EXPECT_EQ(order.closed(outer, {1}), (std::vector<int>{1, 2}));
     EXPECT_TRUE(order.closedAlone(global));
 }

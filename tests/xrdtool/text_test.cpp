@@ -18,7 +18,8 @@ TEST(Text, XmlEscapesMarkupAndKeepsUtf8)
     EXPECT_EQ(xml("a<b>&\"c\"'", true), "a&lt;b&gt;&amp;&quot;c&quot;'");
     EXPECT_EQ(xml("a<b>&\"c\"'", false), "a&lt;b&gt;&amp;\"c\"'");
     EXPECT_EQ(xml("]]>", false), "]]&gt;");
-    EXPECT_EQ(xml("caf\xC3\xA9 \xE6\xB8\xA9 \xF0\x9F\x98\x80", false), "caf\xC3\xA9 \xE6\xB8\xA9 \xF0\x9F\x98\x80");
+    EXPECT_EQ(xml("caf\xC3\xA9 \xE6\xB8\xA9 \xF0\x9F\x98\x80", false),
+              "caf\xC3\xA9 \xE6\xB8\xA9 \xF0\x9F\x98\x80");
 }
 
 TEST(Text, LineEndsBecomeReferencesOnlyInAttributes)
@@ -32,23 +33,30 @@ TEST(Text, LineEndsBecomeReferencesOnlyInAttributes)
 TEST(Text, ForbiddenCharactersBecomeReplacementCharactersNeverReferences)
 {
     const std::string fffd = "\xEF\xBF\xBD";
-    EXPECT_EQ(xml(std::string("a\x1b" "b\x01" "c", 5), false), "a" + fffd + "b" + fffd + "c");
+    EXPECT_EQ(xml(std::string("a\x1b"
+                              "b\x01"
+                              "c",
+                              5),
+                  false),
+              "a" + fffd + "b" + fffd + "c");
     EXPECT_EQ(xml(std::string("\0", 1), true), fffd);
-    EXPECT_EQ(xml("\xEF\xBF\xBE\xEF\xBF\xBF", false), fffd + fffd);  // U+FFFE, U+FFFF
+    EXPECT_EQ(xml("\xEF\xBF\xBE\xEF\xBF\xBF", false), fffd + fffd); // U+FFFE, U+FFFF
     // Bytes that are not UTF-8: a stray continuation, an overlong form, a
     // surrogate, a cut sequence at the end.
     EXPECT_EQ(xml("\x80", false), fffd);
     EXPECT_EQ(xml("\xC0\xAF", false), fffd + fffd);
     EXPECT_EQ(xml("\xED\xA0\x80", false), fffd + fffd + fffd);
     EXPECT_EQ(xml("ab\xE6\xB8", false), "ab" + fffd + fffd);
-    EXPECT_EQ(xml("\xF4\x90\x80\x80", false).find("\xF4"), std::string::npos);  // above U+10FFFF
+    EXPECT_EQ(xml("\xF4\x90\x80\x80", false).find("\xF4"), std::string::npos); // above U+10FFFF
 }
 
 TEST(Text, OneLineShowsControlCharactersAndSeparatorsAsOneBlankEach)
 {
     EXPECT_EQ(xrdtool::oneLine("a\r\nb\tc"), "a  b c");
-    EXPECT_EQ(xrdtool::oneLine("x\x7f" "y\xC2\x85z"), "x y z");                  // DEL, NEL
-    EXPECT_EQ(xrdtool::oneLine("p\xE2\x80\xA8q\xE2\x80\xA9r"), "p q r");          // U+2028, U+2029
+    EXPECT_EQ(xrdtool::oneLine("x\x7f"
+                               "y\xC2\x85z"),
+              "x y z");                                                  // DEL, NEL
+    EXPECT_EQ(xrdtool::oneLine("p\xE2\x80\xA8q\xE2\x80\xA9r"), "p q r"); // U+2028, U+2029
     EXPECT_EQ(xrdtool::oneLine("keep \xC3\xA9 and \xFF bytes"), "keep \xC3\xA9 and \xFF bytes");
 }
 

@@ -25,16 +25,25 @@ const std::string Example = Source + "/tests/e2e/cases/example_campaign/expected
 const std::string Golden = Source + "/tests/xrdtool/html/golden";
 
 /// Entries nested in the report's sections, around a body of entries.
-std::string report(const std::string& entries, const std::string& title = "Hostile", const std::string& information = "")
+std::string report(const std::string& entries, const std::string& title = "Hostile",
+                   const std::string& information = "")
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XROD>\n<APIDOC>\n<DOCUMENT TITLE=\"r.xrd\" TAG=\"Testx1\">\n"
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XROD>\n<APIDOC>\n<DOCUMENT TITLE=\"r.xrd\" "
+           "TAG=\"Testx1\">\n"
            "<XROD:NODE name=\"Global Report\" type=\"Global Report\" state=\"ko\"><SECTION TAG=\"filex2\">\n"
-           "<TITLE LEVEL=\"0\" TAG=\"nodex3\" STYLE=\"Title1\">\n<TEXT>" + title + "</TEXT>\n</TITLE>\n"
-           "<TABLE BORDER=\"1\">\n<ROW>\n<CELL_TEXT STYLE=\"Array\">Passed</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">0</CELL_TEXT>\n</ROW>\n"
-           "<ROW>\n<CELL_TEXT STYLE=\"Array\">Inconclusive</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">0</CELL_TEXT>\n</ROW>\n"
-           "<ROW>\n<CELL_TEXT STYLE=\"Array\">Failed</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">1</CELL_TEXT>\n</ROW>\n"
-           "<ROW>\n<CELL_TEXT STYLE=\"Array\">Total</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">1</CELL_TEXT>\n</ROW>\n"
-           "</TABLE>\n" + information + "</SECTION>\n" + entries + "</XROD:NODE>\n</DOCUMENT>\n</APIDOC>\n</XROD>\n";
+           "<TITLE LEVEL=\"0\" TAG=\"nodex3\" STYLE=\"Title1\">\n<TEXT>" +
+        title +
+        "</TEXT>\n</TITLE>\n"
+        "<TABLE BORDER=\"1\">\n<ROW>\n<CELL_TEXT STYLE=\"Array\">Passed</CELL_TEXT>\n<CELL_TEXT "
+        "STYLE=\"Array\">0</CELL_TEXT>\n</ROW>\n"
+        "<ROW>\n<CELL_TEXT STYLE=\"Array\">Inconclusive</CELL_TEXT>\n<CELL_TEXT "
+        "STYLE=\"Array\">0</CELL_TEXT>\n</ROW>\n"
+        "<ROW>\n<CELL_TEXT STYLE=\"Array\">Failed</CELL_TEXT>\n<CELL_TEXT "
+        "STYLE=\"Array\">1</CELL_TEXT>\n</ROW>\n"
+        "<ROW>\n<CELL_TEXT STYLE=\"Array\">Total</CELL_TEXT>\n<CELL_TEXT "
+        "STYLE=\"Array\">1</CELL_TEXT>\n</ROW>\n"
+        "</TABLE>\n" +
+        information + "</SECTION>\n" + entries + "</XROD:NODE>\n</DOCUMENT>\n</APIDOC>\n</XROD>\n";
 }
 
 int html(const std::vector<std::string>& args)
@@ -93,14 +102,16 @@ TEST_F(HtmlCommandTest, AnEarlierSiteIsReplacedWholeAndOtherFoldersAreLeftAlone)
     testing::internal::CaptureStderr();
     EXPECT_EQ(html({Example, "-o", at("mine")}), 255);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "xrdtool: " + at("mine") + ": is a folder that holds other files than a site of xrdtool html.\n");
+              "xrdtool: " + at("mine") +
+                  ": is a folder that holds other files than a site of xrdtool html.\n");
     EXPECT_EQ(readFile(at("mine/notes.txt")), "keep me");
     EXPECT_FALSE(fs::exists(at("mine/index.html")));
 
     ASSERT_TRUE(writeFile(at("file"), "a file"));
     testing::internal::CaptureStderr();
     EXPECT_EQ(html({Example, "-o", at("file")}), 255);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "xrdtool: " + at("file") + ": exists and is not a folder.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "xrdtool: " + at("file") + ": exists and is not a folder.\n");
     EXPECT_EQ(readFile(at("file")), "a file");
     EXPECT_EQ(leftovers("site").size(), 3u) << "empty, mine, file and nothing else";
 }
@@ -130,9 +141,13 @@ TEST_F(HtmlCommandTest, NotAReportLeavesNoSiteAndKeepsTheEarlierOne)
 
 TEST_F(HtmlCommandTest, WrongCommandLinesPrintTheUsage)
 {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {Example}, {"-o", at("x")}, {Example, "-o"}, {Example, Example, "-o", at("x")},
-             {Example, "-o", at("x"), "--path-map", "nothing"}, {Example, "-o", at("x"), "--bogus"}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{Example},
+                                               {"-o", at("x")},
+                                               {Example, "-o"},
+                                               {Example, Example, "-o", at("x")},
+                                               {Example, "-o", at("x"), "--path-map", "nothing"},
+                                               {Example, "-o", at("x"), "--bogus"}}) {
         testing::internal::CaptureStderr();
         EXPECT_EQ(html(args), 255);
         EXPECT_NE(testing::internal::GetCapturedStderr().find("usage: xrdtool html"), std::string::npos);
@@ -143,17 +158,21 @@ TEST_F(HtmlCommandTest, WrongCommandLinesPrintTheUsage)
 TEST_F(HtmlCommandTest, HostileNamesStayTextEverywhere)
 {
     const std::string entries =
-        "<XROD:NODE name=\"&lt;script&gt;alert(1)&lt;/script&gt;\" type=\"Test Driver\" state=\"ko\"><SECTION TAG=\"rootx4\">\n"
+        "<XROD:NODE name=\"&lt;script&gt;alert(1)&lt;/script&gt;\" type=\"Test Driver\" "
+        "state=\"ko\"><SECTION TAG=\"rootx4\">\n"
         "<XROD:NODE name=\"javascript:alert(2)\" type=\"Test Case\" state=\"ko\" sum=\"1\">"
-        "<TITLE LEVEL=\"1\" TAG=\"nodex5\" STYLE=\"Title2 Failed\">\n<LINK TARGET=\"&quot;&gt;&lt;img src=x onerror=alert(3)&gt; line 7\">\n"
+        "<TITLE LEVEL=\"1\" TAG=\"nodex5\" STYLE=\"Title2 Failed\">\n<LINK TARGET=\"&quot;&gt;&lt;img src=x "
+        "onerror=alert(3)&gt; line 7\">\n"
         "<TEXT>Test Case x</TEXT>\n</LINK>\n</TITLE>\n<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\">\n<ROW>\n"
-        "<CELL_TEXT STYLE=\"Array Failed\">a &lt;b&gt; &amp;&amp; &apos;c&apos; style=&quot;x&quot;</CELL_TEXT>\n</ROW>\n</TABLE>\n"
+        "<CELL_TEXT STYLE=\"Array Failed\">a &lt;b&gt; &amp;&amp; &apos;c&apos; "
+        "style=&quot;x&quot;</CELL_TEXT>\n</ROW>\n</TABLE>\n"
         "</XROD:NODE>\n</SECTION>\n</XROD:NODE>\n";
     ASSERT_TRUE(writeFile(at("r.xrd"), report(entries, "&lt;/title&gt;&lt;script&gt;x()&lt;/script&gt;")));
     ASSERT_EQ(html({at("r.xrd"), "-o", at("site")}), 0);
     const std::string page = readFile(at("site/p/_script_alert_1___script_.html"));
     ASSERT_FALSE(page.empty());
-    for (const std::string& text : {page, readFile(at("site/index.html")), readFile(at("site/failures.html"))}) {
+    for (const std::string& text :
+         {page, readFile(at("site/index.html")), readFile(at("site/failures.html"))}) {
         EXPECT_EQ(text.find("<script>"), std::string::npos);
         EXPECT_EQ(text.find("<img"), std::string::npos);
         EXPECT_EQ(text.find("style=\""), std::string::npos);
@@ -172,12 +191,15 @@ TEST_F(HtmlCommandTest, LongNamesAndHugeInformationKeepTheIndexUnderTwoMebibytes
     std::string information = "<TABLE BORDER=\"1\">\n";
     for (int i = 0; i < 2000; ++i)
         information += "<ROW>\n<CELL_TEXT STYLE=\"Array\">Owner</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\">" +
-                       std::string(2000, 'v') + "</CELL_TEXT>\n</ROW>\n";
+            std::string(2000, 'v') + "</CELL_TEXT>\n</ROW>\n";
     information += "</TABLE>\n";
     const std::string longName(3 << 20, 'n');
-    const std::string entries = "<XROD:NODE name=\"" + longName + "\" type=\"Test Driver\" state=\"ko\"><SECTION TAG=\"rootx4\">\n"
-                                "<XROD:NODE name=\"" + longName + "\" type=\"Test Case\" state=\"ko\" sum=\"1\"></XROD:NODE>\n"
-                                "</SECTION>\n</XROD:NODE>\n";
+    const std::string entries = "<XROD:NODE name=\"" + longName +
+        "\" type=\"Test Driver\" state=\"ko\"><SECTION TAG=\"rootx4\">\n"
+        "<XROD:NODE name=\"" +
+        longName +
+        "\" type=\"Test Case\" state=\"ko\" sum=\"1\"></XROD:NODE>\n"
+        "</SECTION>\n</XROD:NODE>\n";
     ASSERT_TRUE(writeFile(at("r.xrd"), report(entries, longName, information)));
     ASSERT_EQ(html({at("r.xrd"), "-o", at("site")}), 0);
     for (const auto& e : fs::recursive_directory_iterator(at("site"))) {

@@ -71,7 +71,8 @@ protected:
 
     std::string page(std::size_t n) const
     {
-        return readFile(dir.path() + "/p/drv" + (n == 1 ? std::string() : "-p" + std::to_string(n)) + ".html");
+        return readFile(dir.path() + "/p/drv" + (n == 1 ? std::string() : "-p" + std::to_string(n)) +
+                        ".html");
     }
 
     test::ScratchDir dir;
@@ -87,7 +88,8 @@ TEST_F(SectionPagesTest, ManyResultsContinueEveryFiveThousandWithTheirAncestorsR
         e.open("suite", "Test Suite", EntryState::Failed, false);
         // Results without tables: the count, not the size, ends these pages.
         for (int i = 0; i < 12001; ++i) {
-            e.open("case" + std::to_string(i), "Test Case", i % 1000 == 7 ? EntryState::Failed : EntryState::Passed, true);
+            e.open("case" + std::to_string(i), "Test Case",
+                   i % 1000 == 7 ? EntryState::Failed : EntryState::Passed, true);
             e.close();
         }
         e.close();
@@ -209,10 +211,11 @@ TEST_F(SectionPagesTest, EntriesBelowDepthSixtyFourAreListedFlatWithTheirPath)
     ASSERT_NE(bottom, std::string::npos);
     const std::size_t path = html.find("<p class=\"path\">", bottom);
     ASSERT_NE(path, std::string::npos);
-    EXPECT_EQ(html.substr(path, html.find("</p>", path) - path),
-              "<p class=\"path\">drv \xE2\x80\xBA level1 \xE2\x80\xBA level2 \xE2\x80\xBA level3 \xE2\x80\xBA "
-              "\xE2\x80\xA6 91 levels \xE2\x80\xA6 \xE2\x80\xBA level95 \xE2\x80\xBA level96 \xE2\x80\xBA level97 "
-              "\xE2\x80\xBA level98 \xE2\x80\xBA level99 \xE2\x80\xBA level100 (depth 101)");
+    EXPECT_EQ(
+        html.substr(path, html.find("</p>", path) - path),
+        "<p class=\"path\">drv \xE2\x80\xBA level1 \xE2\x80\xBA level2 \xE2\x80\xBA level3 \xE2\x80\xBA "
+        "\xE2\x80\xA6 91 levels \xE2\x80\xA6 \xE2\x80\xBA level95 \xE2\x80\xBA level96 \xE2\x80\xBA level97 "
+        "\xE2\x80\xBA level98 \xE2\x80\xBA level99 \xE2\x80\xBA level100 (depth 101)");
     ASSERT_EQ(failures.items.size(), 1u);
     EXPECT_EQ(failures.items[0].href, "p/drv.html#e101");
 }

@@ -27,10 +27,13 @@ TEST(HtmlText, MarkupCharactersBecomeReferences)
 
 TEST(HtmlText, ControlsAndBrokenUtf8BecomeReplacementCharacters)
 {
-    EXPECT_EQ(html(std::string("a\0b", 3)), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(html(std::string("a\0b", 3)),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(html("a\x1B[0m"), "a\xEF\xBF\xBD[0m");
     EXPECT_EQ(html("tab\there\nline\r"), "tab\there\nline\r");
-    EXPECT_EQ(html("temp\xC3\xA9rature \xE2\x82\xAC \xF0\x9F\x98\x80"), "temp\xC3\xA9rature \xE2\x82\xAC \xF0\x9F\x98\x80");
+    EXPECT_EQ(html("temp\xC3\xA9rature \xE2\x82\xAC \xF0\x9F\x98\x80"),
+              "temp\xC3\xA9rature \xE2\x82\xAC \xF0\x9F\x98\x80");
     EXPECT_EQ(html("cut \xC3"), "cut \xEF\xBF\xBD");
     EXPECT_EQ(html("lone \x80 byte"), "lone \xEF\xBF\xBD byte");
     EXPECT_EQ(html("overlong \xC0\xAF"), "overlong \xEF\xBF\xBD\xEF\xBF\xBD");
@@ -44,7 +47,10 @@ TEST(HtmlText, LongTextsAreCutWithANoteOfWhatWasLeftOut)
 
     out.clear();
     appendHtmlCut(out, std::string(20, 'x'), 0, 10);
-    EXPECT_EQ(out, std::string(10, 'x') + "<span class=\"cut\">\xE2\x80\xA6 10 more bytes not shown (the report keeps the whole text)</span>");
+    EXPECT_EQ(out,
+              std::string(10, 'x') +
+                  "<span class=\"cut\">\xE2\x80\xA6 10 more bytes not shown (the report keeps the whole "
+                  "text)</span>");
 
     // A cut never splits a character; bytes the reader dropped count too.
     out.clear();
@@ -90,8 +96,9 @@ TEST(HtmlText, LongPathsKeepTheirEndsAndCountTheLevelsBetween)
     out.clear();
     appendHtmlPath(out, names);
     const std::string sep = " \xE2\x80\xBA ";
-    EXPECT_EQ(out, "n0" + sep + "n1" + sep + "n2" + sep + "n3" + sep + "\xE2\x80\xA6 990 levels \xE2\x80\xA6" + sep +
-                       "n994" + sep + "n995" + sep + "n996" + sep + "n997" + sep + "n998" + sep + "n999");
+    EXPECT_EQ(out,
+              "n0" + sep + "n1" + sep + "n2" + sep + "n3" + sep + "\xE2\x80\xA6 990 levels \xE2\x80\xA6" +
+                  sep + "n994" + sep + "n995" + sep + "n996" + sep + "n997" + sep + "n998" + sep + "n999");
 }
 
 } // namespace

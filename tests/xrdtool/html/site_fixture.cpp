@@ -40,7 +40,8 @@ bool writeFile(const std::string& path, const std::string& text)
     return bool(out);
 }
 
-xrd::Entry& Events::open(const std::string& name, const std::string& type, xrd::EntryState state, bool counted)
+xrd::Entry& Events::open(const std::string& name, const std::string& type, xrd::EntryState state,
+                         bool counted)
 {
     xrd::Entry entry;
     entry.name = name;
@@ -125,7 +126,8 @@ PageScan scanPage(const std::string& html)
 std::size_t occurrences(const std::string& text, const std::string& needle)
 {
     std::size_t n = 0;
-    for (std::size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size()))
+    for (std::size_t at = text.find(needle); at != std::string::npos;
+         at = text.find(needle, at + needle.size()))
         ++n;
     return n;
 }
