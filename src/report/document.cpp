@@ -304,7 +304,8 @@ void renderReport(XrdWriter& writer, const TestTree& tree, const ReportInputs& i
     writer.writeEscaped(toUtf8(tr(product::Context, product::Name)));
     writer.writeRaw(" ");
     writer.writeEscaped(toUtf8(tr(product::Context, product::ReportTitle)));
-    writer.writeRaw(" 8.3.0.1");
+    writer.writeRaw(" ");
+    writer.writeRaw(product::ReportVersion);
     writer.writeRaw(kTitleRowClose);
     writer.writeRaw(kTitleRowOpen);
     writer.writeEscaped(toUtf8(tr(product::Context, product::NoticeLine)));
