@@ -102,8 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         checkSubtree(tree, root, limit);
         tree.otsFileNameAt(i);
     }
-    int passed = 0, failed = 0, inconclusive = 0;
-    tallyStatuses(tree, passed, failed, inconclusive);
+    const auto [passed, failed, inconclusive] = tallyStatuses(tree);
     if (passed < 0 || failed < 0 || inconclusive < 0)
         fuzz::fail("negative summary count");
     tree.releaseTree();

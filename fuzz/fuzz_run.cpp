@@ -112,8 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             fuzz::fail("a readable studio header file was not loaded");
     }
 
-    SummaryCounts counts;
-    tallyStatuses(*tree, counts.passed, counts.failed, counts.inconclusive);
+    const SummaryCounts counts = tallyStatuses(*tree);
     const int passed = counts.passed, failedTotal = counts.failed, inconclusive = counts.inconclusive;
     const int failed = failedTotal;
     const ProjectInfo project = studio.projectInfo();

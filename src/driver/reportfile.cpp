@@ -30,7 +30,7 @@ ReportResult writeReport(const TestTree& tree, const OtsGlobals& globals, const 
             project = studio.projectInfo();
     }
 
-    tallyStatuses(tree, result.counts.passed, result.counts.failed, result.counts.inconclusive);
+    result.counts = tallyStatuses(tree);
 
     std::optional<HeaderTextFile> headerText;
     if (headerTextFile)

@@ -358,15 +358,16 @@ void evaluateTree(TestTree& tree)
     }
 }
 
-void tallyStatuses(const TestTree& tree, int& passed, int& failed, int& inconclusive)
+SummaryCounts tallyStatuses(const TestTree& tree)
 {
-    auto count = [&](NodeStatus status) {
+    SummaryCounts counts;
+    auto count = [&counts](NodeStatus status) {
         if (status == NodeStatus::Passed)
-            ++passed;
+            ++counts.passed;
         else if (status == NodeStatus::Failed)
-            ++failed;
+            ++counts.failed;
         else if (status == NodeStatus::NotExecuted)
-            ++inconclusive;
+            ++counts.inconclusive;
     };
 
     std::vector<const TestNode*> stack;
@@ -396,9 +397,9 @@ void tallyStatuses(const TestTree& tree, int& passed, int& failed, int& inconclu
             case ElementKind::TestCase: count(node->status); break;
             case ElementKind::Stub:
                 if (node->status == NodeStatus::Failed)
-                    ++failed;
+                    ++counts.failed;
                 else if (node->status == NodeStatus::Passed || node->status == NodeStatus::NotExecuted)
-                    ++passed;
+                    ++counts.passed;
                 break;
             case ElementKind::Class:
             case ElementKind::SingleClass:
@@ -410,7 +411,7 @@ void tallyStatuses(const TestTree& tree, int& passed, int& failed, int& inconclu
                     if (c->states != 0)
                         count(c->stateStatus);
                     if (c->stateChartStatus == NodeStatus::Failed)
-                        ++failed;
+                        ++counts.failed;
                     if (c->transitions != 0)
                         count(c->transitionStatus);
                 }
@@ -419,6 +420,7 @@ void tallyStatuses(const TestTree& tree, int& passed, int& failed, int& inconclu
             }
         }
     }
+    return counts;
 }
 
 } // namespace qv

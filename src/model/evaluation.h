@@ -29,8 +29,16 @@ void evaluateNode(TestNode* node);
 /// tree children-first with evaluateNode. Runs once.
 void evaluateTree(TestTree& tree);
 
-/// Adds the report's passed, failed and inconclusive counts of every file
-/// that declares tested elements; the caller zeroes the three first.
-void tallyStatuses(const TestTree& tree, int& passed, int& failed, int& inconclusive);
+/// The summary counts of an evaluated tree, as the report's summary rows and
+/// the header text file's summary block show them.
+struct SummaryCounts {
+    int passed = 0;
+    int failed = 0;
+    int inconclusive = 0;
+};
+
+/// The passed, failed and inconclusive counts of every file that declares
+/// tested elements.
+SummaryCounts tallyStatuses(const TestTree& tree);
 
 } // namespace qv

@@ -4,6 +4,7 @@
 // renders: the run sequence creates the file, gathers the studio header
 // values, the tally and the header text file, and hands them in.
 
+#include "model/evaluation.h"
 #include "model/globals.h"
 #include "model/tree.h"
 #include "report/xrdwriter.h"
@@ -22,13 +23,6 @@ struct ProjectInfo {
     std::optional<std::string> configuration;
     std::optional<std::string> workspaceName;
     std::optional<std::string> testNodeName;
-};
-
-/// The summary counts of evaluation (see tallyStatuses).
-struct SummaryCounts {
-    int passed = 0;
-    int failed = 0;
-    int inconclusive = 0;
 };
 
 /// The header text file as the renderer pulls it, line by line, at the moment

@@ -41,9 +41,8 @@ protected:
     /// The summary tally: passed, failed, inconclusive.
     std::tuple<int, int, int> tally()
     {
-        int p = 0, f = 0, i = 0;
-        tallyStatuses(tree, p, f, i);
-        return {p, f, i};
+        const SummaryCounts counts = tallyStatuses(tree);
+        return {counts.passed, counts.failed, counts.inconclusive};
     }
 
     TestTree tree;

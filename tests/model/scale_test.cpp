@@ -59,8 +59,7 @@ TEST(Scale, MillionDeepChainIsBuiltEvaluatedAndReleased)
 
     evaluateTree(tree);
     EXPECT_EQ(tree.findNode(0, 1)->status, NodeStatus::Failed);
-    int passed = 0, failed = 0, inconclusive = 0;
-    tallyStatuses(tree, passed, failed, inconclusive);
+    const auto [passed, failed, inconclusive] = tallyStatuses(tree);
     // Every test case and every class's state group is counted once.
     EXPECT_EQ(passed + failed + inconclusive, int(2 * (Depth / 5)));
     EXPECT_GE(failed, 1);

@@ -43,8 +43,7 @@ protected:
         inputs.project = project;
         inputs.headerText = headerText;
         inputs.xrdFile = "r.xrd";
-        inputs.counts = SummaryCounts();
-        tallyStatuses(tree, inputs.counts.passed, inputs.counts.failed, inputs.counts.inconclusive);
+        inputs.counts = tallyStatuses(tree);
         renderReport(writer, tree, inputs);
         if (failed)
             *failed = inputs.counts.failed;
@@ -263,8 +262,7 @@ TEST_F(ReportTest, ContractsEntryCombinesClassStatuses)
     evaluateTree(failedTree);
     XrdWriter writer;
     writer.openMemory();
-    SummaryCounts counts;
-    tallyStatuses(failedTree, counts.passed, counts.failed, counts.inconclusive);
+    const SummaryCounts counts = tallyStatuses(failedTree);
     EXPECT_EQ(counts.failed, 1);
     inputs.counts = counts;
     renderReport(writer, failedTree, inputs);
