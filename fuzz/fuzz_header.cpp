@@ -42,7 +42,7 @@ void checkHeaderLines(const std::string& path)
         // Only the last tab and carriage return cut the line; a line feed always ends it.
         if (std::memchr(line, '\n', length))
             fuzz::fail("a header line keeps a line feed", line);
-        checkValue(StudioHeader::extractValue(line));
+        checkValue(detail::extractValue(line));
     }
     std::fclose(f);
 }
@@ -63,8 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TestTree tree;
     tree.initTree();
     OtsGlobals globals;
-    LineBuffer buffer;
-    HeaderTextFile headerText(header.path(), buffer, SummaryCounts());
+    HeaderTextFile headerText(header.path(), SummaryCounts());
     ReportInputs inputs;
     inputs.globals = &globals;
     inputs.headerText = &headerText;

@@ -102,26 +102,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::optional<fuzz::ScratchFile> header;
     if (parts.size() >= 4)
         header.emplace("header.txt", parts[3]);
-    StudioHeader studio;
-    LineBuffer buffer;
-    bool studioLoaded = false;
+    std::optional<ProjectInfo> project;
     if (parts.size() >= 5) {
         fuzz::ScratchFile studioFile("studio.txt", parts[4]);
-        studioLoaded = studio.loadStudioHeaderFile(studioFile.path().c_str(), buffer);
-        if (!studioLoaded)
+        project = readStudioHeader(studioFile.path().c_str());
+        if (!project)
             fuzz::fail("a readable studio header file was not loaded");
     }
 
     const SummaryCounts counts = tallyStatuses(*tree);
     const int passed = counts.passed, failedTotal = counts.failed, inconclusive = counts.inconclusive;
     const int failed = failedTotal;
-    const ProjectInfo project = studio.projectInfo();
     std::optional<HeaderTextFile> headerText;
     if (header)
-        headerText.emplace(header->path(), buffer, counts);
+        headerText.emplace(header->path(), counts);
     ReportInputs inputs;
     inputs.globals = &globals;
-    inputs.project = studioLoaded ? &project : nullptr;
+    inputs.project = project ? &*project : nullptr;
     inputs.headerText = headerText ? &*headerText : nullptr;
     inputs.counts = counts;
     inputs.xrdFile = "run.xrd";

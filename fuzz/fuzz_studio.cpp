@@ -30,16 +30,15 @@ void checkValue(const std::optional<std::string>& value)
 /// Loads the file as the studio header and checks every value and the project file path.
 void checkStudioHeader(const std::string& path)
 {
-    LineBuffer buffer;
-    StudioHeader studio;
-    if (!studio.loadStudioHeaderFile(path.c_str(), buffer))
+    const std::optional<ProjectInfo> studio = readStudioHeader(path.c_str());
+    if (!studio)
         fuzz::fail("a readable studio header file was not loaded");
-    checkValue(studio.projectName());
-    checkValue(studio.projectConfiguration());
-    checkValue(studio.workspaceName());
-    checkValue(studio.testNodeName());
-    if (const auto& p = studio.projectFilePath()) {
-        if (!studio.projectName())
+    checkValue(studio->projectName);
+    checkValue(studio->configuration);
+    checkValue(studio->workspaceName);
+    checkValue(studio->testNodeName);
+    if (const auto& p = studio->projectFilePath) {
+        if (!studio->projectName)
             fuzz::fail("a project file path without project name");
         if (p->size() < 4 || p->compare(p->size() - 4, 4, ".kvx") != 0)
             fuzz::fail("a project file path without .kvx", *p);
@@ -50,9 +49,6 @@ void checkStudioHeader(const std::string& path)
                 fuzz::fail("a project file path with a run of separators", *p);
         }
     }
-    studio.releaseStudioHeader();
-    if (studio.projectName() || studio.testNodeName())
-        fuzz::fail("values survive releaseStudioHeader");
 }
 
 } // namespace
@@ -72,9 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t cut = bytes.find('\n');
     const std::string name = bytes.substr(0, cut);
     const std::string path = cut == std::string::npos ? std::string() : bytes.substr(cut + 1);
-    const std::optional<std::string> joined = StudioHeader::formProjectFilePath(name, path);
+    const std::optional<std::string> joined = detail::formProjectFilePath(name, path);
     if (!joined || joined->size() > name.size() + path.size() + 5)
         fuzz::fail("formProjectFilePath lost or grew its parts");
-    checkValue(StudioHeader::extractValue(bytes.c_str()));
+    checkValue(detail::extractValue(bytes.c_str()));
     return 0;
 }

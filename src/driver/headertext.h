@@ -10,7 +10,7 @@
 
 namespace qv {
 
-/// Shared line buffer of the two readers: 2048 bytes, at most 2046 characters a read.
+/// Line buffer of the two readers: 2048 bytes, at most 2046 characters a read.
 struct LineBuffer {
     char data[2048];
 };
@@ -27,9 +27,7 @@ const char* readHeaderLine(FILE* stream, LineBuffer& buffer);
 class HeaderTextFile : public HeaderTextSource {
 public:
     /// A source for the named file, with the counts of its summary block.
-    HeaderTextFile(std::string path, LineBuffer& buffer, const SummaryCounts& counts)
-        : path_(std::move(path)), buffer_(buffer), counts_(counts)
-    {}
+    HeaderTextFile(std::string path, const SummaryCounts& counts) : path_(std::move(path)), counts_(counts) {}
     ~HeaderTextFile() override;
     HeaderTextFile(const HeaderTextFile&) = delete;
     HeaderTextFile& operator=(const HeaderTextFile&) = delete;
@@ -43,7 +41,7 @@ public:
 
 private:
     std::string path_;
-    LineBuffer& buffer_;
+    LineBuffer buffer_;
     SummaryCounts counts_;
     FILE* in_ = nullptr;
 };

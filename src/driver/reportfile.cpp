@@ -5,6 +5,7 @@
 #include "model/evaluation.h"
 #include "report/xrdwriter.h"
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -22,19 +23,13 @@ ReportResult writeReport(const TestTree& tree, const OtsGlobals& globals, const 
         return result;
     }
 
-    auto buffer = std::make_unique<LineBuffer>();
-    std::optional<ProjectInfo> project;
-    {
-        StudioHeader studio;
-        if (studio.loadStudioHeader(*buffer))
-            project = studio.projectInfo();
-    }
+    const std::optional<ProjectInfo> project = readStudioHeader(std::getenv("KSTN_STUDIO_HEADER_FILE"));
 
     result.counts = tallyStatuses(tree);
 
     std::optional<HeaderTextFile> headerText;
     if (headerTextFile)
-        headerText.emplace(headerTextFile, *buffer, result.counts);
+        headerText.emplace(headerTextFile, result.counts);
 
     ReportInputs inputs;
     inputs.globals = &globals;

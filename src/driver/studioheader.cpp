@@ -1,10 +1,13 @@
 #include "driver/studioheader.h"
 
+#include "driver/headertext.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace qv {
 
@@ -33,39 +36,24 @@ inline bool isSeparator(char c)
 
 } // namespace
 
-StudioHeader::~StudioHeader()
+std::optional<ProjectInfo> readStudioHeader(const char* path)
 {
-    releaseStudioHeader();
-}
-
-bool StudioHeader::loadStudioHeader(LineBuffer& buffer)
-{
-    releaseStudioHeader();
-    const char* path = std::getenv("KSTN_STUDIO_HEADER_FILE");
     if (!path)
-        return false;
-    return loadStudioHeaderFile(path, buffer);
-}
-
-bool StudioHeader::loadStudioHeaderFile(const char* path, LineBuffer& buffer)
-{
-    releaseStudioHeader();
-    if (!path)
-        return false;
-    file_ = std::fopen(path, "rb");
-    if (!file_)
-        return false;
+        return std::nullopt;
+    const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path, "rb"), std::fclose);
+    if (!file)
+        return std::nullopt;
     // A directory opens on this platform but cannot be read as a file.
     struct stat status;
-    if (fstat(fileno(file_), &status) != 0 || S_ISDIR(status.st_mode)) {
-        releaseStudioHeader();
-        return false;
-    }
+    if (fstat(fileno(file.get()), &status) != 0 || S_ISDIR(status.st_mode))
+        return std::nullopt;
 
+    ProjectInfo project;
+    LineBuffer buffer;
     bool seen[VariableCount] = {};
     int seenCount = 0;
     while (seenCount < VariableCount) {
-        const char* line = readHeaderLine(file_, buffer);
+        const char* line = readHeaderLine(file.get(), buffer);
         if (!line)
             break;
         const int variable = findVariable(line);
@@ -74,36 +62,22 @@ bool StudioHeader::loadStudioHeaderFile(const char* path, LineBuffer& buffer)
             continue;
         seen[variable] = true;
         ++seenCount;
-        std::optional<std::string> value = extractValue(line);
+        std::optional<std::string> value = detail::extractValue(line);
         switch (variable) {
-        case ProjectName: projectName_ = std::move(value); break;
-        case ProjectPath: projectFilePath_ = formProjectFilePath(projectName_, value); break;
-        case Name: testNodeName_ = std::move(value); break;
-        case Configuration: configuration_ = std::move(value); break;
-        case WorkspaceName: workspaceName_ = std::move(value); break;
+        case ProjectName: project.projectName = std::move(value); break;
+        case ProjectPath:
+            project.projectFilePath = detail::formProjectFilePath(project.projectName, value);
+            break;
+        case Name: project.testNodeName = std::move(value); break;
+        case Configuration: project.configuration = std::move(value); break;
+        case WorkspaceName: project.workspaceName = std::move(value); break;
         default: break;
         }
     }
-    // Everything is read now; nothing reads the file later.
-    std::fclose(file_);
-    file_ = nullptr;
-    return true;
+    return project;
 }
 
-void StudioHeader::releaseStudioHeader()
-{
-    if (file_) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
-    projectName_.reset();
-    projectFilePath_.reset();
-    testNodeName_.reset();
-    workspaceName_.reset();
-    configuration_.reset();
-}
-
-std::optional<std::string> StudioHeader::extractValue(const char* line)
+std::optional<std::string> detail::extractValue(const char* line)
 {
     const char* equals = line ? std::strchr(line, '=') : nullptr;
     if (!equals || equals[1] == '\0')
@@ -123,8 +97,8 @@ std::optional<std::string> StudioHeader::extractValue(const char* line)
     return value;
 }
 
-std::optional<std::string> StudioHeader::formProjectFilePath(const std::optional<std::string>& name,
-                                                             const std::optional<std::string>& path)
+std::optional<std::string> detail::formProjectFilePath(const std::optional<std::string>& name,
+                                                       const std::optional<std::string>& path)
 {
     if (!name || !path)
         return std::nullopt;

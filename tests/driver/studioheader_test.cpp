@@ -1,31 +1,21 @@
 // Studio header variables and the header line reader.
 #include "driver/studioheader.h"
 
+#include "driver/headertext.h"
+
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <memory>
+#include <optional>
+#include <string>
 
 namespace qv {
 namespace {
 
 class StudioHeaderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        if (const char* old = std::getenv("KSTN_STUDIO_HEADER_FILE"))
-            savedEnv = std::make_unique<std::string>(old);
-    }
-    void TearDown() override
-    {
-        if (savedEnv)
-            setenv("KSTN_STUDIO_HEADER_FILE", savedEnv->c_str(), 1);
-        else
-            unsetenv("KSTN_STUDIO_HEADER_FILE");
-    }
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     std::string writeFile(const std::string& content, const char* name = "studio.hdr")
     {
         const std::string path = dir.filePath(QString::fromUtf8(name)).toStdString();
@@ -33,79 +23,72 @@ protected:
         out << content;
         return path;
     }
-    bool load(const std::string& content)
+    /// The values of a studio header file with this content.
+    ProjectInfo load(const std::string& content)
     {
-        return header.loadStudioHeaderFile(writeFile(content).c_str(), buffer);
+        const std::optional<ProjectInfo> project = readStudioHeader(writeFile(content).c_str());
+        EXPECT_TRUE(project);
+        return project.value_or(ProjectInfo());
     }
 
     QTemporaryDir dir;
-    std::unique_ptr<std::string> savedEnv;
-    StudioHeader header;
-    LineBuffer buffer;
 };
 
 TEST_F(StudioHeaderTest, ReadsAllFiveVariables)
 {
-    ASSERT_TRUE(load("# studio variables\r\n"
-                     "$PROJECT_NAME='Demo';\r\n"
-                     "$PROJECT_PATH='C:/work/';\r\n"
-                     "$NAME=Node 1\r\n"
-                     "$CONFIGURATION=Debug;with comment\r\n"
-                     "$WORKSPACE_NAME=  ws  \r\n"));
-    EXPECT_EQ(header.projectName(), "Demo");
-    EXPECT_EQ(header.projectFilePath(), "C:/work/Demo.kvx");
-    EXPECT_EQ(header.testNodeName(), "Node 1");
-    EXPECT_EQ(header.projectConfiguration(), "Debug");
-    EXPECT_EQ(header.workspaceName(), "ws");
-
-    header.releaseStudioHeader();
-    EXPECT_FALSE(header.projectName());
-    EXPECT_FALSE(header.projectFilePath());
-    EXPECT_FALSE(header.testNodeName());
-    EXPECT_FALSE(header.projectConfiguration());
-    EXPECT_FALSE(header.workspaceName());
+    const ProjectInfo header = load("# studio variables\r\n"
+                                    "$PROJECT_NAME='Demo';\r\n"
+                                    "$PROJECT_PATH='C:/work/';\r\n"
+                                    "$NAME=Node 1\r\n"
+                                    "$CONFIGURATION=Debug;with comment\r\n"
+                                    "$WORKSPACE_NAME=  ws  \r\n");
+    EXPECT_EQ(header.projectName, "Demo");
+    EXPECT_EQ(header.projectFilePath, "C:/work/Demo.kvx");
+    EXPECT_EQ(header.testNodeName, "Node 1");
+    EXPECT_EQ(header.configuration, "Debug");
+    EXPECT_EQ(header.workspaceName, "ws");
 }
 
 TEST_F(StudioHeaderTest, FirstLineOfEachKeywordDecides)
 {
-    ASSERT_TRUE(load("$PROJECT_NAME=first\n$PROJECT_NAME=second\n"
-                     "$CONFIGURATION\n$CONFIGURATION=Release\n"
-                     "$NAME=\n$NAME=late\n"));
-    EXPECT_EQ(header.projectName(), "first");
-    EXPECT_FALSE(header.projectConfiguration()); // first line had no "="
-    EXPECT_FALSE(header.testNodeName());         // first line had nothing after "="
+    const ProjectInfo header = load("$PROJECT_NAME=first\n$PROJECT_NAME=second\n"
+                                    "$CONFIGURATION\n$CONFIGURATION=Release\n"
+                                    "$NAME=\n$NAME=late\n");
+    EXPECT_EQ(header.projectName, "first");
+    EXPECT_FALSE(header.configuration); // first line had no "="
+    EXPECT_FALSE(header.testNodeName);  // first line had nothing after "="
 }
 
 TEST_F(StudioHeaderTest, KeywordOrderDecidesMixedLines)
 {
     // Both keywords in one line: only the project name is taken.
-    ASSERT_TRUE(load("$PROJECT_NAME=$NAME\n$WORKSPACE_NAME=ws\n"));
-    EXPECT_EQ(header.projectName(), "$NAME");
-    EXPECT_EQ(header.workspaceName(), "ws"); // "$WORKSPACE_NAME" does not contain "$NAME"
-    EXPECT_FALSE(header.testNodeName());
+    ProjectInfo header = load("$PROJECT_NAME=$NAME\n$WORKSPACE_NAME=ws\n");
+    EXPECT_EQ(header.projectName, "$NAME");
+    EXPECT_EQ(header.workspaceName, "ws"); // "$WORKSPACE_NAME" does not contain "$NAME"
+    EXPECT_FALSE(header.testNodeName);
 
     // "$NAME" comes before "$CONFIGURATION" in the table, wherever it stands.
-    ASSERT_TRUE(load("$CONFIGURATION=c $NAME\n$CONFIGURATION=d\n"));
-    EXPECT_EQ(header.testNodeName(), "c $NAME");
-    EXPECT_EQ(header.projectConfiguration(), "d");
+    header = load("$CONFIGURATION=c $NAME\n$CONFIGURATION=d\n");
+    EXPECT_EQ(header.testNodeName, "c $NAME");
+    EXPECT_EQ(header.configuration, "d");
 
     // The keyword may stand anywhere; a line whose first keyword was seen is ignored whole.
-    ASSERT_TRUE(load("set $NAME = x\n$NAME=y $CONFIGURATION=z\n"));
-    EXPECT_EQ(header.testNodeName(), "x");
-    EXPECT_FALSE(header.projectConfiguration());
+    header = load("set $NAME = x\n$NAME=y $CONFIGURATION=z\n");
+    EXPECT_EQ(header.testNodeName, "x");
+    EXPECT_FALSE(header.configuration);
 }
 
 TEST_F(StudioHeaderTest, ProjectPathNeedsTheNameFirst)
 {
-    ASSERT_TRUE(load("$PROJECT_PATH=C:/work\n$PROJECT_NAME=demo\n"));
-    EXPECT_EQ(header.projectName(), "demo");
-    EXPECT_FALSE(header.projectFilePath());
+    ProjectInfo header = load("$PROJECT_PATH=C:/work\n$PROJECT_NAME=demo\n");
+    EXPECT_EQ(header.projectName, "demo");
+    EXPECT_FALSE(header.projectFilePath);
 
-    ASSERT_TRUE(load("$PROJECT_NAME=demo\n$PROJECT_PATH=\n"));
-    EXPECT_FALSE(header.projectFilePath());
+    header = load("$PROJECT_NAME=demo\n$PROJECT_PATH=\n");
+    EXPECT_FALSE(header.projectFilePath);
 
-    ASSERT_TRUE(load("$PROJECT_NAME=demo\n$PROJECT_PATH='C:\\work\\'\n"));
-    EXPECT_EQ(header.projectFilePath(), "C:\\work\\demo.kvx");
+    header = load("$PROJECT_NAME=demo\n$PROJECT_PATH='C:\\work\\'\n");
+    EXPECT_EQ(header.projectFilePath, "C:\\work\\demo.kvx");
 }
 
 TEST_F(StudioHeaderTest, LongLinesArriveInPieces)
@@ -113,64 +96,50 @@ TEST_F(StudioHeaderTest, LongLinesArriveInPieces)
     // The first piece holds the keyword and 2046 - 14 characters of value;
     // the rest of the line is a line of its own and gives the node name.
     const std::string longName = "$PROJECT_NAME=" + std::string(2100, 'x');
-    ASSERT_TRUE(load(longName + "\n"));
-    EXPECT_EQ(header.projectName(), std::string(2046 - 14, 'x'));
+    EXPECT_EQ(load(longName + "\n").projectName, std::string(2046 - 14, 'x'));
 
-    ASSERT_TRUE(load(std::string(2046, 'a') + "$NAME=tail\n"));
-    EXPECT_EQ(header.testNodeName(), "tail");
+    EXPECT_EQ(load(std::string(2046, 'a') + "$NAME=tail\n").testNodeName, "tail");
 }
 
-TEST_F(StudioHeaderTest, LoadFromEnvironment)
+TEST_F(StudioHeaderTest, OnlyAFileThatCanBeReadGivesValues)
 {
-    unsetenv("KSTN_STUDIO_HEADER_FILE");
-    ASSERT_TRUE(load("$NAME=old\n"));
-    EXPECT_FALSE(header.loadStudioHeader(buffer));
-    EXPECT_FALSE(header.testNodeName()); // loading starts from an empty record
+    EXPECT_FALSE(readStudioHeader(nullptr));
+    EXPECT_FALSE(readStudioHeader(dir.filePath(QStringLiteral("missing")).toStdString().c_str()));
+    EXPECT_FALSE(readStudioHeader(dir.path().toStdString().c_str())); // a directory
 
-    setenv("KSTN_STUDIO_HEADER_FILE", writeFile("$NAME=fromenv\n", "env.hdr").c_str(), 1);
-    EXPECT_TRUE(header.loadStudioHeader(buffer));
-    EXPECT_EQ(header.testNodeName(), "fromenv");
-
-    setenv("KSTN_STUDIO_HEADER_FILE", dir.filePath(QStringLiteral("missing")).toStdString().c_str(), 1);
-    EXPECT_FALSE(header.loadStudioHeader(buffer));
-    EXPECT_FALSE(header.testNodeName());
-
-    setenv("KSTN_STUDIO_HEADER_FILE", dir.path().toStdString().c_str(), 1); // a directory
-    EXPECT_FALSE(header.loadStudioHeader(buffer));
-
-    setenv("KSTN_STUDIO_HEADER_FILE", writeFile("", "empty.hdr").c_str(), 1);
-    EXPECT_TRUE(header.loadStudioHeader(buffer));
-    EXPECT_FALSE(header.projectName());
-    EXPECT_FALSE(header.workspaceName());
+    const std::optional<ProjectInfo> empty = readStudioHeader(writeFile("", "empty.hdr").c_str());
+    ASSERT_TRUE(empty);
+    EXPECT_FALSE(empty->projectName);
+    EXPECT_FALSE(empty->workspaceName);
 }
 
 TEST(StudioHeaderValue, ExtractionAndTrimming)
 {
     using V = std::optional<std::string>;
-    EXPECT_EQ(StudioHeader::extractValue("$PROJECT_NAME='Demo';"), V("Demo"));
-    EXPECT_EQ(StudioHeader::extractValue("$PROJECT_NAME = 'Demo' ;"), V("'Demo'"));
-    EXPECT_EQ(StudioHeader::extractValue("$PROJECT_NAME=''"), V(""));
-    EXPECT_EQ(StudioHeader::extractValue("$PROJECT_NAME='"), V(""));
-    EXPECT_EQ(StudioHeader::extractValue("$PROJECT_NAME=   "), V(""));
-    EXPECT_EQ(StudioHeader::extractValue("$CONFIGURATION=Debug ; trailing comment"), V("Debug"));
-    EXPECT_EQ(StudioHeader::extractValue("$NAME=a=b"), V("a=b"));
-    EXPECT_EQ(StudioHeader::extractValue("$NAME=ab\tcd"), V("ab"));
-    EXPECT_EQ(StudioHeader::extractValue("x=  in side  "), V("in side"));
-    EXPECT_EQ(StudioHeader::extractValue("$NAME"), std::nullopt);
-    EXPECT_EQ(StudioHeader::extractValue("$NAME="), std::nullopt);
-    EXPECT_EQ(StudioHeader::extractValue(nullptr), std::nullopt);
+    EXPECT_EQ(detail::extractValue("$PROJECT_NAME='Demo';"), V("Demo"));
+    EXPECT_EQ(detail::extractValue("$PROJECT_NAME = 'Demo' ;"), V("'Demo'"));
+    EXPECT_EQ(detail::extractValue("$PROJECT_NAME=''"), V(""));
+    EXPECT_EQ(detail::extractValue("$PROJECT_NAME='"), V(""));
+    EXPECT_EQ(detail::extractValue("$PROJECT_NAME=   "), V(""));
+    EXPECT_EQ(detail::extractValue("$CONFIGURATION=Debug ; trailing comment"), V("Debug"));
+    EXPECT_EQ(detail::extractValue("$NAME=a=b"), V("a=b"));
+    EXPECT_EQ(detail::extractValue("$NAME=ab\tcd"), V("ab"));
+    EXPECT_EQ(detail::extractValue("x=  in side  "), V("in side"));
+    EXPECT_EQ(detail::extractValue("$NAME"), std::nullopt);
+    EXPECT_EQ(detail::extractValue("$NAME="), std::nullopt);
+    EXPECT_EQ(detail::extractValue(nullptr), std::nullopt);
 }
 
 TEST(StudioHeaderValue, ProjectFilePathCollapsesSeparators)
 {
     using V = std::optional<std::string>;
-    EXPECT_EQ(StudioHeader::formProjectFilePath(V("demo"), V("C:/work/")), V("C:/work/demo.kvx"));
-    EXPECT_EQ(StudioHeader::formProjectFilePath(V("demo"), V("C:/work")), V("C:/work\\demo.kvx"));
-    EXPECT_EQ(StudioHeader::formProjectFilePath(V("demo"), V("a//\\/b\\\\")), V("a/b\\demo.kvx"));
-    EXPECT_EQ(StudioHeader::formProjectFilePath(V("/sub//demo"), V("root")), V("root\\sub/demo.kvx"));
-    EXPECT_EQ(StudioHeader::formProjectFilePath(V(""), V("")), V("\\.kvx"));
-    EXPECT_EQ(StudioHeader::formProjectFilePath(std::nullopt, V("p")), std::nullopt);
-    EXPECT_EQ(StudioHeader::formProjectFilePath(V("n"), std::nullopt), std::nullopt);
+    EXPECT_EQ(detail::formProjectFilePath(V("demo"), V("C:/work/")), V("C:/work/demo.kvx"));
+    EXPECT_EQ(detail::formProjectFilePath(V("demo"), V("C:/work")), V("C:/work\\demo.kvx"));
+    EXPECT_EQ(detail::formProjectFilePath(V("demo"), V("a//\\/b\\\\")), V("a/b\\demo.kvx"));
+    EXPECT_EQ(detail::formProjectFilePath(V("/sub//demo"), V("root")), V("root\\sub/demo.kvx"));
+    EXPECT_EQ(detail::formProjectFilePath(V(""), V("")), V("\\.kvx"));
+    EXPECT_EQ(detail::formProjectFilePath(std::nullopt, V("p")), std::nullopt);
+    EXPECT_EQ(detail::formProjectFilePath(V("n"), std::nullopt), std::nullopt);
 }
 
 class HeaderLineTest : public ::testing::Test {
