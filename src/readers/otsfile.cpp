@@ -1,7 +1,7 @@
 #include "readers/otsfile.h"
 
-#include "model/kinds.h"
 #include "readers/linecursor.h"
+#include "readers/recordcodes.h"
 #include "readers/tokens.h"
 
 #include <cstdint>

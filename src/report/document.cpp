@@ -5,6 +5,7 @@
 #include "model/evaluation.h"
 #include "model/kinds.h"
 #include "report/classsection.h"
+#include "report/presentation.h"
 #include "report/scriptsection.h"
 
 #include <QCoreApplication>

@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "model/kinds.h"
+#include "report/presentation.h"
 
 #include <QCoreApplication>
 #include <array>

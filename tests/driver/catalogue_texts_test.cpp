@@ -5,6 +5,7 @@
 #include "base/product.h"
 #include "driver/cmdline.h"
 #include "model/kinds.h"
+#include "report/presentation.h"
 #include "report/scriptsection.h"
 
 #include <QCoreApplication>
