@@ -1,6 +1,5 @@
 #include "model/tree.h"
 
-#include "base/files.h"
 #include "model/kinds.h"
 
 #include <algorithm>
@@ -112,15 +111,11 @@ void TestTree::initTree()
     releaseTree();
 }
 
-void TestTree::openOtsFile(int fileIndex, const std::string& path)
+void TestTree::openOtsFile(int fileIndex, std::string_view rootName)
 {
-    std::string name = baseFileName(path);
-    const size_t dot = name.find('.');
-    if (dot != std::string::npos)
-        name.resize(dot);
     auto entry = std::make_unique<OtsFileEntry>();
     entry->fileIndex = fileIndex;
-    entry->root = createNode(ElementKind::TestDriver, fileIndex, 1, name, nullptr, 0);
+    entry->root = createNode(ElementKind::TestDriver, fileIndex, 1, rootName, nullptr, 0);
     registerNode(entry->root);
     rootEntries_.push_back(entry.get());
     files_.push_back(std::move(entry));

@@ -125,8 +125,9 @@ public:
 
     /// Empties the index and the file list.
     void initTree();
-    /// Makes the entry and the TestDriver root of an OTS file, at the front of the file list.
-    void openOtsFile(int fileIndex, const std::string& path);
+    /// Makes the entry and the TestDriver root, named `rootName`, of an OTS
+    /// file, at the front of the file list.
+    void openOtsFile(int fileIndex, std::string_view rootName);
     /// Allocates a node with its counter record and first status, and counts
     /// it as declared under its parent; does not link it.
     TestNode* createNode(ElementKind kind, int fileIndex, uint32_t id, std::string_view name,

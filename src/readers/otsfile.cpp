@@ -1,5 +1,6 @@
 #include "readers/otsfile.h"
 
+#include "base/files.h"
 #include "readers/linecursor.h"
 #include "readers/recordcodes.h"
 #include "readers/tokens.h"
@@ -71,11 +72,21 @@ size_t readElementLine(std::string_view text, size_t lineLength, ElementRecord& 
     return c.atEnd() ? lineLength : c.position();
 }
 
+/// The name of a test script's root: the OTS file's name up to its first ".".
+std::string scriptName(const std::string& path)
+{
+    std::string name = baseFileName(path);
+    const size_t dot = name.find('.');
+    if (dot != std::string::npos)
+        name.resize(dot);
+    return name;
+}
+
 } // namespace
 
 bool readOtsStream(TestTree& tree, OtsGlobals& globals, InStream& in, const std::string& path, int fileIndex)
 {
-    tree.openOtsFile(fileIndex, path);
+    tree.openOtsFile(fileIndex, scriptName(path));
     ElementRecord record;
     std::string nameBuffer;
     while (!in.atEnd()) {

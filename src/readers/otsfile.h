@@ -24,7 +24,9 @@ namespace qv {
 /// cannot be opened or reading it fails.
 bool readOtsFile(TestTree& tree, OtsGlobals& globals, const std::string& path, int fileIndex);
 
-/// Reads the records of an already opened stream into the tree (the body of readOtsFile).
+/// Reads the records of an already opened stream into the tree (the body of
+/// readOtsFile); the file's root is named after `path` (its file name up to
+/// the first ".").
 bool readOtsStream(TestTree& tree, OtsGlobals& globals, InStream& in, const std::string& path, int fileIndex);
 
 } // namespace qv

@@ -15,7 +15,7 @@ TEST(IdIndex, SparseDenseAndHugeIdsAreAllFound)
 {
     TestTree tree;
     tree.initTree();
-    tree.openOtsFile(0, "a.ots");
+    tree.openOtsFile(0, "a");
     // Huge ids first, then ids that make the dense table grow past where the
     // first sparse ones lie, in an order that mixes both.
     const uint32_t ids[] = {0xFFFFFFFFu, 0x7FFFFFFFu, 9000, 2, 3, 100000, 8999, 4};
@@ -41,7 +41,7 @@ TEST(IdIndex, FirstRegisteredWinsWhereverItLives)
 {
     TestTree tree;
     tree.initTree();
-    tree.openOtsFile(0, "a.ots");
+    tree.openOtsFile(0, "a");
     // 50000 lies beyond the dense table at first: it goes to the buckets.
     tree.addNode(0, ElementKind::Comment, 50000, "first", 1, 1, 0);
     for (uint32_t id = 2; id < 40000; ++id)
@@ -62,7 +62,7 @@ TEST(IdIndex, AnyFileIndexAndRelease)
     TestTree tree;
     tree.initTree();
     for (const int file : {-3, 0, 7, 4095, 4096, 100000}) {
-        tree.openOtsFile(file, "f.ots");
+        tree.openOtsFile(file, "f");
         tree.addNode(file, ElementKind::TestCase, 2, "tc" + std::to_string(file), 1, 1, 0);
     }
     for (const int file : {-3, 0, 7, 4095, 4096, 100000}) {
@@ -75,7 +75,7 @@ TEST(IdIndex, AnyFileIndexAndRelease)
     EXPECT_EQ(tree.findNode(0, 1), nullptr);
     EXPECT_EQ(tree.findNode(4096, 2), nullptr);
     // The index works again after a release.
-    tree.openOtsFile(0, "g.ots");
+    tree.openOtsFile(0, "g");
     tree.addNode(0, ElementKind::TestCase, 2, "new", 1, 1, 0);
     EXPECT_EQ(tree.findNode(0, 2)->name(), "new");
 }
@@ -87,7 +87,7 @@ TEST(IdIndex, RandomOrderMatchesAPlainMap)
     std::mt19937 rng(7);
     TestTree tree;
     tree.initTree();
-    tree.openOtsFile(0, "a.ots");
+    tree.openOtsFile(0, "a");
     std::map<uint32_t, std::string> expected;
     for (int i = 0; i < 30000; ++i) {
         const uint32_t id = rng() % 3 ? 2 + rng() % 20000 : rng();

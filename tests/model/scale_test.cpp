@@ -30,7 +30,7 @@ TEST(Scale, MillionDeepChainIsBuiltEvaluatedAndReleased)
     const auto start = std::chrono::steady_clock::now();
     TestTree tree;
     tree.initTree();
-    tree.openOtsFile(0, "deep.ots");
+    tree.openOtsFile(0, "deep");
     // Suite, case, check, class, state ... each nested in the previous one.
     const ElementKind kinds[] = {ElementKind::TestSuite, ElementKind::TestCase, ElementKind::CheckExpression,
                                  ElementKind::Class, ElementKind::State};
@@ -77,7 +77,7 @@ TEST(Scale, ChainOfReferencesToAStubBeneathThem)
     const auto start = std::chrono::steady_clock::now();
     TestTree tree;
     tree.initTree();
-    tree.openOtsFile(0, "refs.ots");
+    tree.openOtsFile(0, "refs");
     const uint32_t stubId = Depth + 1;
     for (uint32_t id = 2; id < Depth + 1; ++id)
         tree.addNode(0, ElementKind::TestCase, id, "c", id - 1, 0, stubId);
@@ -98,7 +98,7 @@ TEST(Scale, ManyElementsMovedUnderADeepStub)
     const auto start = std::chrono::steady_clock::now();
     TestTree tree;
     tree.initTree();
-    tree.openOtsFile(0, "moves.ots");
+    tree.openOtsFile(0, "moves");
     const uint32_t half = Depth / 2;
     for (uint32_t id = 2; id < half + 2; ++id)
         tree.addNode(0, ElementKind::TestSuite, id, "s", id - 1, 0, 0);

@@ -65,9 +65,9 @@ protected:
 
 TEST_F(TreeTest, RootOfAnOtsFile)
 {
-    tree.openOtsFile(0, "dir/suite.a.ots");
+    tree.openOtsFile(0, "suite");
     tree.openOtsFile(1, "plain");
-    tree.openOtsFile(2, "/x.y/.hidden");
+    tree.openOtsFile(2, "");
     TestNode* root = tree.findNode(0, 1);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->name(), "suite");
@@ -80,16 +80,16 @@ TEST_F(TreeTest, RootOfAnOtsFile)
     EXPECT_EQ(root->verdict(), nullptr);
     EXPECT_EQ(root->classCounters(), nullptr);
     EXPECT_EQ(tree.findNode(1, 1)->name(), "plain");
-    EXPECT_EQ(tree.findNode(2, 1)->name(), ""); // cut before the first "."
+    EXPECT_EQ(tree.findNode(2, 1)->name(), "");
     EXPECT_EQ(tree.findNode(2, 1)->fileIndex, 2);
     EXPECT_EQ(tree.findNode(3, 1), nullptr);
 }
 
 TEST_F(TreeTest, FileListRunsNewestFirst)
 {
-    tree.openOtsFile(0, "first.ots");
+    tree.openOtsFile(0, "first");
     tree.setSourceFile(0, std::string("src/"), std::string("first.cpp"), 11);
-    tree.openOtsFile(1, "second.ots");
+    tree.openOtsFile(1, "second");
     tree.setSourceFile(1, std::string("lib/"), std::string("second.cpp"), 22);
     ASSERT_EQ(tree.fileCount(), 2);
     EXPECT_EQ(tree.fileRoot(0), tree.findNode(1, 1));
@@ -104,10 +104,10 @@ TEST_F(TreeTest, FileListRunsNewestFirst)
 
 TEST_F(TreeTest, SourceFileNamesWithAbsentParts)
 {
-    tree.openOtsFile(0, "a.ots"); // no source record at all
-    tree.openOtsFile(1, "b.ots");
+    tree.openOtsFile(0, "a"); // no source record at all
+    tree.openOtsFile(1, "b");
     tree.setSourceFile(1, std::nullopt, std::string("only.cpp"), 3);
-    tree.openOtsFile(2, "c.ots");
+    tree.openOtsFile(2, "c");
     tree.setSourceFile(2, std::string("dir/"), std::nullopt, 4);
     EXPECT_EQ(tree.otsFileName(0), std::optional<std::string>(""));
     EXPECT_EQ(tree.otsFileName(1), std::optional<std::string>("only.cpp"));
@@ -123,10 +123,10 @@ TEST_F(TreeTest, SourceFileNamesWithAbsentParts)
 
 TEST_F(TreeTest, TraceFileBindingsAndCopies)
 {
-    tree.openOtsFile(0, "a.ots");
+    tree.openOtsFile(0, "a");
     tree.setChecksum(0, 0x10, 0x20);
     tree.setSourceFile(0, std::string("d/"), std::string("a.cpp"), 9);
-    tree.openOtsFile(1, "b.ots");
+    tree.openOtsFile(1, "b");
     tree.setChecksum(1, 0x30, 0x40);
 
     tree.bindTdfFile(5, 0x10, 0x20);
@@ -161,9 +161,9 @@ TEST_F(TreeTest, TraceFileBindingsAndCopies)
 
 TEST_F(TreeTest, RebindingFollowsTheFrontMostEntryWithoutGrowingTheList)
 {
-    tree.openOtsFile(0, "a.ots");
+    tree.openOtsFile(0, "a");
     tree.setChecksum(0, 0x10, 0x20);
-    tree.openOtsFile(1, "b.ots");
+    tree.openOtsFile(1, "b");
     tree.setChecksum(1, 0x30, 0x40);
     // Id 0 names the front-most entry that is still unbound.
     EXPECT_EQ(tree.fileIndexOfTdfId(0), 1);
@@ -199,14 +199,14 @@ TEST_F(TreeTest, RebindingFollowsTheFrontMostEntryWithoutGrowingTheList)
     EXPECT_EQ(tree.fileCount(), 2);
 
     // A file read after the bindings is unbound and found under id 0 again.
-    tree.openOtsFile(2, "c.ots");
+    tree.openOtsFile(2, "c");
     EXPECT_EQ(tree.fileIndexOfTdfId(0), 2);
     EXPECT_EQ(tree.fileIndexOfTdfId(5), 0);
 }
 
 TEST_F(TreeTest, AddNodeLinksInOrderAndDropsOrphans)
 {
-    tree.openOtsFile(0, "s.ots");
+    tree.openOtsFile(0, "s");
     tree.addNode(0, ElementKind::TestSuite, 0x10, "Suite", 1, 3, 0);
     tree.addNode(0, ElementKind::TestCase, 0x11, "Case1", 0x10, 4, 0);
     tree.addNode(0, ElementKind::TestCase, 0x12, "Case2", 0x10, 9, 0x77);
@@ -233,8 +233,8 @@ TEST_F(TreeTest, AddNodeLinksInOrderAndDropsOrphans)
 
 TEST_F(TreeTest, DuplicateIdentifierFirstRegisteredWins)
 {
-    tree.openOtsFile(0, "s.ots");
-    tree.openOtsFile(1, "t.ots");
+    tree.openOtsFile(0, "s");
+    tree.openOtsFile(1, "t");
     tree.addNode(0, ElementKind::TestCase, 0x40, "First", 1, 1, 0);
     tree.addNode(0, ElementKind::TestCase, 0x40, "Second", 1, 2, 0);
     tree.addNode(1, ElementKind::TestCase, 0x40, "OtherFile", 1, 3, 0);
@@ -252,7 +252,7 @@ TEST_F(TreeTest, DuplicateIdentifierFirstRegisteredWins)
 
 TEST_F(TreeTest, ManyNodesInOneBucketStayFindable)
 {
-    tree.openOtsFile(0, "s.ots");
+    tree.openOtsFile(0, "s");
     // Ids whose identifier texts fall into the bucket of the root.
     const uint32_t bucket = TestTree::nodeHash(0, 1);
     std::vector<uint32_t> ids;
@@ -273,7 +273,7 @@ TEST_F(TreeTest, ManyNodesInOneBucketStayFindable)
 
 TEST_F(TreeTest, CounterRecordsAndFirstStatusByKind)
 {
-    tree.openOtsFile(0, "s.ots");
+    tree.openOtsFile(0, "s");
     for (int k = 1; k <= 36; ++k) {
         const ElementKind kind = ElementKind(k);
         TestNode* n = tree.createNode(kind, 0, 0x100 + k, "n", nullptr, 1);
@@ -305,7 +305,7 @@ TEST_F(TreeTest, CounterRecordsAndFirstStatusByKind)
 
 TEST_F(TreeTest, DeclarationsCountOnTheRootOrTheNearestClass)
 {
-    tree.openOtsFile(0, "s.ots");
+    tree.openOtsFile(0, "s");
     const DriverCounters& d = *tree.findNode(0, 1)->driverCounters();
     tree.addNode(0, ElementKind::TestSuite, 2, "Suite", 1, 1, 0);
     tree.addNode(0, ElementKind::TestClass, 3, "TClass", 2, 1, 0);
@@ -383,7 +383,7 @@ TEST_F(TreeTest, AnchorsEqualTheClimbs)
 
 TEST_F(TreeTest, TraceTextsInArrivalOrder)
 {
-    tree.openOtsFile(0, "s.ots");
+    tree.openOtsFile(0, "s");
     tree.addNode(0, ElementKind::CheckExpression, 2, "C", 1, 1, 0);
     tree.attachTraceText(0, 2, "one");
     tree.attachTraceText(0, 2, "two");
@@ -404,7 +404,7 @@ TEST_F(TreeTest, TraceTextsInArrivalOrder)
 
 TEST_F(TreeTest, ReleaseEmptiesTheTreeForReuse)
 {
-    tree.openOtsFile(0, "s.ots");
+    tree.openOtsFile(0, "s");
     tree.setChecksum(0, 1, 2);
     tree.bindTdfFile(4, 1, 2);
     tree.bindTdfFile(5, 1, 2);
@@ -421,7 +421,7 @@ TEST_F(TreeTest, ReleaseEmptiesTheTreeForReuse)
     EXPECT_EQ(tree.fileIndexOfTdfId(4), -1);
     EXPECT_EQ(tree.otsFileName(0), std::nullopt);
 
-    tree.openOtsFile(0, "again.ots");
+    tree.openOtsFile(0, "again");
     tree.addNode(0, ElementKind::TestCase, 2, "D", 1, 1, 0);
     EXPECT_EQ(tree.findNode(0, 2)->name(), "D");
     EXPECT_EQ(tree.findNode(0, 1)->driverCounters()->testCases, 1);

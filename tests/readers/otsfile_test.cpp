@@ -47,6 +47,20 @@ TEST(OtsReader, ElementRecord)
     EXPECT_EQ(node->parent, tree.fileRoot(0));
 }
 
+TEST(OtsReader, RootNamedAfterTheFileUpToItsFirstDot)
+{
+    const struct {
+        const char* path;
+        const char* root;
+    } cases[] = {{"dir/suite.a.ots", "suite"}, {"plain", "plain"}, {"/x.y/.hidden", ""}};
+    for (const auto& c : cases) {
+        TestTree tree;
+        OtsGlobals globals;
+        ASSERT_TRUE(readOts(tree, globals, "", 0, c.path));
+        EXPECT_EQ(tree.fileRoot(0)->name(), c.root) << c.path;
+    }
+}
+
 TEST(OtsReader, ReferenceIdAndNesting)
 {
     TestTree tree;

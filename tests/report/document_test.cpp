@@ -253,7 +253,7 @@ TEST_F(ReportTest, ContractsEntryCombinesClassStatuses)
     // A passed class and a failed one: ko, failed style; the failed total is returned.
     TestTree failedTree;
     failedTree.initTree();
-    failedTree.openOtsFile(0, "a.ots");
+    failedTree.openOtsFile(0, "a");
     failedTree.addNode(0, ElementKind::Class, 2, "Ok", 1, 1, 0);
     failedTree.addNode(0, ElementKind::Class, 3, "Broken", 1, 2, 0);
     failedTree.addNode(0, ElementKind::Invariant, 4, "j", 3, 3, 0);
@@ -343,7 +343,7 @@ TEST(ContractsSection, CollectsClassesAndSortsThemByBytes)
 {
     TestTree tree;
     tree.initTree();
-    tree.openOtsFile(0, "s.ots");
+    tree.openOtsFile(0, "s");
     tree.addNode(0, ElementKind::Class, 2, "beta", 1, 1, 0);
     tree.addNode(0, ElementKind::TestCase, 3, "case", 1, 1, 0);
     tree.addNode(0, ElementKind::SingleClass, 4, "\xC3\xA4lpha", 3, 1, 0); // non-ASCII sorts last

@@ -66,10 +66,10 @@ inline const char* const DocumentEnd = "</XROD:NODE>\n</DOCUMENT>\n</APIDOC>\n</
 struct TreeBuilder {
     TestTree tree;
 
-    /// Opens file `index` named name.ots with source path src/name.kts.
+    /// Opens file `index`, out/name.ots, with source path src/name.kts.
     void file(int index, const char* name)
     {
-        tree.openOtsFile(index, std::string("out/") + name + ".ots");
+        tree.openOtsFile(index, name);
         tree.setSourceFile(index, std::string("src/"), std::string(name) + ".kts", 1);
     }
     void add(int index, ElementKind kind, uint32_t id, const char* name, uint32_t parent, int line)

@@ -17,7 +17,7 @@ protected:
     void SetUp() override
     {
         tree.initTree();
-        tree.openOtsFile(0, "out/script.ots");
+        tree.openOtsFile(0, "script");
         tree.setSourceFile(0, std::string("src/"), std::string("script.kts"), 1);
     }
     /// Adds an element of file 0 under the parent id.

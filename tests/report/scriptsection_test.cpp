@@ -333,7 +333,7 @@ TEST(ScriptSectionDepth, MillionNestedSuites)
 {
     TestTree tree;
     tree.initTree();
-    tree.openOtsFile(0, "deep.ots");
+    tree.openOtsFile(0, "deep");
     const int depth = 1000000;
     // Linked by hand: the chain is built without the per-node parent lookups.
     TestNode* parent = tree.fileRoot(0);
