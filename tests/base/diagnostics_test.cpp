@@ -1,9 +1,7 @@
-// Diagnostics printer, allocation wrapper and file-name helpers.
+// Diagnostics printer and file-name helpers.
 #include "base/diagnostics.h"
 #include "base/files.h"
-#include "base/mem.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -57,29 +55,6 @@ TEST(Diagnostics, Locations)
     MessageLocation cmd{MessageLocation::CommandLine, "", 0};
     EXPECT_EQ(captured([&] { report(MessageId::OutOfMemory, cmd); }),
               "quorvanel - fatal: command line: out of memory\n");
-}
-
-TEST(Memory, ZeroSizeIsSilentAndHugeIsReported)
-{
-    EXPECT_EQ(captured([] { free(allocateOrReport(0)); }), "");
-    std::string out = captured([] {
-        void* p = allocateOrReport(size_t(-1) / 2);
-        EXPECT_EQ(p, nullptr);
-    });
-    // Under AddressSanitizer (allocator_may_return_null=1) the refused request
-    // also gets a warning line of the sanitizer's own on the same stream.
-    const size_t warning = out.find("WARNING: AddressSanitizer failed to allocate");
-    if (warning != std::string::npos) {
-        const size_t before = out.rfind('\n', warning);
-        const size_t after = out.find('\n', warning);
-        const size_t from = before == std::string::npos ? 0 : before + 1;
-        const size_t to = after == std::string::npos ? out.size() : after + 1;
-        out.erase(from, to - from);
-    }
-    EXPECT_EQ(out, "quorvanel - fatal: out of memory\n");
-    void* p = allocateOrReport(16);
-    EXPECT_NE(p, nullptr);
-    free(p);
 }
 
 TEST(Files, BaseNameAndExistence)
