@@ -70,7 +70,7 @@ bool readOts(qv::TestTree& tree, qv::OtsGlobals& globals, const std::string& pat
     if (!in.open(path))
         return false;
     in.showLines(false);
-    return qv::readOtsStream(tree, globals, in, path, fileIndex);
+    return qv::detail::readOtsStream(tree, globals, in, path, fileIndex);
 }
 
 } // namespace

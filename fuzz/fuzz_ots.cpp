@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         InStream in;
         in.openMemory(std::string(parts[i]));
         const std::string path = "file" + std::to_string(i) + ".ots";
-        if (!readOtsStream(tree, globals, in, path, int(i)))
+        if (!detail::readOtsStream(tree, globals, in, path, int(i)))
             fuzz::fail("the OTS reader refused content");
     }
     if (tree.fileCount() != int(files))

@@ -88,13 +88,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t i = 0; i < otsCount; ++i) {
         InStream in;
         in.openMemory(std::string(parts[i]));
-        if (!readOtsStream(*tree, globals, in, "script" + std::to_string(i) + ".ots", int(i)))
+        if (!detail::readOtsStream(*tree, globals, in, "script" + std::to_string(i) + ".ots", int(i)))
             fuzz::fail("the OTS reader refused content");
     }
     {
         InStream in;
         in.openMemory(std::string(tdf));
-        if (!readTdfStream(*tree, in))
+        if (!detail::readTdfStream(*tree, in))
             fuzz::fail("the TDF reader refused content");
     }
     evaluateTree(*tree);

@@ -90,14 +90,14 @@ std::optional<std::string> referenceField(const std::string& text, char separato
 void checkLine(const std::string& line)
 {
     const std::optional<uint32_t> expected = referenceHex(line);
-    const uint32_t value = parseTdfHex(line);
+    const uint32_t value = detail::parseTdfHex(line);
     if (value != expected.value_or(0))
         fuzz::fail("parseTdfHex differs from its rules", line);
 
     const char separator = line.empty() ? ' ' : line[0] == '"' ? ' ' : line[0];
     for (int n = -1; n <= 5; ++n) {
         for (const char sep : {' ', separator}) {
-            if (tdfField(line, sep, n) != referenceField(line, sep, n))
+            if (detail::tdfField(line, sep, n) != referenceField(line, sep, n))
                 fuzz::fail("tdfField differs from its rules", line);
         }
     }
@@ -133,13 +133,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t i = 0; i < fixedOtsFiles().size(); ++i) {
         InStream in;
         in.openMemory(fixedOtsFiles()[i]);
-        readOtsStream(tree, globals, in, "fixed.ots", int(i));
+        detail::readOtsStream(tree, globals, in, "fixed.ots", int(i));
     }
     const size_t nodes = tree.nodeCount();
     {
         InStream in;
         in.openMemory(bytes);
-        if (!readTdfStream(tree, in))
+        if (!detail::readTdfStream(tree, in))
             fuzz::fail("the TDF reader refused content");
     }
     if (tree.nodeCount() != nodes)

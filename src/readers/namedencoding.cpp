@@ -55,7 +55,7 @@ const std::unordered_map<std::string, std::string>& listedNames()
 
 } // namespace
 
-std::optional<std::string> listedEncodingName(std::string_view name)
+std::optional<std::string> detail::listedEncodingName(std::string_view name)
 {
     const std::unordered_map<std::string, std::string>& names = listedNames();
     const auto found = names.find(matchKey(name));
@@ -79,7 +79,7 @@ QString decodeInNamedEncoding(std::string_view name, std::string_view bytes)
     if (const std::optional<QStringConverter::Encoding> own =
             QStringConverter::encodingForName(matchKey(name).c_str())) {
         decoder = QStringDecoder(*own, QStringConverter::Flag::Stateless);
-    } else if (const std::optional<std::string> listed = listedEncodingName(name)) {
+    } else if (const std::optional<std::string> listed = detail::listedEncodingName(name)) {
         QStringDecoder named(listed->c_str(), QStringConverter::Flag::Stateless);
         if (named.isValid())
             decoder = std::move(named);

@@ -11,15 +11,20 @@
 
 namespace qv {
 
-/// The listed encoding name or alias that `name` stands for: the first one
-/// equal to it after dropping every character that is not an ASCII letter or
-/// digit, ignoring case. None when no listed name matches.
-std::optional<std::string> listedEncodingName(std::string_view name);
-
 /// Decodes `bytes` in the encoding that `name` stands for: with the toolkit's
 /// own converter when the name is one of its encodings' names (matched on
-/// letters and digits alone), else with the library's (listedEncodingName),
-/// else in the locale's encoding.
+/// letters and digits alone), else with the library's
+/// (detail::listedEncodingName), else in the locale's encoding.
 QString decodeInNamedEncoding(std::string_view name, std::string_view bytes);
+
+namespace detail {
+
+/// The listed encoding name or alias that `name` stands for: the first one
+/// equal to it after dropping every character that is not an ASCII letter or
+/// digit, ignoring case. None when no listed name matches. Open to tests,
+/// which check the matching against the library's whole list.
+std::optional<std::string> listedEncodingName(std::string_view name);
+
+} // namespace detail
 
 } // namespace qv

@@ -84,7 +84,8 @@ std::string scriptName(const std::string& path)
 
 } // namespace
 
-bool readOtsStream(TestTree& tree, OtsGlobals& globals, InStream& in, const std::string& path, int fileIndex)
+bool detail::readOtsStream(TestTree& tree, OtsGlobals& globals, InStream& in, const std::string& path,
+                           int fileIndex)
 {
     tree.openOtsFile(fileIndex, scriptName(path));
     ElementRecord record;
@@ -148,7 +149,7 @@ bool readOtsFile(TestTree& tree, OtsGlobals& globals, const std::string& path, i
     InStream in;
     if (!in.open(path))
         return false;
-    return readOtsStream(tree, globals, in, path, fileIndex);
+    return detail::readOtsStream(tree, globals, in, path, fileIndex);
 }
 
 } // namespace qv

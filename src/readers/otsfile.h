@@ -24,9 +24,14 @@ namespace qv {
 /// cannot be opened or reading it fails.
 bool readOtsFile(TestTree& tree, OtsGlobals& globals, const std::string& path, int fileIndex);
 
+namespace detail {
+
 /// Reads the records of an already opened stream into the tree (the body of
 /// readOtsFile); the file's root is named after `path` (its file name up to
-/// the first ".").
+/// the first "."). Open to tests, the benchmark and fuzz targets, which read
+/// from memory or choose how the stream is buffered.
 bool readOtsStream(TestTree& tree, OtsGlobals& globals, InStream& in, const std::string& path, int fileIndex);
+
+} // namespace detail
 
 } // namespace qv

@@ -136,7 +136,7 @@ private:
 
 } // namespace
 
-bool readTdfStream(TestTree& tree, InStream& in, bool concurrent)
+bool detail::readTdfStream(TestTree& tree, InStream& in, bool concurrent)
 {
     TdfApplier applier(tree);
     TdfRecord record;
@@ -159,7 +159,7 @@ bool readTdfFile(TestTree& tree, const std::string& path)
     // A second thread pays off only on a long trace.
     struct stat status;
     const bool longTrace = ::stat(path.c_str(), &status) == 0 && status.st_size >= ConcurrentTraceBytes;
-    return readTdfStream(tree, in, longTrace);
+    return detail::readTdfStream(tree, in, longTrace);
 }
 
 } // namespace qv

@@ -16,9 +16,14 @@ namespace qv {
 /// reading it fails.
 bool readTdfFile(TestTree& tree, const std::string& path);
 
+namespace detail {
+
 /// Applies every record of an opened stream to the tree (the body of
 /// readTdfFile). With `concurrent`, the records are read on a second thread
-/// while this one applies them; the result is the same.
+/// while this one applies them; the result is the same. Open to tests and
+/// fuzz targets, which read traces from memory and choose the threading.
 bool readTdfStream(TestTree& tree, InStream& in, bool concurrent = false);
+
+} // namespace detail
 
 } // namespace qv

@@ -11,8 +11,8 @@
 //   "NO" "\"" ...                             a text for the next reached element
 //                                            (see decodeTraceText)
 //   anything else: skipped to its line end
-// Ids and checksums are hexadecimal (parseTdfHex), the verdict decimal. The
-// code and the "SF" fields are tokens as tokens.h reads them.
+// Ids and checksums are hexadecimal (detail::parseTdfHex), the verdict
+// decimal. The code and the "SF" fields are tokens as tokens.h reads them.
 
 #include "readers/instream.h"
 
@@ -38,35 +38,6 @@ struct TdfRecord {
     int verdict = 0;
     std::string text;
 };
-
-/// Reads one record (one line, or more when a token runs on) into `record`:
-/// the one reader of every record. `line` is a reused working buffer.
-void readTdfRecordInto(InStream& in, TdfRecord& record, std::string& line);
-
-/// readTdfRecordInto into a new record.
-TdfRecord readTdfRecord(InStream& in);
-
-/// The usual "OT" line read straight from buffered bytes: "OT", a blank,
-/// one to eight hexadecimal digits and optionally a blank and one to nine
-/// decimal digits, with the result readTdfRecordInto gives it. `text`
-/// starts at the line; the line ends at its end when `atLineEnd` is true,
-/// else at a newline (or a carriage return and newline) within it. Returns
-/// the bytes read (the line end included, when in `text`), or 0 for any
-/// other line, which readTdfRecordInto then reads.
-///
-/// A second path, kept for nine records in ten: on the large benchmark
-/// campaign (10.4 million records) the trace stage takes about 0.35 s of CPU
-/// time with it and 0.75 s without (bench/stage_bench). The differential
-/// tests (tests/readers/lines_test.cpp, byte reading against buffered
-/// reading) hold the two equal.
-size_t readPlainEvent(std::string_view text, bool atLineEnd, TdfRecord& record);
-
-/// Hexadecimal number of the trace ("h" before the digits: low digit first);
-/// a refused number prints its message on the error stream and gives 0.
-uint32_t parseTdfHex(const std::string& text);
-
-/// The n-th field (from 1) of the text split at single separators, or none.
-std::optional<std::string> tdfField(const std::string& text, char separator, int n);
 
 /// Decodes the text of a "NO" record (encoding, quotes and escapes).
 std::string decodeTraceText(const std::string& text);
@@ -107,5 +78,24 @@ struct TdfBatch {
 /// Reads records from the stream into the batch until it is full or the
 /// stream ends; `record` and `line` are reused working buffers.
 void lexTdfBatch(InStream& in, TdfBatch& batch, TdfRecord& record, std::string& line);
+
+namespace detail {
+
+// The steps of lexTdfBatch, open to tests and fuzz targets that try them on
+// any text.
+
+/// Reads one record (one line, or more when a token runs on) into `record`:
+/// the one reader of every record but the plain events, which lexTdfBatch
+/// reads straight from the buffer. `line` is a reused working buffer.
+void readTdfRecordInto(InStream& in, TdfRecord& record, std::string& line);
+
+/// Hexadecimal number of the trace ("h" before the digits: low digit first);
+/// a refused number prints its message on the error stream and gives 0.
+uint32_t parseTdfHex(std::string_view text);
+
+/// The n-th field (from 1) of the text split at single separators, or none.
+std::optional<std::string_view> tdfField(std::string_view text, char separator, int n);
+
+} // namespace detail
 
 } // namespace qv

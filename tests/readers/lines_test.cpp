@@ -77,12 +77,12 @@ std::string readAll(const std::vector<std::string>& ots, const std::string& tdf,
         InStream in;
         in.openMemory(ots[i]);
         in.showLines(byLines);
-        EXPECT_TRUE(readOtsStream(tree, globals, in, "dir/f" + std::to_string(i) + ".ots", int(i)));
+        EXPECT_TRUE(detail::readOtsStream(tree, globals, in, "dir/f" + std::to_string(i) + ".ots", int(i)));
     }
     InStream in;
     in.openMemory(tdf);
     in.showLines(byLines);
-    EXPECT_TRUE(readTdfStream(tree, in, concurrent));
+    EXPECT_TRUE(detail::readTdfStream(tree, in, concurrent));
     return dump(tree, globals);
 }
 
@@ -340,11 +340,11 @@ TEST(LineReading, FilesAcrossBufferBoundaries)
     InStream in;
     in.openMemory(ots);
     in.showLines(false);
-    ASSERT_TRUE(readOtsStream(reference, referenceGlobals, in, otsPath, 0));
+    ASSERT_TRUE(detail::readOtsStream(reference, referenceGlobals, in, otsPath, 0));
     InStream trace;
     trace.openMemory(tdf);
     trace.showLines(false);
-    ASSERT_TRUE(readTdfStream(reference, trace));
+    ASSERT_TRUE(detail::readTdfStream(reference, trace));
     EXPECT_TRUE(fromFile == dump(reference, referenceGlobals));
     EXPECT_EQ(tree.nodeCount(), size_t(id - 3 + 3)); // the root, the suite, the long comment
 }

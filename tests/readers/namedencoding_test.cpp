@@ -19,11 +19,11 @@ TEST(NamedEncoding, OnlyLettersAndDigitsOfTheNameCount)
 {
     // Every spelling of windows-1252 names the same listed encoding, whatever
     // separators, quotes or case it carries.
-    const std::optional<std::string> listed = listedEncodingName("windows-1252");
+    const std::optional<std::string> listed = detail::listedEncodingName("windows-1252");
     ASSERT_TRUE(listed);
     for (const char* name : {"windows,1252", "Windows_1252", "WINDOWS 1252", "\"windows-1252", "windows.1252",
                              "windows1252", "(windows/1252)"}) {
-        EXPECT_EQ(listedEncodingName(name), listed) << name;
+        EXPECT_EQ(detail::listedEncodingName(name), listed) << name;
         EXPECT_EQ(units(decodeInNamedEncoding(name, "\x80 euro")), u"\u20ac euro") << name;
     }
     // The digits do count: windows-1253 is Greek where windows-1252 is Latin.
@@ -41,7 +41,7 @@ TEST(NamedEncoding, NamesThatNameNothingFallBackToTheLocale)
     // The locale encoding is UTF-8 here: valid UTF-8 reads through, a lone
     // byte 80 becomes a replacement character.
     for (const char* name : {"", "\"", "-_,. ", "no-such-encoding", "windows-12520", "utf-88"}) {
-        EXPECT_EQ(listedEncodingName(name), std::nullopt) << name;
+        EXPECT_EQ(detail::listedEncodingName(name), std::nullopt) << name;
         EXPECT_EQ(units(decodeInNamedEncoding(name, "caf\xc3\xa9")), u"caf\u00e9") << name;
         EXPECT_EQ(units(decodeInNamedEncoding(name, "\x80")), u"\ufffd") << name;
     }

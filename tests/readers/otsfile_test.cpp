@@ -22,7 +22,7 @@ bool readOts(TestTree& tree, OtsGlobals& globals, const std::string& text, int f
 {
     InStream in;
     in.openMemory(text);
-    return readOtsStream(tree, globals, in, path, fileIndex);
+    return detail::readOtsStream(tree, globals, in, path, fileIndex);
 }
 
 /// Names of the children of a node, in order.

@@ -36,13 +36,13 @@ protected:
     {
         InStream in;
         in.openMemory(ots);
-        ASSERT_TRUE(readOtsStream(tree, globals, in, "s.ots", fileIndex));
+        ASSERT_TRUE(detail::readOtsStream(tree, globals, in, "s.ots", fileIndex));
     }
     bool trace(const std::string& tdf)
     {
         InStream in;
         in.openMemory(tdf);
-        return readTdfStream(tree, in);
+        return detail::readTdfStream(tree, in);
     }
     const VerdictCounters& counters(int fileIndex, uint32_t id)
     {
@@ -187,6 +187,15 @@ TEST_F(TdfReader, Files)
     std::filesystem::remove_all(dir);
 }
 
+/// One record, read with buffers of its own.
+TdfRecord readRecord(InStream& in)
+{
+    TdfRecord record;
+    std::string line;
+    detail::readTdfRecordInto(in, record, line);
+    return record;
+}
+
 TEST(TdfRecord, Values)
 {
     InStream in;
@@ -198,31 +207,31 @@ TEST(TdfRecord, Values)
                   "NO plain\n"
                   "XY 1 2\n"
                   "OT 7\0 1\n"s);
-    TdfRecord r = readTdfRecord(in);
+    TdfRecord r = readRecord(in);
     EXPECT_EQ(r.kind, TdfRecordKind::SourceFile);
     EXPECT_EQ(r.fileId, 3u);
     EXPECT_EQ(r.checksum1, 0x1Au);
     EXPECT_EQ(r.checksum2, 0xFFFFFFFFu);
-    r = readTdfRecord(in);
+    r = readRecord(in);
     EXPECT_EQ(r.kind, TdfRecordKind::CurrentFile);
     EXPECT_EQ(r.fileId, 0x12u);
-    r = readTdfRecord(in);
+    r = readRecord(in);
     EXPECT_EQ(r.kind, TdfRecordKind::Verdict);
     EXPECT_EQ(r.elementId, 0x1Au);
     EXPECT_EQ(r.verdict, 2);
-    r = readTdfRecord(in);
+    r = readRecord(in);
     EXPECT_EQ(r.kind, TdfRecordKind::Hit);
     EXPECT_EQ(r.elementId, 0x1Bu);
-    r = readTdfRecord(in);
+    r = readRecord(in);
     EXPECT_EQ(r.kind, TdfRecordKind::Note);
     EXPECT_EQ(r.text, "a\tb");
-    EXPECT_EQ(readTdfRecord(in).kind, TdfRecordKind::None);
-    EXPECT_EQ(readTdfRecord(in).kind, TdfRecordKind::None);
-    r = readTdfRecord(in); // a NUL ends the line's text
+    EXPECT_EQ(readRecord(in).kind, TdfRecordKind::None);
+    EXPECT_EQ(readRecord(in).kind, TdfRecordKind::None);
+    r = readRecord(in); // a NUL ends the line's text
     EXPECT_EQ(r.kind, TdfRecordKind::Hit);
     EXPECT_EQ(r.elementId, 7u);
     EXPECT_FALSE(in.atEnd());
-    EXPECT_EQ(readTdfRecord(in).kind, TdfRecordKind::None);
+    EXPECT_EQ(readRecord(in).kind, TdfRecordKind::None);
     EXPECT_TRUE(in.atEnd());
 }
 
@@ -231,17 +240,17 @@ TEST(TdfRecord, LongNoteKeptWhole)
     const std::string body(5000, 'w');
     InStream in;
     in.openMemory("NO \"" + body + "\"\nOT 1\n");
-    TdfRecord r = readTdfRecord(in);
+    TdfRecord r = readRecord(in);
     EXPECT_EQ(r.kind, TdfRecordKind::Note);
     EXPECT_EQ(r.text, body);
-    EXPECT_EQ(readTdfRecord(in).kind, TdfRecordKind::Hit);
+    EXPECT_EQ(readRecord(in).kind, TdfRecordKind::Hit);
 }
 
 TEST(ParseTdfHex, Examples)
 {
     const auto parse = [](const std::string& text, std::string& err) {
         testing::internal::CaptureStderr();
-        const uint32_t value = parseTdfHex(text);
+        const uint32_t value = detail::parseTdfHex(text);
         err = testing::internal::GetCapturedStderr();
         return value;
     };
@@ -277,23 +286,23 @@ TEST(ParseTdfHex, Examples)
 
 TEST(TdfField, Splitting)
 {
-    using Opt = std::optional<std::string>;
-    EXPECT_EQ(tdfField("a b", ' ', 1), Opt("a"));
-    EXPECT_EQ(tdfField("a b", ' ', 2), Opt("b"));
-    EXPECT_EQ(tdfField("a b", ' ', 3), std::nullopt);
-    EXPECT_EQ(tdfField("a ", ' ', 1), Opt("a"));
-    EXPECT_EQ(tdfField("a ", ' ', 2), std::nullopt); // empty remainder after a final separator
-    EXPECT_EQ(tdfField("a  b", ' ', 2), Opt(""));
-    EXPECT_EQ(tdfField("a  b", ' ', 3), Opt("b"));
-    EXPECT_EQ(tdfField("a  ", ' ', 2), Opt(""));
-    EXPECT_EQ(tdfField("a  ", ' ', 3), std::nullopt);
-    EXPECT_EQ(tdfField("", ' ', 1), Opt(""));
-    EXPECT_EQ(tdfField("", ' ', 2), std::nullopt);
-    EXPECT_EQ(tdfField(" x", ' ', 1), Opt(""));
-    EXPECT_EQ(tdfField(" x", ' ', 2), Opt("x"));
-    EXPECT_EQ(tdfField("a;b", ';', 2), Opt("b"));
-    EXPECT_EQ(tdfField("a b", ' ', 0), std::nullopt);
-    EXPECT_EQ(tdfField("a b", ' ', -1), std::nullopt);
+    using Opt = std::optional<std::string_view>;
+    EXPECT_EQ(detail::tdfField("a b", ' ', 1), Opt("a"));
+    EXPECT_EQ(detail::tdfField("a b", ' ', 2), Opt("b"));
+    EXPECT_EQ(detail::tdfField("a b", ' ', 3), std::nullopt);
+    EXPECT_EQ(detail::tdfField("a ", ' ', 1), Opt("a"));
+    EXPECT_EQ(detail::tdfField("a ", ' ', 2), std::nullopt); // empty remainder after a final separator
+    EXPECT_EQ(detail::tdfField("a  b", ' ', 2), Opt(""));
+    EXPECT_EQ(detail::tdfField("a  b", ' ', 3), Opt("b"));
+    EXPECT_EQ(detail::tdfField("a  ", ' ', 2), Opt(""));
+    EXPECT_EQ(detail::tdfField("a  ", ' ', 3), std::nullopt);
+    EXPECT_EQ(detail::tdfField("", ' ', 1), Opt(""));
+    EXPECT_EQ(detail::tdfField("", ' ', 2), std::nullopt);
+    EXPECT_EQ(detail::tdfField(" x", ' ', 1), Opt(""));
+    EXPECT_EQ(detail::tdfField(" x", ' ', 2), Opt("x"));
+    EXPECT_EQ(detail::tdfField("a;b", ';', 2), Opt("b"));
+    EXPECT_EQ(detail::tdfField("a b", ' ', 0), std::nullopt);
+    EXPECT_EQ(detail::tdfField("a b", ' ', -1), std::nullopt);
 }
 
 TEST(DecodeTraceText, QuotesAndEscapes)
