@@ -282,18 +282,12 @@ void markHit(TestNode* node, TraceEvent event)
     }
 }
 
-void markHitById(TestTree& tree, int fileIndex, uint32_t id, TraceEvent event)
-{
-    if (TestNode* node = tree.findNode(fileIndex, id))
-        markHit(node, event);
-}
-
-void relinkStub(TestTree& tree, TestNode* node)
+void detail::relinkStub(TestTree& tree, TestNode* node)
 {
     relinkWith(tree, node, nullptr);
 }
 
-void evaluateNode(TestNode* node)
+void detail::evaluateNode(TestNode* node)
 {
     if (!node)
         return;
@@ -353,8 +347,8 @@ void evaluateTree(TestTree& tree)
         TestNode* root = tree.entry(n).root;
         if (!root)
             continue;
-        walkPostOrder(root->firstChild, evaluateNode);
-        evaluateNode(root);
+        walkPostOrder(root->firstChild, detail::evaluateNode);
+        detail::evaluateNode(root);
     }
 }
 

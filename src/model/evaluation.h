@@ -16,17 +16,8 @@ NodeStatus combineStatus(NodeStatus a, NodeStatus b);
 /// Counts one event on a node and on the nearest verdict-kind node from it up.
 void markHit(TestNode* node, TraceEvent event);
 
-/// markHit on the node of the pair, when there is one.
-void markHitById(TestTree& tree, int fileIndex, uint32_t id, TraceEvent event);
-
-/// Moves the children of an element that refers to a stub under that stub.
-void relinkStub(TestTree& tree, TestNode* node);
-
-/// Decides one node's status and merges it into its parent and class.
-void evaluateNode(TestNode* node);
-
 /// The evaluation pass: all stub relinking of all files, then every file's
-/// tree children-first with evaluateNode. Runs once.
+/// tree children-first with detail::evaluateNode. Runs once.
 void evaluateTree(TestTree& tree);
 
 /// The summary counts of an evaluated tree, as the report's summary rows and
@@ -40,5 +31,20 @@ struct SummaryCounts {
 /// The passed, failed and inconclusive counts of every file that declares
 /// tested elements.
 SummaryCounts tallyStatuses(const TestTree& tree);
+
+namespace detail {
+
+// The steps of evaluateTree, open to tests that take them one by one.
+
+/// Moves the children of an element that refers to a stub under that stub,
+/// finding out by climbing whether the stub lies beneath the element:
+/// the plain form of what evaluateTree does through an index, kept as the
+/// reference that tests hold the index to.
+void relinkStub(TestTree& tree, TestNode* node);
+
+/// Decides one node's status and merges it into its parent and class.
+void evaluateNode(TestNode* node);
+
+} // namespace detail
 
 } // namespace qv

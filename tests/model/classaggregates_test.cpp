@@ -19,7 +19,7 @@ TEST_F(EvalTest, StatesAndTheStateChart)
     TestNode* cls = add(ElementKind::Class, 2, "C", 1);
     TestNode* obs = add(ElementKind::ObservationState, 3, "Observed", 2);
     TestNode* st = add(ElementKind::State, 4, "S", 2);
-    markHitById(tree, 0, 4, TraceEvent::Hit);
+    markHit(tree.findNode(0, 4), TraceEvent::Hit);
     evaluateTree(tree);
     EXPECT_EQ(obs->status, NodeStatus::Passed); // no events
     EXPECT_EQ(st->status, NodeStatus::Passed);
@@ -35,8 +35,8 @@ TEST_F(EvalTest, MultipleExitFailsTheClass)
     tree.openOtsFile(0, "s");
     TestNode* cls = add(ElementKind::Class, 2, "C", 1);
     TestNode* st = add(ElementKind::State, 3, "S", 2);
-    markHitById(tree, 0, 3, TraceEvent::Hit);
-    markHitById(tree, 0, 3, TraceEvent::MultipleExit);
+    markHit(tree.findNode(0, 3), TraceEvent::Hit);
+    markHit(tree.findNode(0, 3), TraceEvent::MultipleExit);
     evaluateTree(tree);
     EXPECT_EQ(st->status, NodeStatus::Passed);
     EXPECT_EQ(cls->classCounters()->stateChartStatus, NodeStatus::Failed);
@@ -52,7 +52,7 @@ TEST_F(EvalTest, IllegalExitOnAnObservationStateFailsTheChart)
     tree.openOtsFile(0, "s");
     TestNode* cls = add(ElementKind::SingleClass, 2, "C", 1);
     TestNode* obs = add(ElementKind::ObservationState, 3, "O", 2);
-    markHitById(tree, 0, 3, TraceEvent::IllegalExit);
+    markHit(tree.findNode(0, 3), TraceEvent::IllegalExit);
     evaluateTree(tree);
     EXPECT_EQ(obs->status, NodeStatus::Executed);
     EXPECT_EQ(cls->classCounters()->stateChartStatus, NodeStatus::Failed);
@@ -69,10 +69,10 @@ TEST_F(EvalTest, TransitionsContractsAndInvariantsAggregate)
     TestNode* contract = add(ElementKind::MethodContract, 5, "M", 2);
     add(ElementKind::PreCondition, 6, "Pre", 5);
     TestNode* inv = add(ElementKind::Invariant, 7, "I", 2);
-    markHitById(tree, 0, 3, TraceEvent::Hit);
-    markHitById(tree, 0, 3, TraceEvent::IllegalExit); // transitions never fail the chart
-    markHitById(tree, 0, 6, TraceEvent::FailVerdict);
-    markHitById(tree, 0, 7, TraceEvent::PassVerdict);
+    markHit(tree.findNode(0, 3), TraceEvent::Hit);
+    markHit(tree.findNode(0, 3), TraceEvent::IllegalExit); // transitions never fail the chart
+    markHit(tree.findNode(0, 6), TraceEvent::FailVerdict);
+    markHit(tree.findNode(0, 7), TraceEvent::PassVerdict);
     evaluateTree(tree);
     const ClassCounters& c = *cls->classCounters();
     EXPECT_EQ(fired->status, NodeStatus::Passed);
@@ -102,10 +102,10 @@ TEST_F(EvalTest, OnlyStatesMergeTheStateChartIntoTheClass)
     add(ElementKind::PreCondition, 6, "pre", 5);
     TestNode* withState = add(ElementKind::Class, 7, "S", 1);
     add(ElementKind::State, 8, "s", 7);
-    markHitById(tree, 0, 3, TraceEvent::IllegalExit);
-    markHitById(tree, 0, 4, TraceEvent::Hit); // the class itself reached
-    markHitById(tree, 0, 6, TraceEvent::MultipleExit);
-    markHitById(tree, 0, 8, TraceEvent::Hit);
+    markHit(tree.findNode(0, 3), TraceEvent::IllegalExit);
+    markHit(tree.findNode(0, 4), TraceEvent::Hit); // the class itself reached
+    markHit(tree.findNode(0, 6), TraceEvent::MultipleExit);
+    markHit(tree.findNode(0, 8), TraceEvent::Hit);
     evaluateTree(tree);
     EXPECT_EQ(withTransition->classCounters()->transitionStatus, NodeStatus::Executed);
     EXPECT_EQ(withTransition->classCounters()->stateChartStatus, NodeStatus::Passed);
@@ -125,7 +125,7 @@ TEST_F(EvalTest, MembersOfAClassUnderATestCase)
     TestNode* tc = add(ElementKind::TestCase, 2, "Case", 1);
     TestNode* cls = add(ElementKind::Class, 3, "C", 2);
     add(ElementKind::State, 4, "S", 3);
-    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
+    markHit(tree.findNode(0, 4), TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(cls->classCounters()->states, 1);
     EXPECT_EQ(cls->classCounters()->stateStatus, NodeStatus::Passed);

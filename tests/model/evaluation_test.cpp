@@ -49,29 +49,29 @@ TEST_F(EvalTest, MarkHitCountsOnTheNearestVerdictNode)
     TestNode* check = add(ElementKind::CheckExpression, 3, "Check", 2);
     TestNode* expr = add(ElementKind::Expression, 4, "Expr", 3);
 
-    markHitById(tree, 0, 4, TraceEvent::FailVerdict);
+    markHit(tree.findNode(0, 4), TraceEvent::FailVerdict);
     EXPECT_EQ(expr->status, NodeStatus::Failed);    // step 1 on the node itself
     EXPECT_EQ(check->status, NodeStatus::Executed); // parent, then the verdict node
     EXPECT_EQ(check->verdict()->failed, 1);
     EXPECT_EQ(tc->status, NodeStatus::Passed); // only the direct parent is touched
 
-    markHitById(tree, 0, 3, TraceEvent::FailVerdict); // the verdict node is the node itself
-    EXPECT_EQ(check->status, NodeStatus::Executed);   // step 4 overrides step 1
+    markHit(tree.findNode(0, 3), TraceEvent::FailVerdict); // the verdict node is the node itself
+    EXPECT_EQ(check->status, NodeStatus::Executed);        // step 4 overrides step 1
     EXPECT_EQ(check->verdict()->failed, 2);
     EXPECT_EQ(tc->status, NodeStatus::Executed);
 
-    markHitById(tree, 0, 3, TraceEvent::Hit);
-    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
-    markHitById(tree, 0, 3, TraceEvent::IllegalExit);
-    markHitById(tree, 0, 3, TraceEvent::MultipleExit);
-    markHitById(tree, 0, 3, TraceEvent::MultipleExit);
+    markHit(tree.findNode(0, 3), TraceEvent::Hit);
+    markHit(tree.findNode(0, 3), TraceEvent::PassVerdict);
+    markHit(tree.findNode(0, 3), TraceEvent::IllegalExit);
+    markHit(tree.findNode(0, 3), TraceEvent::MultipleExit);
+    markHit(tree.findNode(0, 3), TraceEvent::MultipleExit);
     EXPECT_EQ(check->verdict()->hits, 1);
     EXPECT_EQ(check->verdict()->passed, 1);
     EXPECT_EQ(check->verdict()->illegalExits, 1);
     EXPECT_EQ(check->verdict()->multipleExits, 2);
 
-    markHitById(tree, 0, 0x99, TraceEvent::Hit); // no such element: nothing
-    markHitById(tree, 1, 3, TraceEvent::Hit);
+    markHit(tree.findNode(0, 0x99), TraceEvent::Hit); // no such element: nothing
+    markHit(tree.findNode(1, 3), TraceEvent::Hit);
     EXPECT_EQ(check->verdict()->hits, 1);
 
     // Without a verdict node above, only the node and its parent change.
@@ -90,8 +90,8 @@ TEST_F(EvalTest, CheckWithHitAndPassEndsPassed)
     TestNode* suite = add(ElementKind::TestSuite, 2, "Suite", 1);
     TestNode* tc = add(ElementKind::TestCase, 3, "Case", 2);
     TestNode* check = add(ElementKind::CheckExpression, 4, "Check", 3);
-    markHitById(tree, 0, 4, TraceEvent::Hit);
-    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
+    markHit(tree.findNode(0, 4), TraceEvent::Hit);
+    markHit(tree.findNode(0, 4), TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(check->status, NodeStatus::Passed);
     EXPECT_EQ(check->verdict()->passed, 1);
@@ -109,9 +109,9 @@ TEST_F(EvalTest, FailedVerdictWinsUpToTheRoot)
     TestNode* check = add(ElementKind::CheckExpression, 4, "Check", 3);
     TestNode* other = add(ElementKind::TestCase, 5, "Other", 2);
     add(ElementKind::CheckExpression, 6, "Good", 5);
-    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
-    markHitById(tree, 0, 4, TraceEvent::FailVerdict);
-    markHitById(tree, 0, 6, TraceEvent::PassVerdict);
+    markHit(tree.findNode(0, 4), TraceEvent::PassVerdict);
+    markHit(tree.findNode(0, 4), TraceEvent::FailVerdict);
+    markHit(tree.findNode(0, 6), TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(check->status, NodeStatus::Failed);
     EXPECT_EQ(check->verdict()->hits, 2);
@@ -128,7 +128,7 @@ TEST_F(EvalTest, UnreachedCheckLeavesItsCaseNotExecuted)
     TestNode* tc = add(ElementKind::TestCase, 2, "Case", 1);
     TestNode* reached = add(ElementKind::CheckExpression, 3, "Reached", 2);
     TestNode* missed = add(ElementKind::CheckExpression, 4, "Missed", 2);
-    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
+    markHit(tree.findNode(0, 3), TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(reached->status, NodeStatus::Passed);
     EXPECT_EQ(missed->status, NodeStatus::NotExecuted);
@@ -144,7 +144,7 @@ TEST_F(EvalTest, UnreachedLeaves)
     TestNode* stub = add(ElementKind::Stub, 4, "Stub", 1);
     TestNode* expr = add(ElementKind::Expression, 5, "Expr", 1);
     TestNode* hitCase = add(ElementKind::TestCase, 6, "HitCase", 1);
-    markHitById(tree, 0, 6, TraceEvent::Hit);
+    markHit(tree.findNode(0, 6), TraceEvent::Hit);
     evaluateTree(tree);
     EXPECT_EQ(tc->status, NodeStatus::NotExecuted);
     EXPECT_EQ(proc->status, NodeStatus::NotExecuted);
@@ -161,9 +161,9 @@ TEST_F(EvalTest, VerdictNodeDecidedByItsCounters)
     TestNode* onlyIllegal = add(ElementKind::State, 2, "IllegalOnly", 1);
     TestNode* hitOnly = add(ElementKind::CheckMethod, 3, "HitOnly", 1);
     TestNode* never = add(ElementKind::Print, 4, "Never", 1);
-    markHitById(tree, 0, 2, TraceEvent::IllegalExit);
-    markHitById(tree, 0, 3, TraceEvent::Hit);
-    markHitById(tree, 0, 3, TraceEvent::Hit);
+    markHit(tree.findNode(0, 2), TraceEvent::IllegalExit);
+    markHit(tree.findNode(0, 3), TraceEvent::Hit);
+    markHit(tree.findNode(0, 3), TraceEvent::Hit);
     evaluateTree(tree);
     EXPECT_EQ(onlyIllegal->status, NodeStatus::Executed); // shown as not executed
     EXPECT_EQ(onlyIllegal->verdict()->hits, 0);
@@ -179,10 +179,11 @@ TEST_F(EvalTest, VerdictChildrenArePulledIn)
     TestNode* a = add(ElementKind::CheckExpression, 3, "A", 2);
     TestNode* b = add(ElementKind::CheckExpression, 4, "B", 2);
     add(ElementKind::Expression, 5, "NotPulled", 2);
-    markHitById(tree, 0, 2, TraceEvent::FailVerdict); // own counters are ignored once children are pulled
-    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
-    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
-    markHitById(tree, 0, 4, TraceEvent::PassVerdict);
+    markHit(tree.findNode(0, 2),
+            TraceEvent::FailVerdict); // own counters are ignored once children are pulled
+    markHit(tree.findNode(0, 3), TraceEvent::PassVerdict);
+    markHit(tree.findNode(0, 3), TraceEvent::PassVerdict);
+    markHit(tree.findNode(0, 4), TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(a->status, NodeStatus::Passed);
     EXPECT_EQ(b->status, NodeStatus::Passed);
@@ -198,8 +199,8 @@ TEST_F(EvalTest, CheckExceptionKeepsItsOwnVerdict)
     TestNode* tc = add(ElementKind::TestCase, 2, "Case", 1);
     TestNode* cx = add(ElementKind::CheckException, 3, "Cx", 2);
     TestNode* inner = add(ElementKind::CheckExpression, 4, "Inner", 3);
-    markHitById(tree, 0, 4, TraceEvent::FailVerdict);
-    markHitById(tree, 0, 3, TraceEvent::PassVerdict);
+    markHit(tree.findNode(0, 4), TraceEvent::FailVerdict);
+    markHit(tree.findNode(0, 3), TraceEvent::PassVerdict);
     evaluateTree(tree);
     EXPECT_EQ(inner->status, NodeStatus::Failed);
     EXPECT_EQ(cx->verdict()->failed, 0);
@@ -219,7 +220,7 @@ TEST_F(EvalTest, TallySkipsFilesWithoutTestedElements)
     tree.openOtsFile(1, "cases");
     add(ElementKind::TestCase, 2, "Case", 1, 0, 1);
     add(ElementKind::CheckExpression, 3, "Check", 2, 0, 1);
-    markHitById(tree, 1, 3, TraceEvent::FailVerdict);
+    markHit(tree.findNode(1, 3), TraceEvent::FailVerdict);
     evaluateTree(tree);
     EXPECT_EQ(tally(), std::make_tuple(0, 1, 0));
 }
@@ -325,7 +326,7 @@ TEST_F(EvalTest, AllRelinkingComesBeforeAnyEvaluation)
     add(ElementKind::CheckExpression, 3, "Check", 2);
     tree.openOtsFile(1, "b");
     TestNode* stub = add(ElementKind::Stub, 5, "Stub", 1, 0, 1);
-    markHitById(tree, 0, 3, TraceEvent::FailVerdict);
+    markHit(tree.findNode(0, 3), TraceEvent::FailVerdict);
     evaluateTree(tree);
     EXPECT_EQ(childNames(stub), (std::vector<std::string>{"a / Check"}));
     EXPECT_EQ(stub->status, NodeStatus::Failed);
@@ -372,7 +373,7 @@ std::map<std::pair<int, uint32_t>, std::string> shapeOf(TestTree& tree, int file
 TEST(EvaluateTreeRandom, RelinkingAgreesWithThePlainClimb)
 {
     // evaluateTree answers the "target beneath the element" question through an
-    // index; the single-node relinkStub climbs. Both must move the same subtrees.
+    // index; the single-node detail::relinkStub climbs. Both must move the same subtrees.
     size_t moved = 0, keptAsCycles = 0;
     for (uint32_t seed = 1; seed <= 40; ++seed) {
         const int files = 1 + int(seed % 3);
@@ -386,13 +387,13 @@ TEST(EvaluateTreeRandom, RelinkingAgreesWithThePlainClimb)
         evaluateTree(a);
         for (int n = 0; n < b.entryCount(); ++n) {
             TestNode* root = b.entry(n).root;
-            walkPostOrder(root->firstChild, [&](TestNode* node) { relinkStub(b, node); });
-            relinkStub(b, root);
+            walkPostOrder(root->firstChild, [&](TestNode* node) { detail::relinkStub(b, node); });
+            detail::relinkStub(b, root);
         }
         for (int n = 0; n < b.entryCount(); ++n) {
             TestNode* root = b.entry(n).root;
-            walkPostOrder(root->firstChild, evaluateNode);
-            evaluateNode(root);
+            walkPostOrder(root->firstChild, detail::evaluateNode);
+            detail::evaluateNode(root);
         }
         ASSERT_EQ(shapeOf(a, files, perFile), shapeOf(b, files, perFile)) << "seed " << seed;
 

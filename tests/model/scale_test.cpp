@@ -47,9 +47,9 @@ TEST(Scale, MillionDeepChainIsBuiltEvaluatedAndReleased)
 
     // Events on the deepest element and on one near the top.
     const uint32_t deepest = Depth + 1;
-    markHitById(tree, 0, deepest, TraceEvent::Hit);
-    markHitById(tree, 0, deepest, TraceEvent::PassVerdict);
-    markHitById(tree, 0, 7, TraceEvent::FailVerdict); // a check near the top
+    markHit(tree.findNode(0, deepest), TraceEvent::Hit);
+    markHit(tree.findNode(0, deepest), TraceEvent::PassVerdict);
+    markHit(tree.findNode(0, 7), TraceEvent::FailVerdict); // a check near the top
     const TestNode* deepNode = tree.findNode(0, deepest);
     ASSERT_NE(deepNode, nullptr);
     EXPECT_EQ(deepNode->verdictAnchor,

@@ -257,8 +257,8 @@ TEST_F(ReportTest, ContractsEntryCombinesClassStatuses)
     failedTree.addNode(0, ElementKind::Class, 2, "Ok", 1, 1, 0);
     failedTree.addNode(0, ElementKind::Class, 3, "Broken", 1, 2, 0);
     failedTree.addNode(0, ElementKind::Invariant, 4, "j", 3, 3, 0);
-    markHitById(failedTree, 0, 4, TraceEvent::Hit);
-    markHitById(failedTree, 0, 4, TraceEvent::FailVerdict);
+    markHit(failedTree.findNode(0, 4), TraceEvent::Hit);
+    markHit(failedTree.findNode(0, 4), TraceEvent::FailVerdict);
     evaluateTree(failedTree);
     XrdWriter writer;
     writer.openMemory();

@@ -78,7 +78,7 @@ struct TreeBuilder {
     }
     void hit(int index, uint32_t id, TraceEvent event = TraceEvent::Hit)
     {
-        markHitById(tree, index, id, event);
+        markHit(tree.findNode(index, id), event);
     }
 };
 

@@ -26,7 +26,7 @@ protected:
         tree.addNode(0, kind, id, name, parent, line, 0);
     }
     /// An event on the element of file 0.
-    void hit(uint32_t id, TraceEvent event = TraceEvent::Hit) { markHitById(tree, 0, id, event); }
+    void hit(uint32_t id, TraceEvent event = TraceEvent::Hit) { markHit(tree.findNode(0, id), event); }
 
     TestTree tree;
 };
