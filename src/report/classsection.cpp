@@ -133,16 +133,7 @@ void writeMemberRow(XrdWriter& out, const TestNode& memberNode, ElementKind memb
     }
 }
 
-} // namespace
-
-void writeClassMemberRow(TestNode* member, const ClassMemberContext& context)
-{
-    if (!member || !context.output)
-        return;
-    SourcePathCache paths(context.tree);
-    writeMemberRow(*context.output, *member, context.memberKind, paths);
-}
-
+/// Writes the violations sub-section when the class's state chart failed.
 void writeStateChartViolations(const TestNode& classNode, XrdWriter& output, const TestTree& tree)
 {
     const ClassCounters* counts = classNode.classCounters();
@@ -176,6 +167,8 @@ void writeStateChartViolations(const TestNode& classNode, XrdWriter& output, con
     output.writeTag("TABLE", true);
     output.writeTag("XROD:NODE", true);
 }
+
+} // namespace
 
 void writeClassReport(XrdWriter& output, const TestTree& tree, const TestNode& classNode)
 {

@@ -92,7 +92,7 @@ void writeProjectRows(XrdWriter& writer, const ProjectInfo& project, const OtsGl
     writePairRow(writer, label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Test Node")),
                  value(project.testNodeName));
     writePairRow(writer, label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Report File")), xrdFile);
-    writeGlobalInformation(writer, globals);
+    detail::writeGlobalInformation(writer, globals);
 }
 
 /// Renders the lines of the header text file into the open table, up to its
@@ -113,7 +113,7 @@ void renderHeaderText(XrdWriter& writer, HeaderTextSource& source, const OtsGlob
             writer.writeTag("TABLE BORDER=\"1\"", false);
         } else if (line[0] == '$') {
             if (std::strcmp(line, "$PREPROCESS") == 0)
-                writeGlobalInformation(writer, globals);
+                detail::writeGlobalInformation(writer, globals);
         } else {
             writer.writeRaw(kTitleRowOpen);
             writer.writeEscaped(std::string_view(line));
@@ -202,11 +202,11 @@ void writeContractsSection(XrdWriter& writer, const TestTree& tree, int fileCoun
     if (total <= 0)
         return;
 
-    ClassList list;
+    detail::ClassList list;
     list.room = size_t(total);
     list.nodes.reserve(list.room);
     for (int i = 0; i < fileCount; ++i)
-        walkPostOrder(tree.fileRoot(i), [&list](TestNode* node) { collectClassNode(node, list); });
+        walkPostOrder(tree.fileRoot(i), [&list](TestNode* node) { detail::collectClassNode(node, list); });
     std::vector<const TestNode*>& classes = list.nodes;
     // Equal names keep their collection order.
     std::stable_sort(classes.begin(), classes.end(),
@@ -230,14 +230,14 @@ void writeContractsSection(XrdWriter& writer, const TestTree& tree, int fileCoun
 
 } // namespace
 
-void collectClassNode(const TestNode* node, ClassList& classes)
+void detail::collectClassNode(const TestNode* node, ClassList& classes)
 {
     if ((node->kind == ElementKind::Class || node->kind == ElementKind::SingleClass) &&
         classes.nodes.size() < classes.room)
         classes.nodes.push_back(node);
 }
 
-void writeGlobalInformation(XrdWriter& writer, const OtsGlobals& globals)
+void detail::writeGlobalInformation(XrdWriter& writer, const OtsGlobals& globals)
 {
     if (globals.testCompilerVersion)
         writePairRow(writer,

@@ -54,6 +54,13 @@ struct ReportInputs {
     std::string_view xrdFile;
 };
 
+/// Renders the whole document into an open writer.
+void renderReport(XrdWriter& writer, const TestTree& tree, const ReportInputs& inputs);
+
+namespace detail {
+
+// Parts of renderReport, open to tests that check them alone.
+
 /// The classes of the contracts section, in walk order. The tree does not
 /// change while the report is written, so the list refers to the nodes
 /// instead of copying them.
@@ -68,10 +75,9 @@ struct ClassList {
 /// has room.
 void collectClassNode(const TestNode* node, ClassList& classes);
 
-/// Renders the whole document into an open writer.
-void renderReport(XrdWriter& writer, const TestTree& tree, const ReportInputs& inputs);
-
 /// The global information rows: compiler version, compilation or generation time.
 void writeGlobalInformation(XrdWriter& writer, const OtsGlobals& globals);
+
+} // namespace detail
 
 } // namespace qv

@@ -191,12 +191,4 @@ void appendEscaped(std::string& out, std::string_view text)
     }
 }
 
-std::string escapeText(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    appendEscaped(out, text);
-    return out;
-}
-
 } // namespace qv

@@ -218,21 +218,6 @@ const std::string& SourcePathCache::of(int fileIndex)
     return path_;
 }
 
-QString statusWord(NodeStatus status)
-{
-    return tr(StatusWords.context, StatusWords.of(status));
-}
-
-QString stateStatusWord(NodeStatus status)
-{
-    return tr(StateWords.context, StateWords.of(status));
-}
-
-QString transitionStatusWord(NodeStatus status)
-{
-    return tr(TransitionWords.context, TransitionWords.of(status));
-}
-
 const std::string& statusWordText(XrdWriter& out, NodeStatus status)
 {
     return out.translated(StatusWords.context, StatusWords.of(status));

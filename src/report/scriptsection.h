@@ -1,6 +1,7 @@
 #pragma once
 // Test script sections: nested entries of suites, classes, cases, procedures
-// and stubs with their result tables, and the three result-word operations.
+// and stubs with their result tables, and the translated words of the report's
+// result cells.
 
 #include "model/kinds.h"
 #include "model/tree.h"
@@ -37,18 +38,14 @@ private:
 /// Writes the entry of a node and, nested, those of its descendants (iteratively).
 void writeScriptElement(TestNode* node, const ScriptSectionContext& context);
 
-/// "Passed", "Failed" or "Not Executed", translated ("QUORVANEL status").
-QString statusWord(NodeStatus status);
-/// "Reached", "Failed" or "Not Reached", translated ("QUORVANEL state status").
-QString stateStatusWord(NodeStatus status);
-/// "Fired", "Failed" or "Not Fired", translated ("QUORVANEL trans status").
-QString transitionStatusWord(NodeStatus status);
-
-/// statusWord as UTF-8, translated once per document of the writer.
+/// "Passed", "Failed" or "Not Executed" ("QUORVANEL status") as UTF-8,
+/// translated once per document of the writer.
 const std::string& statusWordText(XrdWriter& out, NodeStatus status);
-/// stateStatusWord as UTF-8, translated once per document of the writer.
+/// "Reached", "Failed" or "Not Reached" ("QUORVANEL state status") as UTF-8,
+/// translated once per document of the writer.
 const std::string& stateStatusWordText(XrdWriter& out, NodeStatus status);
-/// transitionStatusWord as UTF-8, translated once per document of the writer.
+/// "Fired", "Failed" or "Not Fired" ("QUORVANEL trans status") as UTF-8,
+/// translated once per document of the writer.
 const std::string& transitionStatusWordText(XrdWriter& out, NodeStatus status);
 /// kindDisplayName as UTF-8, translated once per document of the writer.
 const std::string& kindNameText(XrdWriter& out, ElementKind kind);

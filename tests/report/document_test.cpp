@@ -324,13 +324,13 @@ TEST_F(ReportTest, GlobalInformationRows)
     OtsGlobals both;
     both.testCompilerVersion = std::string("v 1");
     both.testCompilationTime = std::string("");
-    writeGlobalInformation(writer, both);
+    detail::writeGlobalInformation(writer, both);
     EXPECT_EQ(writer.buffer(),
               row2("Array", "Test compiler version", "v 1") + row2("Array", "Test compilation time", ""));
 
     XrdWriter clock;
     clock.openMemory();
-    writeGlobalInformation(clock, OtsGlobals());
+    detail::writeGlobalInformation(clock, OtsGlobals());
     // The asctime layout; a one-digit day's double blank comes out as one.
     const std::regex layout("<ROW>\n<CELL_TEXT STYLE=\"Array\">Report Generation Time</CELL_TEXT>\n"
                             "<CELL_TEXT STYLE=\"Array\">(Sun|Mon|Tue|Wed|Thu|Fri|Sat) "
@@ -351,9 +351,9 @@ TEST(ContractsSection, CollectsClassesAndSortsThemByBytes)
     tree.addNode(0, ElementKind::Class, 6, "Alph", 1, 1, 0);
     tree.addNode(0, ElementKind::State, 7, "S", 5, 1, 0);
 
-    ClassList list;
+    detail::ClassList list;
     list.room = 4;
-    walkPostOrder(tree.findNode(0, 1), [&](TestNode* n) { collectClassNode(n, list); });
+    walkPostOrder(tree.findNode(0, 1), [&](TestNode* n) { detail::collectClassNode(n, list); });
     ASSERT_EQ(list.nodes.size(), 4u);
     // The nodes found carry their counters.
     const auto alpha = std::find_if(list.nodes.begin(), list.nodes.end(),
@@ -373,9 +373,9 @@ TEST(ContractsSection, CollectsClassesAndSortsThemByBytes)
 
     // A list with room for two keeps the first two of the walk (children
     // before their parent) and no more.
-    ClassList small;
+    detail::ClassList small;
     small.room = 2;
-    walkPostOrder(tree.findNode(0, 1), [&](TestNode* n) { collectClassNode(n, small); });
+    walkPostOrder(tree.findNode(0, 1), [&](TestNode* n) { detail::collectClassNode(n, small); });
     ASSERT_EQ(small.nodes.size(), 2u);
     EXPECT_EQ(small.nodes[0], list.nodes[0]);
     EXPECT_EQ(small.nodes[1], list.nodes[1]);

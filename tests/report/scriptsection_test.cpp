@@ -313,6 +313,11 @@ TEST_F(ScriptSectionTest, LongNamesAreWrittenWhole)
 
 TEST(ResultWords, SpellEveryStatus)
 {
+    XrdWriter writer;
+    writer.openMemory();
+    auto statusWord = [&writer](NodeStatus s) { return statusWordText(writer, s); };
+    auto stateStatusWord = [&writer](NodeStatus s) { return stateStatusWordText(writer, s); };
+    auto transitionStatusWord = [&writer](NodeStatus s) { return transitionStatusWordText(writer, s); };
     EXPECT_EQ(statusWord(NodeStatus::Passed), "Passed");
     EXPECT_EQ(statusWord(NodeStatus::Failed), "Failed");
     EXPECT_EQ(statusWord(NodeStatus::NotExecuted), "Not Executed");

@@ -137,6 +137,12 @@ TEST(WriterEscaping, EverySpecialByteAtEveryPosition)
     // Plain texts are copied whole and others escaped: a special byte or a
     // pair of blanks is noticed wherever it lies, also where blocks of bytes
     // checked together meet.
+    XrdWriter writer;
+    auto escapeText = [&writer](const std::string& text) {
+        writer.openMemory();
+        writer.writeEscaped(text);
+        return writer.buffer();
+    };
     for (size_t length = 1; length <= 50; ++length) {
         for (size_t at = 0; at < length; ++at) {
             const std::string plain(length, 'a');

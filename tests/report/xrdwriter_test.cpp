@@ -18,6 +18,14 @@ namespace {
 
 const std::string Replacement = "\xEF\xBF\xBD";
 
+/// The escaping of a whole text, as the document appends it to its tags.
+std::string escapeText(std::string_view text)
+{
+    std::string out;
+    appendEscaped(out, text);
+    return out;
+}
+
 // Independent reference of the escaping, built from Qt's own decoder and
 // Unicode tables: decode, simplify, map characters XML forbids, then the five
 // replacements applied one after the other over the whole text.
