@@ -55,7 +55,7 @@ const std::vector<std::string>& cataloguePrefixes()
     return prefixes;
 }
 
-std::string localeName()
+std::string detail::localeName()
 {
     for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = getenv(var);
@@ -65,7 +65,7 @@ std::string localeName()
     return "C";
 }
 
-std::vector<std::string> catalogueCandidates(const std::string& baseName)
+std::vector<std::string> detail::catalogueCandidates(const std::string& baseName)
 {
     std::vector<std::string> names;
     std::string name = baseName;
@@ -94,9 +94,9 @@ bool loadMessageCatalogues(QCoreApplication& app, const std::vector<std::string>
         writeStderr("Fatal Error: directory doesn't exist '" + localeDir + "'\n");
         return false;
     }
-    const std::string locale = localeName();
+    const std::string locale = detail::localeName();
     for (const std::string& prefix : prefixes) {
-        for (const std::string& candidate : catalogueCandidates(prefix + locale)) {
+        for (const std::string& candidate : detail::catalogueCandidates(prefix + locale)) {
             const std::string path = localeDir + separator + candidate;
             if (!isRegularFile(path))
                 continue;

@@ -10,6 +10,15 @@ namespace qv {
 /// The catalogue prefixes, in installation order.
 const std::vector<std::string>& cataloguePrefixes();
 
+/// Checks KESTRELONDIR and its lib/locale directory and installs one
+/// translator per prefix whose catalogue is found. On a setup error prints its
+/// fatal line and returns false (the caller ends the run).
+bool loadMessageCatalogues(QCoreApplication& app, const std::vector<std::string>& prefixes);
+
+namespace detail {
+
+// The two rules of the catalogue search, open to tests that check them alone.
+
 /// Locale name of the environment: LC_ALL, LC_MESSAGES, then LANG, the first
 /// set and non-empty, used whole; "C" when none.
 std::string localeName();
@@ -19,9 +28,6 @@ std::string localeName();
 /// delimiter is left.
 std::vector<std::string> catalogueCandidates(const std::string& baseName);
 
-/// Checks KESTRELONDIR and its lib/locale directory and installs one
-/// translator per prefix whose catalogue is found. On a setup error prints its
-/// fatal line and returns false (the caller ends the run).
-bool loadMessageCatalogues(QCoreApplication& app, const std::vector<std::string>& prefixes);
+} // namespace detail
 
 } // namespace qv

@@ -2,7 +2,9 @@
 
 #include "base/text.h"
 
+#include <QString>
 #include <new>
+#include <optional>
 
 #include <unistd.h>
 
@@ -43,27 +45,33 @@ std::optional<QString> narrowArgument(const char* text)
 
 } // namespace
 
-const char* messageText(MessageId id)
+const char* detail::messageText(MessageId id)
 {
     return kMessages[int(id)].text;
 }
 
+const char* detail::severityWord(Severity severity)
+{
+    return kSeverityWords[int(severity)];
+}
+
+namespace {
+
+/// Severity of a message.
 Severity messageSeverity(MessageId id)
 {
     return kMessages[int(id)].severity;
 }
 
-const char* severityWord(Severity severity)
-{
-    return kSeverityWords[int(severity)];
-}
-
-void printMessage(MessageId id, const MessageLocation& location, const std::optional<QString>& a1,
-                  const std::optional<QString>& a2, const std::optional<QString>& a3,
-                  const std::optional<QString>& a4, const std::optional<QString>& a5)
+/// Prints one diagnostic line with up to three arguments; an absent argument
+/// leaves its place marker in the text.
+void printMessage(MessageId id, const MessageLocation& location,
+                  const std::optional<QString>& a1 = std::nullopt,
+                  const std::optional<QString>& a2 = std::nullopt,
+                  const std::optional<QString>& a3 = std::nullopt)
 {
     writeStderr(toLocal8(QStringLiteral("%1 - ").arg(QStringLiteral("quorvanel"))));
-    writeStderr(toLocal8(tr(kContext, severityWord(messageSeverity(id))) + QLatin1Char(' ')));
+    writeStderr(toLocal8(tr(kContext, detail::severityWord(messageSeverity(id))) + QLatin1Char(' ')));
     switch (location.kind) {
     case MessageLocation::File: {
         QString where = QStringLiteral("%1:").arg(fromLocal8(location.fileName));
@@ -79,8 +87,8 @@ void printMessage(MessageId id, const MessageLocation& location, const std::opti
         break;
     case MessageLocation::None: break;
     }
-    QString text = tr(kContext, messageText(id));
-    for (const auto* arg : {&a1, &a2, &a3, &a4, &a5}) {
+    QString text = tr(kContext, detail::messageText(id));
+    for (const auto* arg : {&a1, &a2, &a3}) {
         // QString::arg replaces the lowest-numbered marker; without any marker
         // the argument is dropped (and Qt's warning is not wanted here).
         if (*arg && text.contains(QLatin1Char('%')))
@@ -90,6 +98,8 @@ void printMessage(MessageId id, const MessageLocation& location, const std::opti
     writeStderr(toLocal8(text));
     fflush(stderr);
 }
+
+} // namespace
 
 void report(MessageId id, const MessageLocation& location)
 {

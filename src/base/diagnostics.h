@@ -2,8 +2,6 @@
 // Diagnostics: the message table, severities and the one-line printer on the
 // standard error stream.
 
-#include <QString>
-#include <optional>
 #include <string>
 
 namespace qv {
@@ -29,22 +27,6 @@ struct MessageLocation {
     int line = 0;
 };
 
-/// Source text of a message (translated under "QVN Error").
-const char* messageText(MessageId id);
-/// Severity of a message.
-Severity messageSeverity(MessageId id);
-/// Word of a severity (translated under "QVN Error").
-const char* severityWord(Severity severity);
-
-/// Prints one diagnostic line with up to five arguments; an absent argument
-/// leaves its place marker in the text.
-void printMessage(MessageId id, const MessageLocation& location,
-                  const std::optional<QString>& a1 = std::nullopt,
-                  const std::optional<QString>& a2 = std::nullopt,
-                  const std::optional<QString>& a3 = std::nullopt,
-                  const std::optional<QString>& a4 = std::nullopt,
-                  const std::optional<QString>& a5 = std::nullopt);
-
 /// Prints a message without argument.
 void report(MessageId id, const MessageLocation& location = {});
 /// Prints a message with one narrow argument; null leaves "%1" in place.
@@ -55,5 +37,17 @@ void report(MessageId id, const MessageLocation& location, const char* a1, const
 /// Prints "out of memory" once; when even that finds no memory, the line is
 /// written untranslated without allocating.
 void reportOutOfMemory();
+
+namespace detail {
+
+// The source texts of the message table, open to the tests of the catalogues,
+// which check that each has its translation.
+
+/// Source text of a message (translated under "QVN Error").
+const char* messageText(MessageId id);
+/// Word of a severity (translated under "QVN Error").
+const char* severityWord(Severity severity);
+
+} // namespace detail
 
 } // namespace qv

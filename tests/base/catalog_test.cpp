@@ -107,16 +107,16 @@ TEST(CatalogueInstallation, GermanLocaleFindsTheLanguageCatalogues)
 TEST(CatalogueSearch, CandidatesCutTheBaseNameAtItsLastDelimiter)
 {
     using V = std::vector<std::string>;
-    EXPECT_EQ(qv::catalogueCandidates("quorvanel_de_DE"),
+    EXPECT_EQ(qv::detail::catalogueCandidates("quorvanel_de_DE"),
               (V{"quorvanel_de_DE", "quorvanel_de_DE.qm", "quorvanel_de", "quorvanel_de.qm", "quorvanel",
                  "quorvanel.qm"}));
-    EXPECT_EQ(qv::catalogueCandidates("modbas_de_DE.UTF-8"),
+    EXPECT_EQ(qv::detail::catalogueCandidates("modbas_de_DE.UTF-8"),
               (V{"modbas_de_DE.UTF-8", "modbas_de_DE.UTF-8.qm", "modbas_de_DE", "modbas_de_DE.qm",
                  "modbas_de", "modbas_de.qm", "modbas", "modbas.qm"}));
     // The locale "C" of an unset environment falls back to the prefix alone.
-    EXPECT_EQ(qv::catalogueCandidates("kstnident_C"),
+    EXPECT_EQ(qv::detail::catalogueCandidates("kstnident_C"),
               (V{"kstnident_C", "kstnident_C.qm", "kstnident", "kstnident.qm"}));
-    EXPECT_EQ(qv::catalogueCandidates("plain"), (V{"plain", "plain.qm"}));
+    EXPECT_EQ(qv::detail::catalogueCandidates("plain"), (V{"plain", "plain.qm"}));
 }
 
 TEST(CatalogueSearch, LocaleNameTakesTheFirstSetVariable)
@@ -125,22 +125,22 @@ TEST(CatalogueSearch, LocaleNameTakesTheFirstSetVariable)
     unsetenv("LC_ALL");
     unsetenv("LC_MESSAGES");
     unsetenv("LANG");
-    EXPECT_EQ(qv::localeName(), "C");
+    EXPECT_EQ(qv::detail::localeName(), "C");
 
     setenv("LANG", "de_DE.UTF-8", 1);
-    EXPECT_EQ(qv::localeName(), "de_DE.UTF-8");
+    EXPECT_EQ(qv::detail::localeName(), "de_DE.UTF-8");
     setenv("LC_MESSAGES", "pt_br", 1);
-    EXPECT_EQ(qv::localeName(), "pt_br");
+    EXPECT_EQ(qv::detail::localeName(), "pt_br");
     setenv("LC_ALL", "fr", 1);
-    EXPECT_EQ(qv::localeName(), "fr");
+    EXPECT_EQ(qv::detail::localeName(), "fr");
 
     // Empty values are skipped as if unset.
     setenv("LC_ALL", "", 1);
-    EXPECT_EQ(qv::localeName(), "pt_br");
+    EXPECT_EQ(qv::detail::localeName(), "pt_br");
     setenv("LC_MESSAGES", "", 1);
-    EXPECT_EQ(qv::localeName(), "de_DE.UTF-8");
+    EXPECT_EQ(qv::detail::localeName(), "de_DE.UTF-8");
     setenv("LANG", "", 1);
-    EXPECT_EQ(qv::localeName(), "C");
+    EXPECT_EQ(qv::detail::localeName(), "C");
 }
 
 } // namespace

@@ -318,11 +318,11 @@ TEST_F(GermanCatalogues, ProgramTextsMatchTheCatalogueSources)
 
     // Message texts and severity words of the diagnostics table.
     for (int id = 0; id <= int(qv::MessageId::WriteError); ++id) {
-        const char* source = qv::messageText(qv::MessageId(id));
+        const char* source = qv::detail::messageText(qv::MessageId(id));
         EXPECT_NE(translate("QVN Error", source), QString::fromUtf8(source)) << source;
     }
     for (int s = 0; s <= int(qv::Severity::SemanticError); ++s) {
-        const char* source = qv::severityWord(qv::Severity(s));
+        const char* source = qv::detail::severityWord(qv::Severity(s));
         EXPECT_NE(translate("QVN Error", source), QString::fromUtf8(source)) << source;
     }
     testing::internal::CaptureStderr();
