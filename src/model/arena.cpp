@@ -14,6 +14,9 @@
 
 namespace qv {
 
+namespace {
+
+/// Asks the kernel to back a 2 MiB-aligned block with huge pages (a hint only).
 void adviseHugePages(void* block, size_t bytes)
 {
 #ifdef MADV_HUGEPAGE
@@ -25,8 +28,6 @@ void adviseHugePages(void* block, size_t bytes)
     (void)bytes;
 #endif
 }
-
-namespace {
 
 /// Makes huge blocks ahead of need on a thread of its own: fresh memory is
 /// cleared by the kernel when first touched, which on a large tree costs as
@@ -121,7 +122,7 @@ constexpr size_t FirstChunkBytes = 16 * 1024;
 
 } // namespace
 
-void* allocateHugeBlock()
+void* detail::allocateHugeBlock()
 {
     return HugeBlockMaker::instance().take();
 }
@@ -130,7 +131,7 @@ void* allocateChunk(size_t lastBytes, size_t minimum, size_t& bytes)
 {
     bytes = lastBytes == 0 ? FirstChunkBytes : std::min(lastBytes * 2, HugeBlockBytes);
     bytes = std::max(bytes, minimum);
-    void* chunk = bytes == HugeBlockBytes ? allocateHugeBlock() : std::malloc(bytes);
+    void* chunk = bytes == HugeBlockBytes ? detail::allocateHugeBlock() : std::malloc(bytes);
     if (!chunk)
         throw std::bad_alloc();
     return chunk;

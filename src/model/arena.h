@@ -11,18 +11,21 @@
 
 namespace qv {
 
-/// Asks the kernel to back a 2 MiB-aligned block with huge pages (a hint only).
-void adviseHugePages(void* block, size_t bytes);
-
 /// Size of the largest arena chunks.
 constexpr size_t HugeBlockBytes = 2 * 1024 * 1024;
 
+namespace detail {
+
 /// A block of HugeBlockBytes aligned to its size, offered to the kernel as
-/// huge pages, to be freed with std::free; null when memory is exhausted.
-/// Once large chunks are asked for, a thread of its own makes the next block
-/// and touches it, so that the kernel's clearing of fresh memory overlaps
-/// the caller's work instead of stalling it.
+/// huge pages, to be freed with std::free; null when memory is exhausted
+/// (allocateChunk turns that into std::bad_alloc). Once large chunks are
+/// asked for, a thread of its own makes the next block and touches it, so
+/// that the kernel's clearing of fresh memory overlaps the caller's work
+/// instead of stalling it. Open to tests, which take blocks faster and slower
+/// than the thread makes them.
 void* allocateHugeBlock();
+
+} // namespace detail
 
 /// The next chunk of a growing store: 16 KiB first, then twice the last one
 /// (`lastBytes`, 0 before the first) up to HugeBlockBytes, whose chunks are

@@ -59,7 +59,7 @@ TEST(HugeBlocks, AlignedWritableAndDistinct)
     // blocks come both ready-made and made on demand.
     std::vector<void*> blocks;
     for (int i = 0; i < 12; ++i) {
-        void* block = allocateHugeBlock();
+        void* block = detail::allocateHugeBlock();
         ASSERT_NE(block, nullptr);
         EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % HugeBlockBytes, 0u);
         std::memset(block, i, HugeBlockBytes);
