@@ -136,8 +136,6 @@ public:
     /// nothing when that parent is not found.
     void addNode(int fileIndex, ElementKind kind, uint32_t id, std::string_view name, uint32_t parentId,
                  int line, uint32_t refId);
-    /// Registers a node by (fileIndex, id); the node registered first for a pair wins.
-    void registerNode(TestNode* node);
     /// Bucket (0 to 96) of the identifier text "%d/%lxh" of the pair.
     static uint32_t nodeHash(int fileIndex, uint32_t id);
     /// The node registered for the pair, or null.
@@ -178,6 +176,8 @@ public:
     size_t nodeCount() const { return nodes_.size(); }
 
 private:
+    /// Registers a node by (fileIndex, id); the node registered first for a pair wins.
+    void registerNode(TestNode* node);
     OtsFileEntry* firstEntryOf(int fileIndex) const;
 
     Arena<TestNode> nodes_;
