@@ -1,6 +1,6 @@
 #include "base/catalog.h"
 
-#include "base/text.h"
+#include "base/textconversion.h"
 
 #include <QDir>
 #include <QFileInfo>

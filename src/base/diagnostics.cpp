@@ -1,6 +1,6 @@
 #include "base/diagnostics.h"
 
-#include "base/text.h"
+#include "base/textconversion.h"
 
 #include <QString>
 #include <new>

@@ -1,6 +1,6 @@
 #include "base/files.h"
 
-#include "base/text.h"
+#include "base/textconversion.h"
 
 #include <QFileInfo>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 #include "driver/cmdline.h"
 
-#include "base/text.h"
+#include "base/textconversion.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 #include "base/diagnostics.h"
 #include "base/files.h"
 #include "base/product.h"
-#include "base/text.h"
+#include "base/textconversion.h"
 #include "driver/cmdline.h"
 #include "driver/reportfile.h"
 #include "model/evaluation.h"

@@ -1,6 +1,6 @@
 #include "readers/tdfrecord.h"
 
-#include "base/text.h"
+#include "base/textconversion.h"
 #include "readers/tokens.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "report/classsection.h"
 
-#include "base/text.h"
+#include "base/textconversion.h"
 #include "report/scriptsection.h"
 
 #include <QCoreApplication>

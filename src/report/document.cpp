@@ -1,7 +1,7 @@
 #include "report/document.h"
 
 #include "base/product.h"
-#include "base/text.h"
+#include "base/textconversion.h"
 #include "model/evaluation.h"
 #include "model/kinds.h"
 #include "report/classsection.h"

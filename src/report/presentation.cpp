@@ -1,6 +1,6 @@
 #include "report/presentation.h"
 
-#include "base/text.h"
+#include "base/textconversion.h"
 
 #include <QtGlobal>
 

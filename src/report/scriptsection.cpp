@@ -1,6 +1,6 @@
 #include "report/scriptsection.h"
 
-#include "base/text.h"
+#include "base/textconversion.h"
 #include "model/kinds.h"
 #include "report/presentation.h"
 

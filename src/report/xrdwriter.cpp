@@ -1,6 +1,6 @@
 #include "report/xrdwriter.h"
 
-#include "base/text.h"
+#include "base/textconversion.h"
 #include "model/tree.h"
 #include "report/plaintext.h"
 

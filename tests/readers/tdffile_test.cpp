@@ -4,7 +4,7 @@
 #include "readers/otsfile.h"
 #include "readers/tdffile.h"
 
-#include "base/text.h"
+#include "base/textconversion.h"
 
 #include <gtest/gtest.h>
 

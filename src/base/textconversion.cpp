@@ -1,4 +1,4 @@
-#include "base/text.h"
+#include "base/textconversion.h"
 
 #include <QCoreApplication>
 #include <cstdio>
