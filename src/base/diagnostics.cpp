@@ -12,14 +12,14 @@ namespace qv {
 
 namespace {
 
-const char* const kContext = "QVN Error";
+const char* const ErrorContext = "QVN Error";
 
 struct MessageEntry {
     const char* text;
     Severity severity;
 };
 
-const MessageEntry kMessages[] = {
+const MessageEntry Messages[] = {
     {QT_TRANSLATE_NOOP("QVN Error", "internal error: %1"), Severity::Fatal},
     {QT_TRANSLATE_NOOP("QVN Error", "out of memory"), Severity::Fatal},
     {QT_TRANSLATE_NOOP("QVN Error", "%1, no such file or directory."), Severity::Error},
@@ -29,7 +29,7 @@ const MessageEntry kMessages[] = {
     {QT_TRANSLATE_NOOP("QVN Error", "%1, write error."), Severity::Error},
 };
 
-const char* const kSeverityWords[] = {
+const char* const SeverityWords[] = {
     QT_TRANSLATE_NOOP("QVN Error", "info:"),           QT_TRANSLATE_NOOP("QVN Error", "warning:"),
     QT_TRANSLATE_NOOP("QVN Error", "error:"),          QT_TRANSLATE_NOOP("QVN Error", "fatal:"),
     QT_TRANSLATE_NOOP("QVN Error", "lexical error:"),  QT_TRANSLATE_NOOP("QVN Error", "syntax error:"),
@@ -47,12 +47,12 @@ std::optional<QString> narrowArgument(const char* text)
 
 const char* detail::messageText(MessageId id)
 {
-    return kMessages[int(id)].text;
+    return Messages[int(id)].text;
 }
 
 const char* detail::severityWord(Severity severity)
 {
-    return kSeverityWords[int(severity)];
+    return SeverityWords[int(severity)];
 }
 
 namespace {
@@ -60,7 +60,7 @@ namespace {
 /// Severity of a message.
 Severity messageSeverity(MessageId id)
 {
-    return kMessages[int(id)].severity;
+    return Messages[int(id)].severity;
 }
 
 /// Prints one diagnostic line with up to three arguments; an absent argument
@@ -71,7 +71,7 @@ void printMessage(MessageId id, const MessageLocation& location,
                   const std::optional<QString>& a3 = std::nullopt)
 {
     writeStderr(toLocal8(QStringLiteral("%1 - ").arg(QStringLiteral("quorvanel"))));
-    writeStderr(toLocal8(tr(kContext, detail::severityWord(messageSeverity(id))) + QLatin1Char(' ')));
+    writeStderr(toLocal8(tr(ErrorContext, detail::severityWord(messageSeverity(id))) + QLatin1Char(' ')));
     switch (location.kind) {
     case MessageLocation::File: {
         QString where = QStringLiteral("%1:").arg(fromLocal8(location.fileName));
@@ -83,11 +83,11 @@ void printMessage(MessageId id, const MessageLocation& location,
         break;
     }
     case MessageLocation::CommandLine:
-        writeStderr(toLocal8(tr(kContext, "command line:") + QLatin1Char(' ')));
+        writeStderr(toLocal8(tr(ErrorContext, "command line:") + QLatin1Char(' ')));
         break;
     case MessageLocation::None: break;
     }
-    QString text = tr(kContext, detail::messageText(id));
+    QString text = tr(ErrorContext, detail::messageText(id));
     for (const auto* arg : {&a1, &a2, &a3}) {
         // QString::arg replaces the lowest-numbered marker; without any marker
         // the argument is dropped (and Qt's warning is not wanted here).

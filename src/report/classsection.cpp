@@ -11,9 +11,9 @@ namespace qv {
 namespace {
 
 /// Opening tag of the three-column tables (states, violations, transitions).
-const char* const kThreeColumnTable = "TABLE BORDER=\"1\" WIDTH=\"40,30,30\"";
+const char* const ThreeColumnTable = "TABLE BORDER=\"1\" WIDTH=\"40,30,30\"";
 /// Name and title of the violations entry; never translated.
-const char* const kViolations = "State Chart Violations";
+const char* const ViolationsEntry = "State Chart Violations";
 
 /// A row of three title cells with the given translated words.
 void writeTitleRow(XrdWriter& out, const char* context, const char* first, const char* second,
@@ -47,14 +47,14 @@ void writeMemberSection(XrdWriter& out, const TestTree& tree, const TestNode& cl
         out.writeHeaderRow(StyleCode::StyleTitle, 0);
         break;
     case ElementKind::State:
-        out.writeTag(kThreeColumnTable, false);
+        out.writeTag(ThreeColumnTable, false);
         writeTitleRow(out, "QUORVANEL class report",
                       QT_TRANSLATE_NOOP("QUORVANEL class report", "State Name"),
                       QT_TRANSLATE_NOOP("QUORVANEL class report", "Status"),
                       QT_TRANSLATE_NOOP("QUORVANEL class report", "Reached"));
         break;
     default:
-        out.writeTag(kThreeColumnTable, false);
+        out.writeTag(ThreeColumnTable, false);
         writeTitleRow(out, "QUORVANEL class report",
                       QT_TRANSLATE_NOOP("QUORVANEL class report", "Transition Name"),
                       QT_TRANSLATE_NOOP("QUORVANEL class report", "Status"),
@@ -139,11 +139,11 @@ void writeStateChartViolations(const TestNode& classNode, XrdWriter& output, con
     const ClassCounters* counts = classNode.classCounters();
     if (!counts || counts->stateChartStatus != NodeStatus::Failed)
         return;
-    output.writeNodeOpen(kViolations, kindNameText(output, ElementKind::State), "ko", 1,
+    output.writeNodeOpen(ViolationsEntry, kindNameText(output, ElementKind::State), "ko", 1,
                          NodeIcon::MethodIcon);
     const int tag = output.nextTag();
-    output.writeTitle(kViolations, 2, statusStyle(counts->stateChartStatus), tag);
-    output.writeTag(kThreeColumnTable, false);
+    output.writeTitle(ViolationsEntry, 2, statusStyle(counts->stateChartStatus), tag);
+    output.writeTag(ThreeColumnTable, false);
     writeTitleRow(output, "QUORVANEL State chart violations",
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "State Name"),
                   QT_TRANSLATE_NOOP("QUORVANEL State chart violations", "Multiple Exits"),

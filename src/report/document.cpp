@@ -22,17 +22,17 @@ namespace qv {
 namespace {
 
 /// Translation context of every label of the document and summary.
-const char* const kGlobalContext = "QUORVANEL global information";
+const char* const GlobalContext = "QUORVANEL global information";
 
 /// Opening of the one-cell title rows (product, notice and header title lines).
-const char* const kTitleRowOpen = "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">";
+const char* const TitleRowOpen = "<ROW STYLE=\"Array Title\"><CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">";
 /// Closing of those rows; no line end follows.
-const char* const kTitleRowClose = "</CELL_TEXT></ROW>";
+const char* const TitleRowClose = "</CELL_TEXT></ROW>";
 
 /// A label of the document, translated and made UTF-8.
 std::string label(const char* source)
 {
-    return toUtf8(tr(kGlobalContext, source));
+    return toUtf8(tr(GlobalContext, source));
 }
 
 /// A row of two plain text cells.
@@ -115,9 +115,9 @@ void renderHeaderText(XrdWriter& writer, HeaderTextSource& source, const OtsGlob
             if (std::strcmp(line, "$PREPROCESS") == 0)
                 detail::writeGlobalInformation(writer, globals);
         } else {
-            writer.writeRaw(kTitleRowOpen);
+            writer.writeRaw(TitleRowOpen);
             writer.writeEscaped(std::string_view(line));
-            writer.writeRaw(kTitleRowClose);
+            writer.writeRaw(TitleRowClose);
         }
     }
     source.finish();
@@ -290,7 +290,7 @@ void renderReport(XrdWriter& writer, const TestTree& tree, const ReportInputs& i
     writer.writeTag("SECTION TAG=\"filex" + std::to_string(writer.nextTag()) + "\"", false);
     {
         const std::string title = testNode
-            ? toUtf8(tr(kGlobalContext, (*testNode)->c_str()))
+            ? toUtf8(tr(GlobalContext, (*testNode)->c_str()))
             : label(QT_TRANSLATE_NOOP("QUORVANEL global information", "Component testing C++ report"));
         const int tag = writer.nextTag();
         writer.writeTitle(title, 0, StyleCode::StylePlain, tag);
@@ -301,16 +301,16 @@ void renderReport(XrdWriter& writer, const TestTree& tree, const ReportInputs& i
                           StyleCode::StylePlain, tag);
     }
     writer.writeTag("TABLE BORDER=\"1\"", false);
-    writer.writeRaw(kTitleRowOpen);
+    writer.writeRaw(TitleRowOpen);
     writer.writeEscaped(toUtf8(tr(product::Context, product::Name)));
     writer.writeRaw(" ");
     writer.writeEscaped(toUtf8(tr(product::Context, product::ReportTitle)));
     writer.writeRaw(" ");
     writer.writeRaw(product::ReportVersion);
-    writer.writeRaw(kTitleRowClose);
-    writer.writeRaw(kTitleRowOpen);
+    writer.writeRaw(TitleRowClose);
+    writer.writeRaw(TitleRowOpen);
     writer.writeEscaped(toUtf8(tr(product::Context, product::NoticeLine)));
-    writer.writeRaw(kTitleRowClose);
+    writer.writeRaw(TitleRowClose);
     writeCountRow(writer, QT_TRANSLATE_NOOP("QUORVANEL global information", "Passed"), passed,
                   failed == 0 ? StyleCode::StylePassed : StyleCode::StylePlain);
     writeCountRow(writer, QT_TRANSLATE_NOOP("QUORVANEL global information", "Inconclusive"), inconclusive,

@@ -34,15 +34,15 @@ struct CatalogueText {
     bool sameInGerman; ///< the German text is the source itself
 };
 
-const char* const kUsageText = " -ots <otsFiles> -tdf <tdfFile> -xrd <xrdFile> [-h <headerTextFile>]\n"
-                               "         <otsFiles>    Object Testing symbol filenames\n"
-                               "         <tdfFile>     Trace dynamic filename\n"
-                               "         <xrdFile>     Results filename\n\n";
+const char* const UsageText = " -ots <otsFiles> -tdf <tdfFile> -xrd <xrdFile> [-h <headerTextFile>]\n"
+                              "         <otsFiles>    Object Testing symbol filenames\n"
+                              "         <tdfFile>     Trace dynamic filename\n"
+                              "         <xrdFile>     Results filename\n\n";
 
-const char* const kGlobal = "QUORVANEL global information";
+const char* const GlobalContext = "QUORVANEL global information";
 
 /// Every text that the program translates, by context.
-const CatalogueText kTexts[] = {
+const CatalogueText Texts[] = {
     // Product texts of the banner and of the report's product rows.
     {"KSTNIdent", qv::product::Name, true},
     {"KSTNIdent", qv::product::ToolTitle, false},
@@ -69,7 +69,7 @@ const CatalogueText kTexts[] = {
     {"QVN Error", "command line:", false},
     // Usage text and the number messages of the trace reader.
     {"QUORVANEL", "\nUsage: ", false},
-    {"QUORVANEL", kUsageText, false},
+    {"QUORVANEL", UsageText, false},
     {"QUORVANEL", "non hexa digit found in number", false},
     {"QUORVANEL", "32 bits number overflow", false},
     // Element kind display names.
@@ -117,32 +117,32 @@ const CatalogueText kTexts[] = {
     {"QUORVANEL trans status", "Failed", false},
     {"QUORVANEL trans status", "Not Fired", false},
     // Report headings and labels of the global summary.
-    {kGlobal, "Global Report", false},
-    {kGlobal, "Component testing C++ report", false},
-    {kGlobal, "Report summary", false},
-    {kGlobal, "Passed", false},
-    {kGlobal, "Inconclusive", false},
-    {kGlobal, "Failed", false},
-    {kGlobal, "Total", false},
-    {kGlobal, "Report Information", false},
-    {kGlobal, "Project", false},
-    {kGlobal, "Project File", false},
-    {kGlobal, "Project Configuration", false},
-    {kGlobal, "Workspace", false},
-    {kGlobal, "Test Node", false},
-    {kGlobal, "Report File", false},
-    {kGlobal, "Test compiler version", false},
-    {kGlobal, "Test compilation time", false},
-    {kGlobal, "Report Generation Time", false},
-    {kGlobal, "Contracts", false},
-    {kGlobal, "Tested Contracts", false},
-    {kGlobal, "Number Of Test Suite", false},
-    {kGlobal, "Number Of Test Class", false},
-    {kGlobal, "Number Of Test Case", false},
-    {kGlobal, "Number Of Epilogue", false},
-    {kGlobal, "Number Of Procedure", false},
-    {kGlobal, "Number Of Prologue", false},
-    {kGlobal, "Number Of Stub", false},
+    {GlobalContext, "Global Report", false},
+    {GlobalContext, "Component testing C++ report", false},
+    {GlobalContext, "Report summary", false},
+    {GlobalContext, "Passed", false},
+    {GlobalContext, "Inconclusive", false},
+    {GlobalContext, "Failed", false},
+    {GlobalContext, "Total", false},
+    {GlobalContext, "Report Information", false},
+    {GlobalContext, "Project", false},
+    {GlobalContext, "Project File", false},
+    {GlobalContext, "Project Configuration", false},
+    {GlobalContext, "Workspace", false},
+    {GlobalContext, "Test Node", false},
+    {GlobalContext, "Report File", false},
+    {GlobalContext, "Test compiler version", false},
+    {GlobalContext, "Test compilation time", false},
+    {GlobalContext, "Report Generation Time", false},
+    {GlobalContext, "Contracts", false},
+    {GlobalContext, "Tested Contracts", false},
+    {GlobalContext, "Number Of Test Suite", false},
+    {GlobalContext, "Number Of Test Class", false},
+    {GlobalContext, "Number Of Test Case", false},
+    {GlobalContext, "Number Of Epilogue", false},
+    {GlobalContext, "Number Of Procedure", false},
+    {GlobalContext, "Number Of Prologue", false},
+    {GlobalContext, "Number Of Stub", false},
     // Class section headings.
     {"QUORVANEL State chart violations", "State Name", false},
     {"QUORVANEL State chart violations", "Multiple Exits", false},
@@ -161,7 +161,7 @@ const CatalogueText kTexts[] = {
     {"QUORVANEL Cell text", "Passed", false},
 };
 
-const char* const kCatalogues[] = {"kstnident_de", "modbas_de", "quorvanel_de"};
+const char* const Catalogues[] = {"kstnident_de", "modbas_de", "quorvanel_de"};
 
 QString translate(const char* context, const char* source)
 {
@@ -179,7 +179,7 @@ class GermanCatalogues : public testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* name : kCatalogues) {
+        for (const char* name : Catalogues) {
             auto translator = std::make_unique<QTranslator>();
             ASSERT_TRUE(translator->load(QString::fromLatin1(name), QString::fromUtf8(QV_LOCALE_BUILD_DIR)))
                 << name << ".qm not loadable from " << QV_LOCALE_BUILD_DIR;
@@ -209,7 +209,7 @@ protected:
 
 TEST_F(GermanCatalogues, EveryTextHasExactlyOneGermanEntry)
 {
-    for (const CatalogueText& text : kTexts) {
+    for (const CatalogueText& text : Texts) {
         SCOPED_TRACE(describe(text));
         // One entry only: a second one in another catalogue would shadow it.
         EXPECT_EQ(holders(text.context, text.source), 1);
@@ -225,10 +225,10 @@ TEST_F(GermanCatalogues, EveryTextHasExactlyOneGermanEntry)
 
 TEST_F(GermanCatalogues, EachContextLivesInOneCatalogue)
 {
-    for (const CatalogueText& text : kTexts) {
+    for (const CatalogueText& text : Texts) {
         SCOPED_TRACE(describe(text));
         const CatalogueText& first =
-            *std::find_if(std::begin(kTexts), std::end(kTexts),
+            *std::find_if(std::begin(Texts), std::end(Texts),
                           [&](const CatalogueText& t) { return QByteArray(t.context) == text.context; });
         for (const auto& translator : translators_)
             EXPECT_EQ(translator->translate(text.context, text.source).isEmpty(),
@@ -248,13 +248,13 @@ TEST_F(GermanCatalogues, ContextsAreIndependent)
     EXPECT_EQ(translate("QUORVANEL OtsType", "-?\?-"), QStringLiteral("-?\?-"));
     EXPECT_EQ(translate("QUORVANEL class report", "State Chart Violations"),
               QStringLiteral("State Chart Violations"));
-    EXPECT_EQ(translate(kGlobal, " "), QStringLiteral(" "));
+    EXPECT_EQ(translate(GlobalContext, " "), QStringLiteral(" "));
     EXPECT_EQ(translate("QUORVANEL Cell text", " "), QStringLiteral(" "));
 }
 
 TEST_F(GermanCatalogues, MessagesKeepPlaceMarkersAndFinalCharacter)
 {
-    for (const CatalogueText& text : kTexts) {
+    for (const CatalogueText& text : Texts) {
         if (QByteArray(text.context) != "QVN Error")
             continue;
         SCOPED_TRACE(describe(text));
@@ -277,8 +277,8 @@ TEST_F(GermanCatalogues, UsageTextKeepsItsLayout)
     EXPECT_TRUE(usage.endsWith(QStringLiteral(": ")));
     EXPECT_EQ(usage.count(QLatin1Char('\n')), 1);
 
-    const QString english = QString::fromUtf8(kUsageText);
-    const QString german = translate("QUORVANEL", kUsageText);
+    const QString english = QString::fromUtf8(UsageText);
+    const QString german = translate("QUORVANEL", UsageText);
     ASSERT_NE(german, english);
     EXPECT_TRUE(german.endsWith(QStringLiteral("\n\n")));
     EXPECT_FALSE(german.endsWith(QStringLiteral("\n\n\n")));
@@ -312,7 +312,7 @@ TEST_F(GermanCatalogues, ProgramTextsMatchTheCatalogueSources)
     const std::string printed = testing::internal::GetCapturedStderr();
     EXPECT_EQ(printed,
               (translate("QUORVANEL", "\nUsage: ") + QStringLiteral("quorvanel") +
-               translate("QUORVANEL", kUsageText))
+               translate("QUORVANEL", UsageText))
                   .toStdString());
     EXPECT_EQ(printed.rfind("\nAufruf: quorvanel -ots", 0), 0u) << printed;
 

@@ -18,7 +18,7 @@ using testkinds::holding;
 const struct {
     const char* code;
     int kind;
-} kCodes[] = {
+} Codes[] = {
     {"CB", 1},  {"CE", 2},  {"CH", 3},  {"CK", 4},  {"CL", 5},  {"CM", 6},  {"CO", 7},
     {"CP", 8},  {"CS", 9},  {"CX", 10}, {"CY", 11}, {"EN", 12}, {"EX", 13}, {"NC", 14},
     {"OF", 15}, {"IV", 16}, {"PC", 17}, {"PR", 18}, {"PY", 19}, {"RC", 20}, {"RQ", 21},
@@ -29,7 +29,7 @@ const struct {
 TEST(KindCodes, EveryCodeNamesItsFixedValue)
 {
     std::set<int> seen;
-    for (const auto& c : kCodes) {
+    for (const auto& c : Codes) {
         EXPECT_EQ(int(kindFromCode(c.code)), c.kind) << c.code;
         seen.insert(c.kind);
     }
