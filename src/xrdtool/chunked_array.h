@@ -16,17 +16,17 @@ public:
     /// Appends `value`; raises std::bad_alloc when memory runs out.
     void push_back(const T& value)
     {
-        if ((size_ & kMask) == 0 && (size_ >> Shift) == chunks_.size()) {
-            std::unique_ptr<T[]> chunk(new T[kChunk]);
+        if ((size_ & IndexMask) == 0 && (size_ >> Shift) == chunks_.size()) {
+            std::unique_ptr<T[]> chunk(new T[ChunkLength]);
             chunks_.push_back(std::move(chunk));
         }
-        chunks_[size_ >> Shift][size_ & kMask] = value;
+        chunks_[size_ >> Shift][size_ & IndexMask] = value;
         ++size_;
     }
 
     /// The element numbered `index` (below size()).
-    T& operator[](std::size_t index) { return chunks_[index >> Shift][index & kMask]; }
-    const T& operator[](std::size_t index) const { return chunks_[index >> Shift][index & kMask]; }
+    T& operator[](std::size_t index) { return chunks_[index >> Shift][index & IndexMask]; }
+    const T& operator[](std::size_t index) const { return chunks_[index >> Shift][index & IndexMask]; }
 
     /// The last element; the array must not be empty.
     T& back() { return (*this)[size_ - 1]; }
@@ -39,12 +39,12 @@ public:
     /// Bytes held, for the memory budget.
     std::size_t bytes() const
     {
-        return chunks_.size() * kChunk * sizeof(T) + chunks_.capacity() * sizeof(chunks_[0]);
+        return chunks_.size() * ChunkLength * sizeof(T) + chunks_.capacity() * sizeof(chunks_[0]);
     }
 
 private:
-    static constexpr std::size_t kChunk = std::size_t(1) << Shift;
-    static constexpr std::size_t kMask = kChunk - 1;
+    static constexpr std::size_t ChunkLength = std::size_t(1) << Shift;
+    static constexpr std::size_t IndexMask = ChunkLength - 1;
 
     std::vector<std::unique_ptr<T[]>> chunks_;
     std::size_t size_ = 0;

@@ -50,13 +50,13 @@ int usageError(const std::string& command, const std::string& problem)
     if (!problem.empty())
         std::fprintf(stderr, "xrdtool: %s\n", problem.c_str());
     std::fputs(usageText(command).c_str(), stderr);
-    return kExitError;
+    return ExitError;
 }
 
 int fileError(const std::string& file, const std::string& reason)
 {
     std::fprintf(stderr, "xrdtool: %s: %s.\n", file.c_str(), reason.c_str());
-    return kExitError;
+    return ExitError;
 }
 
 int readError(const std::string& file, const xrd::ReadResult& result)

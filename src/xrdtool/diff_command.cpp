@@ -68,7 +68,7 @@ int runDiffCommand(const std::vector<std::string>& args)
     written = std::fflush(stdout) == 0 && written && !std::ferror(stdout);
     if (!written)
         return fileError("standard output", "write error");
-    return lists.count(DiffList::NewlyFailed) == 0 ? kExitOk : kExitFailures;
+    return lists.count(DiffList::NewlyFailed) == 0 ? ExitOk : ExitFailures;
 }
 
 } // namespace xrdtool

@@ -42,12 +42,12 @@ struct Section {
     const char* title; // text and markdown heading
 };
 
-constexpr Section kSections[] = {{DiffList::Added, "added", "added"},
-                                 {DiffList::Removed, "removed", "removed"},
-                                 {DiffList::NewlyFailed, "newly_failed", "newly failed"},
-                                 {DiffList::Fixed, "fixed", "fixed"},
-                                 {DiffList::NewlyNotExecuted, "newly_not_executed", "newly not executed"},
-                                 {DiffList::NewlyPassed, "newly_passed", "newly passed"}};
+constexpr Section Sections[] = {{DiffList::Added, "added", "added"},
+                                {DiffList::Removed, "removed", "removed"},
+                                {DiffList::NewlyFailed, "newly_failed", "newly failed"},
+                                {DiffList::Fixed, "fixed", "fixed"},
+                                {DiffList::NewlyNotExecuted, "newly_not_executed", "newly not executed"},
+                                {DiffList::NewlyPassed, "newly_passed", "newly passed"}};
 
 std::vector<std::string> pathNames(const Change& change, const DiffText& text)
 {
@@ -139,7 +139,7 @@ std::string countsJson(const Totals& totals)
 void asJson(Out& out, const DiffLists& lists, const DiffText& text)
 {
     out += "{\n  \"before\": " + countsJson(lists.before) + ",\n  \"after\": " + countsJson(lists.after);
-    for (const Section& section : kSections) {
+    for (const Section& section : Sections) {
         out += ",\n  \"" + std::string(section.key) + "\": [";
         bool first = true;
         lists.each(section.list, [&](const Change& change) {
@@ -168,7 +168,7 @@ void asJson(Out& out, const DiffLists& lists, const DiffText& text)
 
 void asText(Out& out, const DiffLists& lists, const DiffText& text)
 {
-    for (const Section& section : kSections) {
+    for (const Section& section : Sections) {
         if (lists.count(section.list) == 0)
             continue;
         out += std::string(section.title) + " (" + std::to_string(lists.count(section.list)) + "):\n";
@@ -196,7 +196,7 @@ void asMarkdown(Out& out, const DiffLists& lists, const DiffText& text)
     }
     if (lists.empty())
         out += "\nno changes\n";
-    for (const Section& section : kSections) {
+    for (const Section& section : Sections) {
         if (lists.count(section.list) == 0)
             continue;
         out += "\n### " + std::string(section.title) + " (" + std::to_string(lists.count(section.list)) +

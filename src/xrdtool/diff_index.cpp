@@ -11,10 +11,10 @@ namespace xrdtool {
 
 namespace {
 
-constexpr std::size_t kBlock = std::size_t(1) << 16;
-constexpr std::size_t kMaxBlocks = std::size_t(1) << 16; // block numbers fit 16 bits
+constexpr std::size_t BlockSize = std::size_t(1) << 16;
+constexpr std::size_t MaxBlocks = std::size_t(1) << 16; // block numbers fit 16 bits
 /// Slot tables start at this size and double when three quarters are used.
-constexpr std::size_t kFirstSlots = 1024;
+constexpr std::size_t FirstSlots = 1024;
 
 std::uint64_t hashBytes(const char* data, std::size_t size)
 {
@@ -63,46 +63,46 @@ std::string_view storedText(const char* at)
 
 } // namespace
 
-NameTable::NameTable() : used_(kBlock), slots_(kFirstSlots, 0)
+NameTable::NameTable() : used_(BlockSize), slots_(FirstSlots, 0)
 {}
 
 std::uint32_t NameTable::store(std::string_view text)
 {
     const std::size_t need = lengthBytes(text.size()) + text.size();
     std::size_t block = blocks_.size();
-    const std::size_t spans = need <= kBlock ? 1 : (need + kBlock - 1) / kBlock;
+    const std::size_t spans = need <= BlockSize ? 1 : (need + BlockSize - 1) / BlockSize;
     char* at = nullptr;
-    if (need > kBlock) {
+    if (need > BlockSize) {
         // A long text alone in a block, which takes the numbers of as many
         // blocks; the next text starts a new one.
-        if (block + spans > kMaxBlocks)
+        if (block + spans > MaxBlocks)
             throw std::bad_alloc();
         blocks_.reserve(block + spans);
         blocks_.emplace_back(new char[need]); // no throw between: the room is reserved
         blocks_.resize(block + spans);
         blockBytes_ += need;
         at = blocks_[block].get();
-        used_ = kBlock;
+        used_ = BlockSize;
     } else {
-        if (used_ + need > kBlock) {
-            if (block == kMaxBlocks)
+        if (used_ + need > BlockSize) {
+            if (block == MaxBlocks)
                 throw std::bad_alloc();
-            std::unique_ptr<char[]> fresh(new char[kBlock]);
+            std::unique_ptr<char[]> fresh(new char[BlockSize]);
             blocks_.push_back(std::move(fresh));
-            blockBytes_ += kBlock;
+            blockBytes_ += BlockSize;
             used_ = 0;
         } else {
             --block;
         }
         at = blocks_[block].get() + used_;
     }
-    const std::uint32_t start = std::uint32_t(block << 16 | (need > kBlock ? 0 : used_));
+    const std::uint32_t start = std::uint32_t(block << 16 | (need > BlockSize ? 0 : used_));
     std::size_t length = text.size();
     for (; length >= 0x80; length >>= 7)
         *at++ = char(0x80 | (length & 0x7F));
     *at++ = char(length);
     std::memcpy(at, text.data(), text.size());
-    if (need <= kBlock)
+    if (need <= BlockSize)
         used_ += need;
     textBytes_ += text.size();
     return start;
@@ -137,7 +137,7 @@ std::uint32_t NameTable::intern(std::string_view text)
             return slots_[at] - 1;
         at = (at + 1) & mask;
     }
-    if (starts_.size() >= kMaxNames)
+    if (starts_.size() >= MaxNames)
         throw std::bad_alloc();
     const std::uint32_t id = std::uint32_t(starts_.size());
     starts_.push_back(store(text));
@@ -153,7 +153,7 @@ std::size_t NameTable::bytes() const
         slots_.capacity() * sizeof(std::uint32_t);
 }
 
-PathTable::PathTable() : slots_(kFirstSlots, 0)
+PathTable::PathTable() : slots_(FirstSlots, 0)
 {
     nodes_.push_back(~std::uint64_t(0));
 }

@@ -22,7 +22,7 @@ class NameTable {
 public:
     /// More names than this do not fit a record's type field; interning one
     /// more raises std::bad_alloc, like any other exhausted memory.
-    static constexpr std::uint32_t kMaxNames = (1u << 30) - 1;
+    static constexpr std::uint32_t MaxNames = (1u << 30) - 1;
 
     NameTable();
     /// The number of `text`, added when new.
@@ -43,7 +43,7 @@ private:
     void grow();
 
     // Each text is stored as its length (7 bits a byte, low bits first) and
-    // its bytes, in blocks of kBlock bytes; a longer text has a block of its
+    // its bytes, in blocks of BlockSize bytes; a longer text has a block of its
     // own that takes the numbers of as many blocks. starts_ holds where each
     // text begins: block number << 16 | offset.
     std::vector<std::unique_ptr<char[]>> blocks_;
@@ -89,7 +89,7 @@ struct ResultRecord {
     std::uint32_t type() const { return typeAndStatus >> 2; }
     /// The result's status.
     xrd::ResultStatus status() const { return xrd::ResultStatus(typeAndStatus & 3u); }
-    /// Sets both; `type` is below NameTable::kMaxNames.
+    /// Sets both; `type` is below NameTable::MaxNames.
     void setTypeAndStatus(std::uint32_t type, xrd::ResultStatus status)
     {
         typeAndStatus = type << 2 | std::uint32_t(status);

@@ -7,7 +7,7 @@ namespace xrdtool {
 
 namespace {
 
-constexpr std::uint32_t kAbsent = ~std::uint32_t(0);
+constexpr std::uint32_t Unmatched = ~std::uint32_t(0);
 
 /// The numbers of `records` ordered by path and type, document order among equals.
 std::vector<std::uint32_t> byKey(const ChunkedArray<ResultRecord>& records)
@@ -75,12 +75,12 @@ Change DiffLists::changeOf(std::size_t newIndex) const
 {
     const ResultRecord& now = new_.results[newIndex];
     const std::uint32_t old = newToOld_[newIndex];
-    return Change{&now, old == kAbsent ? Presence::Absent : presenceOf(old_.results[old]), presenceOf(now)};
+    return Change{&now, old == Unmatched ? Presence::Absent : presenceOf(old_.results[old]), presenceOf(now)};
 }
 
 DiffLists::DiffLists(const ReportResults& beforeRun, const ReportResults& afterRun)
     : before(beforeRun.totals), after(afterRun.totals), old_(beforeRun), new_(afterRun),
-      newToOld_(afterRun.results.size(), kAbsent), oldMatched_(beforeRun.results.size(), false)
+      newToOld_(afterRun.results.size(), Unmatched), oldMatched_(beforeRun.results.size(), false)
 {
     {
         // Both runs in key order: within a key, the k-th of one run pairs with
@@ -105,7 +105,7 @@ DiffLists::DiffLists(const ReportResults& beforeRun, const ReportResults& afterR
     }
     for (std::size_t i = 0; i < new_.results.size(); ++i) {
         const Change change = changeOf(i);
-        for (std::size_t list = 0; list < kDiffLists; ++list)
+        for (std::size_t list = 0; list < DiffListCount; ++list)
             counts_[list] += belongs(DiffList(list), change.before, change.after) ? 1 : 0;
     }
     counts_[std::size_t(DiffList::Removed)] =
@@ -114,7 +114,7 @@ DiffLists::DiffLists(const ReportResults& beforeRun, const ReportResults& afterR
 
 bool DiffLists::empty() const
 {
-    for (std::size_t list = 0; list < kDiffLists; ++list) {
+    for (std::size_t list = 0; list < DiffListCount; ++list) {
         if (counts_[list] != 0)
             return false;
     }

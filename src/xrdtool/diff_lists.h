@@ -28,7 +28,7 @@ struct Change {
 
 /// The lists, in the order they are written.
 enum class DiffList { Added, Removed, NewlyFailed, Fixed, NewlyNotExecuted, NewlyPassed };
-constexpr std::size_t kDiffLists = 6;
+constexpr std::size_t DiffListCount = 6;
 
 /// Whether a result that went from `before` to `after` belongs to `list`.
 bool belongs(DiffList list, Presence before, Presence after);
@@ -74,9 +74,9 @@ private:
 
     const ReportResults& old_;
     const ReportResults& new_;
-    std::vector<std::uint32_t> newToOld_; // match in OLD of each NEW result, or kAbsent
+    std::vector<std::uint32_t> newToOld_; // match in OLD of each NEW result, or Unmatched
     std::vector<bool> oldMatched_;
-    std::size_t counts_[kDiffLists] = {};
+    std::size_t counts_[DiffListCount] = {};
 };
 
 } // namespace xrdtool

@@ -23,7 +23,7 @@ bool plain(unsigned char c)
 std::string fileStem(const std::string& name, std::unordered_set<std::string>& used)
 {
     std::string stem;
-    for (std::size_t i = 0; i < name.size() && stem.size() < kMaxStem; ++i) {
+    for (std::size_t i = 0; i < name.size() && stem.size() < MaxStem; ++i) {
         const unsigned char c = static_cast<unsigned char>(name[i]);
         if (plain(c)) {
             stem += char(c);

@@ -9,7 +9,7 @@ namespace xrdtool {
 
 /// Longest stem in bytes, before a "-N" repeat suffix: keeps every name well
 /// under the file systems' 255-byte limit.
-constexpr std::size_t kMaxStem = 100;
+constexpr std::size_t MaxStem = 100;
 
 /// The stem for `name`: ASCII letters, digits, "-" and "_" kept, every other
 /// character (a whole UTF-8 sequence counts as one) becomes "_", the empty name

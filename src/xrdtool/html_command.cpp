@@ -166,7 +166,7 @@ int runHtmlCommand(const std::vector<std::string>& args)
         return fileError(target, "write error");
     if (!site.commit(problem))
         return fileError(target, problem);
-    return kExitOk;
+    return ExitOk;
 }
 
 } // namespace xrdtool

@@ -18,7 +18,7 @@ namespace xrdtool {
 
 namespace {
 
-const char kXmlHead[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+const char XmlHead[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
 bool writePart(std::FILE* out, const SuitePart& part)
 {
@@ -120,7 +120,7 @@ int runJunitCommand(const std::vector<std::string>& args)
         std::string error;
         if (!out.open(output, error))
             return fileError(output, "cannot write (" + error + ")");
-        out.write(kXmlHead);
+        out.write(XmlHead);
         out.write("<testsuites>\n");
         JunitWriter writer(options, false,
                            [&out](const SuitePart& part) { return writePart(out.stream(), part); });
@@ -133,7 +133,7 @@ int runJunitCommand(const std::vector<std::string>& args)
         out.write("</testsuites>\n");
         if (!writer.ok() || !out.commit())
             return fileError(out.displayName(), "write error");
-        return kExitOk;
+        return ExitOk;
     }
 
     const std::string temp = makeTempBeside(split, true);
@@ -149,7 +149,7 @@ int runJunitCommand(const std::vector<std::string>& args)
             "TEST-" + stem + (part.part > 1 ? "-part" + std::to_string(part.part) : "") + ".xml";
         const std::string path = temp + "/" + name;
         std::FILE* file = std::fopen(path.c_str(), "wb");
-        bool ok = file && std::fputs(kXmlHead, file) >= 0 && std::fputs("<testsuites>\n", file) >= 0 &&
+        bool ok = file && std::fputs(XmlHead, file) >= 0 && std::fputs("<testsuites>\n", file) >= 0 &&
             writePart(file, part) && std::fputs("</testsuites>\n", file) >= 0;
         if (file)
             ok = std::fclose(file) == 0 && ok;
@@ -177,7 +177,7 @@ int runJunitCommand(const std::vector<std::string>& args)
     std::string error;
     if (!publishSplit(temp, split, error))
         return fileError(split, "cannot write (" + error + ")");
-    return kExitOk;
+    return ExitOk;
 }
 
 } // namespace xrdtool

@@ -10,8 +10,8 @@ namespace xrdtool {
 namespace {
 
 /// Texts of one result's system-out beyond this are cut, with a note.
-constexpr std::size_t kOutputLimit = 64 * 1024;
-constexpr std::size_t kMessageLimit = 1024;
+constexpr std::size_t OutputLimit = 64 * 1024;
+constexpr std::size_t MessageLimit = 1024;
 
 std::string xml(const std::string& text, bool attribute = true)
 {
@@ -163,9 +163,9 @@ void JunitWriter::entryContent(const xrd::Entry& entry, const xrd::Table& table)
             g.output.resize(lineStart);
             continue;
         }
-        if (g.output.size() > kOutputLimit) {
+        if (g.output.size() > OutputLimit) {
             const std::size_t full = g.output.size();
-            g.output = cutUtf8(g.output, kOutputLimit);
+            g.output = cutUtf8(g.output, OutputLimit);
             g.outputCut = full - g.output.size();
         }
     }
@@ -241,7 +241,7 @@ void JunitWriter::testcaseXml(std::string& out, const xrd::Entry& entry, const G
         if (message.empty())
             message = oneLine(entry.type) + " " + oneLine(displayName(entry.name)) + " failed";
         out += "      <failure message=\"";
-        appendXml(out, cutUtf8(message, kMessageLimit), true);
+        appendXml(out, cutUtf8(message, MessageLimit), true);
         out += "\" type=\"";
         appendXml(out, entry.type, true);
         out += "\">";

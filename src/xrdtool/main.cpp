@@ -22,11 +22,11 @@ int runCommand(int argc, char** argv)
     args.erase(args.begin());
     if (command == "--help" || command == "-h") {
         std::fputs(usageText("").c_str(), stdout);
-        return std::fflush(stdout) == 0 ? kExitOk : fileError("standard output", "write error");
+        return std::fflush(stdout) == 0 ? ExitOk : fileError("standard output", "write error");
     }
     if (command == "--version") {
         std::printf("xrdtool %s\n", XRDTOOL_VERSION);
-        return std::fflush(stdout) == 0 ? kExitOk : fileError("standard output", "write error");
+        return std::fflush(stdout) == 0 ? ExitOk : fileError("standard output", "write error");
     }
     const bool known = command == "junit" || command == "summary" || command == "diff" || command == "html";
     if (!known)
@@ -34,7 +34,7 @@ int runCommand(int argc, char** argv)
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(usageText(command).c_str(), stdout);
-            return std::fflush(stdout) == 0 ? kExitOk : fileError("standard output", "write error");
+            return std::fflush(stdout) == 0 ? ExitOk : fileError("standard output", "write error");
         }
     }
     if (command == "junit")
@@ -57,6 +57,6 @@ int main(int argc, char** argv)
         return runCommand(argc, argv);
     } catch (const std::bad_alloc&) {
         std::fputs("xrdtool: out of memory.\n", stderr);
-        return xrdtool::kExitError;
+        return xrdtool::ExitError;
     }
 }

@@ -71,10 +71,10 @@ bool OutputFile::open(const std::string& target, std::string& error)
     // A JUnit file of a large report has tens of megabytes: large blocks save
     // most of the system calls of the default 4 KiB buffer. The C library
     // takes the size only with a buffer of our own.
-    constexpr std::size_t kBufferSize = std::size_t(1) << 20;
-    buffer_.reset(new (std::nothrow) char[kBufferSize]);
+    constexpr std::size_t BufferSize = std::size_t(1) << 20;
+    buffer_.reset(new (std::nothrow) char[BufferSize]);
     if (buffer_)
-        std::setvbuf(stream_, buffer_.get(), _IOFBF, kBufferSize);
+        std::setvbuf(stream_, buffer_.get(), _IOFBF, BufferSize);
     return true;
 }
 

@@ -12,9 +12,9 @@ Spool::Spool() : file_(std::tmpfile())
     // Large blocks: a large report's suites pass through here whole, and the
     // default 4 KiB buffer would cost a system call per few testcases. The C
     // library takes the size only with a buffer of our own.
-    buffer_.reset(new (std::nothrow) char[kBufferSize]);
+    buffer_.reset(new (std::nothrow) char[BufferSize]);
     if (file_ && buffer_)
-        std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
+        std::setvbuf(file_, buffer_.get(), _IOFBF, BufferSize);
 }
 
 Spool::~Spool()
@@ -35,12 +35,12 @@ bool Spool::copyTo(std::FILE* out, long begin, long end)
 {
     if (!file_ || size_ < 0 || std::fflush(file_) != 0 || std::fseek(file_, begin, SEEK_SET) != 0)
         return false;
-    constexpr std::size_t kBuffer = 1 << 16;
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBuffer]);
+    constexpr std::size_t CopyBufferSize = 1 << 16;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[CopyBufferSize]);
     if (!buffer)
         return false;
     for (long left = end - begin; left > 0;) {
-        const std::size_t want = left < long(kBuffer) ? std::size_t(left) : kBuffer;
+        const std::size_t want = left < long(CopyBufferSize) ? std::size_t(left) : CopyBufferSize;
         const std::size_t got = std::fread(buffer.get(), 1, want, file_);
         if (got == 0 || std::fwrite(buffer.get(), 1, got, out) != got)
             return false;

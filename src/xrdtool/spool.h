@@ -30,7 +30,7 @@ public:
     void clear();
 
     /// The stream buffer of the temporary file.
-    static constexpr std::size_t kBufferSize = 1 << 20;
+    static constexpr std::size_t BufferSize = 1 << 20;
 
 private:
     /// The stream's buffer; outlives the stream (closed in the destructor's body).

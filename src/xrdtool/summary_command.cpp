@@ -161,7 +161,7 @@ int runSummaryCommand(const std::vector<std::string>& args)
     written = std::fflush(stdout) == 0 && written && !std::ferror(stdout);
     if (!written)
         return fileError("standard output", "write error");
-    return handler.totals.failed > 0 ? kExitFailures : kExitOk;
+    return handler.totals.failed > 0 ? ExitFailures : ExitOk;
 }
 
 } // namespace xrdtool

@@ -4,7 +4,7 @@ namespace xrdtool {
 
 namespace {
 
-const char kReplacement[] = "\xEF\xBF\xBD";
+const char Replacement[] = "\xEF\xBF\xBD";
 
 /// The bytes that go into XML as they are: printable ASCII but the markup characters.
 struct PlainBytes {
@@ -15,7 +15,7 @@ struct PlainBytes {
             plain[b] = b != '&' && b != '<' && b != '>' && b != '"';
     }
 };
-const PlainBytes kPlain;
+const PlainBytes PlainTable;
 
 } // namespace
 
@@ -55,7 +55,7 @@ void appendXml(std::string& out, const std::string& text, bool attribute)
     for (std::size_t i = 0; i < text.size();) {
         // Plain printable ASCII, the bulk of every report, goes in whole runs.
         std::size_t run = i;
-        while (run < text.size() && kPlain.plain[bytes[run]])
+        while (run < text.size() && PlainTable.plain[bytes[run]])
             ++run;
         if (run > i) {
             out.append(text, i, run - i);
@@ -97,12 +97,12 @@ void appendXml(std::string& out, const std::string& text, bool attribute)
         unsigned long code = 0;
         const std::size_t length = utf8Sequence(text, i, code);
         if (length == 0) {
-            out += kReplacement;
+            out += Replacement;
             ++i;
             continue;
         }
         if (code < 0x20 || code == 0xFFFE || code == 0xFFFF)
-            out += kReplacement;
+            out += Replacement;
         else
             out.append(text, i, length);
         i += length;

@@ -102,7 +102,7 @@ std::string testCase(const std::string& name, const std::string& state, const st
         link + "\">\n<TEXT>" + type + " " + name + "</TEXT>\n</LINK>\n</TITLE>\n" + body + "</XROD:NODE>\n";
 }
 
-const std::string kResults =
+const std::string ResultsTable =
     "<TABLE BORDER=\"1\" WIDTH=\"40,15,15,15,15\">\n<ROW>\n<CELL_TEXT STYLE=\"Array "
     "Title\">Expression</CELL_TEXT>\n</ROW>\n"
     "<ROW>\n<CELL_TEXT STYLE=\"Array Passed\">a == 1</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array "
@@ -121,7 +121,8 @@ const std::string kResults =
 TEST(Reader, HandsOutEntriesTablesSummaryAndInformationInDocumentOrder)
 {
     Recorder r;
-    const std::string doc = head() + driver("drv", testCase("case", "ko", "t.kts line 4", kResults)) + tail();
+    const std::string doc =
+        head() + driver("drv", testCase("case", "ko", "t.kts line 4", ResultsTable)) + tail();
     const xrd::ReadResult result = read(doc, r);
     ASSERT_TRUE(result.ok()) << result.reason;
     const std::vector<std::string> expected = {
@@ -332,7 +333,7 @@ TEST(Reader, RefusesWhatIsNotAReportWithLineColumnAndReason)
     const std::string external =
         "<?xml version=\"1.0\"?>\n<!DOCTYPE XROD [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>\n"
         "<XROD><APIDOC>&e;</APIDOC></XROD>\n";
-    const std::string full = head() + driver("d", testCase("c", "ok", "p line 1", kResults)) + tail();
+    const std::string full = head() + driver("d", testCase("c", "ok", "p line 1", ResultsTable)) + tail();
     const Refusal cases[] = {
         {"empty", "", 1, "empty"},
         {"blank", "   \n", 1, "empty"},

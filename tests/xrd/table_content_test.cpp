@@ -65,7 +65,7 @@ std::string member(const std::string& name, const std::string& state, const std:
 
 /// Class members whose locations come from their rows, with tables of changing
 /// shapes one after the other: five cells, then two, then three rows of one.
-const std::string kBody =
+const std::string Body =
     "<XROD:NODE name=\"K\" type=\"Class\" state=\"ko\"><TITLE LEVEL=\"1\"><LINK TARGET=\"k.kts line 1\">"
     "<TEXT>Class K</TEXT></LINK></TITLE>" +
     member("wide", "ko",
@@ -116,7 +116,7 @@ std::vector<std::string> rowsOf(const std::vector<xrd::Table>& tables, bool styl
 
 xrd::ReadResult read(LevelRecorder& handler)
 {
-    const std::string doc = document(kBody);
+    const std::string doc = document(Body);
     return xrd::readReportBuffer(doc.data(), doc.size(), handler);
 }
 

@@ -22,11 +22,11 @@ std::atomic<std::size_t> liveBytes{0};
 std::atomic<std::size_t> peakBytes{0};
 
 // Each block carries its size in front, so that every delete knows what it frees.
-constexpr std::size_t kHeader = alignof(std::max_align_t);
+constexpr std::size_t HeaderSize = alignof(std::max_align_t);
 
 void* counted(std::size_t size)
 {
-    void* block = std::malloc(size + kHeader);
+    void* block = std::malloc(size + HeaderSize);
     if (!block)
         return nullptr;
     *static_cast<std::size_t*>(block) = size;
@@ -34,14 +34,14 @@ void* counted(std::size_t size)
     std::size_t peak = peakBytes.load();
     while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {
     }
-    return static_cast<char*>(block) + kHeader;
+    return static_cast<char*>(block) + HeaderSize;
 }
 
 void uncounted(void* pointer)
 {
     if (!pointer)
         return;
-    void* block = static_cast<char*>(pointer) - kHeader;
+    void* block = static_cast<char*>(pointer) - HeaderSize;
     liveBytes.fetch_sub(*static_cast<std::size_t*>(block));
     std::free(block);
 }

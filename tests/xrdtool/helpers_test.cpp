@@ -37,7 +37,7 @@ TEST(FileStem, LongNamesAreCut)
 {
     std::unordered_set<std::string> used;
     const std::string stem = xrdtool::fileStem(std::string(5000, 'n'), used);
-    EXPECT_EQ(stem.size(), xrdtool::kMaxStem);
+    EXPECT_EQ(stem.size(), xrdtool::MaxStem);
     EXPECT_EQ(xrdtool::fileStem(std::string(5000, 'n'), used), stem + "-2");
 }
 
