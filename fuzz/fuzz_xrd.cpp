@@ -9,6 +9,7 @@
 
 #include "fuzz_common.h"
 
+#include "xrd/read_buffer.h"
 #include "xrd/report.h"
 #include "xrdtool/diff_index.h"
 #include "xrdtool/diff_lists.h"
@@ -73,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const char* bytes = reinterpret_cast<const char*>(data);
 
     Checker checker;
-    const xrd::ReadResult result = xrd::readReportBuffer(bytes, size, checker);
+    const xrd::ReadResult result = xrd::detail::readReportBuffer(bytes, size, checker);
     if (result.ok() && checker.open != 0)
         qv::fuzz::fail("the document read but entries were left open");
     if (!result.ok() && (result.reason.empty() || result.line < 0 || result.column < 0))
@@ -98,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         junit += part.tail;
         return true;
     });
-    if (!xrd::readReportBuffer(bytes, size, writer).ok())
+    if (!xrd::detail::readReportBuffer(bytes, size, writer).ok())
         qv::fuzz::fail("a document read once and not twice");
     junit += "</testsuites>\n";
     if (writer.totals().total() != checker.counted)
@@ -112,8 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // diff's index: every counted entry one record, and a report equal to
     // itself (read twice into the same tables, as diff reads two).
     xrdtool::DiffInput input;
-    if (!xrdtool::readResultsBuffer(bytes, size, input.tables, input.before).ok() ||
-        !xrdtool::readResultsBuffer(bytes, size, input.tables, input.after).ok())
+    if (!xrdtool::detail::readResultsBuffer(bytes, size, input.tables, input.before).ok() ||
+        !xrdtool::detail::readResultsBuffer(bytes, size, input.tables, input.after).ok())
         qv::fuzz::fail("a document read for diff's index and not again");
     if (long(input.after.results.size()) != checker.counted ||
         xrdtool::totalsLine(input.before.totals) != xrdtool::totalsLine(input.after.totals))

@@ -6,6 +6,7 @@
 // entity is ever declared, loaded or expanded, and the network is never used.
 
 #include "xrd/document_state.h"
+#include "xrd/read_buffer.h"
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -243,7 +244,7 @@ ReadResult readReport(const std::string& path, ReportHandler& handler)
     });
 }
 
-ReadResult readReportBuffer(const char* data, std::size_t size, ReportHandler& handler)
+ReadResult detail::readReportBuffer(const char* data, std::size_t size, ReportHandler& handler)
 {
     std::size_t offset = 0;
     return parse(handler, [&](char* buffer, std::size_t capacity) -> long {

@@ -26,11 +26,8 @@ struct Location {
     long line = 0;
 };
 
-/// Parses a link target of the form "PATH line N"; nothing when it has another shape.
-std::optional<Location> parseLinkTarget(const std::string& target);
-
-/// parseLinkTarget() into `out`, whose path keeps its capacity; false (and `out`
-/// unspecified) when the target has another shape.
+/// Parses a link target of the form "PATH line N" into `out`, whose path keeps
+/// its capacity; false (and `out` unspecified) when the target has another shape.
 bool parseLinkTarget(const char* target, std::size_t size, Location& out);
 
 /// One table cell: its text (TEXT or CELL_TEXT content), its STYLE and its link.
@@ -171,12 +168,6 @@ struct ReadResult {
 /// Memory that runs out, in the reader or in libxml2, raises std::bad_alloc once
 /// the parser has returned, as anywhere else in the program.
 ReadResult readReport(const std::string& path, ReportHandler& handler);
-
-/// Reads a report held in memory (tests and the fuzz target).
-ReadResult readReportBuffer(const char* data, std::size_t size, ReportHandler& handler);
-
-/// The status an entry's state and type give (the rule of Entry::status).
-ResultStatus resultStatus(EntryState state, const std::string& type);
 
 /// "passed", "inconclusive" or "failed".
 const char* statusWord(ResultStatus status);

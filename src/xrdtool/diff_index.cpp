@@ -1,5 +1,7 @@
 #include "xrdtool/diff_index.h"
 
+#include "xrd/read_buffer.h"
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -267,19 +269,20 @@ private:
     std::vector<std::size_t> open_;    // record of each open counted entry
 };
 
-} // namespace
-
+/// Reads the report at `path` into `out`, adding to the shared tables.
 xrd::ReadResult readResults(const std::string& path, SharedTables& tables, ReportResults& out)
 {
     IndexHandler handler(tables, out);
     return xrd::readReport(path, handler);
 }
 
-xrd::ReadResult readResultsBuffer(const char* data, std::size_t size, SharedTables& tables,
-                                  ReportResults& out)
+} // namespace
+
+xrd::ReadResult detail::readResultsBuffer(const char* data, std::size_t size, SharedTables& tables,
+                                          ReportResults& out)
 {
     IndexHandler handler(tables, out);
-    return xrd::readReportBuffer(data, size, handler);
+    return xrd::detail::readReportBuffer(data, size, handler);
 }
 
 DiffRead readReports(const std::string& oldPath, const std::string& newPath, DiffInput& input)

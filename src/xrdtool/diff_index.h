@@ -121,13 +121,6 @@ struct SharedTables {
     std::mutex mutex;
 };
 
-/// Reads the report at `path` into `out`, adding to the shared tables.
-xrd::ReadResult readResults(const std::string& path, SharedTables& tables, ReportResults& out);
-
-/// Reads a report held in memory (tests).
-xrd::ReadResult readResultsBuffer(const char* data, std::size_t size, SharedTables& tables,
-                                  ReportResults& out);
-
 /// The two reports of a diff, read into the same tables.
 struct DiffInput {
     /// The tables both reports are read into.
@@ -150,5 +143,12 @@ struct DiffRead {
 /// started. Exhausted memory on either side raises std::bad_alloc here, once
 /// both readers have stopped.
 DiffRead readReports(const std::string& oldPath, const std::string& newPath, DiffInput& input);
+
+namespace detail {
+/// Reads a report held in memory into `out`, adding to the shared tables, as
+/// readReports() reads each file (for the tests and the fuzz target).
+xrd::ReadResult readResultsBuffer(const char* data, std::size_t size, SharedTables& tables,
+                                  ReportResults& out);
+} // namespace detail
 
 } // namespace xrdtool

@@ -14,6 +14,20 @@ const StatusLook Inconclusive{"inconclusive", "? Inconclusive", 1};
 const StatusLook NotExecuted{"inconclusive", "\xE2\x80\x93 Not executed", 1};
 const StatusLook Failed{"failed", "\xE2\x9C\x97 Failed", 0};
 
+/// Appends a location as PATH:LINE (the path rewritten by the map; "line N" when
+/// the report gives no path), escaped.
+void appendLocation(std::string& out, const xrd::Location& location, const PathMap& paths)
+{
+    const std::string path = paths.apply(location.path);
+    if (path.empty()) {
+        out += "line ";
+    } else {
+        appendHtmlCut(out, path);
+        out += ':';
+    }
+    out += std::to_string(location.line);
+}
+
 bool isTitleRow(const xrd::Row& row)
 {
     if (row.style == "Array Title")
@@ -162,18 +176,6 @@ void appendEntryLocation(std::string& out, const xrd::Entry& entry, const PathMa
     out += " <span class=\"loc\">";
     appendLocation(out, *entry.location, paths);
     out += "</span>";
-}
-
-void appendLocation(std::string& out, const xrd::Location& location, const PathMap& paths)
-{
-    const std::string path = paths.apply(location.path);
-    if (path.empty()) {
-        out += "line ";
-    } else {
-        appendHtmlCut(out, path);
-        out += ':';
-    }
-    out += std::to_string(location.line);
 }
 
 void appendRowsLeftOut(std::string& out, std::size_t rows)

@@ -41,10 +41,6 @@ void appendTypeAndName(std::string& out, const xrd::Entry& entry, std::size_t na
 /// Appends " <span class="loc">PATH:LINE</span>" when the entry has a location.
 void appendEntryLocation(std::string& out, const xrd::Entry& entry, const PathMap& paths);
 
-/// Appends a location as PATH:LINE (the path rewritten by the map; "line N" when
-/// the report gives no path), escaped.
-void appendLocation(std::string& out, const xrd::Location& location, const PathMap& paths);
-
 /// Appends one table of the report as an HTML table (header rows in <thead>,
 /// cells coloured and worded as in the report, links as PATH:LINE, long texts
 /// cut). Tables without rows write nothing. Stops before a row once `out` has

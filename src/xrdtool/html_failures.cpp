@@ -10,8 +10,8 @@ namespace {
 /// Longest name written in a failures list; the result's page has it whole.
 constexpr std::size_t ListNameLimit = 1024;
 
-} // namespace
-
+/// Appends one failed result as a list item; `hook` adds data-status="failed"
+/// (the failures pages have it, the index has no data-status at all).
 void appendFailureItem(std::string& out, const xrd::Entry& entry, const std::string& href,
                        const NamePath& path, const PathMap& paths, bool hook)
 {
@@ -34,6 +34,8 @@ void appendFailureItem(std::string& out, const xrd::Entry& entry, const std::str
     }
     out += "</li>\n";
 }
+
+} // namespace
 
 FailurePages::FailurePages(const std::string& dir, const std::string& reportTitle, const PathMap& paths)
     : dir_(dir), reportTitle_(reportTitle), paths_(paths)

@@ -16,11 +16,6 @@ class PathMap;
 /// Failed results shown on the index as well.
 constexpr std::size_t HtmlIndexFailures = 100;
 
-/// Appends one failed result as a list item; `hook` adds data-status="failed"
-/// (the failures pages have it, the index has no data-status at all).
-void appendFailureItem(std::string& out, const xrd::Entry& entry, const std::string& href,
-                       const NamePath& path, const PathMap& paths, bool hook);
-
 /// Writes the failures pages while the sections report their failed results,
 /// and keeps the first ones for the index.
 class FailurePages : public FailureSink {

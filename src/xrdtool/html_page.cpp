@@ -10,6 +10,25 @@ namespace {
 
 constexpr std::size_t BlockSize = 256 * 1024;
 
+/// Appends the previous/next links of a continued page; nothing when there is neither.
+void appendPager(std::string& out, const std::string& previous, const std::string& next)
+{
+    if (previous.empty() && next.empty())
+        return;
+    out += "<nav class=\"pager\" aria-label=\"pages\">";
+    if (!previous.empty()) {
+        out += "<a rel=\"prev\" href=\"";
+        appendHtml(out, previous);
+        out += "\">\xE2\x86\x90 previous page</a>";
+    }
+    if (!next.empty()) {
+        out += "<a rel=\"next\" href=\"";
+        appendHtml(out, next);
+        out += "\">next page \xE2\x86\x92</a>";
+    }
+    out += "</nav>\n";
+}
+
 } // namespace
 
 HtmlPage::~HtmlPage()
@@ -73,24 +92,6 @@ void appendPageHead(std::string& out, const PageHead& head)
     out += "assets/report.js\" defer></script>\n</head>\n<body class=\"";
     out += head.bodyClass;
     out += "\">\n";
-}
-
-void appendPager(std::string& out, const std::string& previous, const std::string& next)
-{
-    if (previous.empty() && next.empty())
-        return;
-    out += "<nav class=\"pager\" aria-label=\"pages\">";
-    if (!previous.empty()) {
-        out += "<a rel=\"prev\" href=\"";
-        appendHtml(out, previous);
-        out += "\">\xE2\x86\x90 previous page</a>";
-    }
-    if (!next.empty()) {
-        out += "<a rel=\"next\" href=\"";
-        appendHtml(out, next);
-        out += "\">next page \xE2\x86\x92</a>";
-    }
-    out += "</nav>\n";
 }
 
 void appendSeriesTop(std::string& out, const SeriesTop& top, std::size_t number, const std::string& previous)

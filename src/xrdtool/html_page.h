@@ -25,8 +25,6 @@ public:
 
     /// Creates the file; false when it cannot be created.
     bool open(const std::string& path);
-    /// True between open() and close().
-    bool isOpen() const { return file_ != nullptr; }
     /// Appends bytes.
     void write(const std::string& text);
     /// Bytes written since open().
@@ -57,9 +55,6 @@ struct PageHead {
 /// sheet, script) and the opening <body>.
 void appendPageHead(std::string& out, const PageHead& head);
 
-/// Appends the previous/next links of a continued page; nothing when there is neither.
-void appendPager(std::string& out, const std::string& previous, const std::string& next);
-
 /// Appends the closing </body></html>.
 void appendPageEnd(std::string& out);
 
@@ -88,7 +83,7 @@ void appendSeriesTop(std::string& out, const SeriesTop& top, std::size_t number,
 /// previous/next links and the end of the page.
 void appendSeriesEnd(std::string& out, const std::string& previous, const std::string& next);
 
-/// Bytes that appendPager and appendPageEnd add at most for names of `nameBytes` bytes.
+/// Bytes that the previous/next links and appendPageEnd add at most for names of `nameBytes` bytes.
 constexpr std::size_t pageTailReserve(std::size_t nameBytes)
 {
     return 512 + 2 * nameBytes;

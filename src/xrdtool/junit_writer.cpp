@@ -50,7 +50,7 @@ std::uint64_t hashKey(const std::string& classname, const std::string& name)
 
 } // namespace
 
-std::string isoTimestamp(const std::string& asctime)
+std::string detail::isoTimestamp(const std::string& asctime)
 {
     static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -85,7 +85,7 @@ void JunitWriter::infoTable(const xrd::Table& table)
         if (row.cells.size() != 2)
             continue;
         if (row.cells[0].text == "Report Generation Time") {
-            const std::string iso = isoTimestamp(row.cells[1].text);
+            const std::string iso = detail::isoTimestamp(row.cells[1].text);
             if (!iso.empty())
                 timestamp_ = iso;
         }
@@ -278,7 +278,6 @@ void JunitWriter::add(const std::string& xml, xrd::ResultStatus status)
     spool_.write(xml);
     part->end += size;
     part->counts.add(status);
-    written_.add(status);
 }
 
 void JunitWriter::finishSuite()

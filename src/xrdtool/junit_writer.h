@@ -67,15 +67,11 @@ public:
     void entryContent(const xrd::Entry& entry, const xrd::Table& table) override;
     void entryClosed(const xrd::Entry& entry) override;
 
-    /// The entries' totals and the totals written (they differ only for counted
-    /// entries outside any suite, which a well-formed report does not have).
+    /// The entries' totals.
     const Totals& totals() const { return totals_; }
-    const Totals& written() const { return written_; }
     const xrd::Summary& reportSummary() const { return reportSummary_; }
     /// False after the sink or the spool failed.
     bool ok() const { return ok_; }
-    /// The report's generation time as YYYY-MM-DDTHH:MM:SS, or the epoch.
-    const std::string& timestamp() const { return timestamp_; }
 
 private:
     struct Testcase {
@@ -108,8 +104,8 @@ private:
     Sink sink_;
     bool ok_ = true;
     Totals totals_;
-    Totals written_;
     xrd::Summary reportSummary_;
+    /// The report's generation time as YYYY-MM-DDTHH:MM:SS, or the epoch.
     std::string timestamp_ = "1970-01-01T00:00:00";
     std::vector<std::pair<std::string, std::string>> properties_;
 
@@ -133,8 +129,10 @@ private:
     std::string testcase_;
 };
 
+namespace detail {
 /// "Wed Mar 19 14:22:05 2025" (asctime, blanks collapsed) as "2025-03-19T14:22:05";
-/// empty when the text has another shape.
+/// empty when the text has another shape. The writer's, apart for its tests.
 std::string isoTimestamp(const std::string& asctime);
+} // namespace detail
 
 } // namespace xrdtool

@@ -1,5 +1,6 @@
 // The reader on small documents in the shape quorvanel writes, and on hostile ones.
 
+#include "xrd/read_buffer.h"
 #include "xrd/report.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +48,7 @@ struct Recorder : xrd::ReportHandler {
 
 xrd::ReadResult read(const std::string& document, Recorder& recorder)
 {
-    return xrd::readReportBuffer(document.data(), document.size(), recorder);
+    return xrd::detail::readReportBuffer(document.data(), document.size(), recorder);
 }
 
 std::string head()
@@ -217,12 +218,18 @@ TEST(Reader, LocationsFollowTitleThenFailedRowThenFirstRowThenAncestor)
 
 TEST(Reader, StatusRules)
 {
-    EXPECT_EQ(xrd::resultStatus(xrd::EntryState::Failed, "Stub"), xrd::ResultStatus::Failed);
-    EXPECT_EQ(xrd::resultStatus(xrd::EntryState::Passed, "Test Case"), xrd::ResultStatus::Passed);
-    EXPECT_EQ(xrd::resultStatus(xrd::EntryState::NotExecuted, "Test Case"), xrd::ResultStatus::Inconclusive);
+    const auto resultStatus = [](xrd::EntryState state, const std::string& type) {
+        xrd::Entry entry;
+        entry.state = state;
+        entry.type = type;
+        return entry.status();
+    };
+    EXPECT_EQ(resultStatus(xrd::EntryState::Failed, "Stub"), xrd::ResultStatus::Failed);
+    EXPECT_EQ(resultStatus(xrd::EntryState::Passed, "Test Case"), xrd::ResultStatus::Passed);
+    EXPECT_EQ(resultStatus(xrd::EntryState::NotExecuted, "Test Case"), xrd::ResultStatus::Inconclusive);
     // A stub never called counts as passed, as in the report's own summary.
-    EXPECT_EQ(xrd::resultStatus(xrd::EntryState::NotExecuted, "Stub"), xrd::ResultStatus::Passed);
-    EXPECT_EQ(xrd::resultStatus(xrd::EntryState::NotExecuted, "Proc"), xrd::ResultStatus::Inconclusive);
+    EXPECT_EQ(resultStatus(xrd::EntryState::NotExecuted, "Stub"), xrd::ResultStatus::Passed);
+    EXPECT_EQ(resultStatus(xrd::EntryState::NotExecuted, "Proc"), xrd::ResultStatus::Inconclusive);
 
     Recorder r;
     const std::string doc = head() +
@@ -238,7 +245,12 @@ TEST(Reader, StatusRules)
 
 TEST(Reader, LinkTargets)
 {
-    auto at = [](const std::string& target) { return xrd::parseLinkTarget(target); };
+    auto at = [](const std::string& target) -> std::optional<xrd::Location> {
+        xrd::Location location;
+        if (!xrd::parseLinkTarget(target.data(), target.size(), location))
+            return std::nullopt;
+        return location;
+    };
     EXPECT_EQ(at("a/b.kts line 12")->path, "a/b.kts");
     EXPECT_EQ(at("a/b.kts line 12")->line, 12);
     EXPECT_EQ(at(" line 3")->path, "");
@@ -311,7 +323,7 @@ TEST(Reader, AMillionNestedEntriesRead)
                 leafDepth = e.depth;
         }
     } handler;
-    const xrd::ReadResult result = xrd::readReportBuffer(doc.data(), doc.size(), handler);
+    const xrd::ReadResult result = xrd::detail::readReportBuffer(doc.data(), doc.size(), handler);
     ASSERT_TRUE(result.ok()) << result.reason;
     EXPECT_EQ(handler.leafDepth, depth + 1);
     EXPECT_EQ(handler.closed, depth + 2);

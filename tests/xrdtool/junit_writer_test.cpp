@@ -2,6 +2,8 @@
 
 #include "xrdtool/junit_writer.h"
 
+#include "xrd/read_buffer.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -55,7 +57,7 @@ Written run(const std::string& document, xrdtool::JunitOptions options = {}, boo
         return true;
     });
     self = &writer;
-    const xrd::ReadResult result = xrd::readReportBuffer(document.data(), document.size(), *self);
+    const xrd::ReadResult result = xrd::detail::readReportBuffer(document.data(), document.size(), *self);
     EXPECT_TRUE(result.ok()) << result.reason;
     EXPECT_TRUE(writer.ok());
     return written;
@@ -184,12 +186,12 @@ TEST(Junit, StrictLayoutAndTimestamp)
 
 TEST(Junit, Timestamps)
 {
-    EXPECT_EQ(xrdtool::isoTimestamp("Wed Mar 19 14:22:05 2025"), "2025-03-19T14:22:05");
-    EXPECT_EQ(xrdtool::isoTimestamp("Mon Dec 7 09:05:03 2026"), "2026-12-07T09:05:03");
-    EXPECT_EQ(xrdtool::isoTimestamp("Mon Foo 7 09:05:03 2026"), "");
-    EXPECT_EQ(xrdtool::isoTimestamp("Mon Dec 7 9:05:03 2026"), "");
-    EXPECT_EQ(xrdtool::isoTimestamp("Mon Dec 7 09:05:03 2026 extra"), "");
-    EXPECT_EQ(xrdtool::isoTimestamp(""), "");
+    EXPECT_EQ(xrdtool::detail::isoTimestamp("Wed Mar 19 14:22:05 2025"), "2025-03-19T14:22:05");
+    EXPECT_EQ(xrdtool::detail::isoTimestamp("Mon Dec 7 09:05:03 2026"), "2026-12-07T09:05:03");
+    EXPECT_EQ(xrdtool::detail::isoTimestamp("Mon Foo 7 09:05:03 2026"), "");
+    EXPECT_EQ(xrdtool::detail::isoTimestamp("Mon Dec 7 9:05:03 2026"), "");
+    EXPECT_EQ(xrdtool::detail::isoTimestamp("Mon Dec 7 09:05:03 2026 extra"), "");
+    EXPECT_EQ(xrdtool::detail::isoTimestamp(""), "");
 }
 
 TEST(Junit, ASplitSuiteContinuesInPartsThatEachAddUp)
