@@ -88,7 +88,7 @@ ResultStatus Entry::status() const
     return type == "Stub" ? ResultStatus::Passed : ResultStatus::Inconclusive;
 }
 
-const char* statusWord(ResultStatus status)
+const char* resultStatusName(ResultStatus status)
 {
     switch (status) {
     case ResultStatus::Passed: return "passed";

@@ -169,7 +169,7 @@ struct ReadResult {
 /// the parser has returned, as anywhere else in the program.
 ReadResult readReport(const std::string& path, ReportHandler& handler);
 
-/// "passed", "inconclusive" or "failed".
-const char* statusWord(ResultStatus status);
+/// The English name of a result status: "passed", "inconclusive" or "failed".
+const char* resultStatusName(ResultStatus status);
 
 } // namespace xrd

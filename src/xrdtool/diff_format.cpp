@@ -1,7 +1,7 @@
 #include "xrdtool/diff_format.h"
 
-#include "xrdtool/results.h"
-#include "xrdtool/text.h"
+#include "xrdtool/result_text.h"
+#include "xrdtool/utf8_text.h"
 
 #include <cstdio>
 
@@ -61,7 +61,7 @@ std::string joinedPath(const Change& change, const DiffText& text)
 {
     std::string joined;
     for (const std::string& name : pathNames(change, text))
-        joined += (joined.empty() ? "" : " / ") + oneLine(displayName(name));
+        joined += (joined.empty() ? "" : " / ") + oneLine(nameOrUnnamed(name));
     return joined;
 }
 

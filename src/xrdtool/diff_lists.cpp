@@ -42,9 +42,9 @@ const char* presenceWord(Presence presence)
 {
     if (presence == Presence::Absent)
         return "absent";
-    return xrd::statusWord(presence == Presence::Passed       ? xrd::ResultStatus::Passed
-                               : presence == Presence::Failed ? xrd::ResultStatus::Failed
-                                                              : xrd::ResultStatus::Inconclusive);
+    return xrd::resultStatusName(presence == Presence::Passed       ? xrd::ResultStatus::Passed
+                                     : presence == Presence::Failed ? xrd::ResultStatus::Failed
+                                                                    : xrd::ResultStatus::Inconclusive);
 }
 
 bool belongs(DiffList list, Presence b, Presence a)

@@ -1,6 +1,6 @@
 #include "xrdtool/html_text.h"
 
-#include "xrdtool/text.h"
+#include "xrdtool/utf8_text.h"
 
 #include <cstdio>
 

@@ -132,7 +132,7 @@ int runJunitCommand(const std::vector<std::string>& args)
         printWarning(totalsWarning(report, writer.totals(), writer.reportSummary()));
         out.write("</testsuites>\n");
         if (!writer.ok() || !out.commit())
-            return fileError(out.displayName(), "write error");
+            return fileError(out.nameInMessages(), "write error");
         return ExitOk;
     }
 

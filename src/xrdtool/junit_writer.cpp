@@ -1,6 +1,8 @@
 #include "xrdtool/junit_writer.h"
 
-#include "xrdtool/text.h"
+#include "xrdtool/result_text.h"
+#include "xrdtool/utf8_text.h"
+#include "xrdtool/xml_escape.h"
 
 #include <cstring>
 #include <sstream>
@@ -25,7 +27,7 @@ std::string xml(const std::string& text, bool attribute = true)
 void appendClassPart(std::string& classname, const std::string& name)
 {
     const std::size_t from = classname.size();
-    classname += name.empty() ? displayName(name) : name;
+    classname += name.empty() ? nameOrUnnamed(name) : name;
     for (std::size_t i = from; i < classname.size(); ++i) {
         if (classname[i] == '.')
             classname[i] = '_';
@@ -97,7 +99,7 @@ void JunitWriter::entryOpened(const xrd::Entry& entry)
 {
     if (entry.depth == 1) {
         inSuite_ = true;
-        suiteName_ = displayName(entry.name);
+        suiteName_ = nameOrUnnamed(entry.name);
         classname_.clear();
         appendClassPart(classname_, entry.name);
         classnameLengths_.clear();
@@ -185,7 +187,7 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
     }
     const bool isTestcase = entry.counted && entry.depth >= 2;
     if (isTestcase) {
-        std::string name = displayName(entry.name);
+        std::string name = nameOrUnnamed(entry.name);
         const std::uint32_t repeat = ++seen_[hashKey(classname_, name)];
         if (repeat > 1)
             name += " (" + std::to_string(repeat) + ")";
@@ -239,7 +241,7 @@ void JunitWriter::testcaseXml(std::string& out, const xrd::Entry& entry, const G
     if (status == xrd::ResultStatus::Failed) {
         std::string message = gathered.message;
         if (message.empty())
-            message = oneLine(entry.type) + " " + oneLine(displayName(entry.name)) + " failed";
+            message = oneLine(entry.type) + " " + oneLine(nameOrUnnamed(entry.name)) + " failed";
         out += "      <failure message=\"";
         appendXml(out, cutUtf8(message, MessageLimit), true);
         out += "\" type=\"";

@@ -4,8 +4,8 @@
 // a spool file until its counts are known, so memory stays bounded.
 
 #include "xrd/report.h"
+#include "xrdtool/nested_order.h"
 #include "xrdtool/path_map.h"
-#include "xrdtool/results.h"
 #include "xrdtool/spool.h"
 #include "xrdtool/totals.h"
 

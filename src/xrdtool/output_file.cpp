@@ -41,11 +41,11 @@ bool OutputFile::open(const std::string& target, std::string& error)
     target_ = target;
     if (target.empty() || target == "-") {
         isStdout_ = true;
-        display_ = "standard output";
+        nameInMessages_ = "standard output";
         stream_ = stdout;
         return true;
     }
-    display_ = target;
+    nameInMessages_ = target;
     struct stat info;
     const bool special = stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
     if (special) {

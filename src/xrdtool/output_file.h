@@ -32,7 +32,7 @@ public:
     /// Drops the output: removes the temporary file.
     void discard();
     /// The name to show in messages: the target, or "standard output".
-    const std::string& displayName() const { return display_; }
+    const std::string& nameInMessages() const { return nameInMessages_; }
 
 private:
     /// The stream's buffer; outlives the stream, which commit() and discard() close.
@@ -40,7 +40,7 @@ private:
     std::FILE* stream_ = nullptr;
     std::string target_;
     std::string temp_;
-    std::string display_;
+    std::string nameInMessages_;
     bool isStdout_ = false;
 };
 

@@ -3,10 +3,11 @@
 
 #include "xrdtool/cli.h"
 #include "xrdtool/commands.h"
-#include "xrdtool/results.h"
+#include "xrdtool/nested_order.h"
+#include "xrdtool/result_text.h"
 #include "xrdtool/spool.h"
-#include "xrdtool/text.h"
 #include "xrdtool/totals.h"
+#include "xrdtool/utf8_text.h"
 
 #include <cstdio>
 
@@ -86,7 +87,7 @@ private:
     std::string describe(const xrd::Entry& entry, bool failed) const
     {
         // Text lines show a line end in a name as a blank; annotations escape it.
-        const std::string rawTitle = entry.type + " " + displayName(entry.name);
+        const std::string rawTitle = entry.type + " " + nameOrUnnamed(entry.name);
         const std::string title = oneLine(rawTitle);
         const std::vector<const xrd::Row*> rows = failed ? failedRows(entry) : std::vector<const xrd::Row*>();
         const std::string where = locationText(entry.location, map_);

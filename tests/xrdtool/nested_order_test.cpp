@@ -2,7 +2,7 @@
 // closes: through closed() alone, and through the shortcut closedAlone() with
 // closed() behind it, as the JUnit writer drives it.
 
-#include "xrdtool/results.h"
+#include "xrdtool/nested_order.h"
 
 #include <gtest/gtest.h>
 

@@ -1,28 +1,13 @@
 #pragma once
-// How a result is shown by the commands: its name, its location, its failed
-// rows, and the order results are listed in.
+// The order results are listed in: the document's, although a result is
+// complete only when it closes, after the results nested in it.
 
 #include "xrd/report.h"
-#include "xrdtool/path_map.h"
 
-#include <string>
+#include <cstddef>
 #include <vector>
 
 namespace xrdtool {
-
-/// The name to show: the name as written, or "(unnamed)" for the empty name.
-std::string displayName(const std::string& name);
-
-/// "PATH:LINE" of a location with the path map applied; empty when there is no
-/// location or its path is empty (an OTS file without a source record).
-std::string locationText(const std::optional<xrd::Location>& location, const PathMap& map);
-
-/// One row on one line: its cells joined by " | ", preceded by "PATH:LINE: "
-/// when a cell links a location.
-std::string rowText(const xrd::Row& row, const PathMap& map);
-
-/// The entry's failed rows (in its result and class-member tables), in order.
-std::vector<const xrd::Row*> failedRows(const xrd::Entry& entry);
 
 /// Lists results in document order (a result before the results nested in it)
 /// although each one is complete only when it closes: the items of a result

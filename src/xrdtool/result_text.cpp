@@ -1,10 +1,10 @@
-#include "xrdtool/results.h"
+#include "xrdtool/result_text.h"
 
-#include "xrdtool/text.h"
+#include "xrdtool/utf8_text.h"
 
 namespace xrdtool {
 
-std::string displayName(const std::string& name)
+std::string nameOrUnnamed(const std::string& name)
 {
     return name.empty() ? std::string("(unnamed)") : name;
 }

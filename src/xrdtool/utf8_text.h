@@ -1,17 +1,11 @@
 #pragma once
-// Text transforms the writers share: XML 1.0 escaping for the JUnit files,
-// one-line forms for logs, cutting at character boundaries.
+// UTF-8 text as the writers show it: one-line forms for logs, cutting at
+// character boundaries, and the validity of one character.
 
 #include <cstddef>
 #include <string>
 
 namespace xrdtool {
-
-/// Appends `text` escaped for XML 1.0 element content (or, with `attribute`, a
-/// double-quoted attribute value, where line ends and tabs become references).
-/// Bytes that are not valid UTF-8 and characters XML 1.0 forbids become U+FFFD,
-/// never a character reference.
-void appendXml(std::string& out, const std::string& text, bool attribute);
 
 /// `text` with every control character (C0, DEL, C1) and every line or
 /// paragraph separator shown as one blank, so that one text is one line.
