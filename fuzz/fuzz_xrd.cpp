@@ -11,10 +11,10 @@
 
 #include "xrd/read_buffer.h"
 #include "xrd/report.h"
-#include "xrdtool/diff_index.h"
-#include "xrdtool/diff_lists.h"
-#include "xrdtool/junit_writer.h"
-#include "xrdtool/totals.h"
+#include "xrdtool/common/totals.h"
+#include "xrdtool/diff/index.h"
+#include "xrdtool/diff/lists.h"
+#include "xrdtool/junit/writer.h"
 
 #include <libxml/parser.h>
 

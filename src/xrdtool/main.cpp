@@ -1,9 +1,11 @@
 // xrdtool: reads the XRD reports quorvanel writes and turns them into what CI
 // servers, build logs and people read.
 
-#include "xrdtool/cli.h"
-#include "xrdtool/commands.h"
-#include "xrdtool/html_command.h"
+#include "xrdtool/common/cli.h"
+#include "xrdtool/diff/command.h"
+#include "xrdtool/html/command.h"
+#include "xrdtool/junit/command.h"
+#include "xrdtool/summary/command.h"
 
 #include <cstdio>
 #include <new>

@@ -1,0 +1,56 @@
+#pragma once
+// index.html: the report's title, the summary with its bar, one row per test
+// driver and for the contracts section (failures first), the first failed
+// results and the report information.
+
+#include "xrd/report.h"
+#include "xrdtool/common/totals.h"
+#include "xrdtool/html/section.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace xrdtool {
+
+class PathMap;
+
+/// Everything the index shows; gathered while the report is read.
+struct IndexContent {
+    /// The report's first title.
+    std::string title;
+    /// The report file's name, shown at the foot.
+    std::string reportName;
+    /// The entries' totals (what the pages show).
+    Totals totals;
+    /// The report information tables as HTML, with their sub-headings
+    /// (appendInformation), and the rows left out of them.
+    std::string information;
+    std::size_t informationLeftOut = 0;
+    /// The sections in document order.
+    std::vector<SectionSummary> sections;
+    /// The first failed results as list items (see FailurePages).
+    std::vector<std::string> firstFailures;
+    /// Number of failed results.
+    std::size_t failures = 0;
+};
+
+/// Most bytes of report information on the index; the rest is left out with a note.
+constexpr std::size_t HtmlInformationBudget = 512 * 1024;
+
+/// Adds one report information table to the index content, within the budget.
+void appendInformation(IndexContent& content, const xrd::Table& table, const PathMap& paths);
+
+/// Most sections listed on one page: the rest continue on sections-2.html, ...
+constexpr std::size_t HtmlSectionsPerPage = 1000;
+
+/// Number of pages that list the sections (the index is the first).
+std::size_t sectionsPages(const IndexContent& content);
+
+/// The text of sections page `page` (2 or more: sections-2.html, ...).
+std::string sectionsPage(const IndexContent& content, std::size_t page);
+
+/// The index page's text.
+std::string indexPage(const IndexContent& content);
+
+} // namespace xrdtool
