@@ -1,82 +1,19 @@
 #pragma once
-// The results of the two reports of `xrdtool diff` in compact form: every name
-// is stored once, every entry path is one node of a shared tree, and a result
-// is a 16-byte record. Memory grows with the number of results and the bytes
-// of the distinct names only, and nothing is ever copied to grow.
+// The results of the two reports of `xrdtool diff` in compact form: a result
+// is a 16-byte record of its identity (common/result_identity.h), location
+// and status. Memory grows with the number of results and the bytes of the
+// distinct names only, and nothing is ever copied to grow.
 
 #include "xrd/report.h"
 #include "xrdtool/common/chunked_array.h"
+#include "xrdtool/common/result_identity.h"
 #include "xrdtool/common/totals.h"
 
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace xrdtool {
-
-/// Distinct byte strings, each stored once, numbered from 0.
-class NameTable {
-public:
-    /// More names than this do not fit a record's type field; interning one
-    /// more raises std::bad_alloc, like any other exhausted memory.
-    static constexpr std::uint32_t MaxNames = (1u << 30) - 1;
-
-    NameTable();
-    /// The number of `text`, added when new.
-    std::uint32_t intern(std::string_view text);
-    /// The text of a number.
-    std::string_view view(std::uint32_t id) const;
-    /// The text of a number, as a string of its own.
-    std::string text(std::uint32_t id) const { return std::string(view(id)); }
-    /// Number of distinct texts.
-    std::size_t size() const { return starts_.size(); }
-    /// The bytes of the distinct texts themselves.
-    std::size_t textBytes() const { return textBytes_; }
-    /// Bytes held, texts included, for the memory budget.
-    std::size_t bytes() const;
-
-private:
-    std::uint32_t store(std::string_view text);
-    void grow();
-
-    // Each text is stored as its length (7 bits a byte, low bits first) and
-    // its bytes, in blocks of BlockSize bytes; a longer text has a block of its
-    // own that takes the numbers of as many blocks. starts_ holds where each
-    // text begins: block number << 16 | offset.
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    std::size_t used_; // bytes used in the last block
-    std::size_t blockBytes_ = 0;
-    ChunkedArray<std::uint32_t> starts_;
-    std::vector<std::uint32_t> slots_; // open addressing; 0 = empty, else id + 1
-    std::size_t textBytes_ = 0;
-};
-
-/// Entry paths as a tree of (parent, name) nodes; node 0 is the empty path.
-class PathTable {
-public:
-    PathTable();
-    /// The node of `parent` followed by the name `name`, added when new.
-    std::uint32_t child(std::uint32_t parent, std::uint32_t name);
-    /// The names from the top down to `node`.
-    std::vector<std::uint32_t> names(std::uint32_t node) const;
-    /// Number of nodes, the empty path included.
-    std::size_t size() const { return nodes_.size(); }
-    /// The parent and the name of a node other than 0.
-    std::uint32_t parentOf(std::uint32_t node) const { return std::uint32_t(nodes_[node] >> 32); }
-    /// The NameTable id of a node's last name.
-    std::uint32_t nameOf(std::uint32_t node) const { return std::uint32_t(nodes_[node] & 0xFFFFFFFFu); }
-    /// Bytes held, for the memory budget.
-    std::size_t bytes() const;
-
-private:
-    void grow();
-
-    ChunkedArray<std::uint64_t> nodes_; // parent << 32 | name
-    std::vector<std::uint32_t> slots_;
-};
 
 /// One result of one report.
 struct ResultRecord {
@@ -87,6 +24,8 @@ struct ResultRecord {
 
     /// The NameTable id of the type as written.
     std::uint32_t type() const { return typeAndStatus >> 2; }
+    /// The result's identity but for its repeat number.
+    ResultKey key() const { return ResultKey{path, type()}; }
     /// The result's status.
     xrd::ResultStatus status() const { return xrd::ResultStatus(typeAndStatus & 3u); }
     /// Sets both; `type` is below NameTable::MaxNames.

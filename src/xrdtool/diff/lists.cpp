@@ -1,7 +1,6 @@
 #include "xrdtool/diff/lists.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace xrdtool {
 
@@ -9,31 +8,10 @@ namespace {
 
 constexpr std::uint32_t Unmatched = ~std::uint32_t(0);
 
-/// The numbers of `records` ordered by path and type, document order among equals.
+/// The numbers of `records` ordered by identity.
 std::vector<std::uint32_t> byKey(const ChunkedArray<ResultRecord>& records)
 {
-    std::vector<std::uint32_t> order(records.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [&records](std::uint32_t x, std::uint32_t y) {
-        const ResultRecord& l = records[x];
-        const ResultRecord& r = records[y];
-        if (l.path != r.path)
-            return l.path < r.path;
-        if (l.type() != r.type())
-            return l.type() < r.type();
-        return x < y;
-    });
-    return order;
-}
-
-/// Compares the keys (path, type) of two records: <0, 0 or >0.
-int compareKeys(const ResultRecord& l, const ResultRecord& r)
-{
-    if (l.path != r.path)
-        return l.path < r.path ? -1 : 1;
-    if (l.type() != r.type())
-        return l.type() < r.type() ? -1 : 1;
-    return 0;
+    return identityOrder(records.size(), [&records](std::uint32_t i) { return records[i].key(); });
 }
 
 } // namespace
@@ -90,7 +68,7 @@ DiffLists::DiffLists(const ReportResults& beforeRun, const ReportResults& afterR
         std::size_t i = 0;
         std::size_t j = 0;
         while (i < oldOrder.size() && j < newOrder.size()) {
-            const int order = compareKeys(old_.results[oldOrder[i]], new_.results[newOrder[j]]);
+            const int order = compareKeys(old_.results[oldOrder[i]].key(), new_.results[newOrder[j]].key());
             if (order < 0) {
                 ++i;
             } else if (order > 0) {
