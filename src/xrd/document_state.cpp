@@ -427,6 +427,8 @@ void DocumentState::closeEntry()
         else if (links.hasFirst)
             entry.location = links.first;
     }
+    if (entry.counted)
+        result.totals.add(entry.status());
     handler_.entryClosed(entry);
     entry.tables.clear();
     --open_;
@@ -461,7 +463,7 @@ void DocumentState::closeTable()
     trim(table_.rows, rowsUsed_, spareRows_);
     if (globalSectionDepth_ > 0) {
         if (globalTables_++ == 0) {
-            handler_.summary(summaryOf(table_));
+            result.summary = summaryOf(table_);
         } else {
             table_.heading = heading_;
             handler_.infoTable(table_);

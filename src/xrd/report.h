@@ -92,6 +92,23 @@ struct Entry {
     ResultStatus status() const;
 };
 
+/// Counted results by status.
+struct Totals {
+    long passed = 0;
+    long inconclusive = 0;
+    long failed = 0;
+    long total() const { return passed + inconclusive + failed; }
+    /// Counts one result.
+    void add(ResultStatus status)
+    {
+        switch (status) {
+        case ResultStatus::Passed: ++passed; break;
+        case ResultStatus::Inconclusive: ++inconclusive; break;
+        case ResultStatus::Failed: ++failed; break;
+        }
+    }
+};
+
 /// The report's own summary rows (Passed, Inconclusive, Failed, Total).
 struct Summary {
     long passed = 0;
@@ -132,8 +149,6 @@ public:
     virtual void documentTitle(const std::string&) {}
     /// Each report information table (rows, with its sub-heading).
     virtual void infoTable(const Table&) {}
-    /// The report's own summary counts.
-    virtual void summary(const Summary&) {}
     /// Asked once per entry, before entryOpened: false when the entry's tables
     /// need not be kept in Entry::tables (entryContent still sees each one).
     /// Leaving them out saves time and memory on large reports.
@@ -159,11 +174,16 @@ struct ReadResult {
     long column = 0;
     /// Why the file could not be read or is not a report (empty when Ok).
     std::string reason;
+    /// The counted entries by status (Entry::status), as far as they were read.
+    Totals totals;
+    /// The report's own summary rows (not present when it has none).
+    Summary summary;
     /// True when the report was read to its end.
     bool ok() const { return status == ReadStatus::Ok; }
 };
 
-/// Reads the report at `path`, streaming, and calls the handler as it goes.
+/// Reads the report at `path`, streaming, and calls the handler as it goes;
+/// counts the results and keeps the report's summary rows on the way.
 /// A file that cannot be opened or read gives CannotRead with the system's reason.
 /// Memory that runs out, in the reader or in libxml2, raises std::bad_alloc once
 /// the parser has returned, as anywhere else in the program.

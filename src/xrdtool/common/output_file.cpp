@@ -1,5 +1,7 @@
 #include "xrdtool/common/output_file.h"
 
+#include "xrdtool/common/umask_scope.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,7 +13,7 @@
 
 namespace xrdtool {
 
-std::string makeTempBeside(const std::string& target, bool folder)
+Result<std::string> makeTempBeside(const std::string& target, bool folder)
 {
     std::string pattern = target;
     while (pattern.size() > 1 && pattern.back() == '/')
@@ -21,11 +23,11 @@ std::string makeTempBeside(const std::string& target, bool folder)
     name.push_back('\0');
     if (folder) {
         if (!mkdtemp(name.data()))
-            return std::string();
+            return fileError(target, std::strerror(errno));
     } else {
         const int fd = mkstemp(name.data());
         if (fd < 0)
-            return std::string();
+            return fileError(target, std::strerror(errno));
         close(fd);
     }
     return std::string(name.data());
@@ -36,37 +38,37 @@ OutputFile::~OutputFile()
     discard();
 }
 
-bool OutputFile::open(const std::string& target, std::string& error)
+Result<void> OutputFile::open(const std::string& target)
 {
     target_ = target;
     if (target.empty() || target == "-") {
         isStdout_ = true;
-        nameInMessages_ = "standard output";
+        nameInMessages_ = StandardOutput;
         stream_ = stdout;
-        return true;
+        return {};
     }
     nameInMessages_ = target;
+    const auto cannotWrite = [&target](const std::string& reason) {
+        return fileError(target, "cannot write (" + reason + ")");
+    };
     struct stat info;
     const bool special = stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
     if (special) {
         stream_ = std::fopen(target.c_str(), "wb");
-        if (!stream_) {
-            error = std::strerror(errno);
-            return false;
-        }
-        return true;
+        if (!stream_)
+            return cannotWrite(std::strerror(errno));
+        return {};
     }
-    temp_ = makeTempBeside(target, false);
-    if (temp_.empty()) {
-        error = std::strerror(errno);
-        return false;
-    }
+    Result<std::string> temp = makeTempBeside(target, false);
+    if (!temp)
+        return cannotWrite(temp.error().reason);
+    temp_ = *temp;
     stream_ = std::fopen(temp_.c_str(), "wb");
     if (!stream_) {
-        error = std::strerror(errno);
+        const Error error = cannotWrite(std::strerror(errno));
         std::remove(temp_.c_str());
         temp_.clear();
-        return false;
+        return error;
     }
     // A JUnit file of a large report has tens of megabytes: large blocks save
     // most of the system calls of the default 4 KiB buffer. The C library
@@ -75,33 +77,36 @@ bool OutputFile::open(const std::string& target, std::string& error)
     buffer_.reset(new (std::nothrow) char[BufferSize]);
     if (buffer_)
         std::setvbuf(stream_, buffer_.get(), _IOFBF, BufferSize);
-    return true;
+    return {};
 }
 
-bool OutputFile::commit()
+Error OutputFile::writeError() const
+{
+    return fileError(nameInMessages_, "write error");
+}
+
+Result<void> OutputFile::commit()
 {
     if (!stream_)
-        return false;
+        return writeError();
     bool ok = std::fflush(stream_) == 0 && !std::ferror(stream_);
     if (isStdout_) {
         stream_ = nullptr;
-        return ok;
+        return ok ? Result<void>() : writeError();
     }
     ok = std::fclose(stream_) == 0 && ok;
     stream_ = nullptr;
     if (!temp_.empty()) {
         if (ok) {
             // mkstemp makes the file private; a report is as readable as any other file.
-            const mode_t mask = umask(0);
-            umask(mask);
-            chmod(temp_.c_str(), 0666 & ~mask);
+            grantUmaskPermissions(temp_, false);
             ok = std::rename(temp_.c_str(), target_.c_str()) == 0;
         }
         if (!ok)
             std::remove(temp_.c_str());
         temp_.clear();
     }
-    return ok;
+    return ok ? Result<void>() : writeError();
 }
 
 void OutputFile::discard()

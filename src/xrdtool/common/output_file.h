@@ -2,6 +2,8 @@
 // Output files that appear whole or not at all: written under a temporary
 // name beside the target and renamed over it at the end.
 
+#include "xrdtool/common/error.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -19,20 +21,20 @@ public:
     /// Removes the temporary file when commit() was not reached.
     ~OutputFile();
 
-    /// Opens the output; false with `error` set (errno text) when it cannot be created.
-    bool open(const std::string& target, std::string& error);
+    /// Opens the output: "cannot write (REASON)" when it cannot be created.
+    Result<void> open(const std::string& target);
     /// The stream to write to; valid after a successful open().
     std::FILE* stream() const { return stream_; }
     /// Writes bytes; errors surface in commit().
     void write(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream_); }
     void write(const char* text) { std::fputs(text, stream_); }
-    /// Flushes, closes and renames into place; false on any write error (the
-    /// temporary file is then removed).
-    bool commit();
+    /// Flushes, closes and renames into place; writeError() on any write error
+    /// (the temporary file is then removed).
+    Result<void> commit();
     /// Drops the output: removes the temporary file.
     void discard();
-    /// The name to show in messages: the target, or "standard output".
-    const std::string& nameInMessages() const { return nameInMessages_; }
+    /// "write error" of this output (the target, or the standard output).
+    Error writeError() const;
 
 private:
     /// The stream's buffer; outlives the stream, which commit() and discard() close.
@@ -44,8 +46,9 @@ private:
     bool isStdout_ = false;
 };
 
-/// A unique temporary name beside `target` ("TARGET.tmp-XXXXXX"), created as an
-/// empty file (or a folder when `folder` is true); empty on failure.
-std::string makeTempBeside(const std::string& target, bool folder);
+/// A unique temporary name beside `target` ("TARGET.tmp-XXXXXX"), created as a
+/// private empty file (or folder, when `folder` is true); the system's reason
+/// when it cannot be made.
+Result<std::string> makeTempBeside(const std::string& target, bool folder);
 
 } // namespace xrdtool

@@ -2,11 +2,23 @@
 
 namespace xrdtool {
 
-bool PathMap::add(const std::string& rule)
+PathMap::PathMap(const std::vector<std::string>& rules)
+{
+    for (const std::string& rule : rules)
+        add(rule);
+}
+
+bool PathMap::isRule(const std::string& rule)
 {
     const std::size_t at = rule.find('=');
-    if (at == std::string::npos || at == 0)
+    return at != std::string::npos && at != 0;
+}
+
+bool PathMap::add(const std::string& rule)
+{
+    if (!isRule(rule))
         return false;
+    const std::size_t at = rule.find('=');
     rules_.emplace_back(rule.substr(0, at), rule.substr(at + 1));
     return true;
 }

@@ -11,7 +11,12 @@ namespace xrdtool {
 /// An ordered list of path prefix rewrites; the first that matches applies.
 class PathMap {
 public:
-    /// Adds "OLD=NEW" (split at the first "="); false when there is no "=" or OLD is empty.
+    PathMap() = default;
+    /// The map of the rules, in order (those that are no rule are left out).
+    explicit PathMap(const std::vector<std::string>& rules);
+    /// True when `rule` is "OLD=NEW" with OLD not empty.
+    static bool isRule(const std::string& rule);
+    /// Adds "OLD=NEW" (split at the first "="); false when it is no rule.
     bool add(const std::string& rule);
     /// The path with its start rewritten by the first matching rule.
     std::string apply(const std::string& path) const;

@@ -2,19 +2,11 @@
 
 namespace xrdtool {
 
-void Totals::add(xrd::ResultStatus status)
-{
-    switch (status) {
-    case xrd::ResultStatus::Passed: ++passed; break;
-    case xrd::ResultStatus::Inconclusive: ++inconclusive; break;
-    case xrd::ResultStatus::Failed: ++failed; break;
-    }
-}
-
-std::string totalsWarning(const std::string& file, const Totals& totals, const xrd::Summary& summary)
+std::optional<std::string> totalsMismatch(const std::string& file, const Totals& totals,
+                                          const xrd::Summary& summary)
 {
     if (!summary.present)
-        return std::string();
+        return std::nullopt;
     const std::string head = "xrdtool: " + file + ": ";
     const long difference = summary.total - totals.total();
     if (difference > 0)
@@ -30,7 +22,7 @@ std::string totalsWarning(const std::string& file, const Totals& totals, const x
         own.failed = summary.failed;
         return head + "the entries say " + totalsLine(totals) + ", the summary " + totalsLine(own);
     }
-    return std::string();
+    return std::nullopt;
 }
 
 std::string totalsLine(const Totals& totals)

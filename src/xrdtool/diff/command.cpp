@@ -4,7 +4,7 @@
 
 #include "xrdtool/diff/command.h"
 
-#include "xrdtool/common/cli.h"
+#include "xrdtool/common/read_report.h"
 #include "xrdtool/diff/format.h"
 #include "xrdtool/diff/index.h"
 
@@ -32,43 +32,30 @@ void printIndexSizes(const DiffInput& input)
 
 } // namespace
 
-int runDiffCommand(const std::vector<std::string>& args)
+Result<int> runDiff(const Arguments& args)
 {
-    std::vector<std::string> reports;
-    DiffFormat format = DiffFormat::Text;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string value;
-        bool missing = false;
-        if (optionValue(args, i, "--format", value, missing)) {
-            if (missing || (value != "text" && value != "markdown" && value != "json"))
-                return usageError("diff", "diff: --format takes text, markdown or json");
-            format = value == "json"  ? DiffFormat::Json
-                : value == "markdown" ? DiffFormat::Markdown
-                                      : DiffFormat::Text;
-        } else if (args[i].size() > 1 && args[i][0] == '-') {
-            return usageError("diff", "diff: unknown option '" + args[i] + "'");
-        } else {
-            reports.push_back(args[i]);
-        }
-    }
-    if (reports.size() != 2)
-        return usageError("diff", "diff: two reports are needed, OLD and NEW");
-
+    const std::string& format = args.value("--format");
+    const std::string& before = args.operands()[0];
+    const std::string& after = args.operands()[1];
     DiffInput input;
-    const DiffRead read = readReports(reports[0], reports[1], input);
-    if (!read.before.ok())
-        return readError(reports[0], read.before);
-    if (!read.after.ok())
-        return readError(reports[1], read.after);
-    printWarning(totalsWarning(reports[0], input.before.totals, input.before.summary));
-    printWarning(totalsWarning(reports[1], input.after.totals, input.after.summary));
+    const DiffRead read = readReports(before, after, input);
+    if (const Result<Totals> outcome = readOutcome(before, read.before); !outcome)
+        return outcome.error();
+    if (const Result<Totals> outcome = readOutcome(after, read.after); !outcome)
+        return outcome.error();
+    warnIfTotalsDiffer(before, read.before);
+    warnIfTotalsDiffer(after, read.after);
     printIndexSizes(input);
     const DiffLists lists(input.before, input.after);
     const DiffText text{input.tables.names, input.tables.paths};
-    bool written = writeDiff(stdout, format, lists, text);
+    bool written = writeDiff(stdout,
+                             format == "json"           ? DiffFormat::Json
+                                 : format == "markdown" ? DiffFormat::Markdown
+                                                        : DiffFormat::Text,
+                             lists, text);
     written = std::fflush(stdout) == 0 && written && !std::ferror(stdout);
     if (!written)
-        return fileError("standard output", "write error");
+        return fileError(StandardOutput, "write error");
     return lists.count(DiffList::NewlyFailed) == 0 ? ExitOk : ExitFailures;
 }
 

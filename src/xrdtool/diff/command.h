@@ -1,12 +1,11 @@
 #pragma once
 // `xrdtool diff`: what changed between two runs.
 
-#include <string>
-#include <vector>
+#include "xrdtool/common/command_line.h"
 
 namespace xrdtool {
 
-/// `xrdtool diff OLD.xrd NEW.xrd [--format text|markdown|json]`
-int runDiffCommand(const std::vector<std::string>& args);
+/// Runs `xrdtool diff OLD.xrd NEW.xrd [--format text|markdown|json]`.
+Result<int> runDiff(const Arguments& args);
 
 } // namespace xrdtool

@@ -19,7 +19,6 @@ class IndexHandler : public xrd::ReportHandler {
 public:
     IndexHandler(SharedTables& tables, ReportResults& out) : tables_(tables), out_(out) {}
 
-    void summary(const xrd::Summary& summary) override { out_.summary = summary; }
     bool keepTables(const xrd::Entry&) const override { return false; }
     /// Only the locations matter here: no cell text is gathered.
     xrd::TableContent tableContent(const xrd::Entry&) const override { return xrd::TableContent::None; }
@@ -57,7 +56,6 @@ public:
             }
             if (entry.location)
                 record.line = std::int32_t(std::clamp(entry.location->line, 0L, 0x7FFFFFFFL));
-            out_.totals.add(status);
         }
         nodes_.pop_back();
     }
@@ -73,7 +71,9 @@ private:
 xrd::ReadResult readResults(const std::string& path, SharedTables& tables, ReportResults& out)
 {
     IndexHandler handler(tables, out);
-    return xrd::readReport(path, handler);
+    const xrd::ReadResult read = xrd::readReport(path, handler);
+    out.totals = read.totals;
+    return read;
 }
 
 } // namespace
@@ -82,7 +82,9 @@ xrd::ReadResult detail::readResultsBuffer(const char* data, std::size_t size, Sh
                                           ReportResults& out)
 {
     IndexHandler handler(tables, out);
-    return xrd::detail::readReportBuffer(data, size, handler);
+    const xrd::ReadResult read = xrd::detail::readReportBuffer(data, size, handler);
+    out.totals = read.totals;
+    return read;
 }
 
 DiffRead readReports(const std::string& oldPath, const std::string& newPath, DiffInput& input)

@@ -41,10 +41,8 @@ static_assert(sizeof(ResultRecord) == 16, "a result record is four 32-bit fields
 struct ReportResults {
     /// One record per counted entry, in the order the entries open.
     ChunkedArray<ResultRecord> results;
-    /// The records' totals.
+    /// The records' totals (the reader's count).
     Totals totals;
-    /// The report's own summary rows.
-    xrd::Summary summary;
 };
 
 /// The name and path tables of the reports compared. Both reports are read

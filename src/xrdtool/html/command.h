@@ -1,12 +1,11 @@
 #pragma once
 // `xrdtool html`: the report as a static web site.
 
-#include <string>
-#include <vector>
+#include "xrdtool/common/command_line.h"
 
 namespace xrdtool {
 
-/// Runs `xrdtool html`; `args` are the arguments after the word html. Returns the exit status.
-int runHtmlCommand(const std::vector<std::string>& args);
+/// Runs `xrdtool html REPORT.xrd -o DIR [--path-map OLD=NEW]...`.
+Result<int> runHtml(const Arguments& args);
 
 } // namespace xrdtool

@@ -1,12 +1,11 @@
 #pragma once
 // `xrdtool junit`: the report as JUnit XML, in one file or one file per suite.
 
-#include <string>
-#include <vector>
+#include "xrdtool/common/command_line.h"
 
 namespace xrdtool {
 
-/// `xrdtool junit REPORT.xrd [-o FILE] [--strict] [--split DIR] [--path-map OLD=NEW]...`
-int runJunitCommand(const std::vector<std::string>& args);
+/// Runs `xrdtool junit REPORT.xrd [-o FILE] [--strict] [--split DIR] [--path-map OLD=NEW]...`.
+Result<int> runJunit(const Arguments& args);
 
 } // namespace xrdtool

@@ -175,8 +175,6 @@ void JunitWriter::entryContent(const xrd::Entry& entry, const xrd::Table& table)
 
 void JunitWriter::entryClosed(const xrd::Entry& entry)
 {
-    if (entry.counted)
-        totals_.add(entry.status());
     if (!inSuite_ || entry.depth == 0)
         return;
     static const Gathered nothing;

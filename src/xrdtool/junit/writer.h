@@ -51,7 +51,6 @@ public:
     JunitWriter(const JunitOptions& options, bool splitParts, Sink sink);
 
     void infoTable(const xrd::Table& table) override;
-    void summary(const xrd::Summary& summary) override { reportSummary_ = summary; }
     /// A result's failure and system-out are gathered table by table: no table is kept.
     bool keepTables(const xrd::Entry&) const override { return false; }
     /// Only results have testcases to fill: a failed one from its rows' texts and
@@ -67,9 +66,6 @@ public:
     void entryContent(const xrd::Entry& entry, const xrd::Table& table) override;
     void entryClosed(const xrd::Entry& entry) override;
 
-    /// The entries' totals.
-    const Totals& totals() const { return totals_; }
-    const xrd::Summary& reportSummary() const { return reportSummary_; }
     /// False after the sink or the spool failed.
     bool ok() const { return ok_; }
 
@@ -103,8 +99,6 @@ private:
     bool splitParts_;
     Sink sink_;
     bool ok_ = true;
-    Totals totals_;
-    xrd::Summary reportSummary_;
     /// The report's generation time as YYYY-MM-DDTHH:MM:SS, or the epoch.
     std::string timestamp_ = "1970-01-01T00:00:00";
     std::vector<std::pair<std::string, std::string>> properties_;

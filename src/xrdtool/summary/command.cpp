@@ -3,8 +3,8 @@
 
 #include "xrdtool/summary/command.h"
 
-#include "xrdtool/common/cli.h"
 #include "xrdtool/common/nested_order.h"
+#include "xrdtool/common/read_report.h"
 #include "xrdtool/common/result_text.h"
 #include "xrdtool/common/spool.h"
 #include "xrdtool/common/totals.h"
@@ -43,10 +43,6 @@ public:
 
     Spool failures;
     Spool inconclusive;
-    Totals totals;
-    xrd::Summary reportSummary;
-
-    void summary(const xrd::Summary& summary) override { reportSummary = summary; }
 
     /// Only a failed result shows its rows.
     bool keepTables(const xrd::Entry& entry) const override
@@ -70,7 +66,6 @@ public:
         std::vector<std::string> notExecuted;
         if (entry.counted) {
             const xrd::ResultStatus status = entry.status();
-            totals.add(status);
             if (status == xrd::ResultStatus::Failed)
                 failed.push_back(describe(entry, true));
             else if (status == xrd::ResultStatus::Inconclusive && verbose_)
@@ -124,46 +119,25 @@ private:
 
 } // namespace
 
-int runSummaryCommand(const std::vector<std::string>& args)
+Result<int> runSummary(const Arguments& args)
 {
-    std::string report;
-    Format format = Format::Text;
-    bool verbose = false;
-    PathMap map;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string value;
-        bool missing = false;
-        if (optionValue(args, i, "--format", value, missing)) {
-            if (missing || (value != "text" && value != "github"))
-                return usageError("summary", "summary: --format takes text or github");
-            format = value == "github" ? Format::Github : Format::Text;
-        } else if (optionValue(args, i, "--path-map", value, missing)) {
-            if (missing || !map.add(value))
-                return usageError("summary", "summary: --path-map takes OLD=NEW");
-        } else if (args[i] == "--verbose") {
-            verbose = true;
-        } else if (const int status = takeReport("summary", args[i], report)) {
-            return status;
-        }
-    }
-    if (report.empty())
-        return usageError("summary", "summary: no report given");
-
-    SummaryHandler handler(report, format, verbose, map);
+    const std::string& report = args.operands().front();
+    const Format format = args.value("--format") == "github" ? Format::Github : Format::Text;
+    const PathMap map(args.values("--path-map"));
+    SummaryHandler handler(report, format, args.has("--verbose"), map);
     if (!handler.failures.valid() || !handler.inconclusive.valid())
         return fileError("summary", "cannot make a temporary file");
-    const xrd::ReadResult result = xrd::readReport(report, handler);
-    if (!result.ok())
-        return readError(report, result);
-    printWarning(totalsWarning(report, handler.totals, handler.reportSummary));
+    const Result<Totals> totals = readReportInto(report, handler);
+    if (!totals)
+        return totals.error();
 
     bool written = handler.failures.copyTo(stdout, 0, handler.failures.size()) &&
         handler.inconclusive.copyTo(stdout, 0, handler.inconclusive.size());
-    written = written && std::fprintf(stdout, "%s\n", totalsLine(handler.totals).c_str()) > 0;
+    written = written && std::fprintf(stdout, "%s\n", totalsLine(*totals).c_str()) > 0;
     written = std::fflush(stdout) == 0 && written && !std::ferror(stdout);
     if (!written)
-        return fileError("standard output", "write error");
-    return handler.totals.failed > 0 ? ExitFailures : ExitOk;
+        return fileError(StandardOutput, "write error");
+    return totals->failed > 0 ? ExitFailures : ExitOk;
 }
 
 } // namespace xrdtool

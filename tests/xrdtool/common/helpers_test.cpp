@@ -66,16 +66,16 @@ TEST(Totals, WarningNamesTheDifferenceOrNothing)
     EXPECT_EQ(xrdtool::totalsLine(t), "3 passed, 1 inconclusive, 1 failed, 5 total");
 
     xrd::Summary s;
-    EXPECT_EQ(xrdtool::totalsWarning("r.xrd", t, s), ""); // no summary rows
+    EXPECT_EQ(xrdtool::totalsMismatch("r.xrd", t, s), std::nullopt); // no summary rows
     s = {3, 1, 1, 5, true};
-    EXPECT_EQ(xrdtool::totalsWarning("r.xrd", t, s), "");
+    EXPECT_EQ(xrdtool::totalsMismatch("r.xrd", t, s), std::nullopt);
     s = {3, 1, 3, 7, true};
-    EXPECT_EQ(xrdtool::totalsWarning("r.xrd", t, s),
+    EXPECT_EQ(xrdtool::totalsMismatch("r.xrd", t, s),
               "xrdtool: r.xrd: 2 results in the summary have no entry");
     s = {3, 0, 1, 4, true};
-    EXPECT_EQ(xrdtool::totalsWarning("r.xrd", t, s), "xrdtool: r.xrd: 1 entries are not counted");
+    EXPECT_EQ(xrdtool::totalsMismatch("r.xrd", t, s), "xrdtool: r.xrd: 1 entries are not counted");
     s = {4, 0, 1, 5, true};
-    EXPECT_EQ(xrdtool::totalsWarning("r.xrd", t, s),
+    EXPECT_EQ(xrdtool::totalsMismatch("r.xrd", t, s),
               "xrdtool: r.xrd: the entries say 3 passed, 1 inconclusive, 1 failed, 5 total, "
               "the summary 4 passed, 0 inconclusive, 1 failed, 5 total");
 }
@@ -96,16 +96,15 @@ TEST(OutputFile, AppearsWholeAtCommitAndNotAtAllOtherwise)
     {
         std::ofstream(target) << "earlier";
         xrdtool::OutputFile out;
-        std::string error;
-        ASSERT_TRUE(out.open(target, error)) << error;
+        const xrdtool::Result<void> opened = out.open(target);
+        ASSERT_TRUE(opened) << opened.error().reason;
         out.write("new");
         EXPECT_EQ(slurp(target), "earlier"); // nothing visible before the end
     }                                        // dropped without commit
     EXPECT_EQ(slurp(target), "earlier");
     {
         xrdtool::OutputFile out;
-        std::string error;
-        ASSERT_TRUE(out.open(target, error));
+        ASSERT_TRUE(out.open(target));
         out.write("new");
         EXPECT_TRUE(out.commit());
     }
@@ -117,8 +116,7 @@ TEST(OutputFile, AppearsWholeAtCommitAndNotAtAllOtherwise)
     EXPECT_EQ(rmdir(dir), 0) << "a temporary file was left behind";
 
     xrdtool::OutputFile full;
-    std::string error;
-    ASSERT_TRUE(full.open("/dev/full", error));
+    ASSERT_TRUE(full.open("/dev/full"));
     full.write(std::string(1 << 17, 'x'));
     EXPECT_FALSE(full.commit());
     struct stat dev;
@@ -126,8 +124,9 @@ TEST(OutputFile, AppearsWholeAtCommitAndNotAtAllOtherwise)
     EXPECT_TRUE(S_ISCHR(dev.st_mode)) << "the device must be written in place, never replaced";
 
     xrdtool::OutputFile nowhere;
-    EXPECT_FALSE(nowhere.open("/nonexistent-dir/out.xml", error));
-    EXPECT_EQ(error, "No such file or directory");
+    const xrdtool::Result<void> opened = nowhere.open("/nonexistent-dir/out.xml");
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(opened.error().reason, "cannot write (No such file or directory)");
 }
 
 } // namespace

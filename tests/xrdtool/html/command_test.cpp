@@ -4,7 +4,8 @@
 #include "xrdtool/html/command.h"
 
 #include "site_fixture.h"
-#include "xrdtool/html/site_folder.h"
+#include "xrdtool/commands.h"
+#include "xrdtool/html/site.h"
 
 #include <gtest/gtest.h>
 
@@ -46,9 +47,12 @@ std::string report(const std::string& entries, const std::string& title = "Hosti
         information + "</SECTION>\n" + entries + "</XROD:NODE>\n</DOCUMENT>\n</APIDOC>\n</XROD>\n";
 }
 
+/// `xrdtool html ARGS...`, as the program runs it: its exit status, its messages on the error stream.
 int html(const std::vector<std::string>& args)
 {
-    return runHtmlCommand(args);
+    std::vector<std::string> line{"html"};
+    line.insert(line.end(), args.begin(), args.end());
+    return runCommandLine(xrdtoolCommands(), line);
 }
 
 class HtmlCommandTest : public ::testing::Test {
