@@ -6,7 +6,7 @@
 
 #include "xrdtool/common/output_folder.h"
 #include "xrdtool/common/read_report.h"
-#include "xrdtool/html/site.h"
+#include "xrdtool/html/site_writer.h"
 
 namespace xrdtool {
 
@@ -30,6 +30,7 @@ Result<int> runHtml(const Arguments& args)
             folder.startWhole(target, WholeFolder{HtmlSiteMarker, "site", "xrdtool html"});
         !started)
         return started.error();
+    // The site's pages go under p/, its style sheet and script under assets/.
     for (const char* sub : {"p", "assets"}) {
         if (const Result<void> made = folder.addFolder(sub); !made)
             return made.error();

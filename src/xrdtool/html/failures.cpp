@@ -37,48 +37,30 @@ void appendFailureItem(std::string& out, const xrd::Entry& entry, const std::str
 
 } // namespace
 
-FailurePages::FailurePages(const std::string& dir, const std::string& reportTitle, const PathMap& paths)
-    : dir_(dir), reportTitle_(reportTitle), paths_(paths)
+FailurePages::FailurePages(const Site& site)
+    : paths_(site.paths), reportTitle_(site.title),
+      pages_(site.dir + "/", PageNames("failures.html", "failures-", ".html"),
+             PageLimits{HtmlPageResultLimit, HtmlPageByteLimit}, *this)
 {}
 
-std::string FailurePages::pageName(std::size_t page) const
+void FailurePages::pageTop(std::string& out, std::size_t number, const std::string& previous)
 {
-    return page <= 1 ? "failures.html" : "failures-" + std::to_string(page) + ".html";
-}
-
-void FailurePages::openPage()
-{
-    ++pageNumber_;
-    pageItems_ = 0;
-    if (failed_)
-        return;
-    if (!page_.open(dir_ + "/" + pageName(pageNumber_))) {
-        failed_ = true;
-        return;
-    }
     SeriesTop top;
     top.title = "Failed results";
     top.bodyClass = "failures";
     appendHtmlName(top.reportTitle, reportTitle_, HtmlShortNameLimit);
     top.heading = "Failed results";
-    std::string out;
-    appendSeriesTop(out, top, pageNumber_, pageNumber_ > 1 ? pageName(pageNumber_ - 1) : std::string());
+    appendSeriesTop(out, top, number, previous);
     out += "<ul class=\"failures\">\n";
-    page_.write(out);
 }
 
-void FailurePages::closePage(bool last)
+void FailurePages::pageBottom(std::string& out, std::size_t, const std::string& previous,
+                              const std::string& next)
 {
-    if (failed_)
-        return;
-    std::string out = "</ul>\n";
+    out += "</ul>\n";
     if (count_ == 0)
         out += "<p>No result failed.</p>\n";
-    appendSeriesEnd(out, pageNumber_ > 1 ? pageName(pageNumber_ - 1) : std::string(),
-                    last ? std::string() : pageName(pageNumber_ + 1));
-    page_.write(out);
-    if (!page_.close())
-        failed_ = true;
+    appendSeriesEnd(out, previous, next);
 }
 
 void FailurePages::failedResult(const xrd::Entry& entry, const std::string& href, const NamePath& path)
@@ -91,24 +73,14 @@ void FailurePages::failedResult(const xrd::Entry& entry, const std::string& href
     }
     item_.clear();
     appendFailureItem(item_, entry, href, path, paths_, true);
-    if (pageNumber_ == 0) {
-        openPage();
-    } else if (pageItems_ >= HtmlPageResultLimit ||
-               page_.size() + item_.size() + pageTailReserve(32) > HtmlPageByteLimit) {
-        closePage(false);
-        openPage();
-    }
-    if (!failed_)
-        page_.write(item_);
-    ++pageItems_;
+    pages_.start();
+    pages_.makeRoom(item_.size(), true, pageTailReserve(32));
+    pages_.add(item_, true);
 }
 
 bool FailurePages::finish()
 {
-    if (pageNumber_ == 0)
-        openPage();
-    closePage(true);
-    return !failed_;
+    return pages_.finish();
 }
 
 } // namespace xrdtool

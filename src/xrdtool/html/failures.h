@@ -2,8 +2,9 @@
 // failures.html (continued as failures-2.html, ...): every failed result once,
 // with its path and location, linking to its place on its section's page.
 
-#include "xrdtool/html/page.h"
+#include "xrdtool/html/paged_output.h"
 #include "xrdtool/html/section.h"
+#include "xrdtool/html/site.h"
 
 #include <cstddef>
 #include <string>
@@ -11,16 +12,15 @@
 
 namespace xrdtool {
 
-class PathMap;
-
 /// Failed results shown on the index as well.
 constexpr std::size_t HtmlIndexFailures = 100;
 
 /// Writes the failures pages while the sections report their failed results,
 /// and keeps the first ones for the index.
-class FailurePages : public FailureSink {
+class FailurePages : public FailureSink, private PagedOutput::Frame {
 public:
-    FailurePages(const std::string& dir, const std::string& reportTitle, const PathMap& paths);
+    /// The failures pages of `site`, at its top.
+    explicit FailurePages(const Site& site);
 
     void failedResult(const xrd::Entry& entry, const std::string& href, const NamePath& path) override;
     /// Ends the last page (writes the only one, saying so, when nothing failed);
@@ -32,19 +32,16 @@ public:
     std::size_t count() const { return count_; }
 
 private:
-    std::string pageName(std::size_t page) const;
-    void openPage();
-    void closePage(bool last);
+    void pageTop(std::string& out, std::size_t number, const std::string& previous) override;
+    void pageBottom(std::string& out, std::size_t number, const std::string& previous,
+                    const std::string& next) override;
 
-    std::string dir_;
-    std::string reportTitle_;
     const PathMap& paths_;
+    /// The site's title when the failures pages began.
+    std::string reportTitle_;
+    PagedOutput pages_;
     std::vector<std::string> first_;
     std::size_t count_ = 0;
-    HtmlPage page_;
-    std::size_t pageNumber_ = 0;
-    std::size_t pageItems_ = 0;
-    bool failed_ = false;
     std::string item_;
 };
 

@@ -3,6 +3,7 @@
 #include "xrdtool/html/entry.h"
 #include "xrdtool/html/html_text.h"
 #include "xrdtool/html/page.h"
+#include "xrdtool/html/paged_output.h"
 
 #include <algorithm>
 
@@ -80,57 +81,26 @@ std::vector<const SectionSummary*> sectionOrder(const std::vector<SectionSummary
     return order;
 }
 
-std::string sectionsPageName(std::size_t page)
+/// One row of the sections' table.
+void appendSectionRow(std::string& out, const SectionSummary& s)
 {
-    return page <= 1 ? "index.html" : "sections-" + std::to_string(page) + ".html";
-}
-
-/// The table of the sections on page `page` (1 = the index), and the links to
-/// the pages that continue it.
-void appendSectionsTable(std::string& out, const std::vector<SectionSummary>& sections, std::size_t page)
-{
-    const std::vector<const SectionSummary*> order = sectionOrder(sections);
-    const std::size_t begin = (page - 1) * HtmlSectionsPerPage;
-    const std::size_t end = std::min(order.size(), begin + HtmlSectionsPerPage);
-    out += "<table class=\"index\">\n<thead><tr><th>Status</th><th>Name</th><th class=\"num\">Failed</th>"
-           "<th class=\"num\">Inconclusive</th><th class=\"num\">Passed</th><th class=\"num\">Total</th>"
-           "<th class=\"num\">Pages</th></tr></thead>\n<tbody>\n";
-    for (std::size_t i = begin; i < end; ++i) {
-        const SectionSummary* s = order[i];
-        out += "<tr><td data-sort=\"";
-        out += std::to_string(s->look.rank);
-        out += "\">";
-        appendStatusBadge(out, s->look);
-        out += "</td><td><a href=\"";
-        appendHtml(out, s->href);
-        out += "\"><span class=\"type\">";
-        appendHtmlName(out, s->type, HtmlShortNameLimit);
-        out += "</span> <span class=\"name\">";
-        appendHtmlName(out, s->name, HtmlShortNameLimit);
-        out += "</span></a></td>";
-        appendNumberCell(out, s->totals.failed);
-        appendNumberCell(out, s->totals.inconclusive);
-        appendNumberCell(out, s->totals.passed);
-        appendNumberCell(out, s->totals.total());
-        appendNumberCell(out, static_cast<long>(s->pages));
-        out += "</tr>\n";
-    }
-    out += "</tbody>\n</table>\n";
-    if (end < order.size()) {
-        out += "<p><a href=\"" + sectionsPageName(page + 1) + "\">";
-        appendCount(out, order.size() - end);
-        out += " more</a></p>\n";
-    }
-}
-
-void appendSections(std::string& out, const std::vector<SectionSummary>& sections)
-{
-    out += "<section id=\"sections\">\n<h2>Test drivers and contracts</h2>\n";
-    if (sections.empty())
-        out += "<p>The report holds no test driver.</p>\n";
-    else
-        appendSectionsTable(out, sections, 1);
-    out += "</section>\n";
+    out += "<tr><td data-sort=\"";
+    out += std::to_string(s.look.rank);
+    out += "\">";
+    appendStatusBadge(out, s.look);
+    out += "</td><td><a href=\"";
+    appendHtml(out, s.href);
+    out += "\"><span class=\"type\">";
+    appendHtmlName(out, s.type, HtmlShortNameLimit);
+    out += "</span> <span class=\"name\">";
+    appendHtmlName(out, s.name, HtmlShortNameLimit);
+    out += "</span></a></td>";
+    appendNumberCell(out, s.totals.failed);
+    appendNumberCell(out, s.totals.inconclusive);
+    appendNumberCell(out, s.totals.passed);
+    appendNumberCell(out, s.totals.total());
+    appendNumberCell(out, static_cast<long>(s.pages));
+    out += "</tr>\n";
 }
 
 void appendFailures(std::string& out, const IndexContent& content)
@@ -173,51 +143,92 @@ void appendInformation(IndexContent& content, const xrd::Table& table, const Pat
     content.informationLeftOut += appendTable(out, table, paths, HtmlInformationBudget);
 }
 
-std::size_t sectionsPages(const IndexContent& content)
-{
-    return content.sections.size() <= HtmlSectionsPerPage
-        ? 1
-        : (content.sections.size() + HtmlSectionsPerPage - 1) / HtmlSectionsPerPage;
-}
+namespace {
 
-std::string sectionsPage(const IndexContent& content, std::size_t page)
-{
-    SeriesTop top;
-    top.title = "Test drivers and contracts";
-    top.bodyClass = "index";
-    appendHtmlName(top.reportTitle, content.title, HtmlShortNameLimit);
-    top.heading = top.title;
-    std::string out;
-    appendSeriesTop(out, top, page, sectionsPageName(page - 1));
-    appendSectionsTable(out, content.sections, page);
-    appendSeriesEnd(out, sectionsPageName(page - 1),
-                    page < sectionsPages(content) ? sectionsPageName(page + 1) : std::string());
-    return out;
-}
+const char SectionsTableHead[] =
+    "<table class=\"index\">\n<thead><tr><th>Status</th><th>Name</th><th class=\"num\">Failed</th>"
+    "<th class=\"num\">Inconclusive</th><th class=\"num\">Passed</th><th class=\"num\">Total</th>"
+    "<th class=\"num\">Pages</th></tr></thead>\n<tbody>\n";
 
-std::string indexPage(const IndexContent& content)
+/// The index with the first thousand sections, and the pages that list the
+/// others (sections-2.html, ...): the top and bottom of each.
+class IndexPages : public PagedOutput::Frame {
+public:
+    IndexPages(const Site& site, const IndexContent& content) : site_(site), content_(content) {}
+
+    void pageTop(std::string& out, std::size_t number, const std::string& previous) override
+    {
+        if (number > 1) {
+            SeriesTop top;
+            top.title = "Test drivers and contracts";
+            top.bodyClass = "index";
+            appendHtmlName(top.reportTitle, site_.title, HtmlShortNameLimit);
+            top.heading = top.title;
+            appendSeriesTop(out, top, number, previous);
+            out += SectionsTableHead;
+            return;
+        }
+        PageHead head;
+        appendHtmlName(head.title, site_.title, HtmlShortNameLimit);
+        head.title += " \xE2\x80\x93 test report";
+        head.bodyClass = "index";
+        appendPageHead(out, head);
+        out += "<h1>";
+        appendHtmlName(out, site_.title, HtmlCellLimit);
+        out += "</h1>\n<div id=\"tools\"></div>\n<main>\n";
+        appendSummary(out, content_.totals);
+        out += "<section id=\"sections\">\n<h2>Test drivers and contracts</h2>\n";
+        out += content_.sections.empty() ? "<p>The report holds no test driver.</p>\n" : SectionsTableHead;
+    }
+
+    void pageBottom(std::string& out, std::size_t number, const std::string& previous,
+                    const std::string& next) override
+    {
+        const std::size_t rows = content_.sections.size();
+        if (rows > 0)
+            out += "</tbody>\n</table>\n";
+        if (!next.empty()) {
+            out += "<p><a href=\"" + next + "\">";
+            appendCount(out, rows - number * HtmlSectionsPerPage);
+            out += " more</a></p>\n";
+        }
+        if (number > 1) {
+            appendSeriesEnd(out, previous, next);
+            return;
+        }
+        out += "</section>\n";
+        appendFailures(out, content_);
+        out += "<section id=\"information\">\n<h2>Report information</h2>\n";
+        out += content_.information;
+        if (content_.informationLeftOut > 0)
+            appendRowsLeftOut(out, content_.informationLeftOut);
+        out += "</section>\n</main>\n<footer class=\"muted\"><p>Written by xrdtool html from ";
+        appendHtmlName(out, site_.reportName, HtmlShortNameLimit);
+        out += ".</p></footer>\n";
+        appendPageEnd(out);
+    }
+
+private:
+    const Site& site_;
+    const IndexContent& content_;
+};
+
+} // namespace
+
+bool writeIndex(const Site& site, const IndexContent& content)
 {
-    std::string out;
-    PageHead head;
-    appendHtmlName(head.title, content.title, HtmlShortNameLimit);
-    head.title += " \xE2\x80\x93 test report";
-    head.bodyClass = "index";
-    appendPageHead(out, head);
-    out += "<h1>";
-    appendHtmlName(out, content.title, HtmlCellLimit);
-    out += "</h1>\n<div id=\"tools\"></div>\n<main>\n";
-    appendSummary(out, content.totals);
-    appendSections(out, content.sections);
-    appendFailures(out, content);
-    out += "<section id=\"information\">\n<h2>Report information</h2>\n";
-    out += content.information;
-    if (content.informationLeftOut > 0)
-        appendRowsLeftOut(out, content.informationLeftOut);
-    out += "</section>\n</main>\n<footer class=\"muted\"><p>Written by xrdtool html from ";
-    appendHtmlName(out, content.reportName, HtmlShortNameLimit);
-    out += ".</p></footer>\n";
-    appendPageEnd(out);
-    return out;
+    IndexPages frame(site, content);
+    PagedOutput pages(site.dir + "/", PageNames("index.html", "sections-", ".html"),
+                      PageLimits{HtmlSectionsPerPage, std::size_t(-1)}, frame);
+    pages.start();
+    std::string row;
+    for (const SectionSummary* section : sectionOrder(content.sections)) {
+        row.clear();
+        appendSectionRow(row, *section);
+        pages.makeRoom(row.size(), true, 0);
+        pages.add(row, true);
+    }
+    return pages.finish();
 }
 
 } // namespace xrdtool

@@ -15,12 +15,9 @@ namespace xrdtool {
 
 class PathMap;
 
-/// Everything the index shows; gathered while the report is read.
+/// Everything the index shows besides the site's names; gathered while the
+/// report is read.
 struct IndexContent {
-    /// The report's first title.
-    std::string title;
-    /// The report file's name, shown at the foot.
-    std::string reportName;
     /// The entries' totals (what the pages show).
     Totals totals;
     /// The report information tables as HTML, with their sub-headings
@@ -44,13 +41,8 @@ void appendInformation(IndexContent& content, const xrd::Table& table, const Pat
 /// Most sections listed on one page: the rest continue on sections-2.html, ...
 constexpr std::size_t HtmlSectionsPerPage = 1000;
 
-/// Number of pages that list the sections (the index is the first).
-std::size_t sectionsPages(const IndexContent& content);
-
-/// The text of sections page `page` (2 or more: sections-2.html, ...).
-std::string sectionsPage(const IndexContent& content, std::size_t page);
-
-/// The index page's text.
-std::string indexPage(const IndexContent& content);
+/// Writes index.html, and sections-2.html, ... when the sections do not fit
+/// on it; false on a write error.
+bool writeIndex(const Site& site, const IndexContent& content);
 
 } // namespace xrdtool

@@ -36,39 +36,26 @@ std::string NameStack::operator[](std::size_t i) const
     return bytes_.substr(begin, ends_[i] - begin);
 }
 
-SectionPages::SectionPages(const std::string& dir, const std::string& stem,
-                           std::unordered_set<std::string>& stems, const std::string& reportTitle,
-                           const PathMap& paths, FailureSink& failures)
-    : dir_(dir), stem_(stem), stems_(stems), pageStems_{stem}, reportTitle_(reportTitle), paths_(paths),
-      failures_(failures)
+SectionPages::SectionPages(Site& site, FailureSink& failures)
+    : site_(site), reportTitle_(site.title), failures_(failures)
 {}
-
-std::string SectionPages::pageName(std::size_t page)
-{
-    // A section named like another's continued page ("a-p2") must not take its file.
-    while (pageStems_.size() < page)
-        pageStems_.push_back(fileStem(stem_ + "-p" + std::to_string(pageStems_.size() + 1), stems_));
-    return pageStems_[page - 1] + ".html";
-}
 
 bool SectionPages::begin(const xrd::Entry& root)
 {
     root_ = &root;
     rootDepth_ = root.depth;
+    stem_ = fileStem(root.name, site_.stems);
+    pages_.emplace(site_.dir + "/p/", PageNames(stem_, site_.stems),
+                   PageLimits{HtmlPageResultLimit, HtmlPageByteLimit},
+                   static_cast<PagedOutput::Frame&>(*this));
     summary_.name = keptForDisplay(root.name, HtmlShortNameLimit);
     summary_.type = keptForDisplay(root.type, HtmlShortNameLimit);
     summary_.look = entryLook(root);
-    summary_.href = "p/" + pageName(1);
+    summary_.href = "p/" + pages_->pageName(1);
     names_.push(summary_.name);
     types_.push(summary_.type);
-    openPage();
-    return !failed_;
-}
-
-void SectionPages::write(const std::string& text)
-{
-    if (!failed_)
-        page_.write(text);
+    pages_->start();
+    return !pages_->failed();
 }
 
 std::size_t SectionPages::openWrappers() const
@@ -81,17 +68,8 @@ std::size_t SectionPages::openWrappers() const
     return written < HtmlMaxNesting ? written : HtmlMaxNesting;
 }
 
-void SectionPages::openPage()
+void SectionPages::pageTop(std::string& out, std::size_t number, const std::string& previous)
 {
-    ++pageNumber_;
-    pageResults_ = 0;
-    pageHasEntry_ = false;
-    if (failed_)
-        return;
-    if (!page_.open(dir_ + "/p/" + pageName(pageNumber_))) {
-        failed_ = true;
-        return;
-    }
     SeriesTop top;
     appendHtmlName(top.title, root_->type, HtmlShortNameLimit);
     top.title += ' ';
@@ -105,8 +83,7 @@ void SectionPages::openPage()
     top.heading += "</span> ";
     appendHtmlName(top.heading, root_->name, HtmlShortNameLimit);
     top.crumbsTail = " \xE2\x80\xBA <a href=\"../failures.html\">all failures</a>";
-    std::string out;
-    appendSeriesTop(out, top, pageNumber_, pageNumber_ > 1 ? pageName(pageNumber_ - 1) : std::string());
+    appendSeriesTop(out, top, number, previous);
     // The open entries around the next one, so that it keeps its place in the tree.
     for (std::size_t i = 0, n = openWrappers(); i < n; ++i) {
         out += "<details class=\"entry s-";
@@ -117,42 +94,22 @@ void SectionPages::openPage()
         appendHtmlName(out, names_[i + 1], HtmlShortNameLimit);
         out += "</summary><div class=\"body\">\n";
     }
-    page_.write(out);
 }
 
-void SectionPages::closePage(bool last)
+void SectionPages::pageBottom(std::string& out, std::size_t, const std::string& previous,
+                              const std::string& next)
 {
-    if (failed_)
-        return;
-    std::string out;
     for (std::size_t i = 0, n = openWrappers(); i < n; ++i)
         out += CloseNested;
-    appendSeriesEnd(out, pageNumber_ > 1 ? pageName(pageNumber_ - 1) : std::string(),
-                    last ? std::string() : pageName(pageNumber_ + 1));
-    page_.write(out);
-    if (!page_.close())
-        failed_ = true;
-}
-
-void SectionPages::makeRoom(std::size_t bytes, bool counted)
-{
-    if (!pageHasEntry_)
-        return;
-    // The wrappers open now, and the one the new entry may open.
-    const std::size_t reserve = (openWrappers() + 1) * CloseNestedSize + pageTailReserve(stem_.size() + 24);
-    const bool full = page_.size() + bytes + reserve > HtmlPageByteLimit;
-    if (full || (counted && pageResults_ >= HtmlPageResultLimit)) {
-        closePage(false);
-        openPage();
-    }
+    appendSeriesEnd(out, previous, next);
 }
 
 void SectionPages::writeRootContent()
 {
     rootWritten_ = true;
     chunk_.clear();
-    appendEntryTables(chunk_, *root_, paths_, EntryBudget);
-    write(chunk_);
+    appendEntryTables(chunk_, *root_, site_.paths, EntryBudget);
+    pages_->write(chunk_);
 }
 
 void SectionPages::writeEntry(const xrd::Entry& entry, std::size_t index)
@@ -174,7 +131,7 @@ void SectionPages::writeEntry(const xrd::Entry& entry, std::size_t index)
     appendStatusBadge(chunk_, look);
     chunk_ += ' ';
     appendTypeAndName(chunk_, entry, HtmlCellLimit);
-    appendEntryLocation(chunk_, entry, paths_);
+    appendEntryLocation(chunk_, entry, site_.paths);
     if (level.flat) {
         chunk_ += "</p>\n<p class=\"path\">";
         appendHtmlPath(chunk_, NamePath{names_, index + 1});
@@ -184,21 +141,22 @@ void SectionPages::writeEntry(const xrd::Entry& entry, std::size_t index)
     } else {
         chunk_ += "</summary>\n<div class=\"body\">\n";
     }
-    appendEntryTables(chunk_, entry, paths_, EntryBudget);
+    appendEntryTables(chunk_, entry, site_.paths, EntryBudget);
     if (level.flat)
         chunk_ += "</section>\n";
-    makeRoom(chunk_.size(), entry.counted);
-    write(chunk_);
+    // The wrappers open now, and the one the new entry may open.
+    const std::size_t reserve = (openWrappers() + 1) * CloseNestedSize + pageTailReserve(stem_.size() + 24);
+    pages_->makeRoom(chunk_.size(), entry.counted, reserve);
+    pages_->add(chunk_, entry.counted);
     level.written = true;
-    pageHasEntry_ = true;
     if (!entry.counted)
         return;
-    ++pageResults_;
     // Counted here, in document order, where the result's page is known.
     const xrd::ResultStatus status = entry.status();
     summary_.totals.add(status);
     if (status == xrd::ResultStatus::Failed) {
-        const std::string href = "p/" + pageName(pageNumber_) + "#e" + std::to_string(level.id);
+        const std::string href =
+            "p/" + pages_->pageName(pages_->pageNumber()) + "#e" + std::to_string(level.id);
         failures_.failedResult(entry, href, NamePath{names_, index + 1});
     }
 }
@@ -223,15 +181,15 @@ void SectionPages::entryClosed(const xrd::Entry& entry)
     if (entry.depth <= rootDepth_) {
         if (!rootWritten_)
             writeRootContent();
-        closePage(true);
-        summary_.pages = pageNumber_;
+        pages_->finish();
+        summary_.pages = pages_->pageNumber();
         return;
     }
     const std::size_t index = levels_.size() - 1;
     if (!levels_[index].written)
         writeEntry(entry, index);
     if (!levels_[index].flat)
-        write(CloseNested);
+        pages_->write(CloseNested);
     levels_.pop_back();
     names_.pop();
     types_.pop();

@@ -7,17 +7,16 @@
 #include "xrd/report.h"
 #include "xrdtool/common/totals.h"
 #include "xrdtool/html/entry.h"
-#include "xrdtool/html/page.h"
+#include "xrdtool/html/paged_output.h"
+#include "xrdtool/html/site.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace xrdtool {
-
-class PathMap;
 
 /// Deepest nesting of <details>; deeper entries are listed flat (browsers stop
 /// nesting elements a few hundred levels down).
@@ -77,15 +76,13 @@ struct SectionSummary {
 /// Writes the pages of one section. Feed it the section's own entry, then every
 /// entry inside it as the reader opens and closes them, then the section's
 /// own close.
-class SectionPages {
+class SectionPages : private PagedOutput::Frame {
 public:
-    /// `dir` is the site's folder, `stem` the section's file stem (already in
-    /// `stems`, the stems of the site's pages, to which the continued pages'
-    /// names are added), `reportTitle` the text of the breadcrumbs' first link.
-    SectionPages(const std::string& dir, const std::string& stem, std::unordered_set<std::string>& stems,
-                 const std::string& reportTitle, const PathMap& paths, FailureSink& failures);
+    /// The pages of a section of `site`, telling `failures` of each failed result.
+    SectionPages(Site& site, FailureSink& failures);
 
-    /// Starts with the section's own entry; false when the first page cannot be created.
+    /// Starts with the section's own entry (its name gives the pages' stem,
+    /// unique in the site); false when the first page cannot be created.
     bool begin(const xrd::Entry& root);
     /// An entry inside the section was opened.
     void entryOpened(const xrd::Entry& entry);
@@ -93,7 +90,7 @@ public:
     /// the last page), was closed.
     void entryClosed(const xrd::Entry& entry);
     /// True once a page could not be created or written.
-    bool failed() const { return failed_; }
+    bool failed() const { return pages_ && pages_->failed(); }
     /// Depth of the section's own entry.
     std::size_t rootDepth() const { return rootDepth_; }
     /// The section as the index shows it.
@@ -108,26 +105,23 @@ private:
         bool flat = false;
     };
 
-    /// The file name of page `page` (1 = the first): STEM.html, then STEM-p2.html,
-    /// ..., made unique among the site's stems like any other.
-    std::string pageName(std::size_t page);
     /// Number of nested entries open on the page (written, not flat).
     std::size_t openWrappers() const;
-    void openPage();
-    void closePage(bool last);
+    /// The series' top and bottom: heading, breadcrumbs, and the open entries
+    /// around the next one reopened (closed again at the bottom).
+    void pageTop(std::string& out, std::size_t number, const std::string& previous) override;
+    void pageBottom(std::string& out, std::size_t number, const std::string& previous,
+                    const std::string& next) override;
     void writeRootContent();
     void writeEntry(const xrd::Entry& entry, std::size_t index);
-    void makeRoom(std::size_t bytes, bool counted);
-    void write(const std::string& text);
 
-    std::string dir_;
-    std::string stem_;
-    std::unordered_set<std::string>& stems_;
-    std::vector<std::string> pageStems_;
+    Site& site_;
+    /// The site's title when the section began.
     std::string reportTitle_;
-    const PathMap& paths_;
     FailureSink& failures_;
     SectionSummary summary_;
+    std::string stem_;
+    std::optional<PagedOutput> pages_;
 
     const xrd::Entry* root_ = nullptr;
     bool rootWritten_ = false;
@@ -136,12 +130,6 @@ private:
     NameStack names_;
     NameStack types_;
     std::uint32_t nextId_ = 1;
-
-    HtmlPage page_;
-    std::size_t pageNumber_ = 0;
-    std::size_t pageResults_ = 0;
-    bool pageHasEntry_ = false;
-    bool failed_ = false;
     std::string chunk_;
 };
 

@@ -1,49 +1,32 @@
 #pragma once
-// The site of `xrdtool html`: a report handler that writes the pages as the
-// report is read.
+// What every part of the site shares, passed by reference to each: its
+// folder, the path map, the report's names and the stems of its pages.
 
-#include "xrd/report.h"
-#include "xrdtool/common/path_map.h"
-#include "xrdtool/html/failures.h"
-#include "xrdtool/html/index.h"
-#include "xrdtool/html/section.h"
-
-#include <memory>
 #include <string>
 #include <unordered_set>
+#include <utility>
 
 namespace xrdtool {
+
+class PathMap;
 
 /// The file that marks a folder as a site of ours (replaced whole on the next run).
 constexpr const char* HtmlSiteMarker = ".xrdtool-html";
 
-/// Turns the reader's events into pages.
-class SiteWriter : public xrd::ReportHandler {
-public:
-    /// `dir` is the site's folder (with p/ and assets/ made), `reportName` the
-    /// report file's name, the title when the report has none.
-    SiteWriter(const std::string& dir, const std::string& reportName, const PathMap& paths);
+/// The site being written.
+struct Site {
+    Site(std::string dir, const PathMap& paths) : dir(std::move(dir)), paths(paths) {}
 
-    void documentTitle(const std::string& title) override;
-    void infoTable(const xrd::Table& table) override;
-    void entryOpened(const xrd::Entry& entry) override;
-    void entryClosed(const xrd::Entry& entry) override;
-
-    /// Ends the failures pages, writes the index, the assets and the marker;
-    /// false on a write error.
-    bool finish();
-
-private:
-    std::size_t sectionDepth() const { return section_->rootDepth(); }
-
-    std::string dir_;
-    const PathMap& paths_;
-    IndexContent index_;
-    bool titleSeen_ = false;
-    bool failed_ = false;
-    std::unordered_set<std::string> stems_;
-    std::unique_ptr<FailurePages> failures_;
-    std::unique_ptr<SectionPages> section_;
+    /// The site's folder (holding p/ and assets/).
+    std::string dir;
+    /// --path-map's rules, for every location shown.
+    const PathMap& paths;
+    /// The report's title: its first title, else the report file's name.
+    std::string title;
+    /// The report file's name, shown at the index's foot.
+    std::string reportName;
+    /// The stems of the pages under p/, as fileStem keeps them: each new page's is unique.
+    std::unordered_set<std::string> stems;
 };
 
 } // namespace xrdtool

@@ -19,7 +19,9 @@ TEST(FailurePages, ContinueAfterFiveThousandAndKeepTheFirstHundredForTheIndex)
     test::ScratchDir dir;
     PathMap paths;
     ASSERT_TRUE(paths.add("/build/=src/"));
-    FailurePages pages(dir.path(), "Report", paths);
+    Site site(dir.path(), paths);
+    site.title = "Report";
+    FailurePages pages(site);
     NameStack names;
     names.push("driver");
     names.push("suite");
@@ -61,7 +63,9 @@ TEST(FailurePages, WithoutFailuresTheOnlyPageSaysSo)
 {
     test::ScratchDir dir;
     PathMap paths;
-    FailurePages pages(dir.path(), "Report", paths);
+    Site site(dir.path(), paths);
+    site.title = "Report";
+    FailurePages pages(site);
     ASSERT_TRUE(pages.finish());
     const std::string page = test::readFile(dir.path() + "/failures.html");
     EXPECT_NE(page.find("No result failed."), std::string::npos);

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <set>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace xrdtool {
@@ -49,7 +48,8 @@ protected:
     /// Events into a SectionPages for the driver "drv" (depth 1 under a global entry).
     void run(const std::function<void(Events&)>& body)
     {
-        SectionPages pages(dir.path(), "drv", stems, "Report", paths, failures);
+        site.title = "Report";
+        SectionPages pages(site, failures);
         Events events([&](const xrd::Entry& entry, bool opened) {
             if (entry.depth == 0)
                 return;
@@ -76,8 +76,8 @@ protected:
     }
 
     test::ScratchDir dir;
-    std::unordered_set<std::string> stems{"drv"};
     PathMap paths;
+    Site site{dir.path(), paths};
     Failures failures;
     SectionSummary summary;
 };
@@ -138,7 +138,7 @@ TEST_F(SectionPagesTest, ManyResultsContinueEveryFiveThousandWithTheirAncestorsR
 
 TEST_F(SectionPagesTest, ContinuedPagesNeverTakeTheFileOfASectionNamedLikeThem)
 {
-    stems.insert("drv-p2"); // a driver named "drv-p2" came first
+    site.stems.insert("drv-p2"); // a driver named "drv-p2" came first
     run([](Events& e) {
         for (int i = 0; i < 5001; ++i) {
             e.open("case" + std::to_string(i), "Test Case", EntryState::Passed, true);
@@ -149,7 +149,7 @@ TEST_F(SectionPagesTest, ContinuedPagesNeverTakeTheFileOfASectionNamedLikeThem)
     EXPECT_FALSE(std::filesystem::exists(dir.path() + "/p/drv-p2.html"));
     EXPECT_EQ(scanPage(readFile(dir.path() + "/p/drv-p2-2.html")).results, 1u);
     EXPECT_NE(page(1).find("rel=\"next\" href=\"drv-p2-2.html\""), std::string::npos);
-    EXPECT_EQ(stems.count("drv-p2-2"), 1u) << "a later driver named so gets another name";
+    EXPECT_EQ(site.stems.count("drv-p2-2"), 1u) << "a later driver named so gets another name";
 }
 
 TEST_F(SectionPagesTest, LargeResultsContinueBeforeTwoMebibytesWithoutSplittingTheirTables)

@@ -2,12 +2,10 @@
 // test driver and for the contracts section, the failures pages, then the
 // index, the assets and the marker.
 
-#include "xrdtool/html/site.h"
+#include "xrdtool/html/site_writer.h"
 
-#include "xrdtool/common/file_stem.h"
 #include "xrdtool/html/assets.h"
 #include "xrdtool/html/html_text.h"
-#include "xrdtool/html/page.h"
 
 #include <cstdio>
 #include <cstring>
@@ -15,15 +13,6 @@
 namespace xrdtool {
 
 namespace {
-
-bool writePage(const std::string& path, const std::string& text)
-{
-    HtmlPage page;
-    if (!page.open(path))
-        return false;
-    page.write(text);
-    return page.close();
-}
 
 bool writeFile(const std::string& path, const char* text)
 {
@@ -38,22 +27,22 @@ bool writeFile(const std::string& path, const char* text)
 } // namespace
 
 SiteWriter::SiteWriter(const std::string& dir, const std::string& reportName, const PathMap& paths)
-    : dir_(dir), paths_(paths)
+    : site_(dir, paths)
 {
-    index_.title = keptForDisplay(reportName, HtmlCellLimit);
-    index_.reportName = index_.title;
+    site_.title = keptForDisplay(reportName, HtmlCellLimit);
+    site_.reportName = site_.title;
 }
 
 void SiteWriter::documentTitle(const std::string& title)
 {
     if (!titleSeen_ && !title.empty())
-        index_.title = keptForDisplay(title, HtmlCellLimit);
+        site_.title = keptForDisplay(title, HtmlCellLimit);
     titleSeen_ = true;
 }
 
 void SiteWriter::infoTable(const xrd::Table& table)
 {
-    appendInformation(index_, table, paths_);
+    appendInformation(index_, table, site_.paths);
 }
 
 void SiteWriter::entryOpened(const xrd::Entry& entry)
@@ -66,9 +55,8 @@ void SiteWriter::entryOpened(const xrd::Entry& entry)
     if (entry.depth == 0)
         return;
     if (!failures_)
-        failures_ = std::make_unique<FailurePages>(dir_, index_.title, paths_);
-    section_ = std::make_unique<SectionPages>(dir_, fileStem(entry.name, stems_), stems_, index_.title,
-                                              paths_, *failures_);
+        failures_ = std::make_unique<FailurePages>(site_);
+    section_ = std::make_unique<SectionPages>(site_, *failures_);
     if (!section_->begin(entry))
         failed_ = true;
 }
@@ -78,7 +66,7 @@ void SiteWriter::entryClosed(const xrd::Entry& entry)
     if (!section_)
         return;
     section_->entryClosed(entry);
-    if (entry.depth > sectionDepth())
+    if (entry.depth > section_->rootDepth())
         return;
     const SectionSummary& done = section_->summary();
     failed_ = failed_ || section_->failed();
@@ -92,20 +80,14 @@ void SiteWriter::entryClosed(const xrd::Entry& entry)
 bool SiteWriter::finish()
 {
     if (!failures_)
-        failures_ = std::make_unique<FailurePages>(dir_, index_.title, paths_);
+        failures_ = std::make_unique<FailurePages>(site_);
     if (!failures_->finish() || failed_)
         return false;
     index_.firstFailures = failures_->first();
     index_.failures = failures_->count();
-    if (!writePage(dir_ + "/index.html", indexPage(index_)))
-        return false;
-    for (std::size_t n = 2; n <= sectionsPages(index_); ++n) {
-        if (!writePage(dir_ + "/sections-" + std::to_string(n) + ".html", sectionsPage(index_, n)))
-            return false;
-    }
-    return writeFile(dir_ + "/assets/report.css", htmlReportCss()) &&
-        writeFile(dir_ + "/assets/report.js", htmlReportJs()) &&
-        writeFile(dir_ + "/" + HtmlSiteMarker,
+    return writeIndex(site_, index_) && writeFile(site_.dir + "/assets/report.css", htmlReportCss()) &&
+        writeFile(site_.dir + "/assets/report.js", htmlReportJs()) &&
+        writeFile(site_.dir + "/" + HtmlSiteMarker,
                   "A site written by xrdtool html; the next run replaces this folder whole.\n");
 }
 
