@@ -161,6 +161,8 @@ public:
             }
             if (arg.size() > 1 && arg[0] == '-')
                 return usageError("unknown option '" + arg + "'");
+            if (wanted == 0)
+                return usageError("unexpected operand '" + arg + "'");
             if (!command.moreOperands.empty()) {
                 if (parsed.operands_.size() == wanted)
                     return usageError(command.moreOperands);

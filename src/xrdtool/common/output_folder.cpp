@@ -172,6 +172,8 @@ Result<void> OutputFolder::commitMatching()
         }
         closedir(dir);
     }
+    removeTree(temp_);
+    temp_.clear();
     return moved;
 }
 
