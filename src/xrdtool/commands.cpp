@@ -87,7 +87,7 @@ Command html()
     command.operands = "REPORT.xrd";
     command.fewerOperands = "no report given";
     command.moreOperands = "one report only";
-    command.options = {{"-o", Value::NotEmpty, "DIR", "a folder", false, "no output folder given (-o DIR)"},
+    command.options = {{"-o", Value::Folder, "DIR", "a folder", false, "no output folder given (-o DIR)"},
                        PathMapOption};
     command.help = "Writes the report as a static web site into DIR.\n";
     command.run = runHtml;

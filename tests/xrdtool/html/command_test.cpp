@@ -150,6 +150,7 @@ TEST_F(HtmlCommandTest, WrongCommandLinesPrintTheUsage)
          std::vector<std::vector<std::string>>{{Example},
                                                {"-o", at("x")},
                                                {Example, "-o"},
+                                               {Example, "-o", "-"},
                                                {Example, Example, "-o", at("x")},
                                                {Example, "-o", at("x"), "--path-map", "nothing"},
                                                {Example, "-o", at("x"), "--bogus"}}) {
