@@ -1,5 +1,7 @@
-// The table of xrdtool's commands, in the order `xrdtool --help` lists them.
-// A command is a row here and a folder of its own (see ARCHITECTURE.md).
+// The table of xrdtool's commands, in the order `xrdtool --help` lists them
+// (ninja's kTools is the model): name, one-line summary, operands, options,
+// help and the function that runs it. A command is a row here and a folder of
+// its own (see ARCHITECTURE.md).
 
 #include "xrdtool/commands.h"
 
@@ -14,98 +16,62 @@ namespace {
 
 using Value = Option::Value;
 
+const Operands OneReport{"REPORT.xrd", "no report given", "one report only"};
+const Operands TwoReports{"OLD.xrd NEW.xrd", "two reports are needed, OLD and NEW", ""};
+
 /// --path-map, which junit, summary and html take alike.
-const Option PathMapOption{"--path-map", Value::PathRule, "OLD=NEW", "", true, ""};
+const Option PathMapOption{"--path-map", Value::PathRule, "OLD=NEW", "", true};
 
-Command junit()
-{
-    Command command;
-    command.name = "junit";
-    command.summary = "JUnit XML for CI servers";
-    command.operands = "REPORT.xrd";
-    command.fewerOperands = "no report given";
-    command.moreOperands = "one report only";
-    command.options = {{"-o", Value::Any, "FILE", "a file name", false, ""},
-                       {"--strict", Value::None, "", "", false, ""},
-                       {"--split", Value::NotEmpty, "DIR", "a folder", false, ""},
-                       PathMapOption};
-    command.help = "Writes the report's results as JUnit XML: one testsuite per test driver and one\n"
-                   "for the contracts, one testcase per result.\n"
-                   "  -o FILE            write to FILE (\"-\": the standard output, the default)\n"
-                   "  --strict           only what junit-10.xsd allows (no file and line attributes)\n"
-                   "  --split DIR        one file per suite, DIR/TEST-<name>.xml\n"
-                   "  --path-map OLD=NEW rewrite the start of every location path (repeatable)\n"
-                   "Exit status: 0 when written, whatever the results; 255 on error.\n";
-    command.run = runJunit;
-    return command;
-}
+const char JunitHelp[] =
+    R"help(Writes the report's results as JUnit XML: one testsuite per test driver and one
+for the contracts, one testcase per result.
+  -o FILE            write to FILE ("-": the standard output, the default)
+  --strict           only what junit-10.xsd allows (no file and line attributes)
+  --split DIR        one file per suite, DIR/TEST-<name>.xml
+  --path-map OLD=NEW rewrite the start of every location path (repeatable)
+Exit status: 0 when written, whatever the results; 255 on error.
+)help";
 
-Command summary()
-{
-    Command command;
-    command.name = "summary";
-    command.summary = "failed results and totals for the build log";
-    command.operands = "REPORT.xrd";
-    command.fewerOperands = "no report given";
-    command.moreOperands = "one report only";
-    command.options = {{"--format", Value::OneOf, "text|github", "", false, ""},
-                       {"--verbose", Value::None, "", "", false, ""},
-                       PathMapOption};
-    command.help = "Prints each failed result as PATH:LINE: failed: TYPE NAME with its failed rows,\n"
-                   "then the totals line.\n"
-                   "  --format text      compiler-style lines (the default)\n"
-                   "  --format github    GitHub Actions ::error annotations\n"
-                   "  --verbose          also list the results that were not executed\n"
-                   "  --path-map OLD=NEW rewrite the start of every location path (repeatable)\n"
-                   "Exit status: 0 without failed results, 3 with, 255 on error.\n";
-    command.run = runSummary;
-    return command;
-}
+const char SummaryHelp[] =
+    R"help(Prints each failed result as PATH:LINE: failed: TYPE NAME with its failed rows,
+then the totals line.
+  --format text      compiler-style lines (the default)
+  --format github    GitHub Actions ::error annotations
+  --verbose          also list the results that were not executed
+  --path-map OLD=NEW rewrite the start of every location path (repeatable)
+Exit status: 0 without failed results, 3 with, 255 on error.
+)help";
 
-Command diff()
-{
-    Command command;
-    command.name = "diff";
-    command.summary = "what changed between two runs";
-    command.operands = "OLD.xrd NEW.xrd";
-    command.fewerOperands = "two reports are needed, OLD and NEW";
-    command.options = {{"--format", Value::OneOf, "text|markdown|json", "", false, ""}};
-    command.help = "Compares two runs: results are matched by their path (driver, enclosing entries,\n"
-                   "name) and type; lists the added, removed, newly failed, fixed, newly not executed\n"
-                   "and newly passed results. Reports written in different languages cannot be\n"
-                   "compared (their types differ).\n"
-                   "Exit status: 3 when a result newly failed, else 0; 255 on error.\n";
-    command.run = runDiff;
-    return command;
-}
-
-Command html()
-{
-    Command command;
-    command.name = "html";
-    command.summary = "the report as a static web site";
-    command.operands = "REPORT.xrd";
-    command.fewerOperands = "no report given";
-    command.moreOperands = "one report only";
-    command.options = {{"-o", Value::Folder, "DIR", "a folder", false, "no output folder given (-o DIR)"},
-                       PathMapOption};
-    command.help = "Writes the report as a static web site into DIR.\n";
-    command.run = runHtml;
-    return command;
-}
+const char DiffHelp[] =
+    R"help(Compares two runs: results are matched by their path (driver, enclosing entries,
+name) and type; lists the added, removed, newly failed, fixed, newly not executed
+and newly passed results. Reports written in different languages cannot be
+compared (their types differ).
+Exit status: 3 when a result newly failed, else 0; 255 on error.
+)help";
 
 } // namespace
 
 const Command& xrdtoolCommands()
 {
-    static const Command root = [] {
-        Command program;
-        program.name = "xrdtool";
-        program.help = "Reads XRD reports written by quorvanel.\n";
-        program.version = XRDTOOL_VERSION;
-        program.commands = {junit(), summary(), diff(), html()};
-        return program;
-    }();
+    static const Command root(
+        "xrdtool", "", "Reads XRD reports written by quorvanel.\n",
+        {Command("junit", "JUnit XML for CI servers", OneReport,
+                 {{"-o", Value::Any, "FILE", "a file name"},
+                  {"--strict"},
+                  {"--split", Value::NotEmpty, "DIR", "a folder"},
+                  PathMapOption},
+                 JunitHelp, runJunit),
+         Command("summary", "failed results and totals for the build log", OneReport,
+                 {{"--format", Value::OneOf, "text|github"}, {"--verbose"}, PathMapOption}, SummaryHelp,
+                 runSummary),
+         Command("diff", "what changed between two runs", TwoReports,
+                 {{"--format", Value::OneOf, "text|markdown|json"}}, DiffHelp, runDiff),
+         Command("html", "the report as a static web site", OneReport,
+                 {{"-o", Value::Folder, "DIR", "a folder", false, "no output folder given (-o DIR)"},
+                  PathMapOption},
+                 "Writes the report as a static web site into DIR.\n", runHtml)},
+        XRDTOOL_VERSION);
     return root;
 }
 

@@ -129,7 +129,7 @@ public:
         Arguments parsed;
         for (const Option& option : command.options)
             parsed.values_[option.name];
-        const std::size_t wanted = wordsOf(command.operands).size();
+        const std::size_t wanted = wordsOf(command.operands.words).size();
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string& arg = args[i];
             const Option* matched = nullptr;
@@ -163,17 +163,17 @@ public:
                 return usageError("unknown option '" + arg + "'");
             if (wanted == 0)
                 return usageError("unexpected operand '" + arg + "'");
-            if (!command.moreOperands.empty()) {
+            if (!command.operands.more.empty()) {
                 if (parsed.operands_.size() == wanted)
-                    return usageError(command.moreOperands);
+                    return usageError(command.operands.more);
                 if (arg.empty())
                     continue; // an empty name leaves the place open, as it always did
             }
             parsed.operands_.push_back(arg);
         }
         const std::size_t given = parsed.operands_.size();
-        if (command.moreOperands.empty() ? given != wanted : given < wanted)
-            return usageError(command.fewerOperands);
+        if (command.operands.more.empty() ? given != wanted : given < wanted)
+            return usageError(command.operands.fewer);
         for (const Option& option : command.options) {
             if (!option.required.empty() && parsed.values_[option.name].empty())
                 return usageError(option.required);
@@ -200,8 +200,8 @@ std::string helpText(const Command& root, const std::vector<std::string>& path)
     const std::string words = spelled(root, path);
     if (row.commands.empty()) {
         std::string text = "usage: " + words;
-        if (!row.operands.empty())
-            text += " " + row.operands;
+        if (!row.operands.words.empty())
+            text += " " + row.operands.words;
         for (const Option& option : row.options)
             text += " " + usageOf(option);
         return text + "\n" + row.help;
@@ -209,9 +209,10 @@ std::string helpText(const Command& root, const std::vector<std::string>& path)
     std::string text = "usage: " + words + " COMMAND [OPTIONS]\n" + row.help + "Commands:\n";
     std::size_t width = 0;
     for (const Command& command : row.commands)
-        width = std::max(width, command.name.size() + 1 + command.operands.size());
+        width = std::max(width, command.name.size() + 1 + command.operands.words.size());
     for (const Command& command : row.commands) {
-        std::string label = command.name + (command.operands.empty() ? "" : " " + command.operands);
+        std::string label =
+            command.name + (command.operands.words.empty() ? "" : " " + command.operands.words);
         label.resize(width + 2, ' ');
         text += "  " + label + command.summary + "\n";
     }

@@ -11,6 +11,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace xrdtool {
@@ -26,6 +27,16 @@ struct Option {
         PathRule, ///< OLD=NEW with OLD not empty (PathMap)
         OneOf,    ///< one of the words of `value` ("text|github")
     };
+
+    /// A flag.
+    Option(std::string name) : name(std::move(name)) {}
+    /// An option with a value.
+    Option(std::string name, Value kind, std::string value, std::string takes = std::string(),
+           bool repeatable = false, std::string required = std::string())
+        : name(std::move(name)), kind(kind), value(std::move(value)), takes(std::move(takes)),
+          repeatable(repeatable), required(std::move(required))
+    {}
+
     /// "-o", "--split".
     std::string name;
     Value kind = Value::None;
@@ -60,24 +71,45 @@ private:
     std::map<std::string, std::vector<std::string>> values_;
 };
 
+/// What a command takes besides its options, and what is said when that does not fit.
+struct Operands {
+    /// One word each, in the usage line: "REPORT.xrd", "OLD.xrd NEW.xrd".
+    std::string words;
+    /// The problem when fewer are given: "no report given".
+    std::string fewer;
+    /// The problem at the first one too many: "one report only"; empty: the
+    /// number is checked at the end, and any other is `fewer`.
+    std::string more;
+};
+
 /// A row of the table: a command, or a family of commands.
 struct Command {
+    /// Runs a command: its exit status, or why it failed.
+    using Run = Result<int> (*)(const Arguments&);
+
+    /// A command that `run` runs.
+    Command(std::string name, std::string summary, Operands operands, std::vector<Option> options,
+            std::string help, Run run)
+        : name(std::move(name)), summary(std::move(summary)), operands(std::move(operands)),
+          options(std::move(options)), help(std::move(help)), run(run)
+    {}
+    /// A family of `commands` (the table's root, the program, has a version).
+    Command(std::string name, std::string summary, std::string help, std::vector<Command> commands,
+            std::string version = std::string())
+        : name(std::move(name)), summary(std::move(summary)), operands{"COMMAND", "", ""},
+          help(std::move(help)), commands(std::move(commands)), version(std::move(version))
+    {}
+
     /// The word that names it: "junit".
     std::string name;
     /// One line in its family's list: "JUnit XML for CI servers".
     std::string summary;
-    /// Its operands in the usage line, one word each: "REPORT.xrd", "OLD.xrd NEW.xrd".
-    std::string operands;
-    /// The problem when fewer operands are given: "no report given".
-    std::string fewerOperands;
-    /// The problem at the first operand too many: "one report only"; empty: the
-    /// number is checked at the end, and any other is `fewerOperands`.
-    std::string moreOperands;
+    Operands operands;
     std::vector<Option> options;
     /// What --help says below the usage line (a family's: above its list).
     std::string help;
-    /// Runs the command: its exit status, or why it failed. Null for a family.
-    Result<int> (*run)(const Arguments&) = nullptr;
+    /// Null for a family.
+    Run run = nullptr;
     /// A family's commands.
     std::vector<Command> commands;
     /// The program's version, for `PROGRAM --version` (the table's root only).

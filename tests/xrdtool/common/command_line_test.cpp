@@ -41,40 +41,17 @@ Result<int> refuse(const Arguments&)
 /// tool, with one command and a family of two.
 Command table()
 {
-    Command add;
-    add.name = "add";
-    add.summary = "keeps a run";
-    add.operands = "RUN";
-    add.fewerOperands = "no run given";
-    add.moreOperands = "one run only";
-    add.options = {{"--format", Value::OneOf, "text|markdown|json", "", false, ""},
-                   {"--map", Value::PathRule, "OLD=NEW", "", true, ""},
-                   {"--keep", Value::None, "", "", false, ""},
-                   {"-o", Value::Folder, "DIR", "a folder", false, "no folder given (-o DIR)"}};
-    add.help = "Keeps a run.\n";
-    add.run = record;
-    Command runs;
-    runs.name = "runs";
-    runs.summary = "lists the runs kept";
-    runs.run = refuse;
-    Command history;
-    history.name = "history";
-    history.summary = "the runs kept";
-    history.operands = "COMMAND";
-    history.help = "Keeps runs.\n";
-    history.commands = {add, runs};
-    Command pair;
-    pair.name = "pair";
-    pair.summary = "two at once";
-    pair.operands = "A B";
-    pair.fewerOperands = "two are needed";
-    pair.run = recordOperands;
-    Command root;
-    root.name = "tool";
-    root.help = "Does things.\n";
-    root.version = "1.2";
-    root.commands = {pair, history};
-    return root;
+    const std::vector<Option> addOptions = {
+        {"--format", Value::OneOf, "text|markdown|json"},
+        {"--map", Value::PathRule, "OLD=NEW", "", true},
+        {"--keep"},
+        {"-o", Value::Folder, "DIR", "a folder", false, "no folder given (-o DIR)"}};
+    const Command history("history", "the runs kept", "Keeps runs.\n",
+                          {Command("add", "keeps a run", Operands{"RUN", "no run given", "one run only"},
+                                   addOptions, "Keeps a run.\n", record),
+                           Command("runs", "lists the runs kept", Operands{}, {}, "", refuse)});
+    const Command pair("pair", "two at once", Operands{"A B", "two are needed", ""}, {}, "", recordOperands);
+    return Command("tool", "", "Does things.\n", {pair, history}, "1.2");
 }
 
 /// Runs `args`: the exit status, and what went to the standard output and the error stream.
