@@ -52,7 +52,9 @@ struct Option {
     std::string required;
 };
 
-/// What a command was given, read by the options of its row.
+/// What a command was given, read by the options of its row. Options are
+/// named as their row names them; another name is a mistake of the program
+/// (std::out_of_range), which the tests of the command meet first.
 class Arguments {
 public:
     /// The arguments that are no option, in order.
