@@ -25,7 +25,8 @@
 //
 // A year of the bench's medium report is 12 GB: --write FIRST-LAST writes only
 // those nights (the answers still cover all), and --then COMMAND runs
-// `COMMAND FILE` through the shell as soon as a night is written and then
+// COMMAND through the shell as soon as a night is written, with the file as
+// $1 (appended as the last argument unless COMMAND names "$1"), and then
 // removes the file, so that a benchmark streams the series through the disk
 // cache instead of keeping it. Everything is deterministic for a seed.
 
@@ -122,7 +123,8 @@ struct WallTime {
     }
 };
 
-/// Runs `command "$1"` through the shell with `file` as $1; its exit status.
+/// Runs `command` through the shell with `file` as $1, appended as the last
+/// argument when the command does not name $1; its exit status.
 int runWith(const std::string& command, const std::string& file)
 {
     std::fflush(stdout);
@@ -130,7 +132,7 @@ int runWith(const std::string& command, const std::string& file)
     if (child < 0)
         return -1;
     if (child == 0) {
-        const std::string script = command + " \"$1\"";
+        const std::string script = command.find("$1") == std::string::npos ? command + " \"$1\"" : command;
         execl("/bin/sh", "sh", "-c", script.c_str(), "qv_gen_series", file.c_str(),
               static_cast<char*>(nullptr));
         _exit(127);
