@@ -42,9 +42,11 @@ struct AnswerOptions {
     uint32_t newest = 0;
     /// Every result's statuses, one letter a night, in "timelines".
     bool timelines = false;
-    /// Repeated in the file for whoever reads it.
+    /// The report the series was made from, repeated in the file.
     std::string report;
+    /// The series' seed, repeated in the file.
     uint64_t seed = 0;
+    /// The series' share of changes, repeated in the file.
     double share = 0;
 };
 

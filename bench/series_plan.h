@@ -13,7 +13,9 @@ namespace series {
 
 /// What a series is made of.
 struct PlanOptions {
+    /// Nights in the series, numbered from 1.
     uint32_t nights = 30;
+    /// The one seed every draw comes from.
     uint64_t seed = 20250319;
     /// Share of the ordinary results that change status each night (leaving
     /// the report's status or coming back to it).
@@ -40,7 +42,9 @@ struct ResultTraits {
 
 /// The statuses of every result on every night.
 struct Plan {
+    /// Nights, numbered from 1.
     uint32_t nights = 0;
+    /// Results per night, in the report's document order.
     uint32_t results = 0;
     /// Night by night: statuses[(night - 1) * results + result].
     std::vector<Status> statuses;

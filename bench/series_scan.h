@@ -17,8 +17,8 @@ enum class Status : uint8_t { Passed, Inconclusive, Failed };
 
 /// A range of the report's bytes.
 struct Span {
-    std::size_t at = 0;
-    std::size_t size = 0;
+    std::size_t at = 0;   ///< offset of the first byte
+    std::size_t size = 0; ///< bytes; 0 for a place to insert at
 };
 
 /// No enclosing entry (the global entry's parent).
@@ -26,14 +26,14 @@ constexpr uint32_t NoParent = 0xFFFFFFFFu;
 
 /// One XROD:NODE browser entry, in document order.
 struct EntryInfo {
-    Span name;       ///< the name attribute's value as written (escaped)
-    Span type;       ///< the type attribute's value as written
-    Span state;      ///< the state attribute's value; size 0 when absent
-    Span titleStyle; ///< the STYLE value of the entry's own first TITLE; size 0 when none
-    uint32_t parent = NoParent;
-    uint32_t depth = 0;   ///< 0 for the global entry, 1 for a driver or the contracts section
-    bool counted = false; ///< sum="1" or more: one of the report's results
-    bool stub = false;    ///< type "Stub": "NE" counts as passed, so it is never inconclusive
+    Span name;                  ///< the name attribute's value as written (escaped)
+    Span type;                  ///< the type attribute's value as written
+    Span state;                 ///< the state attribute's value; size 0 when absent
+    Span titleStyle;            ///< the STYLE value of the entry's own first TITLE; size 0 when none
+    uint32_t parent = NoParent; ///< the enclosing entry's number
+    uint32_t depth = 0;         ///< 0 for the global entry, 1 for a driver or the contracts section
+    bool counted = false;       ///< sum="1" or more: one of the report's results
+    bool stub = false;          ///< type "Stub": "NE" counts as passed, so it is never inconclusive
 };
 
 /// The cells of one of the summary rows (Passed, Inconclusive, Failed, Total).
@@ -53,16 +53,19 @@ struct ReportIndex {
     std::vector<uint32_t> results;
     /// Passed, Inconclusive, Failed, Total; valid when hasSummary.
     CountRow rows[4];
+    /// The report has the four summary rows (a series needs them).
     bool hasSummary = false;
     /// The label and value cells' texts of the "Report Generation Time" row,
     /// else of the "Test compilation time" row (the one quorvanel writes in its
     /// place); valid when hasTimeRow.
     Span timeLabel;
     Span timeValue;
+    /// timeLabel and timeValue were found.
     bool hasTimeRow = false;
     /// Where a time row goes when the report has none: before the end tag of
     /// its first report information table; valid when hasInfoTable.
     std::size_t infoTableEnd = 0;
+    /// infoTableEnd was found.
     bool hasInfoTable = false;
 
     /// The text of a span.
