@@ -78,8 +78,9 @@ void NightWriter::patchEntries()
         if (words_[e] == base_[e] || entry.state.size != 2)
             continue;
         replace(entry.state, WordText[words_[e]]);
-        if (entry.titleStyle.size > 0) {
-            // "Title2 Passed": the level stays, the status part follows the state.
+        if (entry.titleStyle.size > 0 && e != 0) {
+            // "Title2 Passed": the level stays, the status part follows the
+            // state (the global entry's title is plain whatever its state).
             const std::string style = report_.text(entry.titleStyle);
             replace(entry.titleStyle, style.substr(0, style.find(' ')) + TitleSuffix[words_[e]]);
         }

@@ -101,15 +101,6 @@ private:
         return Span{};
     }
 
-    bool hasAttribute(const char* name) const
-    {
-        for (const auto& attribute : tag_.attributes) {
-            if (is(attribute.first, name))
-                return true;
-        }
-        return false;
-    }
-
     /// Reads the tag that starts at `at` into tag_.
     bool readTag(std::size_t at)
     {
@@ -179,8 +170,6 @@ private:
             entry.stub = is(entry.type, "Stub");
             entry.parent = open_.empty() ? NoParent : open_.back();
             entry.depth = uint32_t(open_.size());
-            if (!hasAttribute("state"))
-                entry.state = Span{};
             out_.entries.push_back(entry);
             if (entry.counted)
                 out_.results.push_back(uint32_t(out_.entries.size() - 1));
