@@ -93,13 +93,14 @@ void buildLibrary(OtsWriter& w, Rng& r, uint32_t budget, Library& lib)
 
 namespace {
 
-/// A test case with 3 to 10 checks of every kind.
-void addTestCase(OtsWriter& w, Rng& r, uint32_t parent, const Library& lib, const std::vector<Elem>& elems)
+/// A test case with checks of every kind, as many as the shape says.
+void addTestCase(OtsWriter& w, Rng& r, uint32_t parent, const Library& lib, const std::vector<Elem>& elems,
+                 const ScriptShape& shape)
 {
     const uint32_t tc =
         w.add(KTestCase, std::string(pick(r, Verbs)) + pick(r, Conditions) + "_" + std::to_string(w.count()),
               parent);
-    for (uint32_t i = r.range(3, 10); i > 0; --i) {
+    for (uint32_t i = r.range(shape.minChecks, shape.maxChecks); i > 0; --i) {
         const uint32_t k = r.below(100);
         if (k < 62) {
             addCheck(w, r, tc);
@@ -134,7 +135,8 @@ void addTestCase(OtsWriter& w, Rng& r, uint32_t parent, const Library& lib, cons
 
 } // namespace
 
-void buildScript(OtsWriter& w, Rng& r, uint32_t budget, const Library& lib, const std::vector<Elem>& elems)
+void buildScript(OtsWriter& w, Rng& r, uint32_t budget, const Library& lib, const std::vector<Elem>& elems,
+                 const ScriptShape& shape)
 {
     while (w.count() < budget) {
         const uint32_t ts =
@@ -148,11 +150,11 @@ void buildScript(OtsWriter& w, Rng& r, uint32_t budget, const Library& lib, cons
         for (uint32_t i = r.range(1, 4); i > 0 && w.count() < budget; --i) {
             const uint32_t tl = w.add(KTestClass, std::string(pick(r, Nouns)) + pick(r, Nouns) + "Tests", ts);
             for (uint32_t j = r.range(2, 8); j > 0 && w.count() < budget; --j)
-                addTestCase(w, r, tl, lib, elems);
+                addTestCase(w, r, tl, lib, elems, shape);
             w.close(tl);
         }
         for (uint32_t i = r.below(3); i > 0 && w.count() < budget; --i)
-            addTestCase(w, r, ts, lib, elems);
+            addTestCase(w, r, ts, lib, elems, shape);
         if (r.chance(500)) {
             const uint32_t ce = w.add(KEpilogue, "Teardown", ts);
             addCheck(w, r, ce);

@@ -71,7 +71,17 @@ private:
 /// procedures and classes in `lib`.
 void buildLibrary(OtsWriter& w, Rng& r, uint32_t budget, Library& lib);
 
+/// The shape of the test cases of the scripts. The default draws 3 to 10
+/// checks per test case; a dense campaign draws 1 to 4, so that the report
+/// holds more, shorter results per megabyte (what a reader of the report
+/// spends per result, not per byte, shows there).
+struct ScriptShape {
+    uint32_t minChecks = 3;  ///< fewest checks, comments and calls in a test case
+    uint32_t maxChecks = 10; ///< most of them
+};
+
 /// Draws a test script of about `budget` elements that calls into the library.
-void buildScript(OtsWriter& w, Rng& r, uint32_t budget, const Library& lib, const std::vector<Elem>& elems);
+void buildScript(OtsWriter& w, Rng& r, uint32_t budget, const Library& lib, const std::vector<Elem>& elems,
+                 const ScriptShape& shape);
 
 } // namespace gen

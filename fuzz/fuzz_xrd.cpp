@@ -3,17 +3,18 @@
 // The input is one XRD document. The reader must either refuse it with a line,
 // a column and a reason, or hand out a balanced tree of entries; in both cases
 // nothing crashes, leaks or reads outside the input. When the document reads,
-// the JUnit text written from it must be well-formed XML and its testcases must
-// add up to the counted entries, and diff's index of it compared with itself
-// must list no change.
+// the reader's totals must add up to the counted entries it handed out, the
+// JUnit text written from it must be well-formed XML, and diff's index of it
+// compared with itself must list no change.
 
 #include "fuzz_common.h"
 
+#include "xrd/read_buffer.h"
 #include "xrd/report.h"
-#include "xrdtool/diff_index.h"
-#include "xrdtool/diff_lists.h"
-#include "xrdtool/junit_writer.h"
-#include "xrdtool/totals.h"
+#include "xrdtool/common/totals.h"
+#include "xrdtool/diff/index.h"
+#include "xrdtool/diff/lists.h"
+#include "xrdtool/junit/writer.h"
 
 #include <libxml/parser.h>
 
@@ -73,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const char* bytes = reinterpret_cast<const char*>(data);
 
     Checker checker;
-    const xrd::ReadResult result = xrd::readReportBuffer(bytes, size, checker);
+    const xrd::ReadResult result = xrd::detail::readReportBuffer(bytes, size, checker);
     if (result.ok() && checker.open != 0)
         qv::fuzz::fail("the document read but entries were left open");
     if (!result.ok() && (result.reason.empty() || result.line < 0 || result.column < 0))
@@ -98,11 +99,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         junit += part.tail;
         return true;
     });
-    if (!xrd::readReportBuffer(bytes, size, writer).ok())
+    const xrd::ReadResult again = xrd::detail::readReportBuffer(bytes, size, writer);
+    if (!again.ok())
         qv::fuzz::fail("a document read once and not twice");
     junit += "</testsuites>\n";
-    if (writer.totals().total() != checker.counted)
-        qv::fuzz::fail("the JUnit totals differ from the counted entries");
+    if (again.totals.total() != checker.counted)
+        qv::fuzz::fail("the reader's totals differ from the counted entries");
     xmlDocPtr doc = xmlReadMemory(junit.data(), int(junit.size()), "junit.xml", nullptr,
                                   XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
     if (!doc)
@@ -112,8 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // diff's index: every counted entry one record, and a report equal to
     // itself (read twice into the same tables, as diff reads two).
     xrdtool::DiffInput input;
-    if (!xrdtool::readResultsBuffer(bytes, size, input.tables, input.before).ok() ||
-        !xrdtool::readResultsBuffer(bytes, size, input.tables, input.after).ok())
+    if (!xrdtool::detail::readResultsBuffer(bytes, size, input.tables, input.before).ok() ||
+        !xrdtool::detail::readResultsBuffer(bytes, size, input.tables, input.after).ok())
         qv::fuzz::fail("a document read for diff's index and not again");
     if (long(input.after.results.size()) != checker.counted ||
         xrdtool::totalsLine(input.before.totals) != xrdtool::totalsLine(input.after.totals))

@@ -22,7 +22,7 @@ namespace xrd::detail {
 namespace {
 
 /// Longest cell or title text kept; the rest is counted in Cell::omitted.
-constexpr std::size_t kTextLimit = 1 << 20;
+constexpr std::size_t TextLimit = 1 << 20;
 
 bool is(const xmlChar* name, const char* literal)
 {
@@ -105,7 +105,7 @@ template <typename T> void trim(std::vector<T>& items, std::size_t used, std::ve
 /// Appends up to the limit and counts what did not fit.
 void appendLimited(std::string& text, std::size_t& omitted, const char* data, std::size_t size)
 {
-    const std::size_t room = text.size() < kTextLimit ? kTextLimit - text.size() : 0;
+    const std::size_t room = text.size() < TextLimit ? TextLimit - text.size() : 0;
     const std::size_t take = size < room ? size : room;
     text.append(data, take);
     omitted += size - take;
@@ -304,9 +304,9 @@ void DocumentState::endRow()
     Row& r = row();
     // Cells left from the row's earlier use wait for another row, without
     // the room of a huge text.
-    constexpr std::size_t kKeptCapacity = 1 << 16;
+    constexpr std::size_t KeptCapacity = 1 << 16;
     for (std::size_t i = cellsUsed_; i < r.cells.size(); ++i) {
-        if (r.cells[i].text.capacity() > kKeptCapacity)
+        if (r.cells[i].text.capacity() > KeptCapacity)
             std::string().swap(r.cells[i].text);
     }
     trim(r.cells, cellsUsed_, spareCells_);
@@ -427,6 +427,8 @@ void DocumentState::closeEntry()
         else if (links.hasFirst)
             entry.location = links.first;
     }
+    if (entry.counted)
+        result.totals.add(entry.status());
     handler_.entryClosed(entry);
     entry.tables.clear();
     --open_;
@@ -461,7 +463,7 @@ void DocumentState::closeTable()
     trim(table_.rows, rowsUsed_, spareRows_);
     if (globalSectionDepth_ > 0) {
         if (globalTables_++ == 0) {
-            handler_.summary(summaryOf(table_));
+            result.summary = summaryOf(table_);
         } else {
             table_.heading = heading_;
             handler_.infoTable(table_);

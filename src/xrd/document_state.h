@@ -31,8 +31,9 @@ public:
     /// The kind of the element `name` points to.
     Element lookup(const xmlChar* name)
     {
-        const std::size_t slot = std::size_t(
-            (std::uint64_t(reinterpret_cast<std::uintptr_t>(name)) * 0x9E3779B97F4A7C15ull) >> (64 - kBits));
+        const std::size_t slot =
+            std::size_t((std::uint64_t(reinterpret_cast<std::uintptr_t>(name)) * 0x9E3779B97F4A7C15ull) >>
+                        (64 - SlotBits));
         if (names_[slot] == name)
             return kinds_[slot];
         const Element kind = classify(name);
@@ -42,9 +43,9 @@ public:
     }
 
 private:
-    static constexpr unsigned kBits = 6;
-    const xmlChar* names_[std::size_t(1) << kBits] = {};
-    Element kinds_[std::size_t(1) << kBits] = {};
+    static constexpr unsigned SlotBits = 6;
+    const xmlChar* names_[std::size_t(1) << SlotBits] = {};
+    Element kinds_[std::size_t(1) << SlotBits] = {};
 };
 
 /// An attribute name the reader looks for. Attribute names come from the same

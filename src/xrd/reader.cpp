@@ -6,6 +6,7 @@
 // entity is ever declared, loaded or expanded, and the network is never used.
 
 #include "xrd/document_state.h"
+#include "xrd/read_buffer.h"
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -24,7 +25,7 @@ namespace {
 using detail::DocumentState;
 using Reader = detail::DocumentState;
 
-constexpr std::size_t kChunkSize = 1 << 18;
+constexpr std::size_t ChunkSize = 1 << 18;
 
 // libxml2 does not always say that memory ran out: a failed buffer growth ends
 // a push with -1, like a document it gave up on. Its allocations go through
@@ -165,10 +166,10 @@ template <typename Next> ReadResult parse(ReportHandler& handler, Next next)
     reader.context = context.get();
     xmlCtxtUseOptions(context.get(), XML_PARSE_HUGE | XML_PARSE_NONET | XML_PARSE_NOWARNING);
 
-    std::unique_ptr<char[]> buffer(new char[kChunkSize]);
+    std::unique_ptr<char[]> buffer(new char[ChunkSize]);
     bool anyContent = false; // a byte other than white space
     for (;;) {
-        const long size = next(buffer.get(), kChunkSize);
+        const long size = next(buffer.get(), ChunkSize);
         if (size < 0) {
             const int saved = errno;
             reader.result = ReadResult();
@@ -243,7 +244,7 @@ ReadResult readReport(const std::string& path, ReportHandler& handler)
     });
 }
 
-ReadResult readReportBuffer(const char* data, std::size_t size, ReportHandler& handler)
+ReadResult detail::readReportBuffer(const char* data, std::size_t size, ReportHandler& handler)
 {
     std::size_t offset = 0;
     return parse(handler, [&](char* buffer, std::size_t capacity) -> long {

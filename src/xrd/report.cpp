@@ -40,14 +40,6 @@ bool parseLinkTarget(const char* target, std::size_t size, Location& out)
     return true;
 }
 
-std::optional<Location> parseLinkTarget(const std::string& target)
-{
-    Location location;
-    if (!parseLinkTarget(target.data(), target.size(), location))
-        return std::nullopt;
-    return location;
-}
-
 TableKind tableKind(const Table& table)
 {
     if (table.width == "55,45")
@@ -85,7 +77,7 @@ Summary summaryOf(const Table& table)
     return summary;
 }
 
-ResultStatus resultStatus(EntryState state, const std::string& type)
+ResultStatus Entry::status() const
 {
     switch (state) {
     case EntryState::Failed: return ResultStatus::Failed;
@@ -96,12 +88,7 @@ ResultStatus resultStatus(EntryState state, const std::string& type)
     return type == "Stub" ? ResultStatus::Passed : ResultStatus::Inconclusive;
 }
 
-ResultStatus Entry::status() const
-{
-    return resultStatus(state, type);
-}
-
-const char* statusWord(ResultStatus status)
+const char* resultStatusName(ResultStatus status)
 {
     switch (status) {
     case ResultStatus::Passed: return "passed";

@@ -26,11 +26,8 @@ struct Location {
     long line = 0;
 };
 
-/// Parses a link target of the form "PATH line N"; nothing when it has another shape.
-std::optional<Location> parseLinkTarget(const std::string& target);
-
-/// parseLinkTarget() into `out`, whose path keeps its capacity; false (and `out`
-/// unspecified) when the target has another shape.
+/// Parses a link target of the form "PATH line N" into `out`, whose path keeps
+/// its capacity; false (and `out` unspecified) when the target has another shape.
 bool parseLinkTarget(const char* target, std::size_t size, Location& out);
 
 /// One table cell: its text (TEXT or CELL_TEXT content), its STYLE and its link.
@@ -95,6 +92,23 @@ struct Entry {
     ResultStatus status() const;
 };
 
+/// Counted results by status.
+struct Totals {
+    long passed = 0;
+    long inconclusive = 0;
+    long failed = 0;
+    long total() const { return passed + inconclusive + failed; }
+    /// Counts one result.
+    void add(ResultStatus status)
+    {
+        switch (status) {
+        case ResultStatus::Passed: ++passed; break;
+        case ResultStatus::Inconclusive: ++inconclusive; break;
+        case ResultStatus::Failed: ++failed; break;
+        }
+    }
+};
+
 /// The report's own summary rows (Passed, Inconclusive, Failed, Total).
 struct Summary {
     long passed = 0;
@@ -135,8 +149,6 @@ public:
     virtual void documentTitle(const std::string&) {}
     /// Each report information table (rows, with its sub-heading).
     virtual void infoTable(const Table&) {}
-    /// The report's own summary counts.
-    virtual void summary(const Summary&) {}
     /// Asked once per entry, before entryOpened: false when the entry's tables
     /// need not be kept in Entry::tables (entryContent still sees each one).
     /// Leaving them out saves time and memory on large reports.
@@ -162,23 +174,22 @@ struct ReadResult {
     long column = 0;
     /// Why the file could not be read or is not a report (empty when Ok).
     std::string reason;
+    /// The counted entries by status (Entry::status), as far as they were read.
+    Totals totals;
+    /// The report's own summary rows (not present when it has none).
+    Summary summary;
     /// True when the report was read to its end.
     bool ok() const { return status == ReadStatus::Ok; }
 };
 
-/// Reads the report at `path`, streaming, and calls the handler as it goes.
+/// Reads the report at `path`, streaming, and calls the handler as it goes;
+/// counts the results and keeps the report's summary rows on the way.
 /// A file that cannot be opened or read gives CannotRead with the system's reason.
 /// Memory that runs out, in the reader or in libxml2, raises std::bad_alloc once
 /// the parser has returned, as anywhere else in the program.
 ReadResult readReport(const std::string& path, ReportHandler& handler);
 
-/// Reads a report held in memory (tests and the fuzz target).
-ReadResult readReportBuffer(const char* data, std::size_t size, ReportHandler& handler);
-
-/// The status an entry's state and type give (the rule of Entry::status).
-ResultStatus resultStatus(EntryState state, const std::string& type);
-
-/// "passed", "inconclusive" or "failed".
-const char* statusWord(ResultStatus status);
+/// The English name of a result status: "passed", "inconclusive" or "failed".
+const char* resultStatusName(ResultStatus status);
 
 } // namespace xrd

@@ -1,17 +1,12 @@
 #pragma once
-// The commands of xrdtool besides html; each takes the arguments after its
-// word and returns the exit status.
+// The table of xrdtool's commands: what `xrdtool --help` lists, what each
+// command takes and the function that runs it.
 
-#include <string>
-#include <vector>
+#include "xrdtool/common/command_line.h"
 
 namespace xrdtool {
 
-/// `xrdtool junit REPORT.xrd [-o FILE] [--strict] [--split DIR] [--path-map OLD=NEW]...`
-int runJunitCommand(const std::vector<std::string>& args);
-/// `xrdtool summary REPORT.xrd [--format text|github] [--verbose] [--path-map OLD=NEW]...`
-int runSummaryCommand(const std::vector<std::string>& args);
-/// `xrdtool diff OLD.xrd NEW.xrd [--format text|markdown|json]`
-int runDiffCommand(const std::vector<std::string>& args);
+/// The root of the table: the program, with its commands.
+const Command& xrdtoolCommands();
 
 } // namespace xrdtool

@@ -2,6 +2,7 @@
 // every level must give the same locations, rows and failures, and rows and
 // cells reused from table to table must never carry anything over.
 
+#include "xrd/read_buffer.h"
 #include "xrd/report.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +66,7 @@ std::string member(const std::string& name, const std::string& state, const std:
 
 /// Class members whose locations come from their rows, with tables of changing
 /// shapes one after the other: five cells, then two, then three rows of one.
-const std::string kBody =
+const std::string Body =
     "<XROD:NODE name=\"K\" type=\"Class\" state=\"ko\"><TITLE LEVEL=\"1\"><LINK TARGET=\"k.kts line 1\">"
     "<TEXT>Class K</TEXT></LINK></TITLE>" +
     member("wide", "ko",
@@ -116,8 +117,8 @@ std::vector<std::string> rowsOf(const std::vector<xrd::Table>& tables, bool styl
 
 xrd::ReadResult read(LevelRecorder& handler)
 {
-    const std::string doc = document(kBody);
-    return xrd::readReportBuffer(doc.data(), doc.size(), handler);
+    const std::string doc = document(Body);
+    return xrd::detail::readReportBuffer(doc.data(), doc.size(), handler);
 }
 
 TEST(TableContent, EveryLevelGivesTheSameLocations)
@@ -238,7 +239,7 @@ TEST(TableContent, ReusedRowsAndCellsCarryNothingOver)
     for (const auto level : {xrd::TableContent::Whole, xrd::TableContent::Texts}) {
         LevelRecorder rec;
         rec.level = level;
-        ASSERT_TRUE(xrd::readReportBuffer(doc.data(), doc.size(), rec).ok());
+        ASSERT_TRUE(xrd::detail::readReportBuffer(doc.data(), doc.size(), rec).ok());
         ASSERT_EQ(rec.contents.size(), shapes.size());
         for (std::size_t t = 0; t < shapes.size(); ++t) {
             const xrd::Table& table = rec.contents[t];

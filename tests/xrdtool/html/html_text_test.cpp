@@ -1,6 +1,6 @@
 // Texts of the html site: escaping that keeps hostile names as text, the cut of
 // long texts with its note, and the short forms of names and paths.
-#include "xrdtool/html_text.h"
+#include "xrdtool/html/html_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,113 @@
+#pragma once
+// Who a result is across runs, as diff matches them: its path of names (the
+// driver, the enclosing entries, its own name) and its type, and among the
+// results of one report with the same path and type, its repeat number (the
+// k-th in document order matches the k-th). Every name is stored once and
+// every path is one node of a shared tree, so that a result's key is two
+// 32-bit numbers; nothing is ever copied to grow.
+
+#include "xrdtool/common/chunked_array.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <numeric>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace xrdtool {
+
+/// Distinct byte strings, each stored once, numbered from 0.
+class NameTable {
+public:
+    /// More names than this do not fit a record's type field; interning one
+    /// more raises std::bad_alloc, like any other exhausted memory.
+    static constexpr std::uint32_t MaxNames = (1u << 30) - 1;
+
+    NameTable();
+    /// The number of `text`, added when new.
+    std::uint32_t intern(std::string_view text);
+    /// The text of a number.
+    std::string_view view(std::uint32_t id) const;
+    /// The text of a number, as a string of its own.
+    std::string text(std::uint32_t id) const { return std::string(view(id)); }
+    /// Number of distinct texts.
+    std::size_t size() const { return starts_.size(); }
+    /// The bytes of the distinct texts themselves.
+    std::size_t textBytes() const { return textBytes_; }
+    /// Bytes held, texts included, for the memory budget.
+    std::size_t bytes() const;
+
+private:
+    std::uint32_t store(std::string_view text);
+    void grow();
+
+    // Each text is stored as its length (7 bits a byte, low bits first) and
+    // its bytes, in blocks of BlockSize bytes; a longer text has a block of its
+    // own that takes the numbers of as many blocks. starts_ holds where each
+    // text begins: block number << 16 | offset.
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::size_t used_; // bytes used in the last block
+    std::size_t blockBytes_ = 0;
+    ChunkedArray<std::uint32_t> starts_;
+    std::vector<std::uint32_t> slots_; // open addressing; 0 = empty, else id + 1
+    std::size_t textBytes_ = 0;
+};
+
+/// Entry paths as a tree of (parent, name) nodes; node 0 is the empty path.
+class PathTable {
+public:
+    PathTable();
+    /// The node of `parent` followed by the name `name`, added when new.
+    std::uint32_t child(std::uint32_t parent, std::uint32_t name);
+    /// The names from the top down to `node`.
+    std::vector<std::uint32_t> names(std::uint32_t node) const;
+    /// Number of nodes, the empty path included.
+    std::size_t size() const { return nodes_.size(); }
+    /// The parent and the name of a node other than 0.
+    std::uint32_t parentOf(std::uint32_t node) const { return std::uint32_t(nodes_[node] >> 32); }
+    /// The NameTable id of a node's last name.
+    std::uint32_t nameOf(std::uint32_t node) const { return std::uint32_t(nodes_[node] & 0xFFFFFFFFu); }
+    /// Bytes held, for the memory budget.
+    std::size_t bytes() const;
+
+private:
+    void grow();
+
+    ChunkedArray<std::uint64_t> nodes_; // parent << 32 | name
+    std::vector<std::uint32_t> slots_;
+};
+
+/// A result's identity but for its repeat number: the PathTable node of its
+/// path and the NameTable id of its type as written.
+struct ResultKey {
+    std::uint32_t path = 0;
+    std::uint32_t type = 0;
+};
+
+/// Compares two keys (path, then type): <0, 0 or >0.
+inline int compareKeys(const ResultKey& l, const ResultKey& r)
+{
+    if (l.path != r.path)
+        return l.path < r.path ? -1 : 1;
+    if (l.type != r.type)
+        return l.type < r.type ? -1 : 1;
+    return 0;
+}
+
+/// The numbers 0 to count - 1 of a report's results (in document order)
+/// ordered by key, and among equal keys by number: the repeat numbers in
+/// order. `keyOf(number)` gives a result's ResultKey.
+template <typename KeyOf> std::vector<std::uint32_t> identityOrder(std::size_t count, KeyOf keyOf)
+{
+    std::vector<std::uint32_t> order(count);
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&keyOf](std::uint32_t x, std::uint32_t y) {
+        const int keys = compareKeys(keyOf(x), keyOf(y));
+        return keys != 0 ? keys < 0 : x < y;
+    });
+    return order;
+}
+
+} // namespace xrdtool

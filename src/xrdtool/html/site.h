@@ -1,0 +1,32 @@
+#pragma once
+// What every part of the site shares, passed by reference to each: its
+// folder, the path map, the report's names and the stems of its pages.
+
+#include <string>
+#include <unordered_set>
+#include <utility>
+
+namespace xrdtool {
+
+class PathMap;
+
+/// The file that marks a folder as a site of ours (replaced whole on the next run).
+constexpr const char* HtmlSiteMarker = ".xrdtool-html";
+
+/// The site being written.
+struct Site {
+    Site(std::string dir, const PathMap& paths) : dir(std::move(dir)), paths(paths) {}
+
+    /// The site's folder (holding p/ and assets/).
+    std::string dir;
+    /// --path-map's rules, for every location shown.
+    const PathMap& paths;
+    /// The report's title: its first title, else the report file's name.
+    std::string title;
+    /// The report file's name, shown at the index's foot.
+    std::string reportName;
+    /// The stems of the pages under p/, as fileStem keeps them: each new page's is unique.
+    std::unordered_set<std::string> stems;
+};
+
+} // namespace xrdtool

@@ -1,0 +1,94 @@
+// Reads the report once and writes the site as it goes: one set of pages per
+// test driver and for the contracts section, the failures pages, then the
+// index, the assets and the marker.
+
+#include "xrdtool/html/site_writer.h"
+
+#include "xrdtool/html/assets.h"
+#include "xrdtool/html/html_text.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace xrdtool {
+
+namespace {
+
+bool writeFile(const std::string& path, const char* text)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const std::size_t size = std::strlen(text);
+    const bool written = std::fwrite(text, 1, size, file) == size;
+    return std::fclose(file) == 0 && written;
+}
+
+} // namespace
+
+SiteWriter::SiteWriter(const std::string& dir, const std::string& reportName, const PathMap& paths)
+    : site_(dir, paths)
+{
+    site_.title = keptForDisplay(reportName, HtmlCellLimit);
+    site_.reportName = site_.title;
+}
+
+void SiteWriter::documentTitle(const std::string& title)
+{
+    if (!titleSeen_ && !title.empty())
+        site_.title = keptForDisplay(title, HtmlCellLimit);
+    titleSeen_ = true;
+}
+
+void SiteWriter::infoTable(const xrd::Table& table)
+{
+    appendInformation(index_, table, site_.paths);
+}
+
+void SiteWriter::entryOpened(const xrd::Entry& entry)
+{
+    if (section_) {
+        section_->entryOpened(entry);
+        return;
+    }
+    // The global entry encloses the sections: each entry below it starts one.
+    if (entry.depth == 0)
+        return;
+    if (!failures_)
+        failures_ = std::make_unique<FailurePages>(site_);
+    section_ = std::make_unique<SectionPages>(site_, *failures_);
+    if (!section_->begin(entry))
+        failed_ = true;
+}
+
+void SiteWriter::entryClosed(const xrd::Entry& entry)
+{
+    if (!section_)
+        return;
+    section_->entryClosed(entry);
+    if (entry.depth > section_->rootDepth())
+        return;
+    const SectionSummary& done = section_->summary();
+    failed_ = failed_ || section_->failed();
+    index_.totals.passed += done.totals.passed;
+    index_.totals.inconclusive += done.totals.inconclusive;
+    index_.totals.failed += done.totals.failed;
+    index_.sections.push_back(done);
+    section_.reset();
+}
+
+bool SiteWriter::finish()
+{
+    if (!failures_)
+        failures_ = std::make_unique<FailurePages>(site_);
+    if (!failures_->finish() || failed_)
+        return false;
+    index_.firstFailures = failures_->first();
+    index_.failures = failures_->count();
+    return writeIndex(site_, index_) && writeFile(site_.dir + "/assets/report.css", htmlReportCss()) &&
+        writeFile(site_.dir + "/assets/report.js", htmlReportJs()) &&
+        writeFile(site_.dir + "/" + HtmlSiteMarker,
+                  "A site written by xrdtool html; the next run replaces this folder whole.\n");
+}
+
+} // namespace xrdtool

@@ -1,0 +1,233 @@
+// The JUnit writer on small reports: names, repeats, order, parts and limits.
+
+#include "xrdtool/junit/writer.h"
+
+#include "xrd/read_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Written {
+    std::vector<xrdtool::SuitePart> parts;
+    std::vector<std::string> bodies;
+};
+
+std::string node(const std::string& name, const std::string& type, const std::string& state, bool counted,
+                 const std::string& inner, const std::string& link = "s.kts line 5")
+{
+    return "<XROD:NODE name=\"" + name + "\" type=\"" + type + "\" state=\"" + state + "\"" +
+        (counted ? " sum=\"1\"" : "") +
+        "><TITLE LEVEL=\"1\" TAG=\"nodex9\" STYLE=\"Title2\">\n<LINK TARGET=\"" + link + "\">\n<TEXT>" +
+        type + " " + name + "</TEXT>\n</LINK>\n</TITLE>\n" + inner + "</XROD:NODE>\n";
+}
+
+std::string report(const std::string& drivers, const std::string& info = "")
+{
+    return "<XROD><APIDOC><DOCUMENT TITLE=\"r\"><XROD:NODE name=\"Global Report\" type=\"Global Report\" "
+           "state=\"ok\">"
+           "<SECTION TAG=\"filex2\"><TABLE BORDER=\"1\"></TABLE><TABLE BORDER=\"1\">" +
+        info + "</TABLE></SECTION>" + drivers + "</XROD:NODE></DOCUMENT></APIDOC></XROD>";
+}
+
+std::string driver(const std::string& name, const std::string& inner)
+{
+    return "<XROD:NODE name=\"" + name + "\" type=\"Test Driver\" state=\"ok\"><SECTION TAG=\"rootx3\">" +
+        inner + "</SECTION></XROD:NODE>";
+}
+
+Written run(const std::string& document, xrdtool::JunitOptions options = {}, bool split = false)
+{
+    Written written;
+    xrdtool::JunitWriter* self = nullptr;
+    xrdtool::JunitWriter writer(options, split, [&](const xrdtool::SuitePart& part) {
+        std::string body;
+        std::FILE* memory = std::tmpfile();
+        part.spool->copyTo(memory, part.begin, part.end);
+        std::rewind(memory);
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, memory)) > 0;)
+            body.append(buffer, n);
+        std::fclose(memory);
+        written.parts.push_back(part);
+        written.bodies.push_back(part.head + body + part.tail);
+        return true;
+    });
+    self = &writer;
+    const xrd::ReadResult result = xrd::detail::readReportBuffer(document.data(), document.size(), *self);
+    EXPECT_TRUE(result.ok()) << result.reason;
+    EXPECT_TRUE(writer.ok());
+    return written;
+}
+
+std::size_t count(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(Junit, ClassnamesJoinEnclosingNamesAndRepeatsAreNumbered)
+{
+    const std::string suite =
+        node("S.1", "Test Suite", "ok", false,
+             node("t", "Test Case", "ok", true, "") + node("t", "Test Case", "ko", true, "") +
+                 node("t", "Proc", "NE", true, ""));
+    const Written w = run(report(driver("drv.x", suite + node("t", "Test Case", "ok", true, ""))));
+    ASSERT_EQ(w.bodies.size(), 1u);
+    const std::string& b = w.bodies[0];
+    EXPECT_NE(b.find("<testsuite name=\"drv.x\" tests=\"4\" failures=\"1\" errors=\"0\" skipped=\"1\""),
+              std::string::npos)
+        << b;
+    EXPECT_NE(b.find("package=\"drv.x\""), std::string::npos);
+    // Dots inside a name are not package separators; the repeats count by
+    // classname and name, whatever the type.
+    EXPECT_NE(b.find("name=\"t\" classname=\"drv_x.S_1\""), std::string::npos) << b;
+    EXPECT_NE(b.find("name=\"t (2)\" classname=\"drv_x.S_1\""), std::string::npos);
+    EXPECT_NE(b.find("name=\"t (3)\" classname=\"drv_x.S_1\""), std::string::npos);
+    EXPECT_NE(b.find("name=\"t\" classname=\"drv_x\""), std::string::npos);
+    EXPECT_EQ(count(b, "<testcase"), 4u);
+    EXPECT_EQ(count(b, "<failure"), 1u);
+    EXPECT_EQ(count(b, "<skipped"), 1u);
+}
+
+TEST(Junit, ANestedResultFollowsItsEnclosingResultAndNamesItInItsClassname)
+{
+    const std::string outer = node("outer", "Test Case", "ok", true, node("inner", "Stub", "NE", true, ""));
+    const Written w = run(report(driver("d", outer + node("after", "Test Case", "ok", true, ""))));
+    const std::string& b = w.bodies.at(0);
+    const std::size_t o = b.find("name=\"outer\" classname=\"d\"");
+    const std::size_t i = b.find("name=\"inner\" classname=\"d.outer\"");
+    const std::size_t a = b.find("name=\"after\"");
+    ASSERT_NE(o, std::string::npos);
+    ASSERT_NE(i, std::string::npos);
+    EXPECT_LT(o, i);
+    EXPECT_LT(i, a);
+    EXPECT_EQ(count(b, "<skipped"), 0u) << "a stub never called is passed";
+}
+
+TEST(Junit, FailureMessageTypeBodyAndSystemOut)
+{
+    const std::string rows =
+        "<TABLE WIDTH=\"40,15,15,15,15\"><ROW><CELL_TEXT STYLE=\"Array Title\">Expression</CELL_TEXT></ROW>"
+        "<ROW><CELL STYLE=\"Array Failed\"><LINK TARGET=\"/abs/t.kts line 7\"><TEXT>x &lt; "
+        "1&#10;y</TEXT></LINK></CELL>"
+        "<CELL_TEXT STYLE=\"Array Failed\">Failed</CELL_TEXT></ROW>"
+        "<ROW><CELL_TEXT STYLE=\"Array Failed\"></CELL_TEXT><CELL_TEXT STYLE=\"Array "
+        "Failed\">second</CELL_TEXT></ROW></TABLE>"
+        "<TABLE "
+        "WIDTH=\"55,45\"><ROW><CELL><TEXT>Print\"x\"</TEXT></CELL><CELL><TEXT>(x1)</TEXT></CELL></ROW></"
+        "TABLE>"
+        "<TABLE WIDTH=\"5,95\"><ROW><CELL></CELL><CELL><TEXT>trace text</TEXT></CELL></ROW></TABLE>";
+    xrdtool::JunitOptions options;
+    options.pathMap.add("/abs/=src/");
+    const Written w = run(report(driver("d",
+                                        node("c", "Test Case", "ko", true, rows, "/abs/t.kts line 3") +
+                                            node("bare", "Proc", "ko", true, ""))),
+                          options);
+    const std::string& b = w.bodies.at(0);
+    EXPECT_NE(b.find("file=\"src/t.kts\" line=\"3\""), std::string::npos) << b;
+    EXPECT_NE(b.find("<failure message=\"x &lt; 1 y\" type=\"Test Case\">src/t.kts:7: x &lt; 1 y | Failed\n "
+                     "| second\n</failure>"),
+              std::string::npos)
+        << b;
+    EXPECT_NE(b.find("<system-out>Print\"x\" (x1)\n  trace text\n</system-out>"), std::string::npos) << b;
+    EXPECT_NE(b.find("<failure message=\"Proc bare failed\" type=\"Proc\"></failure>"), std::string::npos)
+        << b;
+}
+
+TEST(Junit, LongMessagesAndOutputsAreCut)
+{
+    const std::string longCell(3000, 'm');
+    const std::string longText(70 * 1024, 'o');
+    const std::string rows = "<TABLE WIDTH=\"40,15,15,15,15\"><ROW><CELL_TEXT STYLE=\"Array Failed\">" +
+        longCell + "</CELL_TEXT></ROW></TABLE><TABLE WIDTH=\"5,95\"><ROW><CELL><TEXT>" + longText +
+        "</TEXT></CELL></ROW></TABLE>";
+    const Written w = run(report(driver("d", node("c", "Test Case", "ko", true, rows))));
+    const std::string& b = w.bodies.at(0);
+    EXPECT_NE(b.find("message=\"" + std::string(1024, 'm') + "\""), std::string::npos);
+    EXPECT_EQ(b.find(std::string(1025, 'm') + "\""), std::string::npos);
+    const std::size_t kept = 64 * 1024 - 2; // "  " before the trace text
+    EXPECT_NE(b.find(std::string(kept, 'o') + "[xrdtool: " + std::to_string(longText.size() + 3 - 64 * 1024) +
+                     " more bytes cut; the report holds them whole]\n</system-out>"),
+              std::string::npos);
+}
+
+TEST(Junit, StrictLayoutAndTimestamp)
+{
+    const std::string info = "<ROW><CELL_TEXT>Report Generation Time</CELL_TEXT><CELL_TEXT>Tue Mar 4 "
+                             "07:08:09 2025</CELL_TEXT></ROW>";
+    xrdtool::JunitOptions options;
+    options.strict = true;
+    const Written w = run(report(driver("", node("c", "Test Case", "ok", true, "")) +
+                                     "<XROD:NODE name=\"Contracts\" type=\"Contracts\" state=\"ok\"><SECTION "
+                                     "TAG=\"classx9\"></SECTION></XROD:NODE>",
+                                 info),
+                          options);
+    ASSERT_EQ(w.bodies.size(), 2u) << "the contracts section is a suite even when empty";
+    const std::string& b = w.bodies[0];
+    EXPECT_EQ(b.find("file="), std::string::npos);
+    EXPECT_NE(b.find("<testsuite name=\"(unnamed)\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" "
+                     "time=\"0.000\" "
+                     "timestamp=\"2025-03-04T07:08:09\" hostname=\"localhost\" id=\"0\" "
+                     "package=\"(unnamed)\">\n    <properties>"),
+              std::string::npos)
+        << b;
+    EXPECT_LT(b.find("<properties>"), b.find("<testcase"));
+    EXPECT_LT(b.find("<testcase"), b.find("<system-out/>"));
+    EXPECT_LT(b.find("<system-out/>"), b.find("<system-err/>"));
+    EXPECT_NE(w.bodies[1].find("name=\"Contracts\" tests=\"0\""), std::string::npos);
+    EXPECT_NE(w.bodies[1].find("id=\"1\""), std::string::npos);
+}
+
+TEST(Junit, Timestamps)
+{
+    EXPECT_EQ(xrdtool::detail::isoTimestamp("Wed Mar 19 14:22:05 2025"), "2025-03-19T14:22:05");
+    EXPECT_EQ(xrdtool::detail::isoTimestamp("Mon Dec 7 09:05:03 2026"), "2026-12-07T09:05:03");
+    EXPECT_EQ(xrdtool::detail::isoTimestamp("Mon Foo 7 09:05:03 2026"), "");
+    EXPECT_EQ(xrdtool::detail::isoTimestamp("Mon Dec 7 9:05:03 2026"), "");
+    EXPECT_EQ(xrdtool::detail::isoTimestamp("Mon Dec 7 09:05:03 2026 extra"), "");
+    EXPECT_EQ(xrdtool::detail::isoTimestamp(""), "");
+}
+
+TEST(Junit, ASplitSuiteContinuesInPartsThatEachAddUp)
+{
+    std::string cases;
+    for (int i = 0; i < 50; ++i)
+        cases += node("c" + std::to_string(i), "Test Case",
+                      i % 5 == 0       ? "ko"
+                          : i % 7 == 0 ? "NE"
+                                       : "ok",
+                      true, "");
+    xrdtool::JunitOptions options;
+    options.partLimit = 2000;
+    const Written split = run(report(driver("d", cases)), options, true);
+    ASSERT_GT(split.parts.size(), 2u);
+    long tests = 0, failures = 0, skipped = 0;
+    for (std::size_t i = 0; i < split.parts.size(); ++i) {
+        const std::string& b = split.bodies[i];
+        EXPECT_EQ(split.parts[i].part, int(i + 1));
+        EXPECT_LE(split.parts[i].end - split.parts[i].begin, 2000);
+        const long t = long(count(b, "<testcase")), f = long(count(b, "<failure")),
+                   s = long(count(b, "<skipped"));
+        EXPECT_NE(b.find("tests=\"" + std::to_string(t) + "\" failures=\"" + std::to_string(f) +
+                         "\" errors=\"0\" skipped=\"" + std::to_string(s) + "\""),
+                  std::string::npos)
+            << b;
+        tests += t, failures += f, skipped += s;
+    }
+    EXPECT_EQ(tests, 50);
+    EXPECT_EQ(failures, 10);
+    EXPECT_EQ(skipped, 6);
+    // Without a split the same limit makes one suite.
+    const Written whole = run(report(driver("d", cases)), options, false);
+    ASSERT_EQ(whole.bodies.size(), 1u);
+    EXPECT_NE(whole.bodies[0].find("tests=\"50\" failures=\"10\" errors=\"0\" skipped=\"6\""),
+              std::string::npos);
+}
+
+} // namespace
