@@ -169,8 +169,13 @@ void DocumentState::start(const xmlChar* name, const xmlChar** atts)
                 const bool block = kind == TableKind::CommentBlock || kind == TableKind::TraceTexts;
                 content_ = block ? TableContent::Texts : TableContent::None;
             }
+            const bool ofEntry = globalSectionDepth_ <= 0 && open_ > 0;
+            streaming_ = ofEntry && content_ != TableContent::None && frame().stream;
+            budgeted_ = ofEntry && content_ != TableContent::None && frame().keep &&
+                frame().budgetLeft != ReportHandler::NoRowBudget;
             if (content_ != TableContent::None) {
                 rowsUsed_ = 0;
+                table_.rowsLeftOut = 0;
                 table_.heading.clear();
                 assignAttribute(table_.width, widthKey_.in(atts));
                 assignAttribute(table_.border, borderKey_.in(atts));
@@ -218,6 +223,7 @@ void DocumentState::startRow(const xmlChar** atts)
     Row& r = slot(table_.rows, rowsUsed_++, spareRows_);
     cellsUsed_ = 0;
     r.failed = false;
+    r.header = false;
     if (content_ == TableContent::Whole)
         assignAttribute(r.style, styleKey_.in(atts));
     else
@@ -235,6 +241,8 @@ void DocumentState::startCell(Element kind, const xmlChar** atts)
         return;
     }
     Cell& c = slot(row().cells, cellsUsed_++, spareCells_);
+    if (cellsUsed_ == 1)
+        row().header = style && std::strcmp(style, "Array Title") == 0;
     c.text.clear();
     c.link.reset();
     c.omitted = 0;
@@ -318,6 +326,31 @@ void DocumentState::endRow()
         }
     }
     noteRowLinks(r.failed, link);
+    passRow(r);
+}
+
+void DocumentState::passRow(Row& r)
+{
+    if (streaming_) {
+        // The row's slot is used again by the next row: one row at a time,
+        // and none left from an earlier table beside it.
+        trim(table_.rows, rowsUsed_, spareRows_);
+        if (const Entry* entry = top())
+            handler_.entryRow(*entry, table_, r);
+        rowsUsed_ = 0;
+        return;
+    }
+    if (!budgeted_ || open_ == 0)
+        return;
+    Frame& f = frame();
+    if (f.budgetLeft == 0 && !(r.failed && !f.failedKept)) {
+        --rowsUsed_; // its slot waits for the next row
+        ++table_.rowsLeftOut;
+        return;
+    }
+    const std::size_t weight = rowWeight(r);
+    f.budgetLeft -= weight < f.budgetLeft ? weight : f.budgetLeft;
+    f.failedKept = f.failedKept || r.failed;
 }
 
 void DocumentState::end(const xmlChar* name)
@@ -410,6 +443,9 @@ void DocumentState::openEntry(const xmlChar** atts)
     frame.content = handler_.tableContent(entry);
     if (frame.keep && (frame.content == TableContent::None || frame.content == TableContent::BlockTexts))
         frame.content = TableContent::Texts;
+    frame.stream = !frame.keep && handler_.streamRows(entry);
+    frame.budgetLeft = frame.keep ? handler_.rowBudget(entry) : ReportHandler::NoRowBudget;
+    frame.failedKept = false;
     handler_.entryOpened(entry);
 }
 

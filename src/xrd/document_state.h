@@ -156,6 +156,12 @@ private:
         bool keep = false;
         /// What is read of its tables.
         TableContent content = TableContent::Whole;
+        /// The handler takes its rows one at a time.
+        bool stream = false;
+        /// Kept tables: the bytes of rows that may still be kept, and whether
+        /// a failed row was kept (the first one always is).
+        std::size_t budgetLeft = 0;
+        bool failedKept = false;
     };
 
     __attribute__((noinline)) void gatherText(const char* data, std::size_t size);
@@ -168,6 +174,8 @@ private:
     void startLink(const xmlChar** atts);
     void endCell();
     void endRow();
+    /// A complete row with content: handed out, or kept or left out by the budget.
+    void passRow(Row& row);
     void noteRowLinks(bool failed, const Location* link);
     /// Parses a TARGET attribute (null when absent) into `out`; false when it
     /// is absent or has another shape.
@@ -212,6 +220,10 @@ private:
     bool cellFailed_ = false;
     /// What is read of the table; fixed when it opens.
     TableContent content_ = TableContent::None;
+    /// How its rows are handed out, fixed when it opens: one at a time, or
+    /// kept up to the entry's row budget.
+    bool streaming_ = false;
+    bool budgeted_ = false;
 
     // With content (Texts or Whole): the table in table_. Its rows and their cells are reused
     // from table to table, so that their strings keep their capacity: the
