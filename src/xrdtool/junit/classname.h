@@ -1,0 +1,46 @@
+#pragma once
+// The classnames of one suite's testcases: the suite's name and the names of
+// the enclosing entries, joined by ".". Bounded, so that the file grows with
+// the report, not with the square of its depth: a path of more than
+// ClassnameHead + ClassnameTail + 2 names keeps its first and last names and
+// one name "… N levels …" between them (as html writes long paths), and every
+// classname is cut at ClassnameLimit bytes.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace xrdtool {
+
+/// Names kept at the start and at the end of a long path.
+constexpr std::size_t ClassnameHead = 4;
+constexpr std::size_t ClassnameTail = 6;
+/// Longest classname in bytes; longer ones are cut at a character boundary.
+constexpr std::size_t ClassnameLimit = 4096;
+
+/// The path of names of the entries open in a suite.
+class ClassnamePath {
+public:
+    /// Starts a suite: `prefix` as given, then the suite's name.
+    void start(const std::string& prefix, const std::string& suiteName);
+    /// An enclosing entry opens.
+    void push(const std::string& name);
+    /// The innermost one closes.
+    void pop();
+    /// The classname of a testcase inside the names pushed now; valid until
+    /// the next call.
+    const std::string& classname();
+
+private:
+    /// Appends a name: "." inside a name would read as a package separator.
+    void append(const std::string& name);
+
+    /// The names joined by ".", the prefix before the first.
+    std::string joined_;
+    /// Where each name ends in joined_.
+    std::vector<std::size_t> ends_;
+    /// The bounded classname, when joined_ is not it.
+    std::string bounded_;
+};
+
+} // namespace xrdtool
