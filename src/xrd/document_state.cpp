@@ -64,8 +64,26 @@ void assignAttribute(std::string& out, const char* value)
 }
 
 /// A cell style names a failure when it holds "Failed" ("Array Failed").
-bool failedStyle(const char* style)
+/// True when `text` is `literal` (its terminating null included); stops at
+/// the first byte that differs, so `text` is never read past its end.
+template <std::size_t N> inline bool equals(const char* text, const char (&literal)[N])
 {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (text[i] != literal[i])
+            return false;
+    }
+    return true;
+}
+
+/// A cell style names a failure when it holds "Failed" ("Array Failed").
+/// Every cell start asks: the styles quorvanel writes are told apart in place,
+/// any other goes through the general search.
+inline bool failedStyle(const char* style)
+{
+    if (equals(style, "Array Failed"))
+        return true;
+    if (equals(style, "Array Passed") || equals(style, "Array") || equals(style, "Array Title"))
+        return false;
     for (const char* at = std::strchr(style, 'F'); at; at = std::strchr(at + 1, 'F')) {
         if (std::strncmp(at, "Failed", 6) == 0)
             return true;
@@ -100,6 +118,28 @@ template <typename T> void trim(std::vector<T>& items, std::size_t used, std::ve
         spare.push_back(std::move(items.back()));
         items.pop_back();
     }
+}
+
+/// Sets `slot` to `from`; a slot without a location takes the storage of
+/// `spare` (most entries get one: no allocation per entry).
+void assignLocation(std::optional<Location>& slot, const Location& from, std::string& spare)
+{
+    if (!slot) {
+        slot.emplace();
+        slot->path.swap(spare);
+    }
+    slot->path.assign(from.path);
+    slot->line = from.line;
+}
+
+/// Empties `slot`, keeping its storage in `spare` for the next assignLocation.
+void resetLocation(std::optional<Location>& slot, std::string& spare)
+{
+    if (!slot)
+        return;
+    if (slot->path.capacity() > spare.capacity())
+        slot->path.swap(spare);
+    slot.reset();
 }
 
 /// Appends up to the limit and counts what did not fit.
@@ -188,7 +228,7 @@ void DocumentState::start(const xmlChar* name, const xmlChar** atts)
             titleAt_ = depth_;
             titleText_.clear();
             titleOmitted_ = 0;
-            titleLink_.reset();
+            titleLinked_ = false;
             const char* level = levelKey_.in(atts);
             titleLevel_ = level ? std::strtol(level, nullptr, 10) : 0;
         }
@@ -266,7 +306,8 @@ void DocumentState::startLink(const xmlChar** atts)
             cellLinked_ = parseTarget(targetKey_.in(atts), cellLink_);
         return;
     } else if (titleAt_ && !tableAt_) {
-        link = &titleLink_;
+        titleLinked_ = parseTarget(targetKey_.in(atts), titleLink_);
+        return;
     } else {
         return;
     }
@@ -426,14 +467,14 @@ void DocumentState::openEntry(const xmlChar** atts)
     entry.counted = sum && std::strtol(sum, nullptr, 10) >= 1;
     entry.depth = open_ - 1;
     entry.title.clear();
-    entry.titleLink.reset();
+    resetLocation(entry.titleLink, spareTitlePath_);
     entry.tables.clear();
     entry.parent = parent;
     entry.section = parent ? parent->section : SectionKind::None;
     if (parent && parent->location)
-        entry.location = parent->location;
+        assignLocation(entry.location, *parent->location, spareLocationPath_);
     else
-        entry.location.reset();
+        resetLocation(entry.location, spareLocationPath_);
     if (frames_.size() < open_)
         frames_.resize(open_);
     Frame& frame = this->frame();
@@ -459,9 +500,9 @@ void DocumentState::closeEntry()
         // it failed, else its first linked row where it is declared.
         const RowLinks& links = frame().links;
         if (links.hasFirstFailed)
-            entry.location = links.firstFailed;
+            assignLocation(entry.location, links.firstFailed, spareLocationPath_);
         else if (links.hasFirst)
-            entry.location = links.first;
+            assignLocation(entry.location, links.first, spareLocationPath_);
     }
     if (entry.counted)
         result.totals.add(entry.status());
@@ -484,9 +525,9 @@ void DocumentState::closeTitle()
     Entry* entry = top();
     if (entry && entry->title.empty() && !entry->titleLink) {
         entry->title = titleText_;
-        if (titleLink_) {
-            entry->titleLink = titleLink_;
-            entry->location = titleLink_;
+        if (titleLinked_) {
+            assignLocation(entry->titleLink, titleLink_, spareTitlePath_);
+            assignLocation(entry->location, titleLink_, spareLocationPath_);
         }
     }
 }

@@ -142,9 +142,10 @@ public:
     /// Character data, in pieces of any size.
     void text(const char* data, std::size_t size)
     {
-        // Most character data is the line ends between elements: passed over
-        // before anything else is looked at.
-        if (cellAt_ != 0 || titleAt_ != 0)
+        // Most character data is the line ends between elements, or the
+        // texts of cells whose texts are not read: passed over before
+        // anything else is looked at.
+        if ((cellAt_ != 0 && content_ != TableContent::None) || titleAt_ != 0)
             gatherText(data, size);
     }
 
@@ -207,7 +208,11 @@ private:
     long titleLevel_ = 0;
     std::string titleText_;
     std::size_t titleOmitted_ = 0;
-    std::optional<Location> titleLink_;
+    Location titleLink_;
+    bool titleLinked_ = false;
+    /// The storage of locations taken from entries, for the next ones.
+    std::string spareTitlePath_;
+    std::string spareLocationPath_;
 
     // The table, row, cell and TEXT element being read, each by the depth it
     // opened at (0: none), so that only its own end closes it; a table inside a
