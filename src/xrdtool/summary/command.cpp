@@ -99,11 +99,11 @@ Result<int> runSummary(const Arguments& args)
         args.value("--format") == "github" ? SummaryFormat::Github : SummaryFormat::Text;
     const PathMap map(args.values("--path-map"));
     SummaryHandler handler(report, format, args.has("--verbose"), map);
-    if (!handler.failures.valid() || !handler.inconclusive.valid())
-        return fileError("summary", "cannot make a temporary file");
     const Result<Totals> totals = readReportInto(report, handler);
     if (!totals)
         return totals.error();
+    if (!handler.failures.valid() || !handler.inconclusive.valid())
+        return fileError("summary", "cannot write a temporary file");
 
     bool written = handler.failures.copyTo(stdout, 0, handler.failures.size()) &&
         handler.inconclusive.copyTo(stdout, 0, handler.inconclusive.size());
