@@ -2,9 +2,10 @@
 
 namespace xrdtool {
 
-std::string nameOrUnnamed(const std::string& name)
+const std::string& nameOrUnnamed(const std::string& name)
 {
-    return name.empty() ? std::string("(unnamed)") : name;
+    static const std::string unnamed = "(unnamed)";
+    return name.empty() ? unnamed : name;
 }
 
 } // namespace xrdtool

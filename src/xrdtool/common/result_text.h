@@ -5,7 +5,8 @@
 
 namespace xrdtool {
 
-/// The name to show: the name as written, or "(unnamed)" for the empty name.
-std::string nameOrUnnamed(const std::string& name);
+/// The name to show: `name` itself, or "(unnamed)" for the empty name (a
+/// reference to `name` or to a constant: no copy per result).
+const std::string& nameOrUnnamed(const std::string& name);
 
 } // namespace xrdtool

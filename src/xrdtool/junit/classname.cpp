@@ -4,6 +4,7 @@
 #include "xrdtool/common/result_text.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace xrdtool {
 
@@ -23,10 +24,45 @@ std::size_t cutLength(const std::string& text, std::size_t size, std::size_t lim
 
 } // namespace
 
+std::uint64_t ClassnamePath::hashPiece(std::uint64_t hash, const char* data, std::size_t size)
+{
+    std::uint64_t h = (hash ^ size) * 0xFF51AFD7ED558CCDull;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        h = (h ^ word) * 0xC4CEB9FE1A85EC53ull;
+        h ^= h >> 32;
+    }
+    if (i < size) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, data + i, size - i);
+        h = (h ^ word) * 0xC4CEB9FE1A85EC53ull;
+    }
+    return h ^ (h >> 29);
+}
+
+std::uint64_t ClassnamePath::boundedHash() const
+{
+    std::uint64_t hash = HashStart;
+    std::size_t from = 0;
+    for (std::size_t at = std::min(prefixSize_, bounded_.size());; ++at) {
+        at = bounded_.find('.', at);
+        const std::size_t end = at == std::string::npos ? bounded_.size() : at;
+        hash = hashPiece(hash, bounded_.data() + from, end - from);
+        if (at == std::string::npos)
+            return hash;
+        from = at + 1;
+    }
+}
+
 void ClassnamePath::start(const std::string& prefix, const std::string& suiteName)
 {
-    joined_ = prefix;
+    joined_.clear();
     ends_.clear();
+    hashes_.clear();
+    joined_ = prefix;
+    prefixSize_ = prefix.size();
     append(suiteName);
 }
 
@@ -41,17 +77,22 @@ void ClassnamePath::pop()
     if (ends_.size() <= 1)
         return;
     ends_.pop_back();
+    hashes_.pop_back();
     joined_.resize(ends_.back());
 }
 
 void ClassnamePath::append(const std::string& name)
 {
     const std::size_t from = joined_.size();
-    joined_ += name.empty() ? nameOrUnnamed(name) : name;
-    for (std::size_t i = from; i < joined_.size(); ++i) {
-        if (joined_[i] == '.')
-            joined_[i] = '_';
-    }
+    joined_ += nameOrUnnamed(name);
+    char* end = &joined_[0] + joined_.size();
+    for (char* dot = &joined_[0] + from;
+         (dot = static_cast<char*>(std::memchr(dot, '.', std::size_t(end - dot))));)
+        *dot = '_';
+    // The name is one piece (the first with the prefix before it).
+    const std::size_t piece = ends_.empty() ? 0 : from;
+    hashes_.push_back(hashPiece(hashes_.empty() ? HashStart : hashes_.back(), joined_.data() + piece,
+                                joined_.size() - piece));
     ends_.push_back(joined_.size());
 }
 
@@ -59,9 +100,12 @@ const std::string& ClassnamePath::classname()
 {
     const std::size_t n = ends_.size();
     if (n <= ClassnameHead + ClassnameTail + 2) {
-        if (joined_.size() <= ClassnameLimit)
+        if (joined_.size() <= ClassnameLimit) {
+            hash_ = hashes_.back();
             return joined_;
+        }
         bounded_.assign(joined_, 0, cutLength(joined_, joined_.size(), ClassnameLimit));
+        hash_ = boundedHash();
         return bounded_;
     }
     bounded_.assign(joined_, 0, ends_[ClassnameHead - 1]);
@@ -72,6 +116,7 @@ const std::string& ClassnamePath::classname()
     if (bounded_.size() < ClassnameLimit)
         bounded_.append(joined_, tail, std::min(joined_.size() - tail, ClassnameLimit));
     bounded_.resize(cutLength(bounded_, bounded_.size(), ClassnameLimit));
+    hash_ = boundedHash();
     return bounded_;
 }
 

@@ -7,6 +7,7 @@
 // classname is cut at ClassnameLimit bytes.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,15 +31,30 @@ public:
     /// The classname of a testcase inside the names pushed now; valid until
     /// the next call.
     const std::string& classname();
+    /// A hash of the last classname(): its pieces between the dots after the
+    /// prefix, chained (hashPiece). Equal classnames have equal hashes; while
+    /// the classname is the joined path it is kept per level, so that it
+    /// costs nothing per testcase.
+    std::uint64_t hash() const { return hash_; }
+
+    /// A hash of `size` bytes at `data`, eight at a time, chained from `hash`.
+    static std::uint64_t hashPiece(std::uint64_t hash, const char* data, std::size_t size);
+    /// What a chain of pieces starts from.
+    static constexpr std::uint64_t HashStart = 0x9E3779B97F4A7C15ull;
 
 private:
     /// Appends a name: "." inside a name would read as a package separator.
     void append(const std::string& name);
+    /// The hash of bounded_, by the pieces its dots after the prefix separate.
+    std::uint64_t boundedHash() const;
 
-    /// The names joined by ".", the prefix before the first.
+    /// The names joined by ".", the prefix (of prefixSize_ bytes) before the first.
     std::string joined_;
-    /// Where each name ends in joined_.
+    std::size_t prefixSize_ = 0;
+    /// Where each name ends in joined_, and the hash of joined_ up to there.
     std::vector<std::size_t> ends_;
+    std::vector<std::uint64_t> hashes_;
+    std::uint64_t hash_ = HashStart;
     /// The bounded classname, when joined_ is not it.
     std::string bounded_;
 };

@@ -12,6 +12,23 @@ namespace {
 constexpr std::size_t OutputLimit = 64 * 1024;
 constexpr std::size_t MessageLimit = 1024;
 
+/// Appends `value` in decimal.
+void appendNumber(std::string& out, long value)
+{
+    char digits[24];
+    char* end = digits + sizeof digits;
+    char* at = end;
+    unsigned long magnitude =
+        value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+    do {
+        *--at = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    if (value < 0)
+        *--at = '-';
+    out.append(at, std::size_t(end - at));
+}
+
 /// "PATH:LINE" of the result, as the failure lines write locations.
 std::string resultWhere(const xrd::Entry& entry, const PathMap& map)
 {
@@ -89,35 +106,51 @@ void PrintedOutput::appendXml(std::string& out) const
             false);
 }
 
-void appendTestcase(std::string& out, const xrd::Entry& entry, const TestcaseParts& parts,
-                    const JunitOptions& options)
+void TestcaseWriter::appendFile(std::string& out, const std::string& path)
 {
-    out += "    <testcase name=\"";
+    if (!lastKnown_ || path != lastPath_) {
+        lastPath_ = path;
+        lastFile_.clear();
+        appendXml(lastFile_, options_.pathMap.empty() ? path : options_.pathMap.apply(path), true);
+        lastKnown_ = true;
+    }
+    out += lastFile_;
+}
+
+void TestcaseWriter::append(std::string& out, const xrd::Entry& entry, const TestcaseParts& parts)
+{
+    static const char Start[] = "    <testcase name=\"";
+    static const char Classname[] = "\" classname=\"";
+    static const char Time[] = "\" time=\"0.000\"";
+    out.append(Start, sizeof Start - 1);
     appendXml(out, parts.name, true);
-    out += "\" classname=\"";
-    appendXml(out, parts.classname, true);
-    out += "\" time=\"0.000\"";
-    if (!options.strict && entry.location && !entry.location->path.empty()) {
+    out.append(Classname, sizeof Classname - 1);
+    if (parts.classname != lastClassname_) {
+        lastClassname_ = parts.classname;
+        lastClassnameXml_.clear();
+        appendXml(lastClassnameXml_, parts.classname, true);
+    }
+    out += lastClassnameXml_;
+    out.append(Time, sizeof Time - 1);
+    if (!options_.strict && entry.location && !entry.location->path.empty()) {
         out += " file=\"";
-        appendXml(
-            out, options.pathMap.empty() ? entry.location->path : options.pathMap.apply(entry.location->path),
-            true);
+        appendFile(out, entry.location->path);
         out += "\" line=\"";
-        out += std::to_string(entry.location->line);
+        appendNumber(out, entry.location->line);
         out += '"';
     }
     const xrd::ResultStatus status = entry.status();
-    const bool output = !options.strict && !parts.output.text.empty();
+    const bool output = !options_.strict && !parts.output.text.empty();
     if (status == xrd::ResultStatus::Passed && !output) {
-        out += "/>\n";
+        out.append("/>\n", 3);
         return;
     }
     out += ">\n";
     if (status == xrd::ResultStatus::Failed) {
-        appendFailure(out, entry, parts.failure, resultWhere(entry, options.pathMap));
+        appendFailure(out, entry, parts.failure, resultWhere(entry, options_.pathMap));
     } else if (status == xrd::ResultStatus::Inconclusive) {
         // Text of its own: an element with attributes alone reads as a map in GitLab.
-        std::string where = resultWhere(entry, options.pathMap);
+        std::string where = resultWhere(entry, options_.pathMap);
         out += "      <skipped message=\"not executed\">";
         appendXml(out, where.empty() ? std::string("not executed") : where + ": not executed", false);
         out += "</skipped>\n";
@@ -130,7 +163,7 @@ void appendTestcase(std::string& out, const xrd::Entry& entry, const TestcasePar
     out += "    </testcase>\n";
 }
 
-void appendOutputBlock(std::string& out, const TestcaseParts& parts)
+void TestcaseWriter::appendOutputBlock(std::string& out, const TestcaseParts& parts)
 {
     if (parts.output.text.empty())
         return;

@@ -42,14 +42,35 @@ struct TestcaseParts {
     const PrintedOutput& output;
 };
 
-/// Appends the testcase of `entry` (a result): in the default profile with
-/// file and line and its own system-out; strict, without them (see
-/// appendOutputBlock).
-void appendTestcase(std::string& out, const xrd::Entry& entry, const TestcaseParts& parts,
-                    const JunitOptions& options);
+/// Writes testcases, one result at a time.
+class TestcaseWriter {
+public:
+    /// Testcases written as `options` say (kept by reference).
+    explicit TestcaseWriter(const JunitOptions& options) : options_(options) {}
 
-/// Strict profile: appends the testcase's block of its suite's one system-out,
-/// "=== CLASSNAME NAME" and its output, escaped; nothing without output.
-void appendOutputBlock(std::string& out, const TestcaseParts& parts);
+    /// Appends the testcase of `entry` (a result): in the default profile with
+    /// file and line and its own system-out; strict, without them (see
+    /// appendOutputBlock).
+    void append(std::string& out, const xrd::Entry& entry, const TestcaseParts& parts);
+
+    /// Strict profile: appends the testcase's block of its suite's one
+    /// system-out, "=== CLASSNAME NAME" and its output, escaped; nothing
+    /// without output.
+    static void appendOutputBlock(std::string& out, const TestcaseParts& parts);
+
+private:
+    /// Appends the file attribute's value of `path`, mapped and escaped.
+    void appendFile(std::string& out, const std::string& path);
+
+    const JunitOptions& options_;
+    /// The last location path and its file attribute's value, the last
+    /// classname and its attribute value: results of one script and one
+    /// class follow each other.
+    std::string lastPath_;
+    std::string lastFile_;
+    bool lastKnown_ = false;
+    std::string lastClassname_;
+    std::string lastClassnameXml_;
+};
 
 } // namespace xrdtool

@@ -26,22 +26,6 @@ bool blank(const std::string& text)
     return true;
 }
 
-std::uint64_t hashKey(const std::string& classname, const std::string& name)
-{
-    std::uint64_t hash = 1469598103934665603ull;
-    auto mix = [&hash](const std::string& text) {
-        for (unsigned char c : text) {
-            hash ^= c;
-            hash *= 1099511628211ull;
-        }
-    };
-    mix(classname);
-    hash ^= 0xFF; // a byte no UTF-8 text holds separates the two
-    hash *= 1099511628211ull;
-    mix(name);
-    return hash;
-}
-
 } // namespace
 
 bool SuitePart::writeTo(std::FILE* out) const
@@ -53,10 +37,9 @@ bool SuitePart::writeTo(std::FILE* out) const
 }
 
 JunitWriter::JunitWriter(const JunitOptions& options, bool splitParts, Sink sink)
-    : options_(options), splitParts_(splitParts), sink_(std::move(sink)), timestamp_(options.fileTime)
-{
-    ok_ = spool_.valid() && (!options_.strict || outputs_.valid());
-}
+    : options_(options), splitParts_(splitParts), sink_(std::move(sink)), timestamp_(options.fileTime),
+      testcases_(options_)
+{}
 
 void JunitWriter::infoTable(const xrd::Table& table)
 {
@@ -85,8 +68,6 @@ void JunitWriter::entryOpened(const xrd::Entry& entry)
         spool_.clear();
         if (options_.strict)
             outputs_.clear();
-    } else if (entry.depth >= 2 && inSuite_) {
-        classnames_.push(entry.name);
     }
     if (!inSuite_)
         return;
@@ -98,7 +79,11 @@ void JunitWriter::entryOpened(const xrd::Entry& entry)
         g.failure.clear();
         g.output.clear();
         g.tableKnown = false;
+        if (entry.depth >= 2)
+            nameTestcase(entry, g);
     }
+    if (entry.depth >= 2)
+        classnames_.push(entry.name);
 }
 
 void JunitWriter::entryRow(const xrd::Entry& entry, const xrd::Table& table, const xrd::Row& row)
@@ -125,19 +110,21 @@ void JunitWriter::entryContent(const xrd::Entry& entry, const xrd::Table&)
     g.failure.tableEnd();
 }
 
-void JunitWriter::testcaseName(const xrd::Entry& entry, const std::string& classname)
+void JunitWriter::nameTestcase(const xrd::Entry& entry, Gathered& g)
 {
-    name_.clear();
+    g.name.clear();
     // A contract result is named by its type alone ("Invariant"): its class
     // tells one from another.
     if (entry.section == xrd::SectionKind::Contracts && entry.depth >= 3 && entry.parent) {
-        name_ += nameOrUnnamed(entry.parent->name);
-        name_ += ": ";
+        g.name += nameOrUnnamed(entry.parent->name);
+        g.name += ": ";
     }
-    name_ += nameOrUnnamed(entry.name);
-    const std::uint32_t repeat = ++seen_[hashKey(classname, name_)];
-    if (repeat > 1)
-        name_ += " (" + std::to_string(repeat) + ")";
+    g.name += nameOrUnnamed(entry.name);
+    classnames_.classname();
+    // The name is a piece of its own after the classname's, marked apart.
+    g.key = ClassnamePath::hashPiece(~classnames_.hash(), g.name.data(), g.name.size());
+    // The count is looked up when the result closes: by then its slot is in the cache.
+    seen_.prefetch(g.key);
 }
 
 void JunitWriter::entryClosed(const xrd::Entry& entry)
@@ -147,17 +134,18 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
     if (entry.depth >= 2)
         classnames_.pop();
     const bool isTestcase = entry.counted && entry.depth >= 2;
-    static const PrintedOutput noOutput;
-    const Gathered* gathered = entry.counted && gatheredUsed_ > 0 ? &gathered_[--gatheredUsed_] : nullptr;
+    Gathered* gathered = entry.counted && gatheredUsed_ > 0 ? &gathered_[--gatheredUsed_] : nullptr;
     if (isTestcase && gathered) {
+        // Repeats of a classname and name are numbered in the order results close.
+        if (const std::uint32_t repeat = seen_.add(gathered->key); repeat > 1)
+            gathered->name += " (" + std::to_string(repeat) + ")";
         const std::string& classname = classnames_.classname();
-        testcaseName(entry, classname);
-        const TestcaseParts parts{name_, classname, gathered->failure, gathered->output};
+        const TestcaseParts parts{gathered->name, classname, gathered->failure, gathered->output};
         testcase_.clear();
-        appendTestcase(testcase_, entry, parts, options_);
+        testcases_.append(testcase_, entry, parts);
         output_.clear();
         if (options_.strict)
-            appendOutputBlock(output_, parts);
+            TestcaseWriter::appendOutputBlock(output_, parts);
     }
     if (order_.closedAlone(entry)) {
         // Most results: written straight from the reused buffers.

@@ -11,13 +11,13 @@
 #include "xrdtool/common/totals.h"
 #include "xrdtool/junit/classname.h"
 #include "xrdtool/junit/options.h"
+#include "xrdtool/junit/repeat_count.h"
 #include "xrdtool/junit/testcase.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace xrdtool {
@@ -93,6 +93,9 @@ private:
         explicit Gathered(const PathMap& map) : failure(map, LineForm::Escaped) {}
         FailureLines failure;
         PrintedOutput output;
+        /// The testcase's name (without its repeat number) and its key.
+        std::string name;
+        std::uint64_t key = 0;
         /// The kind of the table its rows come from, known from its first row.
         bool tableKnown = false;
         xrd::TableKind tableKind = xrd::TableKind::Other;
@@ -105,9 +108,9 @@ private:
         Totals counts;
     };
 
-    /// The name of the testcase of `entry`: contract results "CLASS: NAME",
-    /// repeats of a name in a classname numbered.
-    void testcaseName(const xrd::Entry& entry, const std::string& classname);
+    /// Names the testcase of `entry`, opened in the entries pushed now: contract
+    /// results "CLASS: NAME"; the key of its classname and name.
+    void nameTestcase(const xrd::Entry& entry, Gathered& g);
     /// Spools one testcase into the suite's current part and counts it.
     void add(const std::string& xml, const std::string& output, xrd::ResultStatus status);
     void finishSuite();
@@ -130,16 +133,16 @@ private:
     Spool outputs_;
     std::vector<Part> parts_;
     /// Repeats of classname and name within the suite, by a 64-bit hash of both.
-    std::unordered_map<std::uint64_t, std::uint32_t> seen_;
+    RepeatCount seen_;
     ClassnamePath classnames_;
     NestedOrder<Testcase> order_;
     /// One per result open inside the suite: the first gatheredUsed_; the
     /// others keep their strings' capacity for the next results.
     std::vector<Gathered> gathered_;
     std::size_t gatheredUsed_ = 0;
-    /// The testcase being written, its name and its output block.
+    TestcaseWriter testcases_;
+    /// The testcase being written and its output block.
     std::string testcase_;
-    std::string name_;
     std::string output_;
 };
 
