@@ -428,13 +428,17 @@ void DocumentState::noteRowLinks(bool failed, const Location* link)
     if (open_ == 0 || globalSectionDepth_ > 0 || !link)
         return;
     RowLinks& links = frame().links;
+    if (links.hasFirst && (links.hasFirstFailed || !failed))
+        return;
+    if (!links.places)
+        links.places = std::make_unique<RowLinks::Places>();
     if (!links.hasFirst) {
         links.hasFirst = true;
-        links.first = *link;
+        links.places->first = *link;
     }
     if (failed && !links.hasFirstFailed) {
         links.hasFirstFailed = true;
-        links.firstFailed = *link;
+        links.places->firstFailed = *link;
     }
 }
 
@@ -500,9 +504,9 @@ void DocumentState::closeEntry()
         // it failed, else its first linked row where it is declared.
         const RowLinks& links = frame().links;
         if (links.hasFirstFailed)
-            assignLocation(entry.location, links.firstFailed, spareLocationPath_);
+            assignLocation(entry.location, links.places->firstFailed, spareLocationPath_);
         else if (links.hasFirst)
-            assignLocation(entry.location, links.first, spareLocationPath_);
+            assignLocation(entry.location, links.places->first, spareLocationPath_);
     }
     if (entry.counted)
         result.totals.add(entry.status());

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,10 +80,15 @@ private:
 
 /// Where an entry's rows link to, gathered as its tables are read.
 struct RowLinks {
-    /// The first link of any row, and of a failed row; kept as values so that
-    /// a reused frame keeps its strings' capacity.
-    Location first;
-    Location firstFailed;
+    /// The first link of any row, and of a failed row.
+    struct Places {
+        Location first;
+        Location firstFailed;
+    };
+    /// Made for the first link noted and kept with the frame (its strings keep
+    /// their capacity): entries without linked rows, the many levels of a deep
+    /// tree among them, cost a pointer.
+    std::unique_ptr<Places> places;
     bool hasFirst = false;
     bool hasFirstFailed = false;
 };
@@ -190,8 +196,9 @@ private:
     /// Slots are reused (their strings keep their capacity); open_ are in use.
     std::deque<Entry> entries_;
     std::size_t open_ = 0;
-    /// One per open entry: the first open_; the others wait for reuse.
-    std::vector<Frame> frames_;
+    /// One per open entry: the first open_; the others wait for reuse. A
+    /// deque grows without copying or doubling, however deep the tree.
+    std::deque<Frame> frames_;
     Frame& frame() { return frames_[open_ - 1]; }
     ElementCache elements_;
     long depth_ = 0;
