@@ -80,6 +80,35 @@ bool Spool::copyTo(std::FILE* out, long begin, long end)
     return std::fseek(file_, 0, SEEK_END) == 0;
 }
 
+bool Spool::read(long begin, long end, std::string& out)
+{
+    out.clear();
+    if (size_ < 0 || begin > end || end > size_)
+        return false;
+    const long inMemory = long(memory_.size());
+    if (begin < inMemory) {
+        const long stop = std::min(end, inMemory);
+        out.assign(memory_, std::size_t(begin), std::size_t(stop - begin));
+        begin = stop;
+    }
+    if (begin == end)
+        return true;
+    // Straight from the file, past the stream's buffer: pieces are read in
+    // any order, and a refill of the whole buffer for each would cost more.
+    const std::size_t from = out.size();
+    out.resize(from + std::size_t(end - begin));
+    if (!file_ || std::fflush(file_) != 0)
+        return false;
+    for (std::size_t done = 0; done < std::size_t(end - begin);) {
+        const ssize_t got = pread(fileno(file_), &out[from + done], std::size_t(end - begin) - done,
+                                  begin - inMemory + long(done));
+        if (got <= 0)
+            return false;
+        done += std::size_t(got);
+    }
+    return true;
+}
+
 void Spool::clear()
 {
     memory_.clear();

@@ -28,11 +28,14 @@ public:
     long size() const { return size_; }
     /// Copies bytes [begin, end) to `out`; false on a read or write error.
     bool copyTo(std::FILE* out, long begin, long end);
+    /// Reads bytes [begin, end) into `out` (replacing its text); false on a
+    /// read error.
+    bool read(long begin, long end, std::string& out);
     /// Empties the spool for reuse.
     void clear();
 
     /// Bytes kept in memory before the temporary file is used.
-    static constexpr std::size_t MemoryLimit = 8 << 20;
+    static constexpr std::size_t MemoryLimit = 2 << 20;
     /// The stream buffer of the temporary file.
     static constexpr std::size_t BufferSize = 1 << 20;
 

@@ -8,8 +8,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
-#include <vector>
 
 namespace xrdtool {
 
@@ -51,9 +51,10 @@ private:
     /// The names joined by ".", the prefix (of prefixSize_ bytes) before the first.
     std::string joined_;
     std::size_t prefixSize_ = 0;
-    /// Where each name ends in joined_, and the hash of joined_ up to there.
-    std::vector<std::size_t> ends_;
-    std::vector<std::uint64_t> hashes_;
+    /// Where each name ends in joined_, and the hash of joined_ up to there
+    /// (deques: no doubling however deep).
+    std::deque<std::size_t> ends_;
+    std::deque<std::uint64_t> hashes_;
     std::uint64_t hash_ = HashStart;
     /// The bounded classname, when joined_ is not it.
     std::string bounded_;

@@ -74,13 +74,21 @@ void JunitWriter::entryOpened(const xrd::Entry& entry)
     order_.opened(entry);
     if (entry.counted) {
         if (gatheredUsed_ == gathered_.size())
-            gathered_.emplace_back(options_.pathMap);
+            gathered_.emplace_back();
         Gathered& g = gathered_[gatheredUsed_++];
-        g.failure.clear();
-        g.output.clear();
+        g.printed = -1;
         g.tableKnown = false;
-        if (entry.depth >= 2)
-            nameTestcase(entry, g);
+        if (entry.depth >= 2) {
+            // The count is looked up when the result closes: by then its slot is in the cache.
+            nameTestcase(entry);
+            g.key = testcaseKey();
+            seen_.prefetch(g.key);
+        }
+        if (entry.state == xrd::EntryState::Failed) {
+            if (failuresUsed_ == failures_.size())
+                failures_.emplace_back(options_.pathMap, LineForm::Escaped);
+            failures_[failuresUsed_++].clear();
+        }
     }
     if (entry.depth >= 2)
         classnames_.push(entry.name);
@@ -95,36 +103,46 @@ void JunitWriter::entryRow(const xrd::Entry& entry, const xrd::Table& table, con
         g.tableKnown = true;
         g.tableKind = xrd::tableKind(table);
     }
-    if (entry.state == xrd::EntryState::Failed)
-        g.failure.row(table, row);
-    if (g.tableKind == xrd::TableKind::CommentBlock || g.tableKind == xrd::TableKind::TraceTexts)
-        g.output.add(row, g.tableKind == xrd::TableKind::TraceTexts);
+    if (entry.state == xrd::EntryState::Failed && failuresUsed_ > 0)
+        failures_[failuresUsed_ - 1].row(table, row);
+    if (g.tableKind == xrd::TableKind::CommentBlock || g.tableKind == xrd::TableKind::TraceTexts) {
+        if (g.printed < 0) {
+            // Rows come for the innermost open result only: its output is the top one.
+            if (printedUsed_ == printed_.size())
+                printed_.emplace_back();
+            printed_[printedUsed_].clear();
+            g.printed = long(printedUsed_++);
+        }
+        printed_[std::size_t(g.printed)].add(row, g.tableKind == xrd::TableKind::TraceTexts);
+    }
 }
 
 void JunitWriter::entryContent(const xrd::Entry& entry, const xrd::Table&)
 {
     if (!entry.counted || gatheredUsed_ == 0)
         return;
-    Gathered& g = gathered_[gatheredUsed_ - 1];
-    g.tableKnown = false;
-    g.failure.tableEnd();
+    gathered_[gatheredUsed_ - 1].tableKnown = false;
+    if (entry.state == xrd::EntryState::Failed && failuresUsed_ > 0)
+        failures_[failuresUsed_ - 1].tableEnd();
 }
 
-void JunitWriter::nameTestcase(const xrd::Entry& entry, Gathered& g)
+void JunitWriter::nameTestcase(const xrd::Entry& entry)
 {
-    g.name.clear();
+    name_.clear();
     // A contract result is named by its type alone ("Invariant"): its class
     // tells one from another.
     if (entry.section == xrd::SectionKind::Contracts && entry.depth >= 3 && entry.parent) {
-        g.name += nameOrUnnamed(entry.parent->name);
-        g.name += ": ";
+        name_ += nameOrUnnamed(entry.parent->name);
+        name_ += ": ";
     }
-    g.name += nameOrUnnamed(entry.name);
+    name_ += nameOrUnnamed(entry.name);
+}
+
+std::uint64_t JunitWriter::testcaseKey()
+{
     classnames_.classname();
     // The name is a piece of its own after the classname's, marked apart.
-    g.key = ClassnamePath::hashPiece(~classnames_.hash(), g.name.data(), g.name.size());
-    // The count is looked up when the result closes: by then its slot is in the cache.
-    seen_.prefetch(g.key);
+    return ClassnamePath::hashPiece(~classnames_.hash(), name_.data(), name_.size());
 }
 
 void JunitWriter::entryClosed(const xrd::Entry& entry)
@@ -135,12 +153,22 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
         classnames_.pop();
     const bool isTestcase = entry.counted && entry.depth >= 2;
     Gathered* gathered = entry.counted && gatheredUsed_ > 0 ? &gathered_[--gatheredUsed_] : nullptr;
+    static const PathMap noMap;
+    static const FailureLines noFailure(noMap, LineForm::Escaped);
+    const bool failed = entry.counted && entry.state == xrd::EntryState::Failed && failuresUsed_ > 0;
+    const FailureLines& failure = failed ? failures_[--failuresUsed_] : noFailure;
+    static const PrintedOutput noOutput;
+    const PrintedOutput& printed =
+        gathered && gathered->printed >= 0 ? printed_[std::size_t(gathered->printed)] : noOutput;
+    if (gathered && gathered->printed >= 0)
+        printedUsed_ = std::size_t(gathered->printed);
     if (isTestcase && gathered) {
         // Repeats of a classname and name are numbered in the order results close.
+        nameTestcase(entry);
         if (const std::uint32_t repeat = seen_.add(gathered->key); repeat > 1)
-            gathered->name += " (" + std::to_string(repeat) + ")";
+            name_ += " (" + std::to_string(repeat) + ")";
         const std::string& classname = classnames_.classname();
-        const TestcaseParts parts{gathered->name, classname, gathered->failure, gathered->output};
+        const TestcaseParts parts{name_, classname, failure, printed};
         testcase_.clear();
         testcases_.append(testcase_, entry, parts);
         output_.clear();
@@ -152,11 +180,28 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
         if (isTestcase)
             add(testcase_, output_, entry.status());
     } else {
-        std::vector<Testcase> mine;
-        if (isTestcase)
-            mine.push_back(Testcase{testcase_, output_, entry.status()});
-        for (const Testcase& testcase : order_.closed(entry, std::move(mine)))
-            add(testcase.xml, testcase.output, testcase.status);
+        // A result inside a result waits, on disk once there are many.
+        std::vector<Waiting> mine;
+        if (isTestcase) {
+            Waiting waiting{waiting_.size(), 0, 0, entry.status()};
+            waiting_.write(testcase_);
+            waiting.middle = waiting_.size();
+            waiting_.write(output_);
+            waiting.end = waiting_.size();
+            mine.push_back(waiting);
+        }
+        order_.closedEach(entry, std::move(mine), [this](const Waiting& waiting) {
+            if (!waiting_.read(waiting.begin, waiting.end, waitingText_)) {
+                ok_ = false;
+                return;
+            }
+            const std::size_t xmlSize = std::size_t(waiting.middle - waiting.begin);
+            testcase_.assign(waitingText_, 0, xmlSize);
+            output_.assign(waitingText_, xmlSize, std::string::npos);
+            add(testcase_, output_, waiting.status);
+        });
+        if (order_.empty())
+            waiting_.clear();
     }
     if (entry.depth == 1) {
         const bool isSuite = entry.section == xrd::SectionKind::Driver ||

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -82,19 +83,21 @@ public:
     bool ok() const { return ok_; }
 
 private:
-    /// A testcase waiting for the results around it (NestedOrder).
-    struct Testcase {
-        std::string xml;
-        std::string output; // strict: its block of the suite's system-out
-        xrd::ResultStatus status;
+    /// A testcase waiting for the results around it (NestedOrder): its XML
+    /// and its output block (strict) in waiting_, [begin, middle) and
+    /// [middle, end). However many wait, they cost a few bytes of memory each.
+    struct Waiting {
+        long begin = 0;
+        long middle = 0;
+        long end = 0;
+        xrd::ResultStatus status = xrd::ResultStatus::Passed;
     };
     /// What an open result's rows give its testcase, gathered as they are read.
     struct Gathered {
-        explicit Gathered(const PathMap& map) : failure(map, LineForm::Escaped) {}
-        FailureLines failure;
-        PrintedOutput output;
-        /// The testcase's name (without its repeat number) and its key.
-        std::string name;
+        /// Its printed output in printed_, made for the first row of a print
+        /// block or of trace texts; -1 before.
+        long printed = -1;
+        /// The key of the testcase's classname and name.
         std::uint64_t key = 0;
         /// The kind of the table its rows come from, known from its first row.
         bool tableKnown = false;
@@ -108,9 +111,10 @@ private:
         Totals counts;
     };
 
-    /// Names the testcase of `entry`, opened in the entries pushed now: contract
-    /// results "CLASS: NAME"; the key of its classname and name.
-    void nameTestcase(const xrd::Entry& entry, Gathered& g);
+    /// Names the testcase of `entry` in name_: contract results "CLASS: NAME".
+    void nameTestcase(const xrd::Entry& entry);
+    /// The key of the classname of the entries pushed now and name_.
+    std::uint64_t testcaseKey();
     /// Spools one testcase into the suite's current part and counts it.
     void add(const std::string& xml, const std::string& output, xrd::ResultStatus status);
     void finishSuite();
@@ -135,14 +139,26 @@ private:
     /// Repeats of classname and name within the suite, by a 64-bit hash of both.
     RepeatCount seen_;
     ClassnamePath classnames_;
-    NestedOrder<Testcase> order_;
+    NestedOrder<Waiting> order_;
+    Spool waiting_;
     /// One per result open inside the suite: the first gatheredUsed_; the
-    /// others keep their strings' capacity for the next results.
-    std::vector<Gathered> gathered_;
+    /// others keep their strings' capacity for the next results. A deque
+    /// grows without doubling however deep results nest.
+    std::deque<Gathered> gathered_;
     std::size_t gatheredUsed_ = 0;
+    /// The failure lines of each failed result open now, and the printed
+    /// output of each result open now that has some, the same way: a result
+    /// only has what it needs, however many nest.
+    std::vector<FailureLines> failures_;
+    std::size_t failuresUsed_ = 0;
+    std::vector<PrintedOutput> printed_;
+    std::size_t printedUsed_ = 0;
+    /// A waiting testcase read back.
+    std::string waitingText_;
     TestcaseWriter testcases_;
-    /// The testcase being written and its output block.
+    /// The testcase being written, its name and its output block.
     std::string testcase_;
+    std::string name_;
     std::string output_;
 };
 
