@@ -22,6 +22,23 @@ std::size_t widthColumns(const std::string& width)
     return columns;
 }
 
+/// Cuts `out` after `limit` bytes from `start`, at a character boundary and,
+/// when `form` escapes, not inside a "\xHH"; then appends the ellipsis.
+void cut(std::string& out, std::size_t start, std::size_t limit, LineForm form)
+{
+    std::size_t end = start + limit;
+    while (end > start && (static_cast<unsigned char>(out[end]) & 0xC0) == 0x80)
+        --end;
+    if (form == LineForm::Escaped) {
+        const std::size_t from = end - start > 3 ? end - 3 : start;
+        const std::size_t slash = out.rfind('\\', end - 1);
+        if (end > start && slash != std::string::npos && slash >= from)
+            end = slash;
+    }
+    out.resize(end);
+    out += Ellipsis;
+}
+
 bool firstCellEmpty(const xrd::Row& row)
 {
     return row.cells.empty() || row.cells[0].text.empty();
@@ -48,20 +65,14 @@ void FailureLines::appendText(std::string& out, const std::string& text, LineFor
         else
             out += piece;
     };
-    bool cut = text.size() > FailureLineLimit;
-    if (cut)
+    const bool longer = text.size() > FailureLineLimit;
+    if (longer)
         append(cutUtf8(text, FailureLineLimit));
     else
         append(text);
-    if (out.size() - start > FailureLineLimit) {
-        // Escapes made it longer: cut again, at a character boundary.
-        std::size_t end = start + FailureLineLimit;
-        while (end > start && (static_cast<unsigned char>(out[end]) & 0xC0) == 0x80)
-            --end;
-        out.resize(end);
-        cut = true;
-    }
-    if (cut)
+    if (out.size() - start > FailureLineLimit)
+        cut(out, start, FailureLineLimit, form); // escapes made it longer
+    else if (longer)
         out += Ellipsis;
 }
 
@@ -188,13 +199,8 @@ void FailureLines::addLine(const xrd::Row& row)
         buffer_ += ')';
     if (first)
         buffer_ += "(empty row)";
-    if (buffer_.size() - whereEnd > FailureLineLimit + sizeof Ellipsis) {
-        std::size_t end = whereEnd + FailureLineLimit;
-        while (end > whereEnd && (static_cast<unsigned char>(buffer_[end]) & 0xC0) == 0x80)
-            --end;
-        buffer_.resize(end);
-        buffer_ += Ellipsis;
-    }
+    if (buffer_.size() - whereEnd > FailureLineLimit + sizeof Ellipsis)
+        cut(buffer_, whereEnd, FailureLineLimit, form_);
     lines_.push_back(Line{whereEnd, buffer_.size()});
 }
 
