@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include <string>
 #include <vector>
 
@@ -239,6 +243,129 @@ TEST(Junit, ASplitSuiteContinuesInPartsThatEachAddUp)
     ASSERT_EQ(whole.bodies.size(), 1u);
     EXPECT_NE(whole.bodies[0].find("tests=\"50\" failures=\"10\" errors=\"0\" skipped=\"6\""),
               std::string::npos);
+}
+
+/// The attributes of the first <testsuite> start tag written.
+std::string suiteTag(const Written& w)
+{
+    const std::string& b = w.bodies.at(0);
+    return b.substr(b.find("<testsuite "), b.find('>', b.find("<testsuite ")) - b.find("<testsuite ") + 1);
+}
+
+TEST(Junit, SuiteAttributesNeverInventAHostOrATime)
+{
+    const std::string german =
+        "<ROW><CELL_TEXT>Erstellungszeit des Berichts</CELL_TEXT><CELL_TEXT>Mon Dec  1 "
+        "06:05:04 2025</CELL_TEXT></ROW>";
+    struct Case {
+        bool strict;
+        std::string info, fileTime, hostname, prefix, expected;
+    };
+    const Case cases[] = {
+        {false, "", "", "", "",
+         "<testsuite name=\"d\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"0.000\" "
+         "id=\"0\">"},
+        {false, german, "2020-01-02T03:04:05", "", "",
+         "<testsuite name=\"d\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"0.000\" "
+         "timestamp=\"2025-12-01T06:05:04\" id=\"0\">"},
+        {false, "", "2020-01-02T03:04:05", "ci&7", "nightly.",
+         "<testsuite name=\"nightly.d\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"0.000\" "
+         "timestamp=\"2020-01-02T03:04:05\" hostname=\"ci&amp;7\" id=\"0\">"},
+        {true, "", "", "", "",
+         "<testsuite name=\"d\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"0.000\" "
+         "timestamp=\"1970-01-01T00:00:00\" hostname=\"localhost\" id=\"0\" package=\"\">"},
+        {true, german, "", "ci-7", "",
+         "<testsuite name=\"d\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"0.000\" "
+         "timestamp=\"2025-12-01T06:05:04\" hostname=\"ci-7\" id=\"0\" package=\"\">"},
+    };
+    for (const Case& c : cases) {
+        xrdtool::JunitOptions options;
+        options.strict = c.strict;
+        options.fileTime = c.fileTime;
+        options.hostname = c.hostname;
+        options.suitePrefix = c.prefix;
+        const Written w = run(report(driver("d", node("c", "Test Case", "ok", true, "")), c.info), options);
+        EXPECT_EQ(suiteTag(w), c.expected);
+        EXPECT_NE(w.bodies.at(0).find("classname=\"" + c.prefix + "d\""), std::string::npos);
+    }
+}
+
+TEST(Junit, TheGenerationTimeIsReadInEveryLanguageTheCataloguesHold)
+{
+    // Each translation of the label in every catalogue source, i18n/*.ts.
+    int labels = 0;
+    for (const auto& file :
+         std::filesystem::directory_iterator(std::string(XRDTOOL_TEST_SOURCE_DIR) + "/i18n")) {
+        if (file.path().extension() != ".ts")
+            continue;
+        std::ifstream in(file.path());
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::size_t at = text.find("<source>Report Generation Time</source>");
+        if (at == std::string::npos)
+            continue;
+        const std::size_t from = text.find("<translation>", at) + 13;
+        const std::string translation = text.substr(from, text.find("</translation>", from) - from);
+        EXPECT_TRUE(xrdtool::isReportTimeLabel(translation)) << file.path() << ": " << translation;
+        ++labels;
+    }
+    EXPECT_TRUE(xrdtool::isReportTimeLabel("Report Generation Time"));
+    EXPECT_FALSE(xrdtool::isReportTimeLabel("Test compilation time"));
+    EXPECT_GE(labels, 1) << "no catalogue translates the label";
+}
+
+TEST(Junit, ContractResultsAreNamedByTheirClassAndStrictOutputsGoToTheSuite)
+{
+    const std::string block =
+        "<TABLE WIDTH=\"55,45\"><ROW><CELL><TEXT>Print a&lt;b</TEXT></CELL></ROW></TABLE>";
+    const std::string contracts =
+        "<XROD:NODE name=\"Contracts\" type=\"Contracts\" state=\"ko\"><SECTION TAG=\"classx9\">" +
+        node("K", "Class", "ko", false,
+             node("Invariant", "Invariant", "ok", true, block) +
+                 node("Invariant", "Invariant", "ko", true, block) + node("State", "State", "NE", true, "")) +
+        "</SECTION></XROD:NODE>";
+    for (const bool strict : {false, true}) {
+        xrdtool::JunitOptions options;
+        options.strict = strict;
+        const Written w = run(report(contracts), options);
+        const std::string& b = w.bodies.at(0);
+        EXPECT_NE(b.find("name=\"K: Invariant\" classname=\"Contracts.K\""), std::string::npos) << b;
+        EXPECT_NE(b.find("name=\"K: Invariant (2)\" classname=\"Contracts.K\""), std::string::npos) << b;
+        EXPECT_NE(b.find("<skipped message=\"not executed\">s.kts:5: not executed</skipped>"),
+                  std::string::npos);
+        EXPECT_NE(
+            b.find("<failure message=\"Invariant Invariant failed\" type=\"Invariant\">s.kts:5: Invariant "
+                   "Invariant failed\n</failure>"),
+            std::string::npos)
+            << b;
+        if (!strict) {
+            EXPECT_EQ(count(b, "<system-out>Print a&lt;b\n</system-out>"), 2u) << b;
+            continue;
+        }
+        // One system-out, after the testcases, each output under its testcase's name.
+        EXPECT_EQ(count(b, "<system-out>"), 1u) << b;
+        EXPECT_LT(b.rfind("</testcase>"), b.find("<system-out>"));
+        EXPECT_NE(
+            b.find("<system-out>=== Contracts.K K: Invariant\nPrint a&lt;b\n=== Contracts.K K: Invariant "
+                   "(2)\nPrint a&lt;b\n</system-out>\n    <system-err/>\n  </testsuite>"),
+            std::string::npos)
+            << b;
+    }
+}
+
+TEST(Junit, StrictPartsCountTheirOutputs)
+{
+    const std::string block =
+        "<TABLE WIDTH=\"5,95\"><ROW><CELL><TEXT>" + std::string(900, 'o') + "</TEXT></CELL></ROW></TABLE>";
+    std::string cases;
+    for (int i = 0; i < 20; ++i)
+        cases += node("c" + std::to_string(i), "Test Case", "ok", true, block);
+    xrdtool::JunitOptions options;
+    options.strict = true;
+    options.partLimit = 4000;
+    const Written split = run(report(driver("d", cases)), options, true);
+    ASSERT_GT(split.parts.size(), 4u);
+    for (const xrdtool::SuitePart& part : split.parts)
+        EXPECT_LE(part.end - part.begin + part.outputEnd - part.outputBegin, 4000);
 }
 
 } // namespace
