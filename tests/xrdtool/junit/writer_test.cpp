@@ -257,26 +257,20 @@ TEST(Junit, SuiteAttributesNeverInventAHostOrATime)
     const std::string german =
         "<ROW><CELL_TEXT>Erstellungszeit des Berichts</CELL_TEXT><CELL_TEXT>Mon Dec  1 "
         "06:05:04 2025</CELL_TEXT></ROW>";
+    // What follows time="0.000" in each profile.
     struct Case {
         bool strict;
-        std::string info, fileTime, hostname, prefix, expected;
+        std::string info, fileTime, hostname, prefix, rest;
     };
     const Case cases[] = {
-        {false, "", "", "", "",
-         "<testsuite name=\"d\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"0.000\" "
-         "id=\"0\">"},
-        {false, german, "2020-01-02T03:04:05", "", "",
-         "<testsuite name=\"d\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"0.000\" "
-         "timestamp=\"2025-12-01T06:05:04\" id=\"0\">"},
+        {false, "", "", "", "", " id=\"0\">"},
+        {false, german, "2020-01-02T03:04:05", "", "", " timestamp=\"2025-12-01T06:05:04\" id=\"0\">"},
         {false, "", "2020-01-02T03:04:05", "ci&7", "nightly.",
-         "<testsuite name=\"nightly.d\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"0.000\" "
-         "timestamp=\"2020-01-02T03:04:05\" hostname=\"ci&amp;7\" id=\"0\">"},
+         " timestamp=\"2020-01-02T03:04:05\" hostname=\"ci&amp;7\" id=\"0\">"},
         {true, "", "", "", "",
-         "<testsuite name=\"d\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"0.000\" "
-         "timestamp=\"1970-01-01T00:00:00\" hostname=\"localhost\" id=\"0\" package=\"\">"},
+         " timestamp=\"1970-01-01T00:00:00\" hostname=\"localhost\" id=\"0\" package=\"\">"},
         {true, german, "", "ci-7", "",
-         "<testsuite name=\"d\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"0.000\" "
-         "timestamp=\"2025-12-01T06:05:04\" hostname=\"ci-7\" id=\"0\" package=\"\">"},
+         " timestamp=\"2025-12-01T06:05:04\" hostname=\"ci-7\" id=\"0\" package=\"\">"},
     };
     for (const Case& c : cases) {
         xrdtool::JunitOptions options;
@@ -285,7 +279,9 @@ TEST(Junit, SuiteAttributesNeverInventAHostOrATime)
         options.hostname = c.hostname;
         options.suitePrefix = c.prefix;
         const Written w = run(report(driver("d", node("c", "Test Case", "ok", true, "")), c.info), options);
-        EXPECT_EQ(suiteTag(w), c.expected);
+        EXPECT_EQ(suiteTag(w),
+                  "<testsuite name=\"" + c.prefix +
+                      "d\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"0.000\"" + c.rest);
         EXPECT_NE(w.bodies.at(0).find("classname=\"" + c.prefix + "d\""), std::string::npos);
     }
 }
