@@ -25,6 +25,7 @@ public:
     /// The path with its start rewritten by the first matching rule; the
     /// empty path (no source file) stays empty.
     std::string apply(const std::string& path) const;
+    /// True when no rule was given.
     bool empty() const { return rules_.empty(); }
 
 private:

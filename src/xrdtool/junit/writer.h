@@ -73,6 +73,7 @@ public:
         return entry.status() == xrd::ResultStatus::Failed ? xrd::TableContent::Texts
                                                            : xrd::TableContent::BlockTexts;
     }
+    /// Rows one at a time: a result keeps its failure lines and output, not its rows.
     bool streamRows(const xrd::Entry&) const override { return true; }
     void entryOpened(const xrd::Entry& entry) override;
     void entryRow(const xrd::Entry& entry, const xrd::Table& table, const xrd::Row& row) override;

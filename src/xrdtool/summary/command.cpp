@@ -36,6 +36,7 @@ public:
     {
         return isFailedResult(entry) ? xrd::TableContent::Texts : xrd::TableContent::None;
     }
+    /// Rows one at a time: a failed result keeps its lines, not its rows.
     bool streamRows(const xrd::Entry&) const override { return true; }
 
     void entryOpened(const xrd::Entry& entry) override
