@@ -20,7 +20,8 @@ bool leapYear(int year)
 
 std::string iso(int year, int month, int day, int hour, int minute, int second)
 {
-    char buffer[32];
+    // Room for any int in each field, though callers pass checked values.
+    char buffer[80];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", year, month, day, hour, minute,
                   second);
     return buffer;
