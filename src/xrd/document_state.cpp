@@ -13,6 +13,7 @@
 // report information tables, with level-2 titles as their sub-headings.
 
 #include "xrd/document_state.h"
+#include "xrd/document_values.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -21,56 +22,9 @@ namespace xrd::detail {
 
 namespace {
 
-/// Longest cell or title text kept; the rest is counted in Cell::omitted.
-constexpr std::size_t TextLimit = 1 << 20;
-
 bool is(const xmlChar* name, const char* literal)
 {
     return std::strcmp(reinterpret_cast<const char*>(name), literal) == 0;
-}
-
-/// Sets `out` to an attribute's text `value`, or empties it when the attribute
-/// is absent (null). Without entity substitution libxml2 hands out every "&" of an
-/// attribute value as the reference "&#38;" (a literal "&#38;" comes as
-/// "&#38;#38;"), so turning each one back gives the exact text. A text equal to
-/// what `out` holds is not copied again: reused cells see the same styles row
-/// after row.
-void assignAttribute(std::string& out, const char* value)
-{
-    if (!value) {
-        out.clear();
-        return;
-    }
-    std::size_t size = 0;
-    bool reference = false;
-    for (char c; (c = value[size]) != '\0'; ++size)
-        reference |= c == '&';
-    if (!reference) {
-        if (out.size() != size || std::memcmp(out.data(), value, size) != 0)
-            out.assign(value, size);
-        return;
-    }
-    out.clear();
-    for (const char* from = value;;) {
-        const char* at = std::strstr(from, "&#38;");
-        if (!at) {
-            out.append(from);
-            return;
-        }
-        out.append(from, std::size_t(at - from));
-        out += '&';
-        from = at + 5;
-    }
-}
-
-/// A cell style names a failure when it holds "Failed" ("Array Failed").
-bool failedStyle(const char* style)
-{
-    for (const char* at = std::strchr(style, 'F'); at; at = std::strchr(at + 1, 'F')) {
-        if (std::strncmp(at, "Failed", 6) == 0)
-            return true;
-    }
-    return false;
 }
 
 bool startsWith(const std::string& text, const char* prefix)
@@ -78,38 +32,6 @@ bool startsWith(const std::string& text, const char* prefix)
     return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
-/// The item at `index` of `items`, which holds `index` items or more: a spare
-/// one (or a new one) when it holds just `index`.
-template <typename T> T& slot(std::vector<T>& items, std::size_t index, std::vector<T>& spare)
-{
-    if (index == items.size()) {
-        if (spare.empty()) {
-            items.emplace_back();
-        } else {
-            items.push_back(std::move(spare.back()));
-            spare.pop_back();
-        }
-    }
-    return items[index];
-}
-
-/// Moves the items of `items` past the first `used` to `spare`, for later lists.
-template <typename T> void trim(std::vector<T>& items, std::size_t used, std::vector<T>& spare)
-{
-    while (items.size() > used) {
-        spare.push_back(std::move(items.back()));
-        items.pop_back();
-    }
-}
-
-/// Appends up to the limit and counts what did not fit.
-void appendLimited(std::string& text, std::size_t& omitted, const char* data, std::size_t size)
-{
-    const std::size_t room = text.size() < TextLimit ? TextLimit - text.size() : 0;
-    const std::size_t take = size < room ? size : room;
-    text.append(data, take);
-    omitted += size - take;
-}
 } // namespace
 
 Element classify(const xmlChar* name)
@@ -169,8 +91,13 @@ void DocumentState::start(const xmlChar* name, const xmlChar** atts)
                 const bool block = kind == TableKind::CommentBlock || kind == TableKind::TraceTexts;
                 content_ = block ? TableContent::Texts : TableContent::None;
             }
+            const bool ofEntry = globalSectionDepth_ <= 0 && open_ > 0;
+            streaming_ = ofEntry && content_ != TableContent::None && frame().stream;
+            budgeted_ = ofEntry && content_ != TableContent::None && frame().keep &&
+                frame().budgetLeft != ReportHandler::NoRowBudget;
             if (content_ != TableContent::None) {
                 rowsUsed_ = 0;
+                table_.rowsLeftOut = 0;
                 table_.heading.clear();
                 assignAttribute(table_.width, widthKey_.in(atts));
                 assignAttribute(table_.border, borderKey_.in(atts));
@@ -183,7 +110,7 @@ void DocumentState::start(const xmlChar* name, const xmlChar** atts)
             titleAt_ = depth_;
             titleText_.clear();
             titleOmitted_ = 0;
-            titleLink_.reset();
+            titleLinked_ = false;
             const char* level = levelKey_.in(atts);
             titleLevel_ = level ? std::strtol(level, nullptr, 10) : 0;
         }
@@ -218,6 +145,7 @@ void DocumentState::startRow(const xmlChar** atts)
     Row& r = slot(table_.rows, rowsUsed_++, spareRows_);
     cellsUsed_ = 0;
     r.failed = false;
+    r.header = false;
     if (content_ == TableContent::Whole)
         assignAttribute(r.style, styleKey_.in(atts));
     else
@@ -235,6 +163,8 @@ void DocumentState::startCell(Element kind, const xmlChar** atts)
         return;
     }
     Cell& c = slot(row().cells, cellsUsed_++, spareCells_);
+    if (cellsUsed_ == 1)
+        row().header = style && std::strcmp(style, "Array Title") == 0;
     c.text.clear();
     c.link.reset();
     c.omitted = 0;
@@ -258,7 +188,8 @@ void DocumentState::startLink(const xmlChar** atts)
             cellLinked_ = parseTarget(targetKey_.in(atts), cellLink_);
         return;
     } else if (titleAt_ && !tableAt_) {
-        link = &titleLink_;
+        titleLinked_ = parseTarget(targetKey_.in(atts), titleLink_);
+        return;
     } else {
         return;
     }
@@ -318,6 +249,31 @@ void DocumentState::endRow()
         }
     }
     noteRowLinks(r.failed, link);
+    passRow(r);
+}
+
+void DocumentState::passRow(Row& r)
+{
+    if (streaming_) {
+        // The row's slot is used again by the next row: one row at a time,
+        // and none left from an earlier table beside it.
+        trim(table_.rows, rowsUsed_, spareRows_);
+        if (const Entry* entry = top())
+            handler_.entryRow(*entry, table_, r);
+        rowsUsed_ = 0;
+        return;
+    }
+    if (!budgeted_ || open_ == 0)
+        return;
+    Frame& f = frame();
+    if (f.budgetLeft == 0 && !(r.failed && !f.failedKept)) {
+        --rowsUsed_; // its slot waits for the next row
+        ++table_.rowsLeftOut;
+        return;
+    }
+    const std::size_t weight = rowWeight(r);
+    f.budgetLeft -= weight < f.budgetLeft ? weight : f.budgetLeft;
+    f.failedKept = f.failedKept || r.failed;
 }
 
 void DocumentState::end(const xmlChar* name)
@@ -354,13 +310,17 @@ void DocumentState::noteRowLinks(bool failed, const Location* link)
     if (open_ == 0 || globalSectionDepth_ > 0 || !link)
         return;
     RowLinks& links = frame().links;
+    if (links.hasFirst && (links.hasFirstFailed || !failed))
+        return;
+    if (!links.places)
+        links.places = std::make_unique<RowLinks::Places>();
     if (!links.hasFirst) {
         links.hasFirst = true;
-        links.first = *link;
+        links.places->first = *link;
     }
     if (failed && !links.hasFirstFailed) {
         links.hasFirstFailed = true;
-        links.firstFailed = *link;
+        links.places->firstFailed = *link;
     }
 }
 
@@ -393,14 +353,14 @@ void DocumentState::openEntry(const xmlChar** atts)
     entry.counted = sum && std::strtol(sum, nullptr, 10) >= 1;
     entry.depth = open_ - 1;
     entry.title.clear();
-    entry.titleLink.reset();
+    resetLocation(entry.titleLink, spareTitlePath_);
     entry.tables.clear();
     entry.parent = parent;
     entry.section = parent ? parent->section : SectionKind::None;
     if (parent && parent->location)
-        entry.location = parent->location;
+        assignLocation(entry.location, *parent->location, spareLocationPath_);
     else
-        entry.location.reset();
+        resetLocation(entry.location, spareLocationPath_);
     if (frames_.size() < open_)
         frames_.resize(open_);
     Frame& frame = this->frame();
@@ -410,6 +370,9 @@ void DocumentState::openEntry(const xmlChar** atts)
     frame.content = handler_.tableContent(entry);
     if (frame.keep && (frame.content == TableContent::None || frame.content == TableContent::BlockTexts))
         frame.content = TableContent::Texts;
+    frame.stream = !frame.keep && handler_.streamRows(entry);
+    frame.budgetLeft = frame.keep ? handler_.rowBudget(entry) : ReportHandler::NoRowBudget;
+    frame.failedKept = false;
     handler_.entryOpened(entry);
 }
 
@@ -423,9 +386,9 @@ void DocumentState::closeEntry()
         // it failed, else its first linked row where it is declared.
         const RowLinks& links = frame().links;
         if (links.hasFirstFailed)
-            entry.location = links.firstFailed;
+            assignLocation(entry.location, links.places->firstFailed, spareLocationPath_);
         else if (links.hasFirst)
-            entry.location = links.first;
+            assignLocation(entry.location, links.places->first, spareLocationPath_);
     }
     if (entry.counted)
         result.totals.add(entry.status());
@@ -448,9 +411,9 @@ void DocumentState::closeTitle()
     Entry* entry = top();
     if (entry && entry->title.empty() && !entry->titleLink) {
         entry->title = titleText_;
-        if (titleLink_) {
-            entry->titleLink = titleLink_;
-            entry->location = titleLink_;
+        if (titleLinked_) {
+            assignLocation(entry->titleLink, titleLink_, spareTitlePath_);
+            assignLocation(entry->location, titleLink_, spareLocationPath_);
         }
     }
 }

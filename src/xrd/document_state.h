@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,10 +80,15 @@ private:
 
 /// Where an entry's rows link to, gathered as its tables are read.
 struct RowLinks {
-    /// The first link of any row, and of a failed row; kept as values so that
-    /// a reused frame keeps its strings' capacity.
-    Location first;
-    Location firstFailed;
+    /// The first link of any row, and of a failed row.
+    struct Places {
+        Location first;
+        Location firstFailed;
+    };
+    /// Made for the first link noted and kept with the frame (its strings keep
+    /// their capacity): entries without linked rows, the many levels of a deep
+    /// tree among them, cost a pointer.
+    std::unique_ptr<Places> places;
     bool hasFirst = false;
     bool hasFirstFailed = false;
 };
@@ -142,9 +148,10 @@ public:
     /// Character data, in pieces of any size.
     void text(const char* data, std::size_t size)
     {
-        // Most character data is the line ends between elements: passed over
-        // before anything else is looked at.
-        if (cellAt_ != 0 || titleAt_ != 0)
+        // Most character data is the line ends between elements, or the
+        // texts of cells whose texts are not read: passed over before
+        // anything else is looked at.
+        if ((cellAt_ != 0 && content_ != TableContent::None) || titleAt_ != 0)
             gatherText(data, size);
     }
 
@@ -156,6 +163,12 @@ private:
         bool keep = false;
         /// What is read of its tables.
         TableContent content = TableContent::Whole;
+        /// The handler takes its rows one at a time.
+        bool stream = false;
+        /// Kept tables: the bytes of rows that may still be kept, and whether
+        /// a failed row was kept (the first one always is).
+        std::size_t budgetLeft = 0;
+        bool failedKept = false;
     };
 
     __attribute__((noinline)) void gatherText(const char* data, std::size_t size);
@@ -168,6 +181,8 @@ private:
     void startLink(const xmlChar** atts);
     void endCell();
     void endRow();
+    /// A complete row with content: handed out, or kept or left out by the budget.
+    void passRow(Row& row);
     void noteRowLinks(bool failed, const Location* link);
     /// Parses a TARGET attribute (null when absent) into `out`; false when it
     /// is absent or has another shape.
@@ -181,8 +196,9 @@ private:
     /// Slots are reused (their strings keep their capacity); open_ are in use.
     std::deque<Entry> entries_;
     std::size_t open_ = 0;
-    /// One per open entry: the first open_; the others wait for reuse.
-    std::vector<Frame> frames_;
+    /// One per open entry: the first open_; the others wait for reuse. A
+    /// deque grows without copying or doubling, however deep the tree.
+    std::deque<Frame> frames_;
     Frame& frame() { return frames_[open_ - 1]; }
     ElementCache elements_;
     long depth_ = 0;
@@ -199,7 +215,11 @@ private:
     long titleLevel_ = 0;
     std::string titleText_;
     std::size_t titleOmitted_ = 0;
-    std::optional<Location> titleLink_;
+    Location titleLink_;
+    bool titleLinked_ = false;
+    /// The storage of locations taken from entries, for the next ones.
+    std::string spareTitlePath_;
+    std::string spareLocationPath_;
 
     // The table, row, cell and TEXT element being read, each by the depth it
     // opened at (0: none), so that only its own end closes it; a table inside a
@@ -212,6 +232,10 @@ private:
     bool cellFailed_ = false;
     /// What is read of the table; fixed when it opens.
     TableContent content_ = TableContent::None;
+    /// How its rows are handed out, fixed when it opens: one at a time, or
+    /// kept up to the entry's row budget.
+    bool streaming_ = false;
+    bool budgeted_ = false;
 
     // With content (Texts or Whole): the table in table_. Its rows and their cells are reused
     // from table to table, so that their strings keep their capacity: the

@@ -40,6 +40,14 @@ bool parseLinkTarget(const char* target, std::size_t size, Location& out)
     return true;
 }
 
+std::size_t rowWeight(const Row& row)
+{
+    std::size_t weight = 8;
+    for (const Cell& cell : row.cells)
+        weight += 8 + (cell.text.size() < RowWeightCellLimit ? cell.text.size() : RowWeightCellLimit);
+    return weight;
+}
+
 TableKind tableKind(const Table& table)
 {
     if (table.width == "55,45")

@@ -44,7 +44,17 @@ struct Row {
     std::string style;
     std::vector<Cell> cells;
     bool failed = false;
+    /// The row heads its table's columns: its first cell has the style "Array Title".
+    bool header = false;
 };
+
+/// What a kept row counts against a handler's row budget (ReportHandler::rowBudget):
+/// 8 bytes, and per cell 8 bytes and its text up to RowWeightCellLimit bytes.
+/// No writer writes less for a row it shows, so rows it would show are kept.
+constexpr std::size_t RowWeightCellLimit = 60 * 1024;
+
+/// The weight of `row` against a row budget.
+std::size_t rowWeight(const Row& row);
 
 /// One TABLE element with its rows.
 struct Table {
@@ -56,6 +66,8 @@ struct Table {
     /// For report information tables: the sub-heading above it (empty for the first).
     std::string heading;
     std::vector<Row> rows;
+    /// Rows read but not kept, past the handler's row budget (kept tables only).
+    std::size_t rowsLeftOut = 0;
 };
 
 /// The kind of a table, from its layout.
@@ -156,8 +168,23 @@ public:
     /// Asked once per entry, after keepTables: how much of the entry's tables
     /// the handler needs. Tables that are kept are read at least as Texts.
     virtual TableContent tableContent(const Entry&) const { return TableContent::Whole; }
+    /// Asked once per entry whose tables are not kept: true when the handler
+    /// takes the rows one at a time (entryRow) as they are read; entryContent
+    /// then sees each table without rows. Memory then stays the same whatever
+    /// number of rows an entry holds.
+    virtual bool streamRows(const Entry&) const { return false; }
+    /// Asked once per entry whose tables are kept: how many bytes of rows
+    /// (rowWeight) are kept of all its tables. A row is kept while the rows
+    /// kept before it weigh less; the others are counted in Table::rowsLeftOut,
+    /// except the entry's first failed row, which is always kept.
+    virtual std::size_t rowBudget(const Entry&) const { return NoRowBudget; }
+    /// rowBudget's answer for "every row".
+    static constexpr std::size_t NoRowBudget = ~std::size_t(0);
     /// An entry was opened: name, type, state, counted and depth are known.
     virtual void entryOpened(const Entry&) {}
+    /// With streamRows: one row of one of the entry's tables, once it is
+    /// complete; `table` holds the table's width and border, not its rows.
+    virtual void entryRow(const Entry&, const Table&, const Row&) {}
     /// One of the entry's own tables is complete.
     virtual void entryContent(const Entry&, const Table&) {}
     /// The entry is closed, after its children: own content and location complete.

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -21,7 +23,9 @@ struct LevelRecorder : xrd::ReportHandler {
     std::vector<xrd::Table> contents;             // entryContent, in order
     std::map<std::string, std::vector<xrd::Table>> kept;
     std::vector<xrd::Table> info;
+    std::size_t budget = NoRowBudget;
 
+    std::size_t rowBudget(const xrd::Entry&) const override { return budget; }
     xrd::TableContent tableContent(const xrd::Entry&) const override { return level; }
     bool keepTables(const xrd::Entry&) const override { return keep; }
     void infoTable(const xrd::Table& table) override { info.push_back(table); }
@@ -99,7 +103,7 @@ std::vector<std::string> rowsOf(const std::vector<xrd::Table>& tables, bool styl
     for (const xrd::Table& table : tables) {
         rows.push_back("table " + table.width + " " + table.border);
         for (const xrd::Row& row : table.rows) {
-            std::string text = row.failed ? "F" : "-";
+            std::string text = row.failed ? "F" : row.header ? "H" : "-";
             if (styles)
                 text += " [" + row.style + "]";
             for (const xrd::Cell& c : row.cells) {
@@ -147,7 +151,7 @@ TEST(TableContent, TextsIsWholeWithoutStylesAndNoneHandsOutNothing)
     ASSERT_TRUE(read(whole).ok());
     const std::vector<std::string> expected = {
         "table 40,15,15,15,15 1",
-        "- [Array Title] | Expression [Array Title] | Status [Array Title] | Executed [Array Title] | Failed "
+        "H [Array Title] | Expression [Array Title] | Status [Array Title] | Executed [Array Title] | Failed "
         "[Array Title] "
         "| Passed [Array Title]",
         "- [] | a long expression text here @w.kts:2 [Array Passed] | Passed [Array Passed] | 1 [Array "
@@ -268,6 +272,82 @@ TEST(TableContent, ReusedRowsAndCellsCarryNothingOver)
             }
         }
     }
+}
+
+/// Takes the rows one at a time and gathers copies of them into tables.
+struct RowStreamer : LevelRecorder {
+    std::vector<xrd::Table> streamed;
+    xrd::Table pending;
+
+    bool streamRows(const xrd::Entry&) const override { return true; }
+    void entryRow(const xrd::Entry&, const xrd::Table& table, const xrd::Row& row) override
+    {
+        EXPECT_TRUE(table.rows.size() == 1 && &table.rows[0] == &row) << "rows are not gathered";
+        pending.rows.push_back(row);
+    }
+    void entryContent(const xrd::Entry& entry, const xrd::Table& table) override
+    {
+        EXPECT_TRUE(keep || table.rows.empty());
+        pending.width = table.width;
+        pending.border = table.border;
+        streamed.push_back(pending);
+        pending = xrd::Table();
+        LevelRecorder::entryContent(entry, table);
+    }
+};
+
+TEST(TableContent, StreamedRowsAreTheRowsOfTheTablesOneAtATime)
+{
+    for (const auto level : {xrd::TableContent::Whole, xrd::TableContent::Texts,
+                             xrd::TableContent::BlockTexts, xrd::TableContent::None}) {
+        LevelRecorder tables;
+        tables.level = level;
+        ASSERT_TRUE(read(tables).ok());
+        RowStreamer rows;
+        rows.level = level;
+        ASSERT_TRUE(read(rows).ok());
+        EXPECT_EQ(rowsOf(rows.streamed, true), rowsOf(tables.contents, true)) << "level " << int(level);
+        EXPECT_EQ(rows.locations, tables.locations);
+    }
+    // Kept tables are whole: the handler cannot take their rows one by one.
+    RowStreamer kept;
+    kept.keep = true;
+    ASSERT_TRUE(read(kept).ok());
+    EXPECT_EQ(rowsOf(kept.kept["wide"], false).size(), 4u);
+}
+
+TEST(TableContent, KeptRowsStopAtTheBudgetButTheFirstFailedRowIsKept)
+{
+    // Rows of one 8-byte cell weigh 24 bytes: a budget of 240 keeps ten rows,
+    // counted across the entry's tables; the rest are only counted.
+    auto rows = [](std::size_t count, std::vector<std::size_t> failedAt) {
+        std::string table = "<TABLE WIDTH=\"5,95\">";
+        for (std::size_t r = 0; r < count; ++r) {
+            const bool failed = std::find(failedAt.begin(), failedAt.end(), r) != failedAt.end();
+            table += "<ROW>" +
+                cell(failed ? "Array Failed" : "Array", "row " + std::to_string(1000 + r),
+                     failed ? "m.kts line " + std::to_string(r) : "") +
+                "</ROW>";
+        }
+        return table + "</TABLE>";
+    };
+    const std::string doc = document(member("m", "ko", rows(6, {}) + rows(20, {15, 18}) + rows(3, {})));
+    LevelRecorder rec;
+    rec.keep = true;
+    rec.budget = 240;
+    ASSERT_TRUE(xrd::detail::readReportBuffer(doc.data(), doc.size(), rec).ok());
+    const std::vector<xrd::Table>& kept = rec.kept["m"];
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(kept[0].rows.size(), 6u);
+    EXPECT_EQ(kept[0].rowsLeftOut, 0u);
+    ASSERT_EQ(kept[1].rows.size(), 5u);
+    EXPECT_EQ(kept[1].rows[3].cells.at(0).text, "row 1003");
+    EXPECT_EQ(kept[1].rows[4].cells.at(0).text, "row 1015");
+    EXPECT_TRUE(kept[1].rows[4].failed);
+    EXPECT_EQ(kept[1].rowsLeftOut, 15u);
+    EXPECT_EQ(kept[2].rows.size(), 0u);
+    EXPECT_EQ(kept[2].rowsLeftOut, 3u);
+    EXPECT_EQ(rec.locations["m"], "m.kts:15");
 }
 
 TEST(TableContent, LinkTargetsParseIntoReusedStorage)

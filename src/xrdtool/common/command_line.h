@@ -24,7 +24,7 @@ struct Option {
         Any,      ///< any text, the empty one too
         NotEmpty, ///< any text but the empty one
         Folder,   ///< a folder's name: not empty, and not "-" (the standard output)
-        PathRule, ///< OLD=NEW with OLD not empty (PathMap)
+        PathRule, ///< OLD=NEW, OLD possibly empty (PathMap)
         OneOf,    ///< one of the words of `value` ("text|github")
     };
 

@@ -59,6 +59,48 @@ std::string oneLine(const std::string& text)
     return out;
 }
 
+namespace {
+
+/// True when the byte may start a character appendEscaped writes as "\xHH".
+inline bool mayEscape(unsigned char c)
+{
+    return c < 0x20 || c == 0x7F || c == 0xC2 || c == 0xE2;
+}
+
+void appendHex(std::string& out, const std::string& text, std::size_t from, std::size_t length)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    for (std::size_t k = from; k < from + length; ++k) {
+        const unsigned char c = static_cast<unsigned char>(text[k]);
+        const char escaped[] = {'\\', 'x', digits[c >> 4], digits[c & 15]};
+        out.append(escaped, sizeof escaped);
+    }
+}
+
+} // namespace
+
+void appendEscaped(std::string& out, const std::string& text)
+{
+    std::size_t plain = 0; // start of the bytes not yet appended
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (!mayEscape(c))
+            continue;
+        std::size_t length = 1;
+        if (c >= 0x80) {
+            unsigned long code = 0;
+            length = utf8Sequence(text, i, code);
+            if (length == 0 || !((code >= 0x80 && code <= 0x9F) || code == 0x2028 || code == 0x2029))
+                continue;
+        }
+        out.append(text, plain, i - plain);
+        appendHex(out, text, i, length);
+        i += length - 1;
+        plain = i + 1;
+    }
+    out.append(text, plain, std::string::npos);
+}
+
 std::string cutUtf8(const std::string& text, std::size_t limit)
 {
     if (text.size() <= limit)

@@ -11,6 +11,12 @@ namespace xrdtool {
 /// paragraph separator shown as one blank, so that one text is one line.
 std::string oneLine(const std::string& text);
 
+/// Appends `text` with every control character (C0, DEL, C1) and every line or
+/// paragraph separator written as "\xHH" per byte (a line feed is "\x0A"), so
+/// that one text is one line and nothing of it is lost. Other bytes, invalid
+/// UTF-8 among them, are kept as they are.
+void appendEscaped(std::string& out, const std::string& text);
+
 /// The longest start of `text` of at most `limit` bytes that ends on a UTF-8
 /// character boundary.
 std::string cutUtf8(const std::string& text, std::size_t limit);

@@ -38,7 +38,8 @@ Result<int> runDiff(const Arguments& args)
     const std::string& before = args.operands()[0];
     const std::string& after = args.operands()[1];
     DiffInput input;
-    const DiffRead read = readReports(before, after, input);
+    const PathMap map(args.values("--path-map"));
+    const DiffRead read = readReports(before, after, input, map);
     if (const Result<Totals> outcome = readOutcome(before, read.before); !outcome)
         return outcome.error();
     if (const Result<Totals> outcome = readOutcome(after, read.after); !outcome)

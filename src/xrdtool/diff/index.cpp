@@ -17,7 +17,9 @@ namespace {
 /// element.
 class IndexHandler : public xrd::ReportHandler {
 public:
-    IndexHandler(SharedTables& tables, ReportResults& out) : tables_(tables), out_(out) {}
+    IndexHandler(SharedTables& tables, ReportResults& out, const PathMap& map)
+        : tables_(tables), out_(out), map_(map)
+    {}
 
     bool keepTables(const xrd::Entry&) const override { return false; }
     /// Only the locations matter here: no cell text is gathered.
@@ -52,7 +54,8 @@ public:
                 const std::lock_guard<std::mutex> hold(tables_.mutex);
                 record.setTypeAndStatus(tables_.names.intern(entry.type), status);
                 if (entry.location)
-                    record.file = tables_.names.intern(entry.location->path);
+                    record.file = tables_.names.intern(map_.empty() ? entry.location->path
+                                                                    : map_.apply(entry.location->path));
             }
             if (entry.location)
                 record.line = std::int32_t(std::clamp(entry.location->line, 0L, 0x7FFFFFFFL));
@@ -63,14 +66,16 @@ public:
 private:
     SharedTables& tables_;
     ReportResults& out_;
+    const PathMap& map_;
     std::vector<std::uint32_t> nodes_; // path node of each open entry
     std::vector<std::size_t> open_;    // record of each open counted entry
 };
 
 /// Reads the report at `path` into `out`, adding to the shared tables.
-xrd::ReadResult readResults(const std::string& path, SharedTables& tables, ReportResults& out)
+xrd::ReadResult readResults(const std::string& path, SharedTables& tables, ReportResults& out,
+                            const PathMap& map)
 {
-    IndexHandler handler(tables, out);
+    IndexHandler handler(tables, out, map);
     const xrd::ReadResult read = xrd::readReport(path, handler);
     out.totals = read.totals;
     return read;
@@ -81,13 +86,15 @@ xrd::ReadResult readResults(const std::string& path, SharedTables& tables, Repor
 xrd::ReadResult detail::readResultsBuffer(const char* data, std::size_t size, SharedTables& tables,
                                           ReportResults& out)
 {
-    IndexHandler handler(tables, out);
+    const PathMap none;
+    IndexHandler handler(tables, out, none);
     const xrd::ReadResult read = xrd::detail::readReportBuffer(data, size, handler);
     out.totals = read.totals;
     return read;
 }
 
-DiffRead readReports(const std::string& oldPath, const std::string& newPath, DiffInput& input)
+DiffRead readReports(const std::string& oldPath, const std::string& newPath, DiffInput& input,
+                     const PathMap& map)
 {
     DiffRead read;
     std::thread oldReader;
@@ -95,17 +102,17 @@ DiffRead readReports(const std::string& oldPath, const std::string& newPath, Dif
     try {
         oldReader = std::thread([&] {
             try {
-                read.before = readResults(oldPath, input.tables, input.before);
+                read.before = readResults(oldPath, input.tables, input.before, map);
             } catch (...) {
                 oldFailure = std::current_exception();
             }
         });
     } catch (const std::system_error&) {
-        read.before = readResults(oldPath, input.tables, input.before); // no thread: one after the other
+        read.before = readResults(oldPath, input.tables, input.before, map); // no thread: one after the other
     }
     std::exception_ptr newFailure;
     try {
-        read.after = readResults(newPath, input.tables, input.after);
+        read.after = readResults(newPath, input.tables, input.after, map);
     } catch (...) {
         newFailure = std::current_exception(); // the other reader is joined first
     }

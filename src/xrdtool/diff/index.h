@@ -6,6 +6,7 @@
 
 #include "xrd/report.h"
 #include "xrdtool/common/chunked_array.h"
+#include "xrdtool/common/path_map.h"
 #include "xrdtool/common/result_identity.h"
 #include "xrdtool/common/totals.h"
 
@@ -77,9 +78,11 @@ struct DiffRead {
 };
 
 /// Reads OLD and NEW side by side, OLD on a thread of its own when one can be
-/// started. Exhausted memory on either side raises std::bad_alloc here, once
-/// both readers have stopped.
-DiffRead readReports(const std::string& oldPath, const std::string& newPath, DiffInput& input);
+/// started, with the location paths of both rewritten by `map`. Exhausted
+/// memory on either side raises std::bad_alloc here, once both readers have
+/// stopped.
+DiffRead readReports(const std::string& oldPath, const std::string& newPath, DiffInput& input,
+                     const PathMap& map = PathMap());
 
 namespace detail {
 /// Reads a report held in memory into `out`, adding to the shared tables, as

@@ -102,9 +102,9 @@ void appendRow(std::string& out, const xrd::Row& row, bool head, std::size_t col
 std::size_t appendTable(std::string& out, const xrd::Table& table, const PathMap& paths, std::size_t end)
 {
     if (table.rows.empty())
-        return 0;
+        return table.rowsLeftOut;
     if (out.size() >= end)
-        return table.rows.size();
+        return table.rows.size() + table.rowsLeftOut;
     out += "<table class=\"";
     out += tableClass(table);
     out += "\">\n";
@@ -126,7 +126,7 @@ std::size_t appendTable(std::string& out, const xrd::Table& table, const PathMap
     }
     out += inBody ? "</tbody>\n" : "</thead>\n";
     out += "</table>\n";
-    return table.rows.size() - i;
+    return table.rows.size() - i + table.rowsLeftOut;
 }
 
 StatusLook resultLook(xrd::ResultStatus status)
@@ -190,7 +190,7 @@ void appendEntryTables(std::string& out, const xrd::Entry& entry, const PathMap&
     const std::size_t end = out.size() + budget;
     std::size_t left = 0; // rows not shown once the budget is spent
     for (const xrd::Table& table : entry.tables)
-        left += left > 0 ? table.rows.size() : appendTable(out, table, paths, end);
+        left += left > 0 ? table.rows.size() + table.rowsLeftOut : appendTable(out, table, paths, end);
     if (left > 0)
         appendRowsLeftOut(out, left);
 }

@@ -2,8 +2,6 @@
 
 #include "xrdtool/common/utf8_text.h"
 
-#include <cstdio>
-
 namespace xrdtool {
 
 namespace {
@@ -78,17 +76,6 @@ std::string keptForDisplay(const std::string& text, std::size_t limit)
     return text.size() <= limit + 4 ? text : cutUtf8(text, limit + 4);
 }
 
-void appendCount(std::string& out, unsigned long long value)
-{
-    char digits[32];
-    const int n = std::snprintf(digits, sizeof digits, "%llu", value);
-    for (int i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
-    }
-}
-
 namespace detail {
 
 void appendPathSeparator(std::string& out)
@@ -98,9 +85,8 @@ void appendPathSeparator(std::string& out)
 
 void appendPathGap(std::string& out, std::size_t levels)
 {
-    out += " \xE2\x80\xBA \xE2\x80\xA6 ";
-    appendCount(out, levels);
-    out += " levels \xE2\x80\xA6";
+    appendPathSeparator(out);
+    appendLevelsGap(out, levels);
 }
 
 } // namespace detail

@@ -2,6 +2,8 @@
 // Text pieces of the HTML site: escaping, the cut of long texts and the short
 // forms of names used in titles, breadcrumbs and written-out paths.
 
+#include "xrdtool/common/count_text.h"
+
 #include <cstddef>
 #include <string>
 
@@ -33,9 +35,6 @@ void appendHtmlName(std::string& out, const std::string& name, std::size_t limit
 /// Names kept for later (paths, page titles) are kept this way, so that a 100 MB
 /// name costs no more than a short one.
 std::string keptForDisplay(const std::string& text, std::size_t limit);
-
-/// Appends `value` in decimal with thousands separators ("12,345").
-void appendCount(std::string& out, unsigned long long value);
 
 /// Appends the names of a path joined by " › " (each short-cut). A path of more
 /// than a dozen names keeps its first four and its last six and says how many

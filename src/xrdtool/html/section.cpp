@@ -7,8 +7,6 @@ namespace xrdtool {
 
 namespace {
 
-/// Most bytes of one entry's own tables: with its head, one result always fits a page.
-constexpr std::size_t EntryBudget = 1024 * 1024;
 /// What closes one nested entry.
 const char CloseNested[] = "</div></details>\n";
 constexpr std::size_t CloseNestedSize = sizeof CloseNested - 1;
@@ -108,7 +106,7 @@ void SectionPages::writeRootContent()
 {
     rootWritten_ = true;
     chunk_.clear();
-    appendEntryTables(chunk_, *root_, site_.paths, EntryBudget);
+    appendEntryTables(chunk_, *root_, site_.paths, HtmlEntryBudget);
     pages_->write(chunk_);
 }
 
@@ -141,7 +139,7 @@ void SectionPages::writeEntry(const xrd::Entry& entry, std::size_t index)
     } else {
         chunk_ += "</summary>\n<div class=\"body\">\n";
     }
-    appendEntryTables(chunk_, entry, site_.paths, EntryBudget);
+    appendEntryTables(chunk_, entry, site_.paths, HtmlEntryBudget);
     if (level.flat)
         chunk_ += "</section>\n";
     // The wrappers open now, and the one the new entry may open.

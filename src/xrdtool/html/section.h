@@ -21,6 +21,9 @@ namespace xrdtool {
 /// Deepest nesting of <details>; deeper entries are listed flat (browsers stop
 /// nesting elements a few hundred levels down).
 constexpr std::size_t HtmlMaxNesting = 64;
+/// Most bytes of one entry's own tables: with its head, one result always fits
+/// a page. The reader keeps no more of an entry's rows than this shows.
+constexpr std::size_t HtmlEntryBudget = 1024 * 1024;
 
 /// The names of the open entries of a section, outermost (the section's own
 /// entry) first, kept in one block of bytes so a million levels stay cheap.

@@ -24,6 +24,9 @@ public:
 
     void documentTitle(const std::string& title) override;
     void infoTable(const xrd::Table& table) override;
+    /// The rows a page can show of an entry, and its first failed row (the
+    /// failures pages name it); the others are only counted.
+    std::size_t rowBudget(const xrd::Entry&) const override { return HtmlEntryBudget; }
     void entryOpened(const xrd::Entry& entry) override;
     void entryClosed(const xrd::Entry& entry) override;
 

@@ -1,93 +1,53 @@
 #include "xrdtool/junit/writer.h"
 
 #include "xrdtool/common/result_text.h"
-#include "xrdtool/common/utf8_text.h"
+#include "xrdtool/junit/report_time.h"
 #include "xrdtool/junit/xml_escape.h"
-
-#include <cstring>
-#include <sstream>
 
 namespace xrdtool {
 
 namespace {
 
-/// Texts of one result's system-out beyond this are cut, with a note.
-constexpr std::size_t OutputLimit = 64 * 1024;
-constexpr std::size_t MessageLimit = 1024;
-
-std::string xml(const std::string& text, bool attribute = true)
+std::string xml(const std::string& text)
 {
     std::string out;
-    appendXml(out, text, attribute);
+    appendXml(out, text, true);
     return out;
 }
 
-/// Appends a name to a classname; dots inside a name would read as package
-/// separators.
-void appendClassPart(std::string& classname, const std::string& name)
+/// True when nothing but XML white space is left once it is collapsed: the
+/// strictest schema wants suite and property names of one character at least.
+bool blank(const std::string& text)
 {
-    const std::size_t from = classname.size();
-    classname += name.empty() ? nameOrUnnamed(name) : name;
-    for (std::size_t i = from; i < classname.size(); ++i) {
-        if (classname[i] == '.')
-            classname[i] = '_';
+    for (char c : text) {
+        if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
+            return false;
     }
-}
-
-std::uint64_t hashKey(const std::string& classname, const std::string& name)
-{
-    std::uint64_t hash = 1469598103934665603ull;
-    auto mix = [&hash](const std::string& text) {
-        for (unsigned char c : text) {
-            hash ^= c;
-            hash *= 1099511628211ull;
-        }
-    };
-    mix(classname);
-    hash ^= 0xFF; // a byte no UTF-8 text holds separates the two
-    hash *= 1099511628211ull;
-    mix(name);
-    return hash;
+    return true;
 }
 
 } // namespace
 
-std::string detail::isoTimestamp(const std::string& asctime)
+bool SuitePart::writeTo(std::FILE* out) const
 {
-    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    std::istringstream in(asctime);
-    std::string day, month, time, extra;
-    int date = 0, year = 0;
-    if (!(in >> day >> month >> date >> time >> year) || (in >> extra))
-        return std::string();
-    int m = 0;
-    while (m < 12 && month != months[m])
-        ++m;
-    int hh = 0, mm = 0, ss = 0;
-    char c1 = 0, c2 = 0;
-    std::istringstream clock(time);
-    if (m == 12 || date < 1 || date > 31 || year < 0 || year > 9999 || time.size() != 8 ||
-        !(clock >> hh >> c1 >> mm >> c2 >> ss) || c1 != ':' || c2 != ':')
-        return std::string();
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", year, m + 1, date, hh, mm, ss);
-    return buffer;
+    return std::fwrite(head.data(), 1, head.size(), out) == head.size() && spool->copyTo(out, begin, end) &&
+        std::fwrite(middle.data(), 1, middle.size(), out) == middle.size() &&
+        (!outputs || outputs->copyTo(out, outputBegin, outputEnd)) &&
+        std::fwrite(tail.data(), 1, tail.size(), out) == tail.size();
 }
 
 JunitWriter::JunitWriter(const JunitOptions& options, bool splitParts, Sink sink)
-    : options_(options), splitParts_(splitParts), sink_(std::move(sink))
-{
-    ok_ = spool_.valid();
-}
+    : options_(options), splitParts_(splitParts), sink_(std::move(sink)), timestamp_(options.fileTime),
+      testcases_(options_)
+{}
 
 void JunitWriter::infoTable(const xrd::Table& table)
 {
     for (const xrd::Row& row : table.rows) {
         if (row.cells.size() != 2)
             continue;
-        if (row.cells[0].text == "Report Generation Time") {
-            const std::string iso = detail::isoTimestamp(row.cells[1].text);
+        if (isReportTimeLabel(row.cells[0].text)) {
+            const std::string iso = isoTimestamp(row.cells[1].text);
             if (!iso.empty())
                 timestamp_ = iso;
         }
@@ -99,108 +59,149 @@ void JunitWriter::entryOpened(const xrd::Entry& entry)
 {
     if (entry.depth == 1) {
         inSuite_ = true;
-        suiteName_ = nameOrUnnamed(entry.name);
-        classname_.clear();
-        appendClassPart(classname_, entry.name);
-        classnameLengths_.clear();
+        suiteName_ = options_.suitePrefix + nameOrUnnamed(entry.name);
+        if (options_.strict && blank(suiteName_))
+            suiteName_ = nameOrUnnamed(std::string());
+        classnames_.start(options_.suitePrefix, entry.name);
         parts_.assign(1, Part());
         seen_.clear();
         spool_.clear();
-    } else if (entry.depth >= 2 && inSuite_) {
-        classnameLengths_.push_back(classname_.size());
-        classname_ += '.';
-        appendClassPart(classname_, entry.name);
+        if (options_.strict)
+            outputs_.clear();
     }
-    if (inSuite_) {
-        order_.opened(entry);
+    if (!inSuite_)
+        return;
+    order_.opened(entry);
+    if (entry.counted) {
         if (gatheredUsed_ == gathered_.size())
             gathered_.emplace_back();
         Gathered& g = gathered_[gatheredUsed_++];
-        g.anyFailedRow = false;
-        g.message.clear();
-        g.failures.clear();
-        g.output.clear();
-        g.outputCut = 0;
+        g.printed = -1;
+        g.tableKnown = false;
+        if (entry.depth >= 2) {
+            // The count is looked up when the result closes: by then its slot is in the cache.
+            nameTestcase(entry);
+            g.key = testcaseKey();
+            seen_.prefetch(g.key);
+        }
+        if (entry.state == xrd::EntryState::Failed) {
+            if (failuresUsed_ == failures_.size())
+                failures_.emplace_back(options_.pathMap, LineForm::Escaped);
+            failures_[failuresUsed_++].clear();
+        }
     }
+    if (entry.depth >= 2)
+        classnames_.push(entry.name);
 }
 
-void JunitWriter::entryContent(const xrd::Entry& entry, const xrd::Table& table)
+void JunitWriter::entryRow(const xrd::Entry& entry, const xrd::Table& table, const xrd::Row& row)
 {
     if (!entry.counted || gatheredUsed_ == 0)
         return;
     Gathered& g = gathered_[gatheredUsed_ - 1];
-    const xrd::TableKind kind = xrd::tableKind(table);
-    const bool output = kind == xrd::TableKind::CommentBlock || kind == xrd::TableKind::TraceTexts;
-    for (const xrd::Row& row : table.rows) {
-        if (row.failed) {
-            if (!g.anyFailedRow) {
-                g.anyFailedRow = true;
-                // The first cell names what failed; a contract's later rows leave it blank.
-                for (const xrd::Cell& cell : row.cells) {
-                    g.message = oneLine(cell.text);
-                    if (!g.message.empty())
-                        break;
-                }
-            }
-            g.failures += rowText(row, options_.pathMap) + "\n";
-        }
-        if (!output)
-            continue;
-        // One line: the non-empty cells joined by blanks, trace texts indented.
-        const std::size_t lineStart = g.output.size();
-        if (kind == xrd::TableKind::TraceTexts)
-            g.output += "  ";
-        bool first = true;
-        for (const xrd::Cell& cell : row.cells) {
-            if (cell.text.empty())
-                continue;
-            if (!first)
-                g.output += ' ';
-            g.output += cell.text;
-            first = false;
-        }
-        g.output += '\n';
-        if (g.outputCut > 0) {
-            g.outputCut += g.output.size() - lineStart;
-            g.output.resize(lineStart);
-            continue;
-        }
-        if (g.output.size() > OutputLimit) {
-            const std::size_t full = g.output.size();
-            g.output = cutUtf8(g.output, OutputLimit);
-            g.outputCut = full - g.output.size();
-        }
+    if (!g.tableKnown) {
+        g.tableKnown = true;
+        g.tableKind = xrd::tableKind(table);
     }
+    if (entry.state == xrd::EntryState::Failed && failuresUsed_ > 0)
+        failures_[failuresUsed_ - 1].row(table, row);
+    if (g.tableKind == xrd::TableKind::CommentBlock || g.tableKind == xrd::TableKind::TraceTexts) {
+        if (g.printed < 0) {
+            // Rows come for the innermost open result only: its output is the top one.
+            if (printedUsed_ == printed_.size())
+                printed_.emplace_back();
+            printed_[printedUsed_].clear();
+            g.printed = long(printedUsed_++);
+        }
+        printed_[std::size_t(g.printed)].add(row, g.tableKind == xrd::TableKind::TraceTexts);
+    }
+}
+
+void JunitWriter::entryContent(const xrd::Entry& entry, const xrd::Table&)
+{
+    if (!entry.counted || gatheredUsed_ == 0)
+        return;
+    gathered_[gatheredUsed_ - 1].tableKnown = false;
+    if (entry.state == xrd::EntryState::Failed && failuresUsed_ > 0)
+        failures_[failuresUsed_ - 1].tableEnd();
+}
+
+void JunitWriter::nameTestcase(const xrd::Entry& entry)
+{
+    name_.clear();
+    // A contract result is named by its type alone ("Invariant"): its class
+    // tells one from another.
+    if (entry.section == xrd::SectionKind::Contracts && entry.depth >= 3 && entry.parent) {
+        name_ += nameOrUnnamed(entry.parent->name);
+        name_ += ": ";
+    }
+    name_ += nameOrUnnamed(entry.name);
+}
+
+std::uint64_t JunitWriter::testcaseKey()
+{
+    classnames_.classname();
+    // The name is a piece of its own after the classname's, marked apart.
+    return ClassnamePath::hashPiece(~classnames_.hash(), name_.data(), name_.size());
 }
 
 void JunitWriter::entryClosed(const xrd::Entry& entry)
 {
     if (!inSuite_ || entry.depth == 0)
         return;
-    static const Gathered nothing;
-    const Gathered& gathered = gatheredUsed_ == 0 ? nothing : gathered_[--gatheredUsed_];
-    if (entry.depth >= 2 && !classnameLengths_.empty()) {
-        classname_.resize(classnameLengths_.back());
-        classnameLengths_.pop_back();
-    }
+    if (entry.depth >= 2)
+        classnames_.pop();
     const bool isTestcase = entry.counted && entry.depth >= 2;
-    if (isTestcase) {
-        std::string name = nameOrUnnamed(entry.name);
-        const std::uint32_t repeat = ++seen_[hashKey(classname_, name)];
-        if (repeat > 1)
-            name += " (" + std::to_string(repeat) + ")";
-        testcaseXml(testcase_, entry, gathered, classname_, name);
+    Gathered* gathered = entry.counted && gatheredUsed_ > 0 ? &gathered_[--gatheredUsed_] : nullptr;
+    static const PathMap noMap;
+    static const FailureLines noFailure(noMap, LineForm::Escaped);
+    const bool failed = entry.counted && entry.state == xrd::EntryState::Failed && failuresUsed_ > 0;
+    const FailureLines& failure = failed ? failures_[--failuresUsed_] : noFailure;
+    static const PrintedOutput noOutput;
+    const PrintedOutput& printed =
+        gathered && gathered->printed >= 0 ? printed_[std::size_t(gathered->printed)] : noOutput;
+    if (gathered && gathered->printed >= 0)
+        printedUsed_ = std::size_t(gathered->printed);
+    if (isTestcase && gathered) {
+        // Repeats of a classname and name are numbered in the order results close.
+        nameTestcase(entry);
+        if (const std::uint32_t repeat = seen_.add(gathered->key); repeat > 1)
+            name_ += " (" + std::to_string(repeat) + ")";
+        const std::string& classname = classnames_.classname();
+        const TestcaseParts parts{name_, classname, failure, printed};
+        testcase_.clear();
+        testcases_.append(testcase_, entry, parts);
+        output_.clear();
+        if (options_.strict)
+            TestcaseWriter::appendOutputBlock(output_, parts);
     }
     if (order_.closedAlone(entry)) {
-        // Most results: written straight from the reused buffer.
+        // Most results: written straight from the reused buffers.
         if (isTestcase)
-            add(testcase_, entry.status());
+            add(testcase_, output_, entry.status());
     } else {
-        std::vector<Testcase> mine;
-        if (isTestcase)
-            mine.push_back(Testcase{testcase_, entry.status()});
-        for (const Testcase& testcase : order_.closed(entry, std::move(mine)))
-            add(testcase.xml, testcase.status);
+        // A result inside a result waits, on disk once there are many.
+        std::vector<Waiting> mine;
+        if (isTestcase) {
+            Waiting waiting{waiting_.size(), 0, 0, entry.status()};
+            waiting_.write(testcase_);
+            waiting.middle = waiting_.size();
+            waiting_.write(output_);
+            waiting.end = waiting_.size();
+            mine.push_back(waiting);
+        }
+        order_.closedEach(entry, std::move(mine), [this](const Waiting& waiting) {
+            if (!waiting_.read(waiting.begin, waiting.end, waitingText_)) {
+                ok_ = false;
+                return;
+            }
+            const std::size_t xmlSize = std::size_t(waiting.middle - waiting.begin);
+            testcase_.assign(waitingText_, 0, xmlSize);
+            output_.assign(waitingText_, xmlSize, std::string::npos);
+            add(testcase_, output_, waiting.status);
+        });
+        if (order_.empty())
+            waiting_.clear();
     }
     if (entry.depth == 1) {
         const bool isSuite = entry.section == xrd::SectionKind::Driver ||
@@ -212,72 +213,54 @@ void JunitWriter::entryClosed(const xrd::Entry& entry)
     }
 }
 
-void JunitWriter::testcaseXml(std::string& out, const xrd::Entry& entry, const Gathered& gathered,
-                              const std::string& classname, const std::string& name) const
-{
-    out.assign("    <testcase name=\"");
-    appendXml(out, name, true);
-    out += "\" classname=\"";
-    appendXml(out, classname, true);
-    out += "\" time=\"0.000\"";
-    if (!options_.strict && entry.location && !entry.location->path.empty()) {
-        out += " file=\"";
-        appendXml(out,
-                  options_.pathMap.empty() ? entry.location->path
-                                           : options_.pathMap.apply(entry.location->path),
-                  true);
-        out += "\" line=\"";
-        out += std::to_string(entry.location->line);
-        out += '"';
-    }
-    const xrd::ResultStatus status = entry.status();
-    if (status == xrd::ResultStatus::Passed && gathered.output.empty()) {
-        out += "/>\n";
-        return;
-    }
-    out += ">\n";
-    if (status == xrd::ResultStatus::Failed) {
-        std::string message = gathered.message;
-        if (message.empty())
-            message = oneLine(entry.type) + " " + oneLine(nameOrUnnamed(entry.name)) + " failed";
-        out += "      <failure message=\"";
-        appendXml(out, cutUtf8(message, MessageLimit), true);
-        out += "\" type=\"";
-        appendXml(out, entry.type, true);
-        out += "\">";
-        appendXml(out, gathered.failures, false);
-        out += "</failure>\n";
-    } else if (status == xrd::ResultStatus::Inconclusive) {
-        out += "      <skipped message=\"not executed\"/>\n";
-    }
-    if (!gathered.output.empty()) {
-        // The note starts with an ASCII character: escaping it apart gives the
-        // same bytes as escaping the joined text.
-        out += "      <system-out>";
-        appendXml(out, gathered.output, false);
-        if (gathered.outputCut > 0)
-            appendXml(out,
-                      "[xrdtool: " + std::to_string(gathered.outputCut) +
-                          " more bytes cut; the report holds them whole]\n",
-                      false);
-        out += "</system-out>\n";
-    }
-    out += "    </testcase>\n";
-}
-
-void JunitWriter::add(const std::string& xml, xrd::ResultStatus status)
+void JunitWriter::add(const std::string& xml, const std::string& output, xrd::ResultStatus status)
 {
     Part* part = &parts_.back();
-    const long size = long(xml.size());
-    if (splitParts_ && part->counts.total() > 0 && part->end - part->begin + size > options_.partLimit) {
+    const long size = long(xml.size() + output.size());
+    const long used = part->end - part->begin + part->outputEnd - part->outputBegin;
+    if (splitParts_ && part->counts.total() > 0 && used + size > options_.partLimit) {
         Part next;
         next.begin = next.end = part->end;
+        next.outputBegin = next.outputEnd = part->outputEnd;
         parts_.push_back(next);
         part = &parts_.back();
     }
     spool_.write(xml);
-    part->end += size;
+    part->end += long(xml.size());
+    if (!output.empty()) {
+        outputs_.write(output);
+        part->outputEnd += long(output.size());
+    }
     part->counts.add(status);
+}
+
+std::string JunitWriter::suiteHead(const Part& part) const
+{
+    std::string head = "  <testsuite name=\"" + xml(suiteName_) + "\" tests=\"" +
+        std::to_string(part.counts.total()) + "\" failures=\"" + std::to_string(part.counts.failed) +
+        "\" errors=\"0\" skipped=\"" + std::to_string(part.counts.inconclusive) + "\" time=\"0.000\"";
+    // Never a made-up time or host: CI servers show them as the run's.
+    if (!timestamp_.empty() || options_.strict)
+        head +=
+            " timestamp=\"" + (timestamp_.empty() ? std::string("1970-01-01T00:00:00") : timestamp_) + "\"";
+    if (!options_.hostname.empty() || options_.strict)
+        head += " hostname=\"" +
+            (options_.hostname.empty() ? std::string("localhost") : xml(options_.hostname)) + "\"";
+    head += " id=\"" + std::to_string(suiteId_) + "\"";
+    // Jenkins prefixes the suite name with a package that is not empty.
+    if (options_.strict)
+        head += " package=\"\"";
+    head += ">\n";
+    std::string properties;
+    for (const auto& property : properties_) {
+        const std::string& name =
+            options_.strict && blank(property.first) ? nameOrUnnamed("") : property.first;
+        properties += "      <property name=\"" + xml(name) + "\" value=\"" + xml(property.second) + "\"/>\n";
+    }
+    if (options_.strict || !properties.empty())
+        head += properties.empty() ? "    <properties/>\n"
+                                   : "    <properties>\n" + properties + "    </properties>\n";
+    return head;
 }
 
 void JunitWriter::finishSuite()
@@ -287,6 +270,8 @@ void JunitWriter::finishSuite()
         Part all;
         all.begin = parts.front().begin;
         all.end = parts.back().end;
+        all.outputBegin = parts.front().outputBegin;
+        all.outputEnd = parts.back().outputEnd;
         for (const Part& p : parts) {
             all.counts.passed += p.counts.passed;
             all.counts.inconclusive += p.counts.inconclusive;
@@ -294,28 +279,26 @@ void JunitWriter::finishSuite()
         }
         parts.assign(1, all);
     }
-    std::string properties;
-    for (const auto& property : properties_)
-        properties +=
-            "      <property name=\"" + xml(property.first) + "\" value=\"" + xml(property.second) + "\"/>\n";
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const Part& part = parts[i];
         SuitePart out;
         out.suiteName = suiteName_;
         out.part = int(i + 1);
-        const std::string name = xml(suiteName_);
-        out.head = "  <testsuite name=\"" + name + "\" tests=\"" + std::to_string(part.counts.total()) +
-            "\" failures=\"" + std::to_string(part.counts.failed) + "\" errors=\"0\" skipped=\"" +
-            std::to_string(part.counts.inconclusive) + "\" time=\"0.000\" timestamp=\"" + timestamp_ +
-            "\" hostname=\"localhost\" id=\"" + std::to_string(suiteId_) + "\" package=\"" + name + "\">\n";
-        if (options_.strict || !properties.empty())
-            out.head += properties.empty() ? "    <properties/>\n"
-                                           : "    <properties>\n" + properties + "    </properties>\n";
-        out.tail =
-            options_.strict ? "    <system-out/>\n    <system-err/>\n  </testsuite>\n" : "  </testsuite>\n";
+        out.head = suiteHead(part);
         out.spool = &spool_;
         out.begin = part.begin;
         out.end = part.end;
+        if (options_.strict) {
+            // One system-out per suite: the testcases' outputs, each named.
+            const bool any = part.outputEnd > part.outputBegin;
+            out.middle = any ? "    <system-out>" : "    <system-out/>\n";
+            out.outputs = &outputs_;
+            out.outputBegin = part.outputBegin;
+            out.outputEnd = part.outputEnd;
+            out.tail = std::string(any ? "</system-out>\n" : "") + "    <system-err/>\n  </testsuite>\n";
+        } else {
+            out.tail = "  </testsuite>\n";
+        }
         if (ok_ && !sink_(out))
             ok_ = false;
     }

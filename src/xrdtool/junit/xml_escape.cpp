@@ -2,6 +2,9 @@
 
 #include "xrdtool/common/utf8_text.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace xrdtool {
 
 namespace {
@@ -19,6 +22,18 @@ struct PlainBytes {
 };
 const PlainBytes PlainTable;
 
+/// True when none of the 8 bytes of `w` needs a look: no control character,
+/// no byte of 0x7F or above, none of & < > ". Most names and paths pass whole
+/// words at a time.
+inline bool plainWord(std::uint64_t w)
+{
+    constexpr std::uint64_t Ones = 0x0101010101010101ull, Highs = 0x8080808080808080ull;
+    auto zeroByte = [](std::uint64_t v) { return (v - Ones) & ~v & Highs; };
+    return !((w & Highs) | ((w - 0x20 * Ones) & ~w & Highs) | zeroByte(w ^ (0x7F * Ones)) |
+             zeroByte(w ^ ('&' * Ones)) | zeroByte(w ^ ('<' * Ones)) | zeroByte(w ^ ('>' * Ones)) |
+             zeroByte(w ^ ('"' * Ones)));
+}
+
 } // namespace
 
 void appendXml(std::string& out, const std::string& text, bool attribute)
@@ -27,6 +42,11 @@ void appendXml(std::string& out, const std::string& text, bool attribute)
     for (std::size_t i = 0; i < text.size();) {
         // Plain printable ASCII, the bulk of every report, goes in whole runs.
         std::size_t run = i;
+        for (std::uint64_t w; run + 8 <= text.size(); run += 8) {
+            std::memcpy(&w, bytes + run, 8);
+            if (!plainWord(w))
+                break;
+        }
         while (run < text.size() && PlainTable.plain[bytes[run]])
             ++run;
         if (run > i) {

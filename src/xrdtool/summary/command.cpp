@@ -5,10 +5,9 @@
 
 #include "xrdtool/common/nested_order.h"
 #include "xrdtool/common/read_report.h"
-#include "xrdtool/common/result_text.h"
 #include "xrdtool/common/spool.h"
 #include "xrdtool/common/totals.h"
-#include "xrdtool/common/utf8_text.h"
+#include "xrdtool/summary/result_lines.h"
 
 #include <cstdio>
 
@@ -16,61 +15,61 @@ namespace xrdtool {
 
 namespace {
 
-enum class Format { Text, Github };
-
-/// GitHub's workflow command escaping; properties also escape ":" and ",".
-std::string githubEscape(const std::string& text, bool property)
+bool isFailedResult(const xrd::Entry& entry)
 {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '%': out += "%25"; break;
-        case '\r': out += "%0D"; break;
-        case '\n': out += "%0A"; break;
-        case ':': out += property ? "%3A" : ":"; break;
-        case ',': out += property ? "%2C" : ","; break;
-        default: out += c;
-        }
-    }
-    return out;
+    return entry.counted && entry.state == xrd::EntryState::Failed;
 }
 
 class SummaryHandler : public xrd::ReportHandler {
 public:
-    SummaryHandler(const std::string& report, Format format, bool verbose, const PathMap& map)
-        : report_(report), format_(format), verbose_(verbose), map_(map)
+    SummaryHandler(const std::string& report, SummaryFormat format, bool verbose, const PathMap& map)
+        : lines_(report, format, map), form_(lineFormOf(format)), verbose_(verbose), map_(map)
     {}
 
     Spool failures;
     Spool inconclusive;
 
-    /// Only a failed result shows its rows.
-    bool keepTables(const xrd::Entry& entry) const override
+    bool keepTables(const xrd::Entry&) const override { return false; }
+    /// A failed result's rows, one at a time; other entries' tables matter
+    /// only for their locations.
+    xrd::TableContent tableContent(const xrd::Entry& entry) const override
     {
-        return entry.counted && entry.status() == xrd::ResultStatus::Failed;
+        return isFailedResult(entry) ? xrd::TableContent::Texts : xrd::TableContent::None;
     }
-
-    /// The failed rows' texts and links; other entries' tables matter only
-    /// for their locations.
-    xrd::TableContent tableContent(const xrd::Entry&) const override { return xrd::TableContent::None; }
+    /// Rows one at a time: a failed result keeps its lines, not its rows.
+    bool streamRows(const xrd::Entry&) const override { return true; }
 
     void entryOpened(const xrd::Entry& entry) override
     {
         failedOrder_.opened(entry);
         inconclusiveOrder_.opened(entry);
+        if (isFailedResult(entry)) {
+            if (open_ == failed_.size())
+                failed_.emplace_back(map_, form_);
+            failed_[open_++].clear();
+        }
+    }
+
+    void entryRow(const xrd::Entry& entry, const xrd::Table& table, const xrd::Row& row) override
+    {
+        if (isFailedResult(entry) && open_ > 0)
+            failed_[open_ - 1].row(table, row);
+    }
+
+    void entryContent(const xrd::Entry& entry, const xrd::Table&) override
+    {
+        if (isFailedResult(entry) && open_ > 0)
+            failed_[open_ - 1].tableEnd();
     }
 
     void entryClosed(const xrd::Entry& entry) override
     {
         std::vector<std::string> failed;
         std::vector<std::string> notExecuted;
-        if (entry.counted) {
-            const xrd::ResultStatus status = entry.status();
-            if (status == xrd::ResultStatus::Failed)
-                failed.push_back(describe(entry, true));
-            else if (status == xrd::ResultStatus::Inconclusive && verbose_)
-                notExecuted.push_back(describe(entry, false));
-        }
+        if (isFailedResult(entry) && open_ > 0)
+            failed.push_back(lines_.failed(entry, failed_[--open_]));
+        else if (entry.counted && verbose_ && entry.status() == xrd::ResultStatus::Inconclusive)
+            notExecuted.push_back(lines_.notExecuted(entry));
         for (const std::string& text : failedOrder_.closed(entry, std::move(failed)))
             failures.write(text);
         if (verbose_) {
@@ -80,41 +79,16 @@ public:
     }
 
 private:
-    std::string describe(const xrd::Entry& entry, bool failed) const
-    {
-        // Text lines show a line end in a name as a blank; annotations escape it.
-        const std::string rawTitle = entry.type + " " + nameOrUnnamed(entry.name);
-        const std::string title = oneLine(rawTitle);
-        const std::vector<const xrd::Row*> rows = failed ? failedRows(entry) : std::vector<const xrd::Row*>();
-        const std::string where = locationText(entry.location, map_);
-        if (format_ == Format::Text) {
-            std::string text = (where.empty() ? report_ + ":0" : where) +
-                (failed ? ": failed: " : ": not executed: ") + title + "\n";
-            for (const xrd::Row* row : rows)
-                text += "  " + rowText(*row, map_) + "\n";
-            return text;
-        }
-        std::string text = failed ? "::error " : "::notice ";
-        if (!where.empty()) {
-            const std::size_t colon = where.rfind(':');
-            text += "file=" + githubEscape(where.substr(0, colon), true) +
-                ",line=" + where.substr(colon + 1) + ",";
-        }
-        text += "title=" + githubEscape(rawTitle, true) + "::";
-        std::string message;
-        for (const xrd::Row* row : rows)
-            message += (message.empty() ? "" : "\n") + rowText(*row, map_);
-        if (message.empty())
-            message = title + (failed ? " failed" : " not executed");
-        return text + githubEscape(message, false) + "\n";
-    }
-
-    std::string report_;
-    Format format_;
+    ResultLines lines_;
+    LineForm form_;
     bool verbose_;
     const PathMap& map_;
     NestedOrder<std::string> failedOrder_;
     NestedOrder<std::string> inconclusiveOrder_;
+    /// The failure lines of each failed result open now: the first open_;
+    /// the others keep their capacity for the next ones.
+    std::vector<FailureLines> failed_;
+    std::size_t open_ = 0;
 };
 
 } // namespace
@@ -122,14 +96,15 @@ private:
 Result<int> runSummary(const Arguments& args)
 {
     const std::string& report = args.operands().front();
-    const Format format = args.value("--format") == "github" ? Format::Github : Format::Text;
+    const SummaryFormat format =
+        args.value("--format") == "github" ? SummaryFormat::Github : SummaryFormat::Text;
     const PathMap map(args.values("--path-map"));
     SummaryHandler handler(report, format, args.has("--verbose"), map);
-    if (!handler.failures.valid() || !handler.inconclusive.valid())
-        return fileError("summary", "cannot make a temporary file");
     const Result<Totals> totals = readReportInto(report, handler);
     if (!totals)
         return totals.error();
+    if (!handler.failures.valid() || !handler.inconclusive.valid())
+        return fileError("summary", "cannot write a temporary file");
 
     bool written = handler.failures.copyTo(stdout, 0, handler.failures.size()) &&
         handler.inconclusive.copyTo(stdout, 0, handler.inconclusive.size());

@@ -88,7 +88,7 @@ TEST(CommandLine, WrongCommandLinesSayWhatIsWrongThenTheUsage)
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--format", "xml", "r"}, "--format takes text, markdown or json"},
         {{"r", "--map"}, "--map takes OLD=NEW"},
-        {{"r", "--map", "=x"}, "--map takes OLD=NEW"},
+        {{"r", "--map", "x"}, "--map takes OLD=NEW"},
         {{"r", "-o", "-"}, "-o takes a folder"},
         {{"r", "-o="}, "unknown option '-o='"},
         {{"r", "--keep=1"}, "unknown option '--keep=1'"},

@@ -48,11 +48,23 @@ TEST(PathMap, RewritesTheStartWithTheFirstMatchingRule)
     EXPECT_TRUE(map.add("/build/=other/"));
     EXPECT_TRUE(map.add("tests=t=x")); // split at the first "="
     EXPECT_FALSE(map.add("noequals"));
-    EXPECT_FALSE(map.add("=x"));
     EXPECT_EQ(map.apply("/build/ci/a.kts"), "src/a.kts");
     EXPECT_EQ(map.apply("/build/b.kts"), "other/b.kts");
     EXPECT_EQ(map.apply("tests/c.kts"), "t=x/c.kts");
     EXPECT_EQ(map.apply("x/build/ci/a.kts"), "x/build/ci/a.kts"); // only the start
+    EXPECT_EQ(map.apply(""), "");
+}
+
+TEST(PathMap, SeparatorsMatchAlikeDriveLettersInEitherCaseAndEmptyOldPrefixesRelativePaths)
+{
+    const xrdtool::PathMap map({"C:\\work\\=", "/builds/ci/=", "=src/"});
+    EXPECT_EQ(map.apply("C:\\work\\tests\\x.kts"), "tests/x.kts");
+    EXPECT_EQ(map.apply("c:/WORK/tests\\x.kts"), "tests/x.kts");
+    EXPECT_EQ(map.apply("\\builds\\ci\\a\\b.kts"), "a/b.kts");
+    EXPECT_EQ(map.apply("/Builds/ci/a.kts"), "/Builds/ci/a.kts"); // case counts without a drive letter
+    EXPECT_EQ(map.apply("tests\\x.kts"), "src/tests/x.kts");
+    EXPECT_EQ(map.apply("D:\\other\\x.kts"), "D:\\other\\x.kts"); // absolute and unmatched: as it is
+    EXPECT_EQ(map.apply("\\\\server\\x.kts"), "\\\\server\\x.kts");
     EXPECT_EQ(map.apply(""), "");
 }
 

@@ -103,4 +103,43 @@ TEST(NestedOrder, AResultWithinAResultWaitsForIt)
     EXPECT_TRUE(order.closedAlone(global));
 }
 
+/// An item that counts how often items are moved.
+struct Counted {
+    static long moves;
+    int id = 0;
+    Counted(int id) : id(id) {}
+    Counted(Counted&& other) noexcept : id(other.id) { ++moves; }
+    Counted& operator=(Counted&& other) noexcept
+    {
+        id = other.id;
+        ++moves;
+        return *this;
+    }
+};
+long Counted::moves = 0;
+
+TEST(NestedOrder, ResultsNestedAHundredThousandDeepWaitOnceEach)
+{
+    // Each item is handed on a fixed number of times, however deep it lies:
+    // a report nested deep costs no more per result than a flat one.
+    constexpr int Depth = 100000;
+    xrdtool::NestedOrder<Counted> order;
+    xrd::Entry result;
+    result.counted = true;
+    for (int i = 0; i < Depth; ++i)
+        order.opened(result);
+    Counted::moves = 0;
+    std::vector<Counted> out;
+    for (int i = Depth - 1; i >= 0; --i) {
+        std::vector<Counted> mine;
+        mine.emplace_back(i);
+        for (Counted& item : order.closed(result, std::move(mine)))
+            out.push_back(std::move(item));
+    }
+    ASSERT_EQ(out.size(), std::size_t(Depth));
+    for (int i = 0; i < Depth; i += 997)
+        EXPECT_EQ(out[std::size_t(i)].id, i);
+    EXPECT_LT(Counted::moves, 8L * Depth);
+}
+
 } // namespace

@@ -16,6 +16,15 @@ TEST(Text, OneLineShowsControlCharactersAndSeparatorsAsOneBlankEach)
     EXPECT_EQ(xrdtool::oneLine("keep \xC3\xA9 and \xFF bytes"), "keep \xC3\xA9 and \xFF bytes");
 }
 
+TEST(Text, EscapedShowsEveryByteOfControlCharactersAndSeparatorsAsHex)
+{
+    std::string out = ">";
+    xrdtool::appendEscaped(out,
+                           "a\r\nb\tc\x7f"
+                           "d\xC2\x85\xE2\x80\xA8 \xC3\xA9 \xE2\x82\xAC \xC2 \xFF\\x0A");
+    EXPECT_EQ(out, ">a\\x0D\\x0Ab\\x09c\\x7Fd\\xC2\\x85\\xE2\\x80\\xA8 \xC3\xA9 \xE2\x82\xAC \xC2 \xFF\\x0A");
+}
+
 TEST(Text, CutsOnCharacterBoundaries)
 {
     EXPECT_EQ(xrdtool::cutUtf8("abc", 5), "abc");

@@ -2,9 +2,15 @@
 
 #include "xrdtool/junit/writer.h"
 
+#include "xrdtool/junit/report_time.h"
+
 #include "xrd/read_buffer.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include <string>
 #include <vector>
@@ -46,14 +52,15 @@ Written run(const std::string& document, xrdtool::JunitOptions options = {}, boo
     xrdtool::JunitWriter writer(options, split, [&](const xrdtool::SuitePart& part) {
         std::string body;
         std::FILE* memory = std::tmpfile();
-        part.spool->copyTo(memory, part.begin, part.end);
+        EXPECT_TRUE(part.writeTo(memory));
         std::rewind(memory);
         char buffer[4096];
         for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, memory)) > 0;)
             body.append(buffer, n);
         std::fclose(memory);
+        EXPECT_EQ(long(body.size()), part.size());
         written.parts.push_back(part);
-        written.bodies.push_back(part.head + body + part.tail);
+        written.bodies.push_back(body);
         return true;
     });
     self = &writer;
@@ -83,7 +90,9 @@ TEST(Junit, ClassnamesJoinEnclosingNamesAndRepeatsAreNumbered)
     EXPECT_NE(b.find("<testsuite name=\"drv.x\" tests=\"4\" failures=\"1\" errors=\"0\" skipped=\"1\""),
               std::string::npos)
         << b;
-    EXPECT_NE(b.find("package=\"drv.x\""), std::string::npos);
+    // No package (Jenkins would prefix the suite's name with it), no made-up host.
+    EXPECT_EQ(b.find("package="), std::string::npos);
+    EXPECT_EQ(b.find("hostname="), std::string::npos);
     // Dots inside a name are not package separators; the repeats count by
     // classname and name, whatever the type.
     EXPECT_NE(b.find("name=\"t\" classname=\"drv_x.S_1\""), std::string::npos) << b;
@@ -131,12 +140,16 @@ TEST(Junit, FailureMessageTypeBodyAndSystemOut)
                           options);
     const std::string& b = w.bodies.at(0);
     EXPECT_NE(b.find("file=\"src/t.kts\" line=\"3\""), std::string::npos) << b;
-    EXPECT_NE(b.find("<failure message=\"x &lt; 1 y\" type=\"Test Case\">src/t.kts:7: x &lt; 1 y | Failed\n "
-                     "| second\n</failure>"),
+    // The second failed row takes the link of the row above whose first cell
+    // is not empty; a control character stays visible in the body.
+    EXPECT_NE(b.find("<failure message=\"x &lt; 1 y\" type=\"Test Case\">src/t.kts:7: x &lt; 1\\x0Ay "
+                     "(Failed)\nsrc/t.kts:7: second\n</failure>"),
               std::string::npos)
         << b;
     EXPECT_NE(b.find("<system-out>Print\"x\" (x1)\n  trace text\n</system-out>"), std::string::npos) << b;
-    EXPECT_NE(b.find("<failure message=\"Proc bare failed\" type=\"Proc\"></failure>"), std::string::npos)
+    EXPECT_NE(
+        b.find("<failure message=\"Proc bare failed\" type=\"Proc\">s.kts:5: Proc bare failed\n</failure>"),
+        std::string::npos)
         << b;
 }
 
@@ -174,7 +187,7 @@ TEST(Junit, StrictLayoutAndTimestamp)
     EXPECT_NE(b.find("<testsuite name=\"(unnamed)\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" "
                      "time=\"0.000\" "
                      "timestamp=\"2025-03-04T07:08:09\" hostname=\"localhost\" id=\"0\" "
-                     "package=\"(unnamed)\">\n    <properties>"),
+                     "package=\"\">\n    <properties>"),
               std::string::npos)
         << b;
     EXPECT_LT(b.find("<properties>"), b.find("<testcase"));
@@ -186,12 +199,14 @@ TEST(Junit, StrictLayoutAndTimestamp)
 
 TEST(Junit, Timestamps)
 {
-    EXPECT_EQ(xrdtool::detail::isoTimestamp("Wed Mar 19 14:22:05 2025"), "2025-03-19T14:22:05");
-    EXPECT_EQ(xrdtool::detail::isoTimestamp("Mon Dec 7 09:05:03 2026"), "2026-12-07T09:05:03");
-    EXPECT_EQ(xrdtool::detail::isoTimestamp("Mon Foo 7 09:05:03 2026"), "");
-    EXPECT_EQ(xrdtool::detail::isoTimestamp("Mon Dec 7 9:05:03 2026"), "");
-    EXPECT_EQ(xrdtool::detail::isoTimestamp("Mon Dec 7 09:05:03 2026 extra"), "");
-    EXPECT_EQ(xrdtool::detail::isoTimestamp(""), "");
+    EXPECT_EQ(xrdtool::isoTimestamp("Wed Mar 19 14:22:05 2025"), "2025-03-19T14:22:05");
+    EXPECT_EQ(xrdtool::isoTimestamp("Mon Dec  7 09:05:03 2026"), "2026-12-07T09:05:03");
+    EXPECT_EQ(xrdtool::isoTimestamp("Thu Feb 29 00:00:00 2024"), "2024-02-29T00:00:00");
+    for (const char* refused :
+         {"Mon Foo 7 09:05:03 2026", "Mon Dec 7 9:05:03 2026", "Mon Dec 7 09:05:03 2026 extra", "",
+          "Fri Feb 29 00:00:00 2025", "Mon Apr 31 10:00:00 2025", "Mon Dec 7 24:00:00 2026",
+          "Mon Dec 7 09:05:03 0"})
+        EXPECT_EQ(xrdtool::isoTimestamp(refused), "") << refused;
 }
 
 TEST(Junit, ASplitSuiteContinuesInPartsThatEachAddUp)
@@ -228,6 +243,125 @@ TEST(Junit, ASplitSuiteContinuesInPartsThatEachAddUp)
     ASSERT_EQ(whole.bodies.size(), 1u);
     EXPECT_NE(whole.bodies[0].find("tests=\"50\" failures=\"10\" errors=\"0\" skipped=\"6\""),
               std::string::npos);
+}
+
+/// The attributes of the first <testsuite> start tag written.
+std::string suiteTag(const Written& w)
+{
+    const std::string& b = w.bodies.at(0);
+    return b.substr(b.find("<testsuite "), b.find('>', b.find("<testsuite ")) - b.find("<testsuite ") + 1);
+}
+
+TEST(Junit, SuiteAttributesNeverInventAHostOrATime)
+{
+    const std::string german =
+        "<ROW><CELL_TEXT>Erstellungszeit des Berichts</CELL_TEXT><CELL_TEXT>Mon Dec  1 "
+        "06:05:04 2025</CELL_TEXT></ROW>";
+    // What follows time="0.000" in each profile.
+    struct Case {
+        bool strict;
+        std::string info, fileTime, hostname, prefix, rest;
+    };
+    const Case cases[] = {
+        {false, "", "", "", "", " id=\"0\">"},
+        {false, german, "2020-01-02T03:04:05", "", "", " timestamp=\"2025-12-01T06:05:04\" id=\"0\">"},
+        {false, "", "2020-01-02T03:04:05", "ci&7", "nightly.",
+         " timestamp=\"2020-01-02T03:04:05\" hostname=\"ci&amp;7\" id=\"0\">"},
+        {true, "", "", "", "",
+         " timestamp=\"1970-01-01T00:00:00\" hostname=\"localhost\" id=\"0\" package=\"\">"},
+        {true, german, "", "ci-7", "",
+         " timestamp=\"2025-12-01T06:05:04\" hostname=\"ci-7\" id=\"0\" package=\"\">"},
+    };
+    for (const Case& c : cases) {
+        xrdtool::JunitOptions options;
+        options.strict = c.strict;
+        options.fileTime = c.fileTime;
+        options.hostname = c.hostname;
+        options.suitePrefix = c.prefix;
+        const Written w = run(report(driver("d", node("c", "Test Case", "ok", true, "")), c.info), options);
+        EXPECT_EQ(suiteTag(w),
+                  "<testsuite name=\"" + c.prefix +
+                      "d\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"0.000\"" + c.rest);
+        EXPECT_NE(w.bodies.at(0).find("classname=\"" + c.prefix + "d\""), std::string::npos);
+    }
+}
+
+TEST(Junit, TheGenerationTimeIsReadInEveryLanguageTheCataloguesHold)
+{
+    // Each translation of the label in every catalogue source, i18n/*.ts.
+    int labels = 0;
+    for (const auto& file :
+         std::filesystem::directory_iterator(std::string(XRDTOOL_TEST_SOURCE_DIR) + "/i18n")) {
+        if (file.path().extension() != ".ts")
+            continue;
+        std::ifstream in(file.path());
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::size_t at = text.find("<source>Report Generation Time</source>");
+        if (at == std::string::npos)
+            continue;
+        const std::size_t from = text.find("<translation>", at) + 13;
+        const std::string translation = text.substr(from, text.find("</translation>", from) - from);
+        EXPECT_TRUE(xrdtool::isReportTimeLabel(translation)) << file.path() << ": " << translation;
+        ++labels;
+    }
+    EXPECT_TRUE(xrdtool::isReportTimeLabel("Report Generation Time"));
+    EXPECT_FALSE(xrdtool::isReportTimeLabel("Test compilation time"));
+    EXPECT_GE(labels, 1) << "no catalogue translates the label";
+}
+
+TEST(Junit, ContractResultsAreNamedByTheirClassAndStrictOutputsGoToTheSuite)
+{
+    const std::string block =
+        "<TABLE WIDTH=\"55,45\"><ROW><CELL><TEXT>Print a&lt;b</TEXT></CELL></ROW></TABLE>";
+    const std::string contracts =
+        "<XROD:NODE name=\"Contracts\" type=\"Contracts\" state=\"ko\"><SECTION TAG=\"classx9\">" +
+        node("K", "Class", "ko", false,
+             node("Invariant", "Invariant", "ok", true, block) +
+                 node("Invariant", "Invariant", "ko", true, block) + node("State", "State", "NE", true, "")) +
+        "</SECTION></XROD:NODE>";
+    for (const bool strict : {false, true}) {
+        xrdtool::JunitOptions options;
+        options.strict = strict;
+        const Written w = run(report(contracts), options);
+        const std::string& b = w.bodies.at(0);
+        EXPECT_NE(b.find("name=\"K: Invariant\" classname=\"Contracts.K\""), std::string::npos) << b;
+        EXPECT_NE(b.find("name=\"K: Invariant (2)\" classname=\"Contracts.K\""), std::string::npos) << b;
+        EXPECT_NE(b.find("<skipped message=\"not executed\">s.kts:5: not executed</skipped>"),
+                  std::string::npos);
+        EXPECT_NE(
+            b.find("<failure message=\"Invariant Invariant failed\" type=\"Invariant\">s.kts:5: Invariant "
+                   "Invariant failed\n</failure>"),
+            std::string::npos)
+            << b;
+        if (!strict) {
+            EXPECT_EQ(count(b, "<system-out>Print a&lt;b\n</system-out>"), 2u) << b;
+            continue;
+        }
+        // One system-out, after the testcases, each output under its testcase's name.
+        EXPECT_EQ(count(b, "<system-out>"), 1u) << b;
+        EXPECT_LT(b.rfind("</testcase>"), b.find("<system-out>"));
+        EXPECT_NE(
+            b.find("<system-out>=== Contracts.K K: Invariant\nPrint a&lt;b\n=== Contracts.K K: Invariant "
+                   "(2)\nPrint a&lt;b\n</system-out>\n    <system-err/>\n  </testsuite>"),
+            std::string::npos)
+            << b;
+    }
+}
+
+TEST(Junit, StrictPartsCountTheirOutputs)
+{
+    const std::string block =
+        "<TABLE WIDTH=\"5,95\"><ROW><CELL><TEXT>" + std::string(900, 'o') + "</TEXT></CELL></ROW></TABLE>";
+    std::string cases;
+    for (int i = 0; i < 20; ++i)
+        cases += node("c" + std::to_string(i), "Test Case", "ok", true, block);
+    xrdtool::JunitOptions options;
+    options.strict = true;
+    options.partLimit = 4000;
+    const Written split = run(report(driver("d", cases)), options, true);
+    ASSERT_GT(split.parts.size(), 4u);
+    for (const xrdtool::SuitePart& part : split.parts)
+        EXPECT_LE(part.end - part.begin + part.outputEnd - part.outputBegin, 4000);
 }
 
 } // namespace

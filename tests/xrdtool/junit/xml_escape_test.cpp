@@ -50,4 +50,19 @@ TEST(Text, ForbiddenCharactersBecomeReplacementCharactersNeverReferences)
     EXPECT_EQ(xml("\xF4\x90\x80\x80", false).find("\xF4"), std::string::npos); // above U+10FFFF
 }
 
+TEST(Text, LongPlainRunsAreEscapedAsShortOnesAtEveryPosition)
+{
+    // Plain text goes eight bytes at a time: a byte that needs a look must be
+    // found wherever it stands in a word.
+    const std::string plain = "abcdefghijklmnopqrstuvwx";
+    for (const std::string special :
+         {"&", "<", ">", "\"", "\n", "\t", "\r", "\x01", "\x7F", "\xC3\xA9", "\xFF"}) {
+        const std::string alone = xml(special, true);
+        for (std::size_t at = 0; at <= plain.size(); ++at) {
+            const std::string text = plain.substr(0, at) + special + plain.substr(at);
+            EXPECT_EQ(xml(text, true), plain.substr(0, at) + alone + plain.substr(at)) << at;
+        }
+    }
+}
+
 } // namespace
