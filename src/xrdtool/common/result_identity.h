@@ -4,7 +4,9 @@
 // results of one report with the same path and type, its repeat number (the
 // k-th in document order matches the k-th). Every name is stored once and
 // every path is one node of a shared tree, so that a result's key is two
-// 32-bit numbers; nothing is ever copied to grow.
+// 32-bit numbers; nothing is ever copied to grow. diff matches two reports by
+// it; the history store keeps it, the path written as text (pathText), to
+// match a report with the runs it remembers.
 
 #include "xrdtool/common/chunked_array.h"
 
@@ -109,5 +111,69 @@ template <typename KeyOf> std::vector<std::uint32_t> identityOrder(std::size_t c
     });
     return order;
 }
+
+/// A result's whole identity: its key and its repeat number (1 for the first
+/// result with that key in document order, 2 for the second, ...).
+struct ResultIdentity {
+    ResultKey key;
+    std::uint32_t repeat = 1;
+};
+
+/// A value per identity, in one open-addressed table of 16-byte slots: the
+/// history store's index of a series' results costs a few words per result,
+/// not a heap block each.
+class IdentityMap {
+public:
+    /// What find() returns for an identity that is not there.
+    static constexpr std::uint32_t Missing = ~std::uint32_t(0);
+
+    IdentityMap();
+    /// The value of `identity`, or Missing.
+    std::uint32_t find(const ResultIdentity& identity) const;
+    /// The value of `identity`, added as Missing when new.
+    std::uint32_t& operator[](const ResultIdentity& identity);
+    /// Number of identities.
+    std::size_t size() const { return used_; }
+
+private:
+    struct Slot {
+        std::uint32_t path;
+        std::uint32_t type;
+        std::uint32_t repeat; // 0: an empty slot
+        std::uint32_t value;
+    };
+    std::size_t slotOf(const ResultIdentity& identity) const;
+    void grow();
+
+    std::vector<Slot> slots_;
+    std::size_t used_ = 0;
+};
+
+/// Repeat numbers as a report's results stream by in document order: the
+/// k-th result with one key is repeat k, as identityOrder numbers them.
+class RepeatCounter {
+public:
+    /// The repeat number of the next result with `key`.
+    std::uint32_t next(const ResultKey& key);
+
+private:
+    IdentityMap counts_; // by key, with repeat 1 standing for every repeat
+};
+
+/// The stored form of a path: a JSON array of its names, driver first
+/// (`["driver","suite","case"]`), always written the same way (only `"`, `\`
+/// and control characters escaped), so that equal paths are equal texts.
+/// It keeps every byte, is unambiguous, and SQL's JSON functions read it.
+std::string pathText(const NameTable& names, const PathTable& paths, std::uint32_t node);
+
+/// The stored form of the path of `names`.
+std::string pathText(const std::vector<std::string>& names);
+
+/// The names of a stored path; false when `text` is not in the stored form.
+bool readPathText(std::string_view text, std::vector<std::string>& names);
+
+/// The node of a stored path, its names added to the tables; false when
+/// `text` is not in the stored form.
+bool readPathText(std::string_view text, NameTable& names, PathTable& paths, std::uint32_t& node);
 
 } // namespace xrdtool
