@@ -1,0 +1,62 @@
+#pragma once
+// SHA-256 of a report's bytes, computed while the reader goes through them
+// (OpenSSL's libcrypto): the run's default id and the key that tells the
+// same report copied elsewhere.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+struct evp_md_ctx_st;
+
+namespace xrdtool::history {
+
+/// A running SHA-256.
+class Sha256 {
+public:
+    Sha256();
+    ~Sha256();
+    Sha256(const Sha256&) = delete;
+    Sha256& operator=(const Sha256&) = delete;
+    /// Adds bytes.
+    void update(const char* data, std::size_t size);
+    /// The digest in lower-case hex (64 digits); ends the computation.
+    std::string hex();
+
+private:
+    evp_md_ctx_st* context_;
+};
+
+/// A SHA-256 computed on a thread of its own while the caller goes on: the
+/// digest of a large report then costs no time of the reading thread. A few
+/// blocks wait at most (a megabyte); without a thread it hashes in place.
+class BackgroundSha256 {
+public:
+    BackgroundSha256();
+    /// Joins the thread.
+    ~BackgroundSha256();
+    BackgroundSha256(const BackgroundSha256&) = delete;
+    BackgroundSha256& operator=(const BackgroundSha256&) = delete;
+    /// Adds a copy of the bytes; waits while the queue is full.
+    void update(const char* data, std::size_t size);
+    /// The digest of everything added; ends the computation.
+    std::string hex();
+
+private:
+    struct Shared;
+    void work();
+
+    Sha256 sha_;
+    std::unique_ptr<Shared> shared_;
+};
+
+/// The first 12 hex digits of a digest: a run's default id.
+inline std::string defaultRunId(const std::string& hexDigest)
+{
+    return hexDigest.substr(0, 12);
+}
+
+/// The SHA-256 of a whole file; false when it cannot be read.
+bool sha256File(const std::string& path, std::string& hexDigest, std::string& error);
+
+} // namespace xrdtool::history

@@ -1,0 +1,190 @@
+#include "xrdtool/history/past.h"
+
+#include <algorithm>
+#include <map>
+
+namespace xrdtool::history {
+
+std::string noteWords(const ResultHistory& history)
+{
+    if (history.flaky)
+        return "flaky: " + std::to_string(history.flips) + " flips in the last " +
+            std::to_string(history.recent.size()) + " runs";
+    if (history.streak >= 2)
+        return "failing for " + std::to_string(history.streak) + " runs since " + history.since;
+    return "new";
+}
+
+Result<Past> Past::load(Statements& statements, std::int64_t series, std::int64_t at, const std::string& hash,
+                        const std::string& runId)
+{
+    Past past(statements);
+    past.series_ = series;
+    Result<std::vector<StoredRun>> runs = loadRuns(statements, series);
+    if (!runs)
+        return runs.error();
+    for (StoredRun& run : *runs) {
+        if (run.at < at && run.hash != hash && (runId.empty() || run.run != runId)) {
+            past.ords_.push_back(run.ord);
+            past.runs_.push_back(std::move(run));
+        }
+    }
+    past.windowStart_ = past.runs_.size() > JudgeWindow - 1 ? past.runs_.size() - (JudgeWindow - 1) : 0;
+    if (Result<void> loaded = past.loadCandidates(); !loaded)
+        return loaded.error();
+    return past;
+}
+
+std::vector<StoredRun> Past::window() const
+{
+    return std::vector<StoredRun>(runs_.begin() + std::ptrdiff_t(windowStart_), runs_.end());
+}
+
+Past::Candidate Past::timeline(std::int64_t id, const std::vector<Span>& spans) const
+{
+    Candidate candidate;
+    candidate.id = id;
+    const std::vector<StoredStatus> statuses = statusesAt(spans, ords_);
+    candidate.window.assign(statuses.begin() + std::ptrdiff_t(windowStart_), statuses.end());
+    for (std::size_t k = statuses.size(); k-- > 0;) {
+        if (statuses[k] == StoredStatus::Passed)
+            break;
+        if (statuses[k] == StoredStatus::Failed) {
+            ++candidate.streak;
+            candidate.since = runs_[k].run;
+        }
+    }
+    return candidate;
+}
+
+ResultHistory Past::history(const Candidate& candidate, StoredStatus status) const
+{
+    ResultHistory history;
+    history.recent = candidate.window;
+    history.recent.push_back(status);
+    history.flips = flipsOf(history.recent);
+    std::map<std::string, int> seen; // revision: 1 passed, 2 failed
+    for (std::size_t k = 0; k < candidate.window.size(); ++k) {
+        const std::optional<std::string>& revision = runs_[windowStart_ + k].revision;
+        const StoredStatus stored = candidate.window[k];
+        if (!revision || (stored != StoredStatus::Passed && stored != StoredStatus::Failed))
+            continue;
+        int& bits = seen[*revision];
+        bits |= stored == StoredStatus::Passed ? 1 : 2;
+        history.sameRevision = history.sameRevision || bits == 3;
+    }
+    history.flaky = history.flips >= DefaultMinFlips || history.sameRevision;
+    if (status == StoredStatus::Failed) {
+        history.streak = 1 + candidate.streak;
+        history.since = candidate.streak > 0 ? candidate.since : std::string();
+    }
+    return history;
+}
+
+Result<void> Past::loadCandidates()
+{
+    if (runs_.empty())
+        return Result<void>();
+    Statements& statements = *statements_;
+    const std::int64_t first = ords_[windowStart_];
+    const std::int64_t last = ords_.back();
+    Statement& results = statements.get(Sql::FailingResults);
+    results.bind(0, series_);
+    results.bind(1, last);
+    results.bind(2, first);
+    Step step;
+    std::vector<std::int64_t> ids;
+    while ((step = results.step()) == Step::Row) {
+        std::uint32_t node = 0;
+        if (!readPathText(results.text(1), names_, paths_, node))
+            return fileError(statements.connection().name(),
+                             std::string(NotStoreWords) + " (a result's path is damaged)");
+        const ResultIdentity identity{ResultKey{node, names_.intern(results.text(2))},
+                                      std::uint32_t(results.integer(3))};
+        index_[identity] = std::uint32_t(ids.size());
+        ids.push_back(results.integer(0));
+        identities_.push_back(identity);
+    }
+    if (step != Step::Done)
+        return statements.error();
+    // Each span to its result's candidate (ids come sorted).
+    Statement& spans = statements.get(Sql::SpansOfFailing);
+    spans.bind(0, series_);
+    spans.bind(1, last);
+    spans.bind(2, first);
+    spans.bind(3, last);
+    std::vector<std::vector<Span>> spansOf(ids.size());
+    while ((step = spans.step()) == Step::Row) {
+        const auto at = std::lower_bound(ids.begin(), ids.end(), spans.integer(0));
+        if (at != ids.end() && *at == spans.integer(0))
+            spansOf[std::size_t(at - ids.begin())].push_back(spanFrom(spans, 1));
+    }
+    if (step != Step::Done)
+        return statements.error();
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        candidates_.push_back(timeline(ids[i], spansOf[i]));
+    return Result<void>();
+}
+
+Result<Past::Candidate> Past::lookUp(const ResultIdentity& identity)
+{
+    Statements& statements = *statements_;
+    Statement& find = statements.get(Sql::FindResult);
+    find.bind(0, series_);
+    find.bind(1, pathText(names_, paths_, identity.key.path));
+    find.bind(2, names_.view(identity.key.type));
+    find.bind(3, std::int64_t(identity.repeat));
+    const Step found = find.step();
+    if (found == Step::Failed)
+        return statements.error();
+    if (found == Step::Done)
+        return timeline(0, {}); // never stored: absent from every run
+    const std::int64_t id = find.integer(0);
+    find.reset();
+    Statement& spans = statements.get(Sql::SpansOfResult);
+    spans.bind(0, id);
+    spans.bind(1, OpenEnd);
+    std::vector<Span> own;
+    Step step;
+    while ((step = spans.step()) == Step::Row)
+        own.push_back(spanFrom(spans, 0));
+    if (step != Step::Done)
+        return statements.error();
+    std::reverse(own.begin(), own.end()); // they come newest first
+    return timeline(id, own);
+}
+
+Result<std::optional<ResultHistory>> Past::judge(const ResultIdentity& identity, StoredStatus status)
+{
+    const std::uint32_t number = index_.find(identity);
+    if (number != IdentityMap::Missing) {
+        Candidate& candidate = candidates_[number];
+        candidate.judged = true;
+        const ResultHistory judged = history(candidate, status);
+        if (status != StoredStatus::Failed && !judged.flaky)
+            return std::optional<ResultHistory>();
+        return std::optional<ResultHistory>(judged);
+    }
+    // Not failed in the window: only a failed result has something to say.
+    if (status != StoredStatus::Failed || runs_.empty())
+        return std::optional<ResultHistory>();
+    const Result<Candidate> candidate = lookUp(identity);
+    if (!candidate)
+        return candidate.error();
+    return std::optional<ResultHistory>(history(*candidate, status));
+}
+
+std::vector<AbsentFlaky> Past::absentFlaky() const
+{
+    std::vector<AbsentFlaky> found;
+    for (std::size_t i = 0; i < candidates_.size(); ++i) {
+        if (candidates_[i].judged)
+            continue;
+        ResultHistory absent = history(candidates_[i], StoredStatus::Absent);
+        if (absent.flaky)
+            found.push_back(AbsentFlaky{identities_[i], std::move(absent)});
+    }
+    return found;
+}
+
+} // namespace xrdtool::history

@@ -1,0 +1,117 @@
+#pragma once
+// What the history says about a report that summary and html are writing.
+// The past is the series' stored runs earlier in time than the report,
+// leaving out a stored run with the report's hash or the run id given, so
+// that nothing counts twice whether the report was added or not; the report
+// is the newest run. Rules (docs/history.md): flips and flakiness over the
+// last 30 runs, the report included; a failed result's streak counts back
+// from the report over the runs where it passed or failed, up to the first
+// passed one.
+
+#include "xrdtool/common/result_identity.h"
+#include "xrdtool/history/queries.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace xrdtool::history {
+
+/// Flakiness of a report's results looks at this many runs, the report included.
+constexpr std::size_t JudgeWindow = 30;
+/// A result with this many flips in the window is flaky.
+constexpr std::int64_t DefaultMinFlips = 3;
+
+/// What the history says of one result of the report.
+struct ResultHistory {
+    /// Its statuses in the runs considered, oldest first, the report's last.
+    std::vector<StoredStatus> recent;
+    /// Flips within `recent`.
+    std::int64_t flips = 0;
+    /// Passed and failed in stored runs of one revision.
+    bool sameRevision = false;
+    /// At least DefaultMinFlips flips, or sameRevision.
+    bool flaky = false;
+    /// For a result failed in the report: its failed runs counted back from
+    /// the report (included) up to the newest run where it passed; else 0.
+    std::int64_t streak = 0;
+    /// The oldest run of the streak; empty when the streak is the report alone.
+    std::string since;
+};
+
+/// The note of a failed result in words: "flaky: F flips in the last W
+/// runs", else "failing for N runs since RUN" for a streak of 2 or more,
+/// else "new".
+std::string noteWords(const ResultHistory& history);
+
+/// A stored result the report does not hold, flaky with the report counted
+/// as a run where it was absent.
+struct AbsentFlaky {
+    ResultIdentity identity;
+    ResultHistory history;
+};
+
+/// The runs a report is judged against, and what they say of its results.
+/// Results are named by identities in the tables of the past (names(),
+/// paths()).
+class Past {
+public:
+    /// The past of a report of time `at` (UTC seconds) and SHA-256 `hash` in
+    /// series `series`; `runId` names a stored run to leave out too (may be
+    /// empty). Loads the runs and every result failed in the window.
+    static Result<Past> load(Statements& statements, std::int64_t series, std::int64_t at,
+                             const std::string& hash, const std::string& runId);
+
+    /// True when no run is earlier than the report: it is the first.
+    bool empty() const { return runs_.empty(); }
+    /// The newest runs before the report (at most JudgeWindow - 1), oldest first.
+    std::vector<StoredRun> window() const;
+    /// The tables identities are made in.
+    NameTable& names() { return names_; }
+    PathTable& paths() { return paths_; }
+
+    /// What the history says of the report's result `identity` with `status`:
+    /// always something for a failed result, for another one only when it is
+    /// flaky. Each identity is judged once.
+    Result<std::optional<ResultHistory>> judge(const ResultIdentity& identity, StoredStatus status);
+    /// The results failed in the window that were not judged and are flaky
+    /// with the report as a run where they were absent.
+    std::vector<AbsentFlaky> absentFlaky() const;
+
+private:
+    /// A result failed somewhere in the window: flakiness can depend on the report.
+    struct Candidate {
+        std::int64_t id = 0;
+        /// Statuses in the window runs.
+        std::vector<StoredStatus> window;
+        /// Failed runs at the end of the past, up to the newest passed one.
+        std::int64_t streak = 0;
+        std::string since;
+        bool judged = false;
+    };
+
+    explicit Past(Statements& statements) : statements_(&statements) {}
+    /// The candidate facts of a result from its spans (ascending).
+    Candidate timeline(std::int64_t id, const std::vector<Span>& spans) const;
+    /// The history of a result with the report's `status` appended.
+    ResultHistory history(const Candidate& candidate, StoredStatus status) const;
+    Result<void> loadCandidates();
+    /// The candidate facts of a result not loaded with the others, read from the store.
+    Result<Candidate> lookUp(const ResultIdentity& identity);
+
+    Statements* statements_;
+    std::int64_t series_ = 0;
+    /// The runs of the past, oldest first, and their places in time.
+    std::vector<StoredRun> runs_;
+    std::vector<std::int64_t> ords_;
+    /// The first of runs_ in the window.
+    std::size_t windowStart_ = 0;
+    NameTable names_;
+    PathTable paths_;
+    IdentityMap index_; // candidate number by identity
+    std::vector<Candidate> candidates_;
+    std::vector<ResultIdentity> identities_; // of each candidate
+};
+
+} // namespace xrdtool::history

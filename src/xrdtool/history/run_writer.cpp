@@ -1,0 +1,264 @@
+#include "xrdtool/history/run_writer.h"
+
+#include <algorithm>
+
+namespace xrdtool::history {
+
+namespace {
+
+/// The bits of an ord that number the adds: 16.7 million adds per store.
+constexpr int AddBits = 24;
+
+} // namespace
+
+RunWriter::RunWriter(Statements& statements, std::int64_t series)
+    : statements_(statements), edits_(statements), series_(series)
+{}
+
+void RunWriter::keep(const Result<void>& done)
+{
+    if (!done && !failure_)
+        failure_ = done.error();
+}
+
+Result<void> RunWriter::place(std::int64_t at)
+{
+    placed_ = true;
+    std::string adds;
+    if (!statements_.meta("adds", adds))
+        return statements_.error();
+    const std::int64_t added = std::atoll(adds.c_str()) + 1;
+    Statement& put = statements_.get(Sql::PutMeta);
+    put.bind(0, std::string_view("adds"));
+    put.bind(1, std::to_string(added));
+    if (Result<void> done = statements_.run(put); !done)
+        return done;
+    ord_ = (at << AddBits) | (added & ((std::int64_t(1) << AddBits) - 1));
+    const Result<std::int64_t> previous = neighbourOrd(statements_, series_, ord_, false);
+    if (!previous)
+        return previous.error();
+    const Result<std::int64_t> next = neighbourOrd(statements_, series_, ord_, true);
+    if (!next)
+        return next.error();
+    previous_ = *previous;
+    next_ = *next;
+
+    Statement& results = statements_.get(Sql::ResultsOfSeries);
+    results.bind(0, series_);
+    Step step;
+    while ((step = results.step()) == Step::Row) {
+        std::uint32_t path = 0;
+        if (!readPathText(results.text(1), names_, paths_, path))
+            return fileError(statements_.connection().name(),
+                             std::string(NotStoreWords) + " (a result's path is damaged)");
+        const ResultIdentity identity{ResultKey{path, names_.intern(results.text(2))},
+                                      std::uint32_t(results.integer(3))};
+        index_[identity] = std::uint32_t(locals_.size());
+        Local local;
+        local.id = results.integer(0);
+        locals_.push_back(local);
+    }
+    if (step != Step::Done)
+        return statements_.error();
+    if (previous_ == NoOrd && next_ == NoOrd)
+        return Result<void>();
+
+    // The spans that cover the runs just before and after this one: only
+    // they can change. Rows come in id order, as the locals do.
+    Statement& spans = statements_.get(Sql::SpansOverlapping);
+    spans.bind(0, next_ == NoOrd ? previous_ : next_);
+    spans.bind(1, previous_ == NoOrd ? next_ : previous_);
+    while ((step = spans.step()) == Step::Row) {
+        const std::int64_t id = spans.integer(0);
+        const auto at = std::lower_bound(locals_.begin(), locals_.end(), id,
+                                         [](const Local& local, std::int64_t key) { return local.id < key; });
+        if (at == locals_.end() || at->id != id)
+            continue; // another series
+        const Span span = spanFrom(spans, 1);
+        if (previous_ != NoOrd && span.covers(previous_))
+            at->atPrevious = span;
+        if (next_ != NoOrd && span.covers(next_))
+            at->atNext = span;
+    }
+    if (step != Step::Done)
+        return statements_.error();
+    return Result<void>();
+}
+
+void RunWriter::observe(const Observation& observation)
+{
+    if (failure_)
+        return;
+    std::uint32_t& number = index_[observation.identity];
+    if (number == IdentityMap::Missing) {
+        const ResultIdentity& identity = observation.identity;
+        Statement& insert = statements_.get(Sql::InsertResult);
+        insert.bind(0, series_);
+        insert.bind(1, pathText(names_, paths_, identity.key.path));
+        insert.bind(2, names_.view(identity.key.type));
+        insert.bind(3, std::int64_t(identity.repeat));
+        if (insert.step() != Step::Row)
+            return keep(statements_.error());
+        Local local;
+        local.id = insert.integer(0);
+        insert.reset();
+        number = std::uint32_t(locals_.size());
+        locals_.push_back(local);
+    }
+    Local& local = locals_[number];
+    local.observed = observation.status;
+    placeInSpans(local, observation.status);
+    if (observation.status == StoredStatus::Failed)
+        recordFailure(local, observation);
+    keep(edits_.status());
+}
+
+void RunWriter::placeInSpans(const Local& local, StoredStatus status)
+{
+    const Span& before = local.atPrevious;
+    const Span& after = local.atNext;
+    // A span ending at this run reaches to the newest run when there is no later one.
+    const std::int64_t end = next_ == NoOrd ? OpenEnd : ord_;
+    const bool oneSpanAround = before.valid &&
+        (next_ == NoOrd ? before.last == OpenEnd : after.valid && after.first == before.first);
+    if (oneSpanAround) {
+        // The run falls inside a span: nothing to write when it agrees,
+        // else the span is split around it.
+        if (status == before.status)
+            return;
+        edits_.setLast(local.id, before.first, previous_);
+        if (next_ != NoOrd)
+            edits_.insert(local.id, next_, before.last, before.status);
+        if (status != StoredStatus::Absent)
+            edits_.insert(local.id, ord_, end, status);
+        return;
+    }
+    if (status == StoredStatus::Absent)
+        return;
+    // Here a span covering the run before ends there, and one covering the
+    // run after starts there: the run joins those of its status.
+    const bool joinBefore = before.valid && before.status == status;
+    const bool joinAfter = after.valid && after.status == status;
+    if (joinBefore && joinAfter) {
+        edits_.remove(local.id, after.first);
+        edits_.setLast(local.id, before.first, after.last);
+    } else if (joinBefore) {
+        edits_.setLast(local.id, before.first, end);
+    } else if (joinAfter) {
+        edits_.setFirst(local.id, after.first, ord_);
+    } else {
+        edits_.insert(local.id, ord_, end, status);
+    }
+}
+
+void RunWriter::recordFailure(const Local& local, const Observation& observation)
+{
+    Statement& before = statements_.get(Sql::FailureBefore);
+    before.bind(0, local.id);
+    before.bind(1, ord_);
+    const Step step = before.step();
+    if (step == Step::Failed)
+        return keep(statements_.error());
+    const bool hadOne = step == Step::Row;
+    std::string message, file;
+    bool hadLocation = false;
+    std::int64_t line = 0;
+    if (hadOne) {
+        message = before.text(1);
+        hadLocation = !before.isNull(2);
+        file = before.text(2);
+        line = before.integer(3);
+        before.reset();
+        if (message == observation.message && hadLocation == observation.hasLocation &&
+            (!hadLocation || (file == observation.file && line == observation.line)))
+            return; // the one in force already says it
+    }
+    auto insert = [this](std::int64_t result, std::int64_t ord, std::string_view message, bool hasLocation,
+                         std::string_view file, std::int64_t line) {
+        Statement& row = statements_.get(Sql::InsertFailure);
+        row.bind(0, result);
+        row.bind(1, ord);
+        row.bind(2, message);
+        if (hasLocation) {
+            row.bind(3, file);
+            row.bind(4, line);
+        } else {
+            row.bindNull(3);
+            row.bindNull(4);
+        }
+        keep(statements_.run(row));
+    };
+    insert(local.id, ord_, observation.message, observation.hasLocation, observation.file, observation.line);
+    if (!hadOne || next_ == NoOrd)
+        return;
+    // A later failed run inherited the row in force before this one: it keeps it.
+    Statement& following = statements_.get(Sql::NextFailedSpan);
+    following.bind(0, local.id);
+    following.bind(1, ord_);
+    const Step found = following.step();
+    if (found == Step::Failed)
+        return keep(statements_.error());
+    if (found != Step::Row)
+        return;
+    const std::int64_t later = std::max(following.integer(0), next_);
+    following.reset();
+    Statement& own = statements_.get(Sql::FailureAt);
+    own.bind(0, local.id);
+    own.bind(1, later);
+    const Step has = own.step();
+    if (has == Step::Failed)
+        return keep(statements_.error());
+    own.reset();
+    if (has == Step::Done)
+        insert(local.id, later, message, hadLocation, file, line);
+}
+
+Result<AddOutcome> RunWriter::finish(const RunFacts& facts, bool skipSameReport)
+{
+    if (failure_)
+        return *failure_;
+    if (skipSameReport) {
+        Statement& same = statements_.get(Sql::FindRunByHash);
+        same.bind(0, series_);
+        same.bind(1, facts.hash);
+        const Step step = same.step();
+        same.reset();
+        if (step == Step::Failed)
+            return statements_.error();
+        if (step == Step::Row)
+            return AddOutcome::SameReportStored;
+    }
+    Statement& existing = statements_.get(Sql::FindRunById);
+    existing.bind(0, series_);
+    existing.bind(1, facts.run);
+    const Step step = existing.step();
+    existing.reset();
+    if (step == Step::Failed)
+        return statements_.error();
+    if (step == Step::Row)
+        return AddOutcome::RunExists;
+    for (const Local& local : locals_) {
+        if (local.observed == StoredStatus::Absent && (local.atPrevious.valid || local.atNext.valid))
+            placeInSpans(local, StoredStatus::Absent);
+    }
+    if (Result<void> edited = edits_.status(); !edited)
+        return edited.error();
+    Statement& insert = statements_.get(Sql::InsertRun);
+    insert.bind(0, series_);
+    insert.bind(1, facts.run);
+    insert.bind(2, ord_);
+    insert.bind(3, ord_ >> AddBits);
+    insert.bind(4, facts.hash);
+    if (facts.revision)
+        insert.bind(5, *facts.revision);
+    else
+        insert.bindNull(5);
+    insert.bind(6, facts.passed);
+    insert.bind(7, facts.inconclusive);
+    insert.bind(8, facts.failed);
+    if (Result<void> done = statements_.run(insert); !done)
+        return done.error();
+    return AddOutcome::Added;
+}
+
+} // namespace xrdtool::history

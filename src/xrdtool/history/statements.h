@@ -1,0 +1,80 @@
+#pragma once
+// Every statement the store runs, written once in the SQL both engines read
+// (placeholders `?`, `ON CONFLICT`, `RETURNING`, no engine functions), and a
+// cache that prepares each on first use.
+
+#include "xrdtool/history/engine.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+namespace xrdtool::history {
+
+/// The store's statements; see statements.cpp for their text.
+enum class Sql {
+    PutMeta,
+    GetMeta,
+    FindSeries,
+    InsertSeries,
+    RunsOfSeries,
+    FindRunById,
+    FindRunByHash,
+    InsertRun,
+    DeleteRun,
+    PreviousOrd,
+    NextOrd,
+    ResultsOfSeries,
+    SeriesRunCount,
+    LastRunsFrom,
+    InsertResult,
+    FindResult,
+    ResultById,
+    SpansOverlapping,
+    SpansAround,
+    FailuresAt,
+    SpansOfResult,
+    SpansFrom,
+    InsertSpan,
+    SetSpanLast,
+    SetSpanFirst,
+    DeleteSpan,
+    FailureBefore,
+    FailureAt,
+    InsertFailure,
+    DeleteFailure,
+    NextFailedSpan,
+    PruneSpansBefore,
+    PruneSpanStarts,
+    FailuresBefore,
+    PruneFailuresBefore,
+    PruneResults,
+    PruneRuns,
+    FailingResults,
+    SpansOfFailing,
+    Count
+};
+
+/// Prepared statements of one connection, each made when first asked for.
+class Statements {
+public:
+    explicit Statements(Connection& connection) : connection_(connection) {}
+
+    /// The statement, reset with its old bindings. When it cannot be prepared,
+    /// a statement whose every step fails (the reason in error()).
+    Statement& get(Sql sql);
+    /// Steps `statement` to its end; the engine's failure when a step fails.
+    Result<void> run(Statement& statement);
+    /// The last failure, naming the store.
+    Error error() const { return connection_.lastError(); }
+    /// Reads meta `key` into `value`; false when absent or unreadable.
+    bool meta(const std::string& key, std::string& value);
+    /// The connection the statements belong to.
+    Connection& connection() { return connection_; }
+
+private:
+    Connection& connection_;
+    std::array<std::unique_ptr<Statement>, std::size_t(Sql::Count)> prepared_;
+};
+
+} // namespace xrdtool::history
