@@ -16,9 +16,9 @@ std::string noteWords(const ResultHistory& history)
 }
 
 Result<Past> Past::load(Statements& statements, std::int64_t series, std::int64_t at, const std::string& hash,
-                        const std::string& runId)
+                        const std::string& runId, IdentityTables& tables)
 {
-    Past past(statements);
+    Past past(statements, tables);
     past.series_ = series;
     Result<std::vector<StoredRun>> runs = loadRuns(statements, series);
     if (!runs)
@@ -57,9 +57,11 @@ Past::Candidate Past::timeline(std::int64_t id, const std::vector<Span>& spans) 
     return candidate;
 }
 
-ResultHistory Past::history(const Candidate& candidate, StoredStatus status) const
+ResultHistory Past::history(const ResultIdentity& identity, const Candidate& candidate,
+                            StoredStatus status) const
 {
     ResultHistory history;
+    history.identity = identity;
     history.recent = candidate.window;
     history.recent.push_back(status);
     history.flips = flipsOf(history.recent);
@@ -96,10 +98,10 @@ Result<void> Past::loadCandidates()
     std::vector<std::int64_t> ids;
     while ((step = results.step()) == Step::Row) {
         std::uint32_t node = 0;
-        if (!readPathText(results.text(1), names_, paths_, node))
+        if (!readPathText(results.text(1), tables_->names, tables_->paths, node))
             return fileError(statements.connection().name(),
                              std::string(NotStoreWords) + " (a result's path is damaged)");
-        const ResultIdentity identity{ResultKey{node, names_.intern(results.text(2))},
+        const ResultIdentity identity{ResultKey{node, tables_->names.intern(results.text(2))},
                                       std::uint32_t(results.integer(3))};
         index_[identity] = std::uint32_t(ids.size());
         ids.push_back(results.integer(0));
@@ -131,8 +133,8 @@ Result<Past::Candidate> Past::lookUp(const ResultIdentity& identity)
     Statements& statements = *statements_;
     Statement& find = statements.get(Sql::FindResult);
     find.bind(0, series_);
-    find.bind(1, pathText(names_, paths_, identity.key.path));
-    find.bind(2, names_.view(identity.key.type));
+    find.bind(1, pathText(tables_->names, tables_->paths, identity.key.path));
+    find.bind(2, tables_->names.view(identity.key.type));
     find.bind(3, std::int64_t(identity.repeat));
     const Step found = find.step();
     if (found == Step::Failed)
@@ -160,7 +162,7 @@ Result<std::optional<ResultHistory>> Past::judge(const ResultIdentity& identity,
     if (number != IdentityMap::Missing) {
         Candidate& candidate = candidates_[number];
         candidate.judged = true;
-        const ResultHistory judged = history(candidate, status);
+        const ResultHistory judged = history(identity, candidate, status);
         if (status != StoredStatus::Failed && !judged.flaky)
             return std::optional<ResultHistory>();
         return std::optional<ResultHistory>(judged);
@@ -171,18 +173,18 @@ Result<std::optional<ResultHistory>> Past::judge(const ResultIdentity& identity,
     const Result<Candidate> candidate = lookUp(identity);
     if (!candidate)
         return candidate.error();
-    return std::optional<ResultHistory>(history(*candidate, status));
+    return std::optional<ResultHistory>(history(identity, *candidate, status));
 }
 
-std::vector<AbsentFlaky> Past::absentFlaky() const
+std::vector<ResultHistory> Past::absentFlaky() const
 {
-    std::vector<AbsentFlaky> found;
+    std::vector<ResultHistory> found;
     for (std::size_t i = 0; i < candidates_.size(); ++i) {
         if (candidates_[i].judged)
             continue;
-        ResultHistory absent = history(candidates_[i], StoredStatus::Absent);
+        ResultHistory absent = history(identities_[i], candidates_[i], StoredStatus::Absent);
         if (absent.flaky)
-            found.push_back(AbsentFlaky{identities_[i], std::move(absent)});
+            found.push_back(std::move(absent));
     }
     return found;
 }

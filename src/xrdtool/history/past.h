@@ -25,6 +25,8 @@ constexpr std::int64_t DefaultMinFlips = 3;
 
 /// What the history says of one result of the report.
 struct ResultHistory {
+    /// Who it is, in the tables of the past.
+    ResultIdentity identity;
     /// Its statuses in the runs considered, oldest first, the report's last.
     std::vector<StoredStatus> recent;
     /// Flips within `recent`.
@@ -45,31 +47,28 @@ struct ResultHistory {
 /// else "new".
 std::string noteWords(const ResultHistory& history);
 
-/// A stored result the report does not hold, flaky with the report counted
-/// as a run where it was absent.
-struct AbsentFlaky {
-    ResultIdentity identity;
-    ResultHistory history;
+/// Where the names and paths of a report's results are kept: the past names
+/// the stored results in the same tables, so that an identity is the same
+/// pair of numbers on both sides.
+struct IdentityTables {
+    NameTable names;
+    PathTable paths;
 };
 
 /// The runs a report is judged against, and what they say of its results.
-/// Results are named by identities in the tables of the past (names(),
-/// paths()).
 class Past {
 public:
     /// The past of a report of time `at` (UTC seconds) and SHA-256 `hash` in
     /// series `series`; `runId` names a stored run to leave out too (may be
-    /// empty). Loads the runs and every result failed in the window.
+    /// empty). Loads the runs and every result failed in the window, naming
+    /// them in `tables`, which must outlive the past.
     static Result<Past> load(Statements& statements, std::int64_t series, std::int64_t at,
-                             const std::string& hash, const std::string& runId);
+                             const std::string& hash, const std::string& runId, IdentityTables& tables);
 
     /// True when no run is earlier than the report: it is the first.
     bool empty() const { return runs_.empty(); }
     /// The newest runs before the report (at most JudgeWindow - 1), oldest first.
     std::vector<StoredRun> window() const;
-    /// The tables identities are made in.
-    NameTable& names() { return names_; }
-    PathTable& paths() { return paths_; }
 
     /// What the history says of the report's result `identity` with `status`:
     /// always something for a failed result, for another one only when it is
@@ -77,7 +76,7 @@ public:
     Result<std::optional<ResultHistory>> judge(const ResultIdentity& identity, StoredStatus status);
     /// The results failed in the window that were not judged and are flaky
     /// with the report as a run where they were absent.
-    std::vector<AbsentFlaky> absentFlaky() const;
+    std::vector<ResultHistory> absentFlaky() const;
 
 private:
     /// A result failed somewhere in the window: flakiness can depend on the report.
@@ -91,11 +90,12 @@ private:
         bool judged = false;
     };
 
-    explicit Past(Statements& statements) : statements_(&statements) {}
+    Past(Statements& statements, IdentityTables& tables) : statements_(&statements), tables_(&tables) {}
     /// The candidate facts of a result from its spans (ascending).
     Candidate timeline(std::int64_t id, const std::vector<Span>& spans) const;
     /// The history of a result with the report's `status` appended.
-    ResultHistory history(const Candidate& candidate, StoredStatus status) const;
+    ResultHistory history(const ResultIdentity& identity, const Candidate& candidate,
+                          StoredStatus status) const;
     Result<void> loadCandidates();
     /// The candidate facts of a result not loaded with the others, read from the store.
     Result<Candidate> lookUp(const ResultIdentity& identity);
@@ -107,8 +107,7 @@ private:
     std::vector<std::int64_t> ords_;
     /// The first of runs_ in the window.
     std::size_t windowStart_ = 0;
-    NameTable names_;
-    PathTable paths_;
+    IdentityTables* tables_;
     IdentityMap index_; // candidate number by identity
     std::vector<Candidate> candidates_;
     std::vector<ResultIdentity> identities_; // of each candidate

@@ -9,6 +9,7 @@
 #include "xrdtool/common/spool.h"
 #include "xrdtool/common/totals.h"
 #include "xrdtool/common/utf8_text.h"
+#include "xrdtool/history/report_history.h"
 
 #include <cstdio>
 
@@ -37,8 +38,9 @@ std::string githubEscape(const std::string& text, bool property)
 
 class SummaryHandler : public xrd::ReportHandler {
 public:
-    SummaryHandler(const std::string& report, Format format, bool verbose, const PathMap& map)
-        : report_(report), format_(format), verbose_(verbose), map_(map)
+    SummaryHandler(const std::string& report, Format format, bool verbose, const PathMap& map,
+                   history::ReportHistory* history)
+        : report_(report), format_(format), verbose_(verbose), map_(map), history_(history)
     {}
 
     Spool failures;
@@ -58,6 +60,8 @@ public:
     {
         failedOrder_.opened(entry);
         inconclusiveOrder_.opened(entry);
+        if (history_)
+            history_->entryOpened(entry);
     }
 
     void entryClosed(const xrd::Entry& entry) override
@@ -67,7 +71,7 @@ public:
         if (entry.counted) {
             const xrd::ResultStatus status = entry.status();
             if (status == xrd::ResultStatus::Failed)
-                failed.push_back(describe(entry, true));
+                failed.push_back(withHistoryNote(describe(entry, true)));
             else if (status == xrd::ResultStatus::Inconclusive && verbose_)
                 notExecuted.push_back(describe(entry, false));
         }
@@ -77,9 +81,30 @@ public:
             for (const std::string& text : inconclusiveOrder_.closed(entry, std::move(notExecuted)))
                 inconclusive.write(text);
         }
+        if (history_)
+            history_->entryClosed(entry);
+    }
+
+    /// The report's time, for the history.
+    void infoTable(const xrd::Table& table) override
+    {
+        if (history_)
+            history_->infoTable(table);
     }
 
 private:
+    /// The one place the history touches a failed result's lines: its note
+    /// ends the first line (in the github format, the annotation's text).
+    std::string withHistoryNote(std::string text) const
+    {
+        const history::ResultHistory* judged = history_ ? history_->judged() : nullptr;
+        if (!judged)
+            return text;
+        const std::string note = " (" + history::noteWords(*judged) + ")";
+        text.insert(text.find('\n'), format_ == Format::Text ? oneLine(note) : githubEscape(note, false));
+        return text;
+    }
+
     std::string describe(const xrd::Entry& entry, bool failed) const
     {
         // Text lines show a line end in a name as a blank; annotations escape it.
@@ -113,6 +138,7 @@ private:
     Format format_;
     bool verbose_;
     const PathMap& map_;
+    history::ReportHistory* history_;
     NestedOrder<std::string> failedOrder_;
     NestedOrder<std::string> inconclusiveOrder_;
 };
@@ -124,12 +150,24 @@ Result<int> runSummary(const Arguments& args)
     const std::string& report = args.operands().front();
     const Format format = args.value("--format") == "github" ? Format::Github : Format::Text;
     const PathMap map(args.values("--path-map"));
-    SummaryHandler handler(report, format, args.has("--verbose"), map);
+    std::unique_ptr<history::ReportHistory> history;
+    if (const std::optional<history::HistoryRequest> request = history::historyRequest(args)) {
+        Result<std::unique_ptr<history::ReportHistory>> opened =
+            history::ReportHistory::open(*request, report);
+        if (!opened)
+            return opened.error();
+        history = std::move(*opened);
+    }
+    SummaryHandler handler(report, format, args.has("--verbose"), map, history.get());
     if (!handler.failures.valid() || !handler.inconclusive.valid())
         return fileError("summary", "cannot make a temporary file");
     const Result<Totals> totals = readReportInto(report, handler);
     if (!totals)
         return totals.error();
+    if (history) {
+        if (const Result<void> judged = history->finish(*totals); !judged)
+            return judged.error();
+    }
 
     bool written = handler.failures.copyTo(stdout, 0, handler.failures.size()) &&
         handler.inconclusive.copyTo(stdout, 0, handler.inconclusive.size());

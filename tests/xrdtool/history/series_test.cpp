@@ -240,8 +240,9 @@ void expectAnswers(StoreFile& file, std::int64_t id, const Series& data, int fro
     // A failed report one hour after run t, judged: the past is runs [from, t],
     // the streak counts back to the newest pass, flips over the last 29 and the report.
     for (int t = from; t < runs; t += 3) {
+        IdentityTables tables;
         Result<Past> past =
-            Past::load(statements, id, 1700000000 + std::int64_t(t) * 86400 + 3600, "none", "");
+            Past::load(statements, id, 1700000000 + std::int64_t(t) * 86400 + 3600, "none", "", tables);
         ASSERT_TRUE(past.ok());
         const int first = std::max(from, t - 28);
         ASSERT_EQ(past->window().size(), std::size_t(t - first + 1));
@@ -255,9 +256,9 @@ void expectAnswers(StoreFile& file, std::int64_t id, const Series& data, int fro
             recent.push_back(S::Failed);
             std::uint32_t node = 0;
             for (const std::string& name : namesOf(r))
-                node = past->paths().child(node, past->names().intern(name));
+                node = tables.paths.child(node, tables.names.intern(name));
             const Result<std::optional<ResultHistory>> judged =
-                past->judge(ResultIdentity{ResultKey{node, past->names().intern("Test Case")}, 1}, S::Failed);
+                past->judge(ResultIdentity{ResultKey{node, tables.names.intern("Test Case")}, 1}, S::Failed);
             ASSERT_TRUE(judged.ok() && *judged);
             EXPECT_EQ((*judged)->streak, streak) << "run " << t << " result " << r;
             EXPECT_EQ((*judged)->recent, recent) << "run " << t << " result " << r;

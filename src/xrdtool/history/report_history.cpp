@@ -1,0 +1,153 @@
+#include "xrdtool/history/report_history.h"
+
+#include "xrdtool/history/digest.h"
+#include "xrdtool/history/run_time.h"
+
+#include <system_error>
+
+namespace xrdtool::history {
+
+std::optional<HistoryRequest> historyRequest(const Arguments& args)
+{
+    if (!args.has("--history"))
+        return std::nullopt;
+    HistoryRequest request;
+    request.db = args.value("--history");
+    if (args.has("--series"))
+        request.series = args.value("--series");
+    request.run = args.value("--run");
+    return request;
+}
+
+Result<std::unique_ptr<ReportHistory>> ReportHistory::open(const HistoryRequest& request,
+                                                           const std::string& report)
+{
+    Result<std::unique_ptr<StoreReader>> reader = StoreReader::open(request.db);
+    if (!reader)
+        return reader.error();
+    if (!*reader)
+        return std::unique_ptr<ReportHistory>();
+    const Result<std::optional<std::int64_t>> series = (*reader)->series(request.series);
+    if (!series)
+        return series.error();
+    if (!*series)
+        return std::unique_ptr<ReportHistory>();
+    std::unique_ptr<ReportHistory> history(new ReportHistory);
+    history->reader_ = std::move(*reader);
+    history->series_ = **series;
+    history->request_ = request;
+    history->report_ = report;
+    // The hash decides which stored run is this report; it is wanted at the
+    // first result, so it is computed while the reader starts.
+    ReportHistory* self = history.get();
+    try {
+        history->hashing_ = std::thread([self] {
+            std::string reason;
+            if (!sha256File(self->report_, self->hash_, reason))
+                self->hash_.clear(); // unreadable: the reader says so
+        });
+    } catch (const std::system_error&) {
+        std::string reason;
+        sha256File(report, history->hash_, reason);
+    }
+    return history;
+}
+
+ReportHistory::~ReportHistory()
+{
+    if (hashing_.joinable())
+        hashing_.join();
+}
+
+void ReportHistory::keep(const Error& error)
+{
+    if (!failure_)
+        failure_ = error;
+}
+
+void ReportHistory::infoTable(const xrd::Table& table)
+{
+    for (const xrd::Row& row : table.rows) {
+        if (!reportTime_ && row.cells.size() == 2 && isGenerationTimeLabel(row.cells[0].text))
+            reportTime_ = parseReportTime(row.cells[1].text);
+    }
+}
+
+void ReportHistory::begin()
+{
+    if (past_ || failure_)
+        return;
+    if (hashing_.joinable())
+        hashing_.join();
+    at_ = reportTime_ ? *reportTime_ : modificationTime(report_);
+    Result<Past> past = Past::load(reader_->statements(), series_, at_, hash_, request_.run, tables_);
+    if (!past)
+        return keep(past.error());
+    past_.emplace(std::move(*past));
+}
+
+void ReportHistory::entryOpened(const xrd::Entry& entry)
+{
+    judged_.emplace_back();
+    // The global entry (depth 0) is not part of any path; repeats are
+    // numbered in the order results open, as diff numbers them.
+    std::uint32_t node = 0;
+    if (entry.depth != 0)
+        node = tables_.paths.child(nodes_.empty() ? 0 : nodes_.back(), tables_.names.intern(entry.name));
+    nodes_.push_back(node);
+    if (!entry.counted)
+        return;
+    const ResultKey key{node, tables_.names.intern(entry.type)};
+    const ResultIdentity identity{key, repeats_.next(key)};
+    // The past is loaded at the first result: the report's time is known by
+    // then (its information tables come before its results).
+    begin();
+    if (!judging())
+        return;
+    const Result<std::optional<ResultHistory>> judged =
+        past_->judge(identity, StoredStatus(int(entry.status())));
+    if (!judged)
+        return keep(judged.error());
+    judged_.back() = *judged;
+}
+
+void ReportHistory::entryClosed(const xrd::Entry&)
+{
+    nodes_.pop_back();
+    judged_.pop_back();
+}
+
+const ResultHistory* ReportHistory::judged() const
+{
+    return judged_.empty() || !judged_.back() ? nullptr : &*judged_.back();
+}
+
+Result<void> ReportHistory::finish(const xrd::Totals& totals)
+{
+    begin();
+    if (failure_)
+        return *failure_;
+    if (!judging())
+        return Result<void>();
+    for (const StoredRun& run : past_->window())
+        trend_.push_back(TrendPoint{run.run, run.at, run.passed, run.inconclusive, run.failed});
+    trend_.push_back(TrendPoint{request_.run.empty() ? defaultRunId(hash_) : request_.run, at_, totals.passed,
+                                totals.inconclusive, totals.failed});
+    absentFlaky_ = past_->absentFlaky();
+    return Result<void>();
+}
+
+std::vector<std::string> ReportHistory::namesOf(const ResultIdentity& identity) const
+{
+    std::vector<std::string> names;
+    for (const std::uint32_t name : tables_.paths.names(identity.key.path))
+        names.push_back(tables_.names.text(name));
+    return names;
+}
+
+std::string ReportHistory::typeOf(const ResultIdentity& identity) const
+{
+    return tables_.names.text(identity.key.type);
+}
+
+} // namespace xrdtool::history

@@ -1,0 +1,108 @@
+#pragma once
+// The history of a report that summary and html are writing, fed by the
+// reader's events: the report's time from its generation time row (else its
+// file's time), its SHA-256 computed on a thread of its own from the start,
+// each result's identity as diff numbers it, and what the past says of it.
+// Read-only: the store is never written.
+
+#include "xrd/report.h"
+#include "xrdtool/common/command_line.h"
+#include "xrdtool/history/past.h"
+#include "xrdtool/history/store.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace xrdtool::history {
+
+/// One run of the trend a report ends.
+struct TrendPoint {
+    std::string run;
+    /// UTC seconds.
+    std::int64_t at = 0;
+    std::int64_t passed = 0;
+    std::int64_t inconclusive = 0;
+    std::int64_t failed = 0;
+};
+
+/// What --history DB [--series NAME] [--run ID] asks of a command.
+struct HistoryRequest {
+    std::string db;
+    std::string series = "default";
+    /// The report's run id when it was added with --run; empty: its hash's.
+    std::string run;
+};
+
+/// The request of a command given `--history DB [--series NAME] [--run ID]`;
+/// nothing without --history.
+std::optional<HistoryRequest> historyRequest(const Arguments& args);
+
+/// The history a report is judged against while it is read.
+class ReportHistory {
+public:
+    /// The history of the report at `report`: null when there is nothing to
+    /// judge against (no store, a store without tables, a series it does not
+    /// hold or that has no runs); an error for a file that is not our store,
+    /// a newer one, or one that cannot be read.
+    static Result<std::unique_ptr<ReportHistory>> open(const HistoryRequest& request,
+                                                       const std::string& report);
+    ~ReportHistory();
+
+    /// The reader's events, in the order it gives them.
+    void infoTable(const xrd::Table& table);
+    void entryOpened(const xrd::Entry& entry);
+    void entryClosed(const xrd::Entry& entry);
+
+    /// What the history says of the innermost open entry: null when it is
+    /// no result, when there is nothing to say, or when the report is the
+    /// first run of the series.
+    const ResultHistory* judged() const;
+    /// True when a run of the series is earlier than the report: the report
+    /// is judged, and the outputs show it. Known once the first result was
+    /// read; after finish() in any case.
+    bool judging() const { return past_ && !past_->empty(); }
+
+    /// The end of the report, with its counted totals: the trend of the last
+    /// runs (at most JudgeWindow, the report last) and the flaky results the
+    /// report does not hold. Done, or why the store could not be read.
+    Result<void> finish(const xrd::Totals& totals);
+    /// After finish(): the runs of the trend, oldest first, the report last.
+    const std::vector<TrendPoint>& trend() const { return trend_; }
+    /// After finish(): the flaky results of the past that the report does not hold.
+    const std::vector<ResultHistory>& absentFlaky() const { return absentFlaky_; }
+    /// The names of a result's path, driver first.
+    std::vector<std::string> namesOf(const ResultIdentity& identity) const;
+    /// The type of a result as written.
+    std::string typeOf(const ResultIdentity& identity) const;
+
+private:
+    ReportHistory() = default;
+    /// Loads the past once the report's time is known.
+    void begin();
+    void keep(const Error& error);
+
+    std::unique_ptr<StoreReader> reader_;
+    std::int64_t series_ = 0;
+    HistoryRequest request_;
+    std::string report_;
+    /// The report's SHA-256, computed from the start on a thread of its own.
+    std::thread hashing_;
+    std::string hash_;
+    std::optional<std::int64_t> reportTime_;
+    std::int64_t at_ = 0;
+    IdentityTables tables_;
+    std::optional<Past> past_;
+    RepeatCounter repeats_;
+    /// Per open entry: its path node and its judgement.
+    std::vector<std::uint32_t> nodes_;
+    std::vector<std::optional<ResultHistory>> judged_;
+    std::optional<Error> failure_;
+    std::vector<TrendPoint> trend_;
+    std::vector<ResultHistory> absentFlaky_;
+};
+
+} // namespace xrdtool::history
