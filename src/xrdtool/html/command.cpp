@@ -1,4 +1,4 @@
-// xrdtool html REPORT.xrd -o DIR [--path-map OLD=NEW]...
+// xrdtool html REPORT.xrd -o DIR [--path-map OLD=NEW]... [--history DB [--series NAME] [--run ID]]
 // The site is written into a temporary folder beside DIR, which replaces DIR
 // (missing, empty or an earlier site) at the end.
 
@@ -35,11 +35,19 @@ Result<int> runHtml(const Arguments& args)
         if (const Result<void> made = folder.addFolder(sub); !made)
             return made.error();
     }
-    SiteWriter writer(folder.dir(), baseName(report), paths);
+    std::unique_ptr<history::ReportHistory> history;
+    if (const std::optional<history::HistoryRequest> request = history::historyRequest(args)) {
+        Result<std::unique_ptr<history::ReportHistory>> opened =
+            history::ReportHistory::open(*request, report);
+        if (!opened)
+            return opened.error();
+        history = std::move(*opened);
+    }
+    SiteWriter writer(folder.dir(), baseName(report), paths, history.get());
     if (const Result<Totals> read = readReportInto(report, writer); !read)
         return read.error();
-    if (!writer.finish())
-        return fileError(target, "write error");
+    if (const Result<void> finished = writer.finish(target); !finished)
+        return finished.error();
     if (const Result<void> committed = folder.commit(); !committed)
         return committed.error();
     return ExitOk;
