@@ -1,6 +1,5 @@
 #include "xrdtool/common/result_identity.h"
 
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -255,118 +254,6 @@ std::uint32_t RepeatCounter::next(const ResultKey& key)
     std::uint32_t& count = counts_[ResultIdentity{key, 1}];
     count = count == IdentityMap::Missing ? 1 : count + 1;
     return count;
-}
-
-namespace {
-
-void appendJsonName(std::string& out, std::string_view name)
-{
-    out += '"';
-    for (const char c : name) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c; // every other byte as it is: the text is kept, not checked
-        }
-    }
-    out += '"';
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-/// Calls `name(text)` for each name of a stored path; false when the text is
-/// not in the stored form.
-template <typename Name> bool eachStoredName(std::string_view text, Name name)
-{
-    if (text.size() < 2 || text.front() != '[' || text.back() != ']')
-        return false;
-    std::size_t i = 1;
-    const std::size_t end = text.size() - 1;
-    std::string decoded;
-    for (bool first = true; i < end; first = false) {
-        if (!first && text[i++] != ',')
-            return false;
-        if (i >= end || text[i++] != '"')
-            return false;
-        decoded.clear();
-        for (;;) {
-            if (i >= end)
-                return false;
-            const char c = text[i++];
-            if (c == '"')
-                break;
-            if (c != '\\') {
-                decoded += c;
-                continue;
-            }
-            if (i >= end)
-                return false;
-            const char escaped = text[i++];
-            if (escaped == '"' || escaped == '\\') {
-                decoded += escaped;
-            } else if (escaped == 'u' && i + 4 <= end && text[i] == '0' && text[i + 1] == '0' &&
-                       hexValue(text[i + 2]) >= 0 && hexValue(text[i + 3]) >= 0) {
-                decoded += char(hexValue(text[i + 2]) * 16 + hexValue(text[i + 3]));
-                i += 4;
-            } else {
-                return false;
-            }
-        }
-        name(std::string_view(decoded));
-    }
-    return true;
-}
-
-} // namespace
-
-std::string pathText(const NameTable& names, const PathTable& paths, std::uint32_t node)
-{
-    std::string out = "[";
-    for (const std::uint32_t name : paths.names(node)) {
-        if (out.size() > 1)
-            out += ',';
-        appendJsonName(out, names.view(name));
-    }
-    return out + "]";
-}
-
-std::string pathText(const std::vector<std::string>& names)
-{
-    std::string out = "[";
-    for (const std::string& name : names) {
-        if (out.size() > 1)
-            out += ',';
-        appendJsonName(out, name);
-    }
-    return out + "]";
-}
-
-bool readPathText(std::string_view text, std::vector<std::string>& names)
-{
-    names.clear();
-    return eachStoredName(text, [&names](std::string_view name) { names.emplace_back(name); });
-}
-
-bool readPathText(std::string_view text, NameTable& names, PathTable& paths, std::uint32_t& node)
-{
-    std::uint32_t at = 0;
-    if (!eachStoredName(text, [&](std::string_view name) { at = paths.child(at, names.intern(name)); }))
-        return false;
-    node = at;
-    return true;
 }
 
 } // namespace xrdtool

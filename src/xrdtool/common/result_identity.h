@@ -5,8 +5,8 @@
 // k-th in document order matches the k-th). Every name is stored once and
 // every path is one node of a shared tree, so that a result's key is two
 // 32-bit numbers; nothing is ever copied to grow. diff matches two reports by
-// it; the history store keeps it, the path written as text (pathText), to
-// match a report with the runs it remembers.
+// it; the history store matches a report with the runs it remembers by it
+// (its paths stored as a tree of names too).
 
 #include "xrdtool/common/chunked_array.h"
 
@@ -159,21 +159,5 @@ public:
 private:
     IdentityMap counts_; // by key, with repeat 1 standing for every repeat
 };
-
-/// The stored form of a path: a JSON array of its names, driver first
-/// (`["driver","suite","case"]`), always written the same way (only `"`, `\`
-/// and control characters escaped), so that equal paths are equal texts.
-/// It keeps every byte, is unambiguous, and SQL's JSON functions read it.
-std::string pathText(const NameTable& names, const PathTable& paths, std::uint32_t node);
-
-/// The stored form of the path of `names`.
-std::string pathText(const std::vector<std::string>& names);
-
-/// The names of a stored path; false when `text` is not in the stored form.
-bool readPathText(std::string_view text, std::vector<std::string>& names);
-
-/// The node of a stored path, its names added to the tables; false when
-/// `text` is not in the stored form.
-bool readPathText(std::string_view text, NameTable& names, PathTable& paths, std::uint32_t& node);
 
 } // namespace xrdtool

@@ -86,6 +86,7 @@ Added addOne(Store& store, const AddRequest& request, const PathMap& pathMap)
     RunFacts facts;
     facts.run = runId.empty() ? defaultRunId(run.hash) : runId;
     facts.hash = run.hash;
+    facts.headHash = run.headHash;
     facts.revision = request.revision;
     facts.passed = run.read.totals.passed;
     facts.inconclusive = run.read.totals.inconclusive;

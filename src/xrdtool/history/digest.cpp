@@ -2,6 +2,7 @@
 
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -128,7 +129,14 @@ std::string BackgroundSha256::hex()
     return sha_.hex();
 }
 
-bool sha256File(const std::string& path, std::string& hexDigest, std::string& error)
+void HeadSha256::update(const char* data, std::size_t size)
+{
+    const std::size_t taken = std::min(size, HeadBytes - fed_);
+    sha_.update(data, taken);
+    fed_ += taken;
+}
+
+bool sha256File(const std::string& path, std::string& hexDigest, std::string& error, std::size_t limit)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
@@ -138,8 +146,11 @@ bool sha256File(const std::string& path, std::string& hexDigest, std::string& er
     Sha256 sha;
     std::vector<char> buffer(std::size_t(1) << 18);
     std::size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
+    std::size_t left = limit == 0 ? std::size_t(-1) : limit;
+    while (left > 0 && (got = std::fread(buffer.data(), 1, std::min(buffer.size(), left), file)) > 0) {
         sha.update(buffer.data(), got);
+        left -= got;
+    }
     const bool failed = std::ferror(file);
     if (failed)
         error = std::strerror(errno);

@@ -50,13 +50,32 @@ private:
     std::unique_ptr<Shared> shared_;
 };
 
+/// The bytes of a report's head. Their SHA-256 is stored with each run: a
+/// stored run whose head differs cannot be the report being judged, so its
+/// whole SHA-256 is computed only when a head matches.
+constexpr std::size_t HeadBytes = 64 * 1024;
+
+/// The SHA-256 of the first HeadBytes bytes fed to it.
+class HeadSha256 {
+public:
+    /// Adds bytes; those past HeadBytes are left out.
+    void update(const char* data, std::size_t size);
+    /// The digest in hex; ends the computation.
+    std::string hex() { return sha_.hex(); }
+
+private:
+    Sha256 sha_;
+    std::size_t fed_ = 0;
+};
+
 /// The first 12 hex digits of a digest: a run's default id.
 inline std::string defaultRunId(const std::string& hexDigest)
 {
     return hexDigest.substr(0, 12);
 }
 
-/// The SHA-256 of a whole file; false when it cannot be read.
-bool sha256File(const std::string& path, std::string& hexDigest, std::string& error);
+/// The SHA-256 of a whole file (`limit` 0) or of its first `limit` bytes;
+/// false when it cannot be read.
+bool sha256File(const std::string& path, std::string& hexDigest, std::string& error, std::size_t limit = 0);
 
 } // namespace xrdtool::history

@@ -15,19 +15,25 @@ std::string noteWords(const ResultHistory& history)
     return "new";
 }
 
-Result<Past> Past::load(Statements& statements, std::int64_t series, std::int64_t at, const std::string& hash,
-                        const std::string& runId, IdentityTables& tables)
+Result<Past> Past::load(Statements& statements, std::int64_t series, const ReportKey& report,
+                        IdentityTables& tables)
 {
-    Past past(statements, tables);
-    past.series_ = series;
+    Past past(statements, series, tables);
     Result<std::vector<StoredRun>> runs = loadRuns(statements, series);
     if (!runs)
         return runs.error();
+    std::optional<std::string> whole; // computed at the first run with the report's head
     for (StoredRun& run : *runs) {
-        if (run.at < at && run.hash != hash && (runId.empty() || run.run != runId)) {
-            past.ords_.push_back(run.ord);
-            past.runs_.push_back(std::move(run));
+        if (run.at >= report.at || (!report.run.empty() && run.run == report.run))
+            continue;
+        if (run.headHash == report.headHash) {
+            if (!whole)
+                whole = report.wholeHash();
+            if (run.hash == *whole)
+                continue;
         }
+        past.ords_.push_back(run.ord);
+        past.runs_.push_back(std::move(run));
     }
     past.windowStart_ = past.runs_.size() > JudgeWindow - 1 ? past.runs_.size() - (JudgeWindow - 1) : 0;
     if (Result<void> loaded = past.loadCandidates(); !loaded)
@@ -88,20 +94,27 @@ Result<void> Past::loadCandidates()
     if (runs_.empty())
         return Result<void>();
     Statements& statements = *statements_;
+    const std::string& store = statements.connection().name();
     const std::int64_t first = ords_[windowStart_];
     const std::int64_t last = ords_.back();
+    // The paths of the results failed in the window, parents first.
+    Statement& paths = statements.get(Sql::FailingPaths);
+    paths.bind(0, series_);
+    paths.bind(1, last);
+    paths.bind(2, first);
+    if (Result<void> read = paths_.read(paths); !read)
+        return read;
     Statement& results = statements.get(Sql::FailingResults);
     results.bind(0, series_);
     results.bind(1, last);
     results.bind(2, first);
-    Step step;
     std::vector<std::int64_t> ids;
+    Step step;
     while ((step = results.step()) == Step::Row) {
-        std::uint32_t node = 0;
-        if (!readPathText(results.text(1), tables_->names, tables_->paths, node))
-            return fileError(statements.connection().name(),
-                             std::string(NotStoreWords) + " (a result's path is damaged)");
-        const ResultIdentity identity{ResultKey{node, tables_->names.intern(results.text(2))},
+        const std::optional<std::uint32_t> node = paths_.nodeOf(results.integer(1));
+        if (!node)
+            return fileError(store, std::string(NotStoreWords) + " (a result's path is missing)");
+        const ResultIdentity identity{ResultKey{*node, tables_->names.intern(results.text(2))},
                                       std::uint32_t(results.integer(3))};
         index_[identity] = std::uint32_t(ids.size());
         ids.push_back(results.integer(0));
@@ -131,9 +144,14 @@ Result<void> Past::loadCandidates()
 Result<Past::Candidate> Past::lookUp(const ResultIdentity& identity)
 {
     Statements& statements = *statements_;
+    const Result<std::int64_t> path = paths_.find(identity.key.path);
+    if (!path)
+        return path.error();
+    if (*path == 0)
+        return timeline(0, {}); // never stored: absent from every run
     Statement& find = statements.get(Sql::FindResult);
     find.bind(0, series_);
-    find.bind(1, pathText(tables_->names, tables_->paths, identity.key.path));
+    find.bind(1, *path);
     find.bind(2, tables_->names.view(identity.key.type));
     find.bind(3, std::int64_t(identity.repeat));
     const Step found = find.step();

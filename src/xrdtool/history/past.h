@@ -10,8 +10,10 @@
 
 #include "xrdtool/common/result_identity.h"
 #include "xrdtool/history/queries.h"
+#include "xrdtool/history/stored_paths.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,23 +49,28 @@ struct ResultHistory {
 /// else "new".
 std::string noteWords(const ResultHistory& history);
 
-/// Where the names and paths of a report's results are kept: the past names
-/// the stored results in the same tables, so that an identity is the same
-/// pair of numbers on both sides.
-struct IdentityTables {
-    NameTable names;
-    PathTable paths;
+/// How a report is told among the stored runs: its time, the SHA-256 of its
+/// head, its whole SHA-256 (computed only when a stored run has the same
+/// head), and the run id it was added under, if given.
+struct ReportKey {
+    /// UTC seconds.
+    std::int64_t at = 0;
+    std::string headHash;
+    /// The whole SHA-256 in hex; empty when the file cannot be read.
+    std::function<std::string()> wholeHash;
+    /// --run; empty when not given.
+    std::string run;
 };
 
 /// The runs a report is judged against, and what they say of its results.
 class Past {
 public:
-    /// The past of a report of time `at` (UTC seconds) and SHA-256 `hash` in
-    /// series `series`; `runId` names a stored run to leave out too (may be
-    /// empty). Loads the runs and every result failed in the window, naming
-    /// them in `tables`, which must outlive the past.
-    static Result<Past> load(Statements& statements, std::int64_t series, std::int64_t at,
-                             const std::string& hash, const std::string& runId, IdentityTables& tables);
+    /// The past of the report `report` in series `series`: the runs earlier
+    /// than it but a run of the same bytes or of its id. Loads them and every
+    /// result failed in the window, naming them in `tables`, which must
+    /// outlive the past.
+    static Result<Past> load(Statements& statements, std::int64_t series, const ReportKey& report,
+                             IdentityTables& tables);
 
     /// True when no run is earlier than the report: it is the first.
     bool empty() const { return runs_.empty(); }
@@ -90,7 +97,9 @@ private:
         bool judged = false;
     };
 
-    Past(Statements& statements, IdentityTables& tables) : statements_(&statements), tables_(&tables) {}
+    Past(Statements& statements, std::int64_t series, IdentityTables& tables)
+        : statements_(&statements), series_(series), tables_(&tables), paths_(statements, series, tables)
+    {}
     /// The candidate facts of a result from its spans (ascending).
     Candidate timeline(std::int64_t id, const std::vector<Span>& spans) const;
     /// The history of a result with the report's `status` appended.
@@ -101,13 +110,14 @@ private:
     Result<Candidate> lookUp(const ResultIdentity& identity);
 
     Statements* statements_;
-    std::int64_t series_ = 0;
+    std::int64_t series_;
     /// The runs of the past, oldest first, and their places in time.
     std::vector<StoredRun> runs_;
     std::vector<std::int64_t> ords_;
     /// The first of runs_ in the window.
     std::size_t windowStart_ = 0;
     IdentityTables* tables_;
+    StoredPaths paths_;
     IdentityMap index_; // candidate number by identity
     std::vector<Candidate> candidates_;
     std::vector<ResultIdentity> identities_; // of each candidate

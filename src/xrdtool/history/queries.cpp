@@ -1,7 +1,5 @@
 #include "xrdtool/history/queries.h"
 
-#include "xrdtool/common/result_identity.h"
-
 #include <algorithm>
 #include <map>
 
@@ -80,14 +78,50 @@ Result<ResultName> resultName(Statements& statements, std::int64_t result)
     if (row.step() != Step::Row)
         return statements.error();
     ResultName name;
-    const bool decoded = readPathText(row.text(0), name.path);
+    const std::int64_t path = row.integer(0);
     name.type = row.text(1);
     name.repeat = row.integer(2);
     row.reset();
-    if (!decoded)
-        return fileError(statements.connection().name(),
-                         std::string(NotStoreWords) + " (a result's path is damaged)");
+    Statement& names = statements.get(Sql::PathNames);
+    names.bind(0, path);
+    Step step;
+    while ((step = names.step()) == Step::Row)
+        name.path.push_back(names.text(0));
+    if (step != Step::Done)
+        return statements.error();
     return name;
+}
+
+Result<std::optional<std::int64_t>> findResult(Statements& statements, std::int64_t series,
+                                               const ResultName& name)
+{
+    std::int64_t path = 0;
+    for (const std::string& part : name.path) {
+        Statement& find = statements.get(Sql::FindPath);
+        find.bind(0, series);
+        find.bind(1, path);
+        find.bind(2, part);
+        const Step step = find.step();
+        if (step == Step::Failed)
+            return statements.error();
+        if (step == Step::Done)
+            return std::optional<std::int64_t>();
+        path = find.integer(0);
+        find.reset();
+    }
+    Statement& find = statements.get(Sql::FindResult);
+    find.bind(0, series);
+    find.bind(1, path);
+    find.bind(2, name.type);
+    find.bind(3, name.repeat);
+    const Step step = find.step();
+    if (step == Step::Failed)
+        return statements.error();
+    if (step == Step::Done)
+        return std::optional<std::int64_t>();
+    const std::int64_t id = find.integer(0);
+    find.reset();
+    return std::optional<std::int64_t>(id);
 }
 
 Result<std::vector<TrendRow>> trend(Statements& statements, std::int64_t series, std::int64_t last)

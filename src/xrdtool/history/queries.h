@@ -68,6 +68,10 @@ std::int64_t flipsOf(const std::vector<StoredStatus>& statuses);
 /// The names of a result by id.
 Result<ResultName> resultName(Statements& statements, std::int64_t result);
 
+/// The id of a result of `series` by its names; nothing when it is not stored.
+Result<std::optional<std::int64_t>> findResult(Statements& statements, std::int64_t series,
+                                               const ResultName& name);
+
 /// The order `history flaky` lists results in after their flips: path name
 /// by name as byte strings, then type, then repeat number.
 bool nameLess(const ResultName& l, const ResultName& r);

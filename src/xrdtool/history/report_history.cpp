@@ -3,8 +3,6 @@
 #include "xrdtool/history/digest.h"
 #include "xrdtool/history/run_time.h"
 
-#include <system_error>
-
 namespace xrdtool::history {
 
 std::optional<HistoryRequest> historyRequest(const Arguments& args)
@@ -20,7 +18,7 @@ std::optional<HistoryRequest> historyRequest(const Arguments& args)
 }
 
 Result<std::unique_ptr<ReportHistory>> ReportHistory::open(const HistoryRequest& request,
-                                                           const std::string& report)
+                                                           const std::string& report, bool trend)
 {
     Result<std::unique_ptr<StoreReader>> reader = StoreReader::open(request.db);
     if (!reader)
@@ -37,32 +35,24 @@ Result<std::unique_ptr<ReportHistory>> ReportHistory::open(const HistoryRequest&
     history->series_ = **series;
     history->request_ = request;
     history->report_ = report;
-    // The hash decides which stored run is this report; it is wanted at the
-    // first result, so it is computed while the reader starts.
-    ReportHistory* self = history.get();
-    try {
-        history->hashing_ = std::thread([self] {
-            std::string reason;
-            if (!sha256File(self->report_, self->hash_, reason))
-                self->hash_.clear(); // unreadable: the reader says so
-        });
-    } catch (const std::system_error&) {
-        std::string reason;
-        sha256File(report, history->hash_, reason);
-    }
+    // An unreadable report has no head: the reader says why it cannot be read.
+    std::string reason;
+    sha256File(report, history->headHash_, reason, HeadBytes);
+    if (trend && request.run.empty())
+        history->digest_ = std::make_unique<BackgroundSha256>();
     return history;
-}
-
-ReportHistory::~ReportHistory()
-{
-    if (hashing_.joinable())
-        hashing_.join();
 }
 
 void ReportHistory::keep(const Error& error)
 {
     if (!failure_)
         failure_ = error;
+}
+
+void ReportHistory::bytesRead(const char* data, std::size_t size)
+{
+    if (digest_)
+        digest_->update(data, size);
 }
 
 void ReportHistory::infoTable(const xrd::Table& table)
@@ -77,10 +67,18 @@ void ReportHistory::begin()
 {
     if (past_ || failure_)
         return;
-    if (hashing_.joinable())
-        hashing_.join();
-    at_ = reportTime_ ? *reportTime_ : modificationTime(report_);
-    Result<Past> past = Past::load(reader_->statements(), series_, at_, hash_, request_.run, tables_);
+    ReportKey key;
+    key.at = at_ = reportTime_ ? *reportTime_ : modificationTime(report_);
+    key.headHash = headHash_;
+    key.run = request_.run;
+    // Rare: a stored run with the report's head may be this very report.
+    key.wholeHash = [this]() {
+        std::string reason;
+        if (!sha256File(report_, hash_, reason))
+            hash_.clear();
+        return hash_;
+    };
+    Result<Past> past = Past::load(reader_->statements(), series_, key, tables_);
     if (!past)
         return keep(past.error());
     past_.emplace(std::move(*past));
@@ -131,8 +129,10 @@ Result<void> ReportHistory::finish(const xrd::Totals& totals)
         return Result<void>();
     for (const StoredRun& run : past_->window())
         trend_.push_back(TrendPoint{run.run, run.at, run.passed, run.inconclusive, run.failed});
-    trend_.push_back(TrendPoint{request_.run.empty() ? defaultRunId(hash_) : request_.run, at_, totals.passed,
-                                totals.inconclusive, totals.failed});
+    std::string run = request_.run;
+    if (run.empty())
+        run = defaultRunId(digest_ ? digest_->hex() : hash_);
+    trend_.push_back(TrendPoint{run, at_, totals.passed, totals.inconclusive, totals.failed});
     absentFlaky_ = past_->absentFlaky();
     return Result<void>();
 }

@@ -1,20 +1,24 @@
 #pragma once
 // The history of a report that summary and html are writing, fed by the
 // reader's events: the report's time from its generation time row (else its
-// file's time), its SHA-256 computed on a thread of its own from the start,
-// each result's identity as diff numbers it, and what the past says of it.
-// Read-only: the store is never written.
+// file's time), each result's identity as diff numbers it, and what the past
+// says of it. The report's whole SHA-256 is computed only when it is needed:
+// when a stored run has the same head (it may be this report), or for the
+// report's run id in the trend (from the bytes the reader reads, on a thread
+// of its own). Read-only: the store is never written.
 
 #include "xrd/report.h"
 #include "xrdtool/common/command_line.h"
+#include "xrdtool/history/digest.h"
 #include "xrdtool/history/past.h"
 #include "xrdtool/history/store.h"
 
 #include <cstdint>
+
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
+
 #include <vector>
 
 namespace xrdtool::history {
@@ -48,11 +52,12 @@ public:
     /// judge against (no store, a store without tables, a series it does not
     /// hold or that has no runs); an error for a file that is not our store,
     /// a newer one, or one that cannot be read.
+    /// `trend`: the trend will be asked for, with the report's run id.
     static Result<std::unique_ptr<ReportHistory>> open(const HistoryRequest& request,
-                                                       const std::string& report);
-    ~ReportHistory();
+                                                       const std::string& report, bool trend);
 
     /// The reader's events, in the order it gives them.
+    void bytesRead(const char* data, std::size_t size);
     void infoTable(const xrd::Table& table);
     void entryOpened(const xrd::Entry& entry);
     void entryClosed(const xrd::Entry& entry);
@@ -89,9 +94,11 @@ private:
     std::int64_t series_ = 0;
     HistoryRequest request_;
     std::string report_;
-    /// The report's SHA-256, computed from the start on a thread of its own.
-    std::thread hashing_;
+    /// The SHA-256 of the report's head, and of all of it once known.
+    std::string headHash_;
     std::string hash_;
+    /// For the trend's run id without --run: the bytes read, hashed as they come.
+    std::unique_ptr<BackgroundSha256> digest_;
     std::optional<std::int64_t> reportTime_;
     std::int64_t at_ = 0;
     IdentityTables tables_;

@@ -17,7 +17,11 @@ public:
         : time_(time), pathMap_(pathMap), writer_(writer), run_(run)
     {}
 
-    void bytesRead(const char* data, std::size_t size) override { sha_.update(data, size); }
+    void bytesRead(const char* data, std::size_t size) override
+    {
+        sha_.update(data, size);
+        head_.update(data, size);
+    }
     void infoTable(const xrd::Table& table) override
     {
         for (const xrd::Row& row : table.rows) {
@@ -101,6 +105,8 @@ public:
 
     /// The digest of every byte read.
     std::string hash() { return sha_.hex(); }
+    /// The digest of the head of the bytes read.
+    std::string headHash() { return head_.hex(); }
 
 private:
     /// An open entry: its identity when it is a result, and the message of
@@ -116,6 +122,7 @@ private:
     RunWriter& writer_;
     ReportRun& run_;
     BackgroundSha256 sha_;
+    HeadSha256 head_;
     std::optional<std::int64_t> reportTime_;
     RepeatCounter repeats_;
     std::vector<std::uint32_t> nodes_;
@@ -133,6 +140,7 @@ ReportRun readReportRun(const std::string& path, const RunTimeSource& time, cons
     if (run.read.ok())
         handler.place(); // a report without results is a run too
     run.hash = handler.hash();
+    run.headHash = handler.headHash();
     return run;
 }
 

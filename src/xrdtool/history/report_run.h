@@ -27,8 +27,9 @@ struct RunTimeSource {
 struct ReportRun {
     /// How reading ended, with the counted totals and the summary rows.
     xrd::ReadResult read;
-    /// The SHA-256 of the bytes read, in hex.
+    /// The SHA-256 of the bytes read, and of their first HeadBytes, in hex.
     std::string hash;
+    std::string headHash;
     /// The run's time as used, UTC seconds.
     std::int64_t at = 0;
     /// Why the run could not be placed in the store, if it could not.

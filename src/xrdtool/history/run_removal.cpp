@@ -211,6 +211,11 @@ Result<std::int64_t> pruneRuns(Statements& statements, std::int64_t series, std:
     results.bind(0, series);
     if (Result<void> pruned = statements.run(results); !pruned)
         return pruned.error();
+    Statement& paths = statements.get(Sql::PrunePaths);
+    paths.bind(0, series);
+    paths.bind(1, series);
+    if (Result<void> pruned = statements.run(paths); !pruned)
+        return pruned.error();
     Statement& drop = statements.get(Sql::PruneRuns);
     drop.bind(0, series);
     drop.bind(1, cut);

@@ -12,7 +12,7 @@ constexpr int AddBits = 24;
 } // namespace
 
 RunWriter::RunWriter(Statements& statements, std::int64_t series)
-    : statements_(statements), edits_(statements), series_(series)
+    : statements_(statements), edits_(statements), series_(series), paths_(statements, series, tables_)
 {}
 
 void RunWriter::keep(const Result<void>& done)
@@ -43,23 +43,8 @@ Result<void> RunWriter::place(std::int64_t at)
     previous_ = *previous;
     next_ = *next;
 
-    Statement& results = statements_.get(Sql::ResultsOfSeries);
-    results.bind(0, series_);
-    Step step;
-    while ((step = results.step()) == Step::Row) {
-        std::uint32_t path = 0;
-        if (!readPathText(results.text(1), names_, paths_, path))
-            return fileError(statements_.connection().name(),
-                             std::string(NotStoreWords) + " (a result's path is damaged)");
-        const ResultIdentity identity{ResultKey{path, names_.intern(results.text(2))},
-                                      std::uint32_t(results.integer(3))};
-        index_[identity] = std::uint32_t(locals_.size());
-        Local local;
-        local.id = results.integer(0);
-        locals_.push_back(local);
-    }
-    if (step != Step::Done)
-        return statements_.error();
+    if (Result<void> loaded = loadResults(); !loaded)
+        return loaded;
     if (previous_ == NoOrd && next_ == NoOrd)
         return Result<void>();
 
@@ -68,6 +53,7 @@ Result<void> RunWriter::place(std::int64_t at)
     Statement& spans = statements_.get(Sql::SpansOverlapping);
     spans.bind(0, next_ == NoOrd ? previous_ : next_);
     spans.bind(1, previous_ == NoOrd ? next_ : previous_);
+    Step step;
     while ((step = spans.step()) == Step::Row) {
         const std::int64_t id = spans.integer(0);
         const auto at = std::lower_bound(locals_.begin(), locals_.end(), id,
@@ -85,6 +71,32 @@ Result<void> RunWriter::place(std::int64_t at)
     return Result<void>();
 }
 
+Result<void> RunWriter::loadResults()
+{
+    Statement& paths = statements_.get(Sql::PathsOfSeries);
+    paths.bind(0, series_);
+    if (Result<void> read = paths_.read(paths); !read)
+        return read;
+    Statement& results = statements_.get(Sql::ResultsOfSeries);
+    results.bind(0, series_);
+    Step step;
+    while ((step = results.step()) == Step::Row) {
+        const std::optional<std::uint32_t> node = paths_.nodeOf(results.integer(1));
+        if (!node)
+            return fileError(statements_.connection().name(),
+                             std::string(NotStoreWords) + " (a result's path is missing)");
+        const ResultIdentity identity{ResultKey{*node, tables_.names.intern(results.text(2))},
+                                      std::uint32_t(results.integer(3))};
+        index_[identity] = std::uint32_t(locals_.size());
+        Local local;
+        local.id = results.integer(0);
+        locals_.push_back(local);
+    }
+    if (step != Step::Done)
+        return statements_.error();
+    return Result<void>();
+}
+
 void RunWriter::observe(const Observation& observation)
 {
     if (failure_)
@@ -92,10 +104,13 @@ void RunWriter::observe(const Observation& observation)
     std::uint32_t& number = index_[observation.identity];
     if (number == IdentityMap::Missing) {
         const ResultIdentity& identity = observation.identity;
+        const Result<std::int64_t> path = paths_.store(identity.key.path);
+        if (!path)
+            return keep(path.error());
         Statement& insert = statements_.get(Sql::InsertResult);
         insert.bind(0, series_);
-        insert.bind(1, pathText(names_, paths_, identity.key.path));
-        insert.bind(2, names_.view(identity.key.type));
+        insert.bind(1, *path);
+        insert.bind(2, tables_.names.view(identity.key.type));
         insert.bind(3, std::int64_t(identity.repeat));
         if (insert.step() != Step::Row)
             return keep(statements_.error());
@@ -249,13 +264,14 @@ Result<AddOutcome> RunWriter::finish(const RunFacts& facts, bool skipSameReport)
     insert.bind(2, ord_);
     insert.bind(3, ord_ >> AddBits);
     insert.bind(4, facts.hash);
+    insert.bind(5, facts.headHash);
     if (facts.revision)
-        insert.bind(5, *facts.revision);
+        insert.bind(6, *facts.revision);
     else
-        insert.bindNull(5);
-    insert.bind(6, facts.passed);
-    insert.bind(7, facts.inconclusive);
-    insert.bind(8, facts.failed);
+        insert.bindNull(6);
+    insert.bind(7, facts.passed);
+    insert.bind(8, facts.inconclusive);
+    insert.bind(9, facts.failed);
     if (Result<void> done = statements_.run(insert); !done)
         return done.error();
     return AddOutcome::Added;

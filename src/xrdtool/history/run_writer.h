@@ -9,6 +9,7 @@
 #include "xrdtool/common/result_identity.h"
 #include "xrdtool/history/series.h"
 #include "xrdtool/history/spans.h"
+#include "xrdtool/history/stored_paths.h"
 
 #include <cstdint>
 #include <optional>
@@ -34,6 +35,7 @@ struct Observation {
 struct RunFacts {
     std::string run;
     std::string hash;
+    std::string headHash;
     std::optional<std::string> revision;
     std::int64_t passed = 0;
     std::int64_t inconclusive = 0;
@@ -58,8 +60,8 @@ public:
 
     /// The tables the results' names, types and paths are kept in: an
     /// observation names its result by them.
-    NameTable& names() { return names_; }
-    PathTable& paths() { return paths_; }
+    NameTable& names() { return tables_.names; }
+    PathTable& paths() { return tables_.paths; }
 
     /// Fixes the run's time (UTC seconds): takes an add number, finds the
     /// runs just before and after, loads the series' results and their spans there.
@@ -86,6 +88,8 @@ private:
     void placeInSpans(const Local& local, StoredStatus status);
     /// Writes the failure row of a failed result when it differs from the one in force.
     void recordFailure(const Local& local, const Observation& observation);
+    /// Loads the series' paths and results into the tables and the index.
+    Result<void> loadResults();
     void keep(const Result<void>& done);
 
     Statements& statements_;
@@ -95,8 +99,8 @@ private:
     std::int64_t ord_ = 0;
     std::int64_t previous_ = NoOrd;
     std::int64_t next_ = NoOrd;
-    NameTable names_;
-    PathTable paths_;
+    IdentityTables tables_;
+    StoredPaths paths_;
     /// The series' results by identity: their place in locals_.
     IdentityMap index_;
     std::vector<Local> locals_;

@@ -15,7 +15,8 @@ constexpr const char* Application = "xrdtool history";
 /// Our tables, sorted as tableNames() returns them.
 const std::vector<std::string>& ownTables()
 {
-    static const std::vector<std::string> names = {"failures", "meta", "results", "runs", "series", "spans"};
+    static const std::vector<std::string> names = {"failures", "meta",   "paths", "results",
+                                                   "runs",     "series", "spans"};
     return names;
 }
 
@@ -25,10 +26,16 @@ const char* const CreateStatements[] = {
     "CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)",
     "CREATE TABLE series (id {id}, name TEXT NOT NULL UNIQUE)",
     "CREATE TABLE runs (id {id}, series BIGINT NOT NULL REFERENCES series (id), run TEXT NOT NULL, "
-    "ord BIGINT NOT NULL, at BIGINT NOT NULL, hash TEXT NOT NULL, revision TEXT, passed BIGINT NOT NULL, "
-    "inconclusive BIGINT NOT NULL, failed BIGINT NOT NULL, UNIQUE (series, run), UNIQUE (series, ord))",
+    "ord BIGINT NOT NULL, at BIGINT NOT NULL, hash TEXT NOT NULL, head_hash TEXT NOT NULL, revision TEXT, "
+    "passed BIGINT NOT NULL, inconclusive BIGINT NOT NULL, failed BIGINT NOT NULL, UNIQUE (series, run), "
+    "UNIQUE (series, ord))",
     "CREATE INDEX runs_by_hash ON runs (series, hash)",
-    "CREATE TABLE results (id {id}, series BIGINT NOT NULL REFERENCES series (id), path TEXT NOT NULL, "
+    // A path is a node of a tree: its parent (0 at the top) and its last
+    // name, so that a result a thousand levels down costs one row, not a
+    // thousand names.
+    "CREATE TABLE paths (id {id}, series BIGINT NOT NULL REFERENCES series (id), parent BIGINT NOT NULL, "
+    "name TEXT NOT NULL, UNIQUE (series, parent, name))",
+    "CREATE TABLE results (id {id}, series BIGINT NOT NULL REFERENCES series (id), path BIGINT NOT NULL, "
     "type TEXT NOT NULL, repeat_no BIGINT NOT NULL, UNIQUE (series, path, type, repeat_no))",
     "CREATE TABLE spans (result BIGINT NOT NULL, first_ord BIGINT NOT NULL, last_ord BIGINT, "
     "status SMALLINT NOT NULL, PRIMARY KEY (result, first_ord)){compact}",

@@ -44,11 +44,12 @@ Result<std::vector<StoredRun>> loadRuns(Statements& statements, std::int64_t ser
         run.ord = list.integer(1);
         run.at = list.integer(2);
         run.hash = list.text(3);
-        if (!list.isNull(4))
-            run.revision = list.text(4);
-        run.passed = list.integer(5);
-        run.inconclusive = list.integer(6);
-        run.failed = list.integer(7);
+        run.headHash = list.text(4);
+        if (!list.isNull(5))
+            run.revision = list.text(5);
+        run.passed = list.integer(6);
+        run.inconclusive = list.integer(7);
+        run.failed = list.integer(8);
         runs.push_back(std::move(run));
     }
     if (step != Step::Done)

@@ -21,7 +21,10 @@ struct StoredRun {
     std::int64_t ord = 0;
     /// UTC seconds.
     std::int64_t at = 0;
+    /// The SHA-256 of the report, and of its first HeadBytes bytes (the whole
+    /// file when shorter): a report whose head differs is not this run's.
     std::string hash;
+    std::string headHash;
     std::optional<std::string> revision;
     std::int64_t passed = 0;
     std::int64_t inconclusive = 0;

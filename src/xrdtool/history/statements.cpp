@@ -4,89 +4,130 @@ namespace xrdtool::history {
 
 namespace {
 
-/// Indexed by Sql. Statuses are stored as 0 passed, 1 inconclusive, 2 failed.
-const char* const Texts[] = {
-    // PutMeta, GetMeta
-    "INSERT INTO meta (key, value) VALUES (?, ?) ON CONFLICT (key) DO UPDATE SET value = excluded.value",
-    "SELECT value FROM meta WHERE key = ?",
-    // FindSeries, InsertSeries
-    "SELECT id FROM series WHERE name = ?",
-    "INSERT INTO series (name) VALUES (?) RETURNING id",
-    // RunsOfSeries, FindRunById, FindRunByHash
-    "SELECT run, ord, at, hash, revision, passed, inconclusive, failed FROM runs WHERE series = ? ORDER BY "
-    "ord",
-    "SELECT ord FROM runs WHERE series = ? AND run = ?",
-    "SELECT run FROM runs WHERE series = ? AND hash = ? ORDER BY ord LIMIT 1",
-    // InsertRun, DeleteRun
-    "INSERT INTO runs (series, run, ord, at, hash, revision, passed, inconclusive, failed) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-    "DELETE FROM runs WHERE series = ? AND ord = ?",
-    // PreviousOrd, NextOrd
-    "SELECT MAX(ord) FROM runs WHERE series = ? AND ord < ?",
-    "SELECT MIN(ord) FROM runs WHERE series = ? AND ord > ?",
-    // ResultsOfSeries, InsertResult, FindResult, ResultById
-    "SELECT id, path, type, repeat_no FROM results WHERE series = ? ORDER BY id",
-    // SeriesRunCount, LastRunsFrom: the number of runs; the ord of the N-th newest (offset N - 1).
-    "SELECT COUNT(*) FROM runs WHERE series = ?",
-    "SELECT ord FROM runs WHERE series = ? ORDER BY ord DESC LIMIT 1 OFFSET ?",
-    "INSERT INTO results (series, path, type, repeat_no) VALUES (?, ?, ?, ?) RETURNING id",
-    "SELECT id FROM results WHERE series = ? AND path = ? AND type = ? AND repeat_no = ?",
-    "SELECT path, type, repeat_no FROM results WHERE id = ?",
-    // SpansOverlapping: the spans that reach into [?, ?], of every series (the
-    // caller keeps its own: a scan without a join is the cheapest way).
-    "SELECT result, first_ord, last_ord, status FROM spans WHERE first_ord <= ? AND (last_ord IS NULL OR "
-    "last_ord >= ?)",
-    // SpansAround: the same for one series.
-    "SELECT s.result, s.first_ord, s.last_ord, s.status FROM spans s JOIN results r ON r.id = s.result "
-    "WHERE r.series = ? AND s.first_ord <= ? AND (s.last_ord IS NULL OR s.last_ord >= ?) ORDER BY s.result, "
-    "s.first_ord",
-    // FailuresAt: the failure rows of a series' run.
-    "SELECT f.result, f.message, f.file, f.line FROM failures f JOIN results r ON r.id = f.result "
-    "WHERE r.series = ? AND f.ord = ?",
-    // SpansOfResult: one result's spans before a place, newest first.
-    "SELECT first_ord, last_ord, status FROM spans WHERE result = ? AND first_ord < ? ORDER BY first_ord "
-    "DESC",
-    // SpansFrom: every span of a series that reaches a place or later, by result.
-    "SELECT s.result, s.first_ord, s.last_ord, s.status FROM spans s JOIN results r ON r.id = s.result "
-    "WHERE r.series = ? AND (s.last_ord IS NULL OR s.last_ord >= ?) ORDER BY s.result, s.first_ord",
-    // InsertSpan, SetSpanLast, SetSpanFirst, DeleteSpan
-    "INSERT INTO spans (result, first_ord, last_ord, status) VALUES (?, ?, ?, ?)",
-    "UPDATE spans SET last_ord = ? WHERE result = ? AND first_ord = ?",
-    "UPDATE spans SET first_ord = ? WHERE result = ? AND first_ord = ?",
-    "DELETE FROM spans WHERE result = ? AND first_ord = ?",
-    // FailureBefore, FailureAt, InsertFailure, DeleteFailure
-    "SELECT ord, message, file, line FROM failures WHERE result = ? AND ord < ? ORDER BY ord DESC LIMIT 1",
-    "SELECT message FROM failures WHERE result = ? AND ord = ?",
-    "INSERT INTO failures (result, ord, message, file, line) VALUES (?, ?, ?, ?, ?)",
-    "DELETE FROM failures WHERE result = ? AND ord = ?",
-    // NextFailedSpan: the first failed span of a result that reaches past a place.
-    "SELECT first_ord FROM spans WHERE result = ? AND status = 2 AND (last_ord IS NULL OR last_ord > ?) "
-    "ORDER BY first_ord LIMIT 1",
-    // PruneSpansBefore, PruneSpanStarts
-    "DELETE FROM spans WHERE last_ord < ? AND result IN (SELECT id FROM results WHERE series = ?)",
-    "UPDATE spans SET first_ord = ? WHERE first_ord < ? AND result IN (SELECT id FROM results WHERE series = "
-    "?)",
-    // FailuresBefore, PruneFailuresBefore
-    "SELECT f.result, f.message, f.file, f.line FROM failures f JOIN results r ON r.id = f.result "
-    "WHERE r.series = ? AND f.ord < ? ORDER BY f.result, f.ord DESC",
-    "DELETE FROM failures WHERE ord < ? AND result IN (SELECT id FROM results WHERE series = ?)",
-    // PruneResults, PruneRuns
-    "DELETE FROM results WHERE series = ? AND NOT EXISTS (SELECT 1 FROM spans WHERE spans.result = "
-    "results.id)",
-    "DELETE FROM runs WHERE series = ? AND ord < ?",
-    // FailingResults, SpansOfFailing: the results of a series failed in a run
-    // between two places (series, last, first), and their spans up to the
-    // later place (series, last, first, last): what a report's judgement
-    // needs of the results that can be flaky.
-    "SELECT r.id, r.path, r.type, r.repeat_no FROM results r WHERE r.id IN (SELECT f.result FROM spans f "
-    "JOIN results fr ON fr.id = f.result WHERE fr.series = ? AND f.status = 2 AND f.first_ord <= ? AND "
-    "(f.last_ord IS NULL OR f.last_ord >= ?)) ORDER BY r.id",
-    "SELECT s.result, s.first_ord, s.last_ord, s.status FROM spans s WHERE s.result IN (SELECT f.result FROM "
-    "spans f JOIN results fr ON fr.id = f.result WHERE fr.series = ? AND f.status = 2 AND f.first_ord <= ? "
-    "AND (f.last_ord IS NULL OR f.last_ord >= ?)) AND s.first_ord <= ? ORDER BY s.result, s.first_ord",
+/// The text of each statement. Statuses are stored as 0 passed, 1
+/// inconclusive, 2 failed; an open span's last_ord is NULL; a path's parent is
+/// 0 for a name at the top (a driver, the contracts section).
+const std::pair<Sql, const char*> Texts[] = {
+    {Sql::PutMeta,
+     "INSERT INTO meta (key, value) VALUES (?, ?) ON CONFLICT (key) DO UPDATE SET value = excluded.value"},
+    {Sql::GetMeta, "SELECT value FROM meta WHERE key = ?"},
+    {Sql::FindSeries, "SELECT id FROM series WHERE name = ?"},
+    {Sql::InsertSeries, "INSERT INTO series (name) VALUES (?) RETURNING id"},
+    {Sql::RunsOfSeries,
+     "SELECT run, ord, at, hash, head_hash, revision, passed, inconclusive, failed FROM runs "
+     "WHERE series = ? ORDER BY ord"},
+    {Sql::FindRunById, "SELECT ord FROM runs WHERE series = ? AND run = ?"},
+    {Sql::FindRunByHash, "SELECT run FROM runs WHERE series = ? AND hash = ? ORDER BY ord LIMIT 1"},
+    {Sql::InsertRun,
+     "INSERT INTO runs (series, run, ord, at, hash, head_hash, revision, passed, inconclusive, "
+     "failed) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"},
+    {Sql::DeleteRun, "DELETE FROM runs WHERE series = ? AND ord = ?"},
+    {Sql::PreviousOrd, "SELECT MAX(ord) FROM runs WHERE series = ? AND ord < ?"},
+    {Sql::NextOrd, "SELECT MIN(ord) FROM runs WHERE series = ? AND ord > ?"},
+    // The number of runs; the ord of the N-th newest (offset N - 1).
+    {Sql::SeriesRunCount, "SELECT COUNT(*) FROM runs WHERE series = ?"},
+    {Sql::LastRunsFrom, "SELECT ord FROM runs WHERE series = ? ORDER BY ord DESC LIMIT 1 OFFSET ?"},
+    // Paths: a tree of names, each node stored once, parents before children.
+    {Sql::PathsOfSeries, "SELECT id, parent, name FROM paths WHERE series = ? ORDER BY id"},
+    {Sql::FindPath, "SELECT id FROM paths WHERE series = ? AND parent = ? AND name = ?"},
+    {Sql::InsertPath, "INSERT INTO paths (series, parent, name) VALUES (?, ?, ?) RETURNING id"},
+    // The names of a path, from the top down.
+    {Sql::PathNames,
+     "WITH RECURSIVE up (id, parent, name, level) AS (SELECT id, parent, name, 0 FROM paths "
+     "WHERE id = ? UNION ALL SELECT p.id, p.parent, p.name, up.level + 1 FROM paths p JOIN up "
+     "ON p.id = up.parent) SELECT name FROM up ORDER BY level DESC"},
+    {Sql::ResultsOfSeries, "SELECT id, path, type, repeat_no FROM results WHERE series = ? ORDER BY id"},
+    {Sql::InsertResult,
+     "INSERT INTO results (series, path, type, repeat_no) VALUES (?, ?, ?, ?) RETURNING id"},
+    {Sql::FindResult, "SELECT id FROM results WHERE series = ? AND path = ? AND type = ? AND repeat_no = ?"},
+    {Sql::ResultById, "SELECT path, type, repeat_no FROM results WHERE id = ?"},
+    // The spans that reach into [?, ?], of every series (the caller keeps
+    // its own: a scan without a join is the cheapest way).
+    {Sql::SpansOverlapping,
+     "SELECT result, first_ord, last_ord, status FROM spans WHERE first_ord <= ? AND (last_ord IS NULL OR "
+     "last_ord >= ?)"},
+    // The same for one series, by result.
+    {Sql::SpansAround,
+     "SELECT s.result, s.first_ord, s.last_ord, s.status FROM spans s JOIN results r ON r.id "
+     "= s.result WHERE r.series = ? AND s.first_ord <= ? AND (s.last_ord IS NULL OR s.last_ord "
+     ">= ?) ORDER BY s.result, s.first_ord"},
+    // The failure rows of a series' run.
+    {Sql::FailuresAt,
+     "SELECT f.result, f.message, f.file, f.line FROM failures f JOIN results r ON r.id = "
+     "f.result WHERE r.series = ? AND f.ord = ?"},
+    // One result's spans before a place, newest first.
+    {Sql::SpansOfResult,
+     "SELECT first_ord, last_ord, status FROM spans WHERE result = ? AND first_ord < ? ORDER "
+     "BY first_ord DESC"},
+    // Every span of a series that reaches a place or later, by result.
+    {Sql::SpansFrom,
+     "SELECT s.result, s.first_ord, s.last_ord, s.status FROM spans s JOIN results r ON r.id = "
+     "s.result WHERE r.series = ? AND (s.last_ord IS NULL OR s.last_ord >= ?) ORDER BY s.result, "
+     "s.first_ord"},
+    {Sql::InsertSpan, "INSERT INTO spans (result, first_ord, last_ord, status) VALUES (?, ?, ?, ?)"},
+    {Sql::SetSpanLast, "UPDATE spans SET last_ord = ? WHERE result = ? AND first_ord = ?"},
+    {Sql::SetSpanFirst, "UPDATE spans SET first_ord = ? WHERE result = ? AND first_ord = ?"},
+    {Sql::DeleteSpan, "DELETE FROM spans WHERE result = ? AND first_ord = ?"},
+    {Sql::FailureBefore,
+     "SELECT ord, message, file, line FROM failures WHERE result = ? AND ord < ? ORDER BY ord DESC LIMIT 1"},
+    {Sql::FailureAt, "SELECT message FROM failures WHERE result = ? AND ord = ?"},
+    {Sql::InsertFailure, "INSERT INTO failures (result, ord, message, file, line) VALUES (?, ?, ?, ?, ?)"},
+    {Sql::DeleteFailure, "DELETE FROM failures WHERE result = ? AND ord = ?"},
+    // The first failed span of a result that reaches past a place.
+    {Sql::NextFailedSpan,
+     "SELECT first_ord FROM spans WHERE result = ? AND status = 2 AND (last_ord IS NULL OR "
+     "last_ord > ?) ORDER BY first_ord LIMIT 1"},
+    {Sql::PruneSpansBefore,
+     "DELETE FROM spans WHERE last_ord < ? AND result IN (SELECT id FROM results WHERE series = ?)"},
+    {Sql::PruneSpanStarts,
+     "UPDATE spans SET first_ord = ? WHERE first_ord < ? AND result IN (SELECT id FROM "
+     "results WHERE series = ?)"},
+    {Sql::FailuresBefore,
+     "SELECT f.result, f.message, f.file, f.line FROM failures f JOIN results r ON r.id = "
+     "f.result WHERE r.series = ? AND f.ord < ? ORDER BY f.result, f.ord DESC"},
+    {Sql::PruneFailuresBefore,
+     "DELETE FROM failures WHERE ord < ? AND result IN (SELECT id FROM results WHERE series = ?)"},
+    {Sql::PruneResults,
+     "DELETE FROM results WHERE series = ? AND NOT EXISTS (SELECT 1 FROM spans WHERE "
+     "spans.result = results.id)"},
+    // The paths no result of the series lies on any more.
+    {Sql::PrunePaths,
+     "WITH RECURSIVE used (id) AS (SELECT path FROM results WHERE series = ? UNION SELECT "
+     "p.parent FROM paths p JOIN used ON p.id = used.id) DELETE FROM paths WHERE series = ? "
+     "AND id NOT IN (SELECT id FROM used)"},
+    {Sql::PruneRuns, "DELETE FROM runs WHERE series = ? AND ord < ?"},
+    // The results of a series failed in a run between two places (series,
+    // last, first), the paths they lie on (the same), and their spans up to
+    // the later place (the same, last): what a report's judgement needs of
+    // the results whose flakiness it can change.
+    {Sql::FailingResults,
+     "SELECT r.id, r.path, r.type, r.repeat_no FROM results r WHERE r.id IN (SELECT "
+     "f.result FROM spans f JOIN results fr ON fr.id = f.result WHERE fr.series = ? AND "
+     "f.status = 2 AND f.first_ord <= ? AND (f.last_ord IS NULL OR f.last_ord >= ?)) ORDER BY "
+     "r.id"},
+    {Sql::FailingPaths,
+     "WITH RECURSIVE up (id) AS (SELECT r.path FROM results r WHERE r.id IN (SELECT f.result "
+     "FROM spans f JOIN results fr ON fr.id = f.result WHERE fr.series = ? AND f.status = 2 AND "
+     "f.first_ord <= ? AND (f.last_ord IS NULL OR f.last_ord >= ?)) UNION SELECT p.parent FROM "
+     "paths p JOIN up ON p.id = up.id WHERE p.parent <> 0) SELECT p.id, p.parent, p.name FROM "
+     "paths p WHERE p.id IN (SELECT id FROM up) ORDER BY p.id"},
+    {Sql::SpansOfFailing,
+     "SELECT s.result, s.first_ord, s.last_ord, s.status FROM spans s WHERE s.result IN "
+     "(SELECT f.result FROM spans f JOIN results fr ON fr.id = f.result WHERE fr.series = ? "
+     "AND f.status = 2 AND f.first_ord <= ? AND (f.last_ord IS NULL OR f.last_ord >= ?)) AND "
+     "s.first_ord <= ? ORDER BY s.result, s.first_ord"},
 };
 
 static_assert(sizeof Texts / sizeof Texts[0] == std::size_t(Sql::Count), "one text per statement");
+
+const char* textOf(Sql sql)
+{
+    for (const auto& [which, text] : Texts) {
+        if (which == sql)
+            return text;
+    }
+    return "";
+}
 
 /// Stands in for a statement that could not be prepared: every step fails.
 class Unprepared : public Statement {
@@ -107,7 +148,7 @@ Statement& Statements::get(Sql sql)
 {
     std::unique_ptr<Statement>& slot = prepared_[std::size_t(sql)];
     if (!slot) {
-        slot = connection_.prepare(Texts[std::size_t(sql)]);
+        slot = connection_.prepare(textOf(sql));
         if (!slot) {
             static Unprepared unprepared;
             return unprepared;

@@ -38,7 +38,7 @@ Result<int> runHtml(const Arguments& args)
     std::unique_ptr<history::ReportHistory> history;
     if (const std::optional<history::HistoryRequest> request = history::historyRequest(args)) {
         Result<std::unique_ptr<history::ReportHistory>> opened =
-            history::ReportHistory::open(*request, report);
+            history::ReportHistory::open(*request, report, true);
         if (!opened)
             return opened.error();
         history = std::move(*opened);

@@ -153,7 +153,7 @@ Result<int> runSummary(const Arguments& args)
     std::unique_ptr<history::ReportHistory> history;
     if (const std::optional<history::HistoryRequest> request = history::historyRequest(args)) {
         Result<std::unique_ptr<history::ReportHistory>> opened =
-            history::ReportHistory::open(*request, report);
+            history::ReportHistory::open(*request, report, false);
         if (!opened)
             return opened.error();
         history = std::move(*opened);

@@ -1,5 +1,5 @@
 // The names and paths that identify results across runs, each stored once;
-// repeat numbers counted as results stream by; the stored form of a path.
+// repeat numbers counted as results stream by.
 
 #include "xrdtool/common/result_identity.h"
 
@@ -93,38 +93,6 @@ TEST(ResultIdentity, RepeatsStreamedAsIdentityOrderNumbersThem)
     for (std::size_t i = 0; i < keys.size(); ++i)
         ASSERT_EQ(map.find(xrdtool::ResultIdentity{keys[i], streamed[i]}), i);
     EXPECT_EQ(map.find(xrdtool::ResultIdentity{keys[0], 100000}), xrdtool::IdentityMap::Missing);
-}
-
-TEST(ResultIdentity, StoredPathsKeepEveryByte)
-{
-    const std::vector<std::string> hostile = {"it's \"quoted\"",
-                                              "back\\slash\\",
-                                              "100% _done_",
-                                              "'; DROP TABLE runs; --",
-                                              "Grüße, 温度",
-                                              "bad \xEF\xBF\xBD byte",
-                                              "tab\there",
-                                              "[\"not\",\"a path\"]",
-                                              "",
-                                              "\x01\x1f\x7f"};
-    const std::string text = xrdtool::pathText(hostile);
-    std::vector<std::string> back;
-    ASSERT_TRUE(xrdtool::readPathText(text, back));
-    EXPECT_EQ(back, hostile);
-    // Through the tables: the same node as the names interned one by one, and the same text again.
-    xrdtool::NameTable names;
-    xrdtool::PathTable paths;
-    std::uint32_t node = 0;
-    ASSERT_TRUE(xrdtool::readPathText(text, names, paths, node));
-    std::uint32_t expected = 0;
-    for (const std::string& name : hostile)
-        expected = paths.child(expected, names.intern(name));
-    EXPECT_EQ(node, expected);
-    EXPECT_EQ(xrdtool::pathText(names, paths, node), text);
-    EXPECT_EQ(xrdtool::pathText(std::vector<std::string>()), "[]");
-    for (const char* broken :
-         {"", "[", "[\"a\"", "[\"a\",]", "[\"\\q\"]", "[a]", "[\"a\"\"b\"]", "[\"\\u0a\"]"})
-        EXPECT_FALSE(xrdtool::readPathText(broken, back)) << broken;
 }
 
 } // namespace

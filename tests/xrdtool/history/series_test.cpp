@@ -59,11 +59,6 @@ std::vector<std::string> namesOf(int result)
     return {"driver", "case " + std::to_string(result)};
 }
 
-std::string pathOf(int result)
-{
-    return pathText(namesOf(result));
-}
-
 /// The identity of result `r` in the writer's tables.
 ResultIdentity identityOf(RunWriter& writer, int result)
 {
@@ -215,15 +210,12 @@ void expectAnswers(StoreFile& file, std::int64_t id, const Series& data, int fro
     ASSERT_TRUE(loaded.ok());
     const std::vector<StoredRun>& stored = *loaded;
     for (int r = 0; r < results; ++r) {
-        Statement& find = statements.get(Sql::FindResult);
-        find.bind(0, id);
-        find.bind(1, pathOf(r));
-        find.bind(2, std::string("Test Case"));
-        find.bind(3, std::int64_t(1));
-        if (find.step() != Step::Row)
+        const Result<std::optional<std::int64_t>> found =
+            findResult(statements, id, ResultName{namesOf(r), "Test Case", 1});
+        ASSERT_TRUE(found.ok());
+        if (!*found)
             continue;
-        const std::int64_t result = find.integer(0);
-        find.reset();
+        const std::int64_t result = **found;
         for (int t = from; t < runs; ++t) {
             if (data.status[std::size_t(t)][std::size_t(r)] != S::Failed)
                 continue;
@@ -241,8 +233,10 @@ void expectAnswers(StoreFile& file, std::int64_t id, const Series& data, int fro
     // the streak counts back to the newest pass, flips over the last 29 and the report.
     for (int t = from; t < runs; t += 3) {
         IdentityTables tables;
-        Result<Past> past =
-            Past::load(statements, id, 1700000000 + std::int64_t(t) * 86400 + 3600, "none", "", tables);
+        Result<Past> past = Past::load(
+            statements, id,
+            ReportKey{1700000000 + std::int64_t(t) * 86400 + 3600, "none", [] { return "none"; }, ""},
+            tables);
         ASSERT_TRUE(past.ok());
         const int first = std::max(from, t - 28);
         ASSERT_EQ(past->window().size(), std::size_t(t - first + 1));

@@ -248,7 +248,7 @@ TEST(HistoryStoreFiles, OlderStoresAreMigratedInOneTransaction)
     }
     EXPECT_EQ(version(), std::to_string(SchemaVersion));
     EXPECT_EQ(*store->connection->tableNames(),
-              (std::vector<std::string>{"failures", "meta", "results", "runs", "series", "spans"}));
+              (std::vector<std::string>{"failures", "meta", "paths", "results", "runs", "series", "spans"}));
     {
         Transaction transaction(*store->connection);
         ASSERT_TRUE(transaction.begin(true).ok());
@@ -258,7 +258,7 @@ TEST(HistoryStoreFiles, OlderStoresAreMigratedInOneTransaction)
         ASSERT_TRUE(transaction.commit().ok());
     }
     EXPECT_EQ(version(), std::to_string(SchemaVersion + 2));
-    EXPECT_EQ(store->connection->tableNames()->size(), 7u);
+    EXPECT_EQ(store->connection->tableNames()->size(), 8u);
     // Newer than this xrdtool now: refused by every command, the file as it was.
     const std::string bytes = readFile(db);
     EXPECT_EQ(xrdtool({"history", "add", Example + "changed.xrd", "--db", db}), 255);

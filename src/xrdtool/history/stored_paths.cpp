@@ -1,0 +1,93 @@
+#include "xrdtool/history/stored_paths.h"
+
+#include <algorithm>
+#include <string>
+
+namespace xrdtool::history {
+
+Result<void> StoredPaths::read(Statement& rows)
+{
+    Step step;
+    while ((step = rows.step()) == Step::Row) {
+        const std::int64_t parent = rows.integer(1);
+        const std::optional<std::uint32_t> above =
+            parent == 0 ? std::optional<std::uint32_t>(0) : nodeOf(parent);
+        if (!above)
+            return fileError(statements_.connection().name(),
+                             std::string(NotStoreWords) + " (a path's parent is missing)");
+        const std::uint32_t node = tables_.paths.child(*above, tables_.names.intern(rows.text(2)));
+        const std::int64_t id = rows.integer(0);
+        if (!read_.empty() && read_.back().first >= id)
+            return fileError(statements_.connection().name(),
+                             std::string(NotStoreWords) + " (paths out of order)");
+        read_.emplace_back(id, node);
+        ids_.resize(tables_.paths.size(), 0);
+        ids_[node] = id;
+    }
+    if (step != Step::Done)
+        return statements_.error();
+    return Result<void>();
+}
+
+std::optional<std::uint32_t> StoredPaths::nodeOf(std::int64_t id) const
+{
+    const auto at = std::lower_bound(read_.begin(), read_.end(), std::make_pair(id, std::uint32_t(0)));
+    if (at == read_.end() || at->first != id)
+        return std::nullopt;
+    return at->second;
+}
+
+std::vector<std::uint32_t> StoredPaths::unknownAbove(std::uint32_t node, std::int64_t& known)
+{
+    // No recursion: a path may be a million names long.
+    ids_.resize(tables_.paths.size(), 0);
+    std::vector<std::uint32_t> unknown;
+    std::uint32_t at = node;
+    for (; at != 0 && ids_[at] == 0; at = tables_.paths.parentOf(at))
+        unknown.push_back(at);
+    known = at == 0 ? 0 : ids_[at];
+    return unknown;
+}
+
+Result<std::int64_t> StoredPaths::store(std::uint32_t node)
+{
+    std::int64_t parent = 0;
+    const std::vector<std::uint32_t> missing = unknownAbove(node, parent);
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        Statement& insert = statements_.get(Sql::InsertPath);
+        insert.bind(0, series_);
+        insert.bind(1, parent);
+        insert.bind(2, tables_.names.view(tables_.paths.nameOf(*it)));
+        if (insert.step() != Step::Row)
+            return statements_.error();
+        parent = insert.integer(0);
+        insert.reset();
+        ids_[*it] = parent;
+    }
+    return parent;
+}
+
+Result<std::int64_t> StoredPaths::find(std::uint32_t node)
+{
+    std::int64_t parent = 0;
+    const std::vector<std::uint32_t> unknown = unknownAbove(node, parent);
+    for (auto it = unknown.rbegin(); it != unknown.rend(); ++it) {
+        if (parent < 0) {
+            ids_[*it] = -1; // below a path never stored
+            continue;
+        }
+        Statement& find = statements_.get(Sql::FindPath);
+        find.bind(0, series_);
+        find.bind(1, parent);
+        find.bind(2, tables_.names.view(tables_.paths.nameOf(*it)));
+        const Step step = find.step();
+        if (step == Step::Failed)
+            return statements_.error();
+        parent = step == Step::Row ? find.integer(0) : -1;
+        find.reset();
+        ids_[*it] = parent;
+    }
+    return parent < 0 ? 0 : parent;
+}
+
+} // namespace xrdtool::history
