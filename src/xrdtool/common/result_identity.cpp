@@ -221,12 +221,27 @@ std::size_t IdentityMap::slotOf(const ResultIdentity& identity) const
 
 std::uint32_t IdentityMap::find(const ResultIdentity& identity) const
 {
+    if (identity.repeat == 1 && identity.key.path < byPath_.size() &&
+        byPath_[identity.key.path].typePlusOne == identity.key.type + 1)
+        return byPath_[identity.key.path].value;
     const Slot& slot = slots_[slotOf(identity)];
     return slot.repeat == 0 ? Missing : slot.value;
 }
 
 std::uint32_t& IdentityMap::operator[](const ResultIdentity& identity)
 {
+    if (identity.repeat == 1) {
+        const std::uint32_t path = identity.key.path;
+        if (path >= byPath_.size())
+            byPath_.resize(std::max<std::size_t>(path + 1, byPath_.size() * 2), Cell{0, 0});
+        Cell& cell = byPath_[path];
+        if (cell.typePlusOne == 0) {
+            cell = Cell{identity.key.type + 1, Missing};
+            ++used_;
+        }
+        if (cell.typePlusOne == identity.key.type + 1)
+            return cell.value;
+    }
     std::size_t at = slotOf(identity);
     if (slots_[at].repeat == 0) {
         if (full(used_ + 1, slots_.size())) {

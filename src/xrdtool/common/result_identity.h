@@ -119,9 +119,12 @@ struct ResultIdentity {
     std::uint32_t repeat = 1;
 };
 
-/// A value per identity, in one open-addressed table of 16-byte slots: the
-/// history store's index of a series' results costs a few words per result,
-/// not a heap block each.
+/// A value per identity: the history store's index of a series' results
+/// costs a few words per result, not a heap block each. Nearly every result
+/// is the only one of its path (repeat 1, one type), and path nodes are
+/// numbered densely, so those sit in an array by path node, one 8-byte cell
+/// each, where a lookup is one memory access; the others go to an
+/// open-addressed table of 16-byte slots.
 class IdentityMap {
 public:
     /// What find() returns for an identity that is not there.
@@ -142,9 +145,15 @@ private:
         std::uint32_t repeat; // 0: an empty slot
         std::uint32_t value;
     };
+    /// The identity with repeat 1 and the first type seen at a path node.
+    struct Cell {
+        std::uint32_t typePlusOne; // 0: none yet
+        std::uint32_t value;
+    };
     std::size_t slotOf(const ResultIdentity& identity) const;
     void grow();
 
+    std::vector<Cell> byPath_;
     std::vector<Slot> slots_;
     std::size_t used_ = 0;
 };

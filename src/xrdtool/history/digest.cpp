@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace xrdtool::history {
@@ -53,6 +54,10 @@ struct BackgroundSha256::Shared {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<std::string> queue;
+    /// Blocks hashed, kept for the next copies: a reader's block is larger
+    /// than what the allocator hands out from its heap, and a fresh one per
+    /// block would be mapped and unmapped each time.
+    std::vector<std::string> spare;
     bool ending = false;
     std::thread worker;
 };
@@ -66,6 +71,8 @@ constexpr std::size_t QueuedBlocks = 4;
 
 BackgroundSha256::BackgroundSha256() : shared_(new Shared)
 {
+    // Every block there can be: queued, hashed, being filled.
+    shared_->spare.reserve(QueuedBlocks + 2);
     try {
         shared_->worker = std::thread([this] { work(); });
     } catch (const std::system_error&) {
@@ -98,6 +105,7 @@ void BackgroundSha256::work()
         shared_->changed.notify_all();
         sha_.update(block.data(), block.size());
         hold.lock();
+        shared_->spare.push_back(std::move(block)); // room was reserved: no allocation
     }
 }
 
@@ -107,7 +115,15 @@ void BackgroundSha256::update(const char* data, std::size_t size)
         sha_.update(data, size);
         return;
     }
-    std::string block(data, size); // exhausted memory raises here, on the reading thread
+    std::string block;
+    {
+        const std::lock_guard<std::mutex> hold(shared_->mutex);
+        if (!shared_->spare.empty()) {
+            block = std::move(shared_->spare.back());
+            shared_->spare.pop_back();
+        }
+    }
+    block.assign(data, size); // exhausted memory raises here, on the reading thread
     {
         std::unique_lock<std::mutex> hold(shared_->mutex);
         shared_->changed.wait(hold, [this] { return shared_->queue.size() < QueuedBlocks; });
@@ -127,6 +143,46 @@ std::string BackgroundSha256::hex()
         shared_->worker.join();
     }
     return sha_.hex();
+}
+
+FileSha256::FileSha256(std::string path) : path_(std::move(path))
+{
+    try {
+        thread_ = std::thread([this] {
+            try {
+                std::string reason;
+                if (!sha256File(path_, hex_, reason))
+                    hex_.clear();
+            } catch (...) {
+                failure_ = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        // No thread: hex() computes it.
+    }
+}
+
+FileSha256::~FileSha256()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
+
+std::string FileSha256::hex()
+{
+    if (thread_.joinable()) {
+        thread_.join();
+        done_ = true;
+    }
+    if (failure_)
+        std::rethrow_exception(std::exchange(failure_, nullptr));
+    if (!done_) {
+        std::string reason;
+        if (!sha256File(path_, hex_, reason))
+            hex_.clear();
+        done_ = true;
+    }
+    return hex_;
 }
 
 void HeadSha256::update(const char* data, std::size_t size)

@@ -4,8 +4,10 @@
 // same report copied elsewhere.
 
 #include <cstddef>
+#include <exception>
 #include <memory>
 #include <string>
+#include <thread>
 
 struct evp_md_ctx_st;
 
@@ -48,6 +50,28 @@ private:
 
     Sha256 sha_;
     std::unique_ptr<Shared> shared_;
+};
+
+/// The SHA-256 of a whole file, computed on a thread of its own from
+/// construction while the caller reads the file too (without a thread: when
+/// asked for).
+class FileSha256 {
+public:
+    explicit FileSha256(std::string path);
+    /// Joins the thread.
+    ~FileSha256();
+    FileSha256(const FileSha256&) = delete;
+    FileSha256& operator=(const FileSha256&) = delete;
+    /// The digest in hex, empty when the file cannot be read; waits for the
+    /// thread, and raises here the exhausted memory it met.
+    std::string hex();
+
+private:
+    std::string path_;
+    std::string hex_;
+    std::thread thread_;
+    std::exception_ptr failure_;
+    bool done_ = false;
 };
 
 /// The bytes of a report's head. Their SHA-256 is stored with each run: a

@@ -39,6 +39,9 @@ public:
     virtual std::int64_t integer(int column) const = 0;
     /// The text of a column (empty for NULL).
     virtual std::string text(int column) const = 0;
+    /// The same without a copy, valid until the next step or reset: for the
+    /// many rows read only to be interned.
+    virtual std::string_view textView(int column) const = 0;
     /// True when the column is NULL.
     virtual bool isNull(int column) const = 0;
 };
@@ -75,6 +78,9 @@ public:
     virtual Result<void> checkIntegrity() = 0;
     /// The failure of the last call that failed.
     virtual Error lastError() const = 0;
+    /// The id the last insert numbered, for a dialect whose inserts do not
+    /// return it as a row (Statements::insert asks when no row came).
+    virtual std::int64_t lastInsertedId() const = 0;
 };
 
 /// A transaction that rolls back unless committed: every early return, and

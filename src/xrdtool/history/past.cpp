@@ -97,42 +97,33 @@ Result<void> Past::loadCandidates()
     const std::string& store = statements.connection().name();
     const std::int64_t first = ords_[windowStart_];
     const std::int64_t last = ords_.back();
-    // The paths of the results failed in the window, parents first.
-    Statement& paths = statements.get(Sql::FailingPaths);
+    // Every path of the series (a scan, cheaper than walking up from the
+    // results), so that a path not read was never stored.
+    Statement& paths = statements.get(Sql::PathsOfSeries);
     paths.bind(0, series_);
-    paths.bind(1, last);
-    paths.bind(2, first);
     if (Result<void> read = paths_.read(paths); !read)
         return read;
-    Statement& results = statements.get(Sql::FailingResults);
-    results.bind(0, series_);
-    results.bind(1, last);
-    results.bind(2, first);
-    std::vector<std::int64_t> ids;
-    Step step;
-    while ((step = results.step()) == Step::Row) {
-        const std::optional<std::uint32_t> node = paths_.nodeOf(results.integer(1));
-        if (!node)
-            return fileError(store, std::string(NotStoreWords) + " (a result's path is missing)");
-        const ResultIdentity identity{ResultKey{*node, tables_->names.intern(results.text(2))},
-                                      std::uint32_t(results.integer(3))};
-        index_[identity] = std::uint32_t(ids.size());
-        ids.push_back(results.integer(0));
-        identities_.push_back(identity);
-    }
-    if (step != Step::Done)
-        return statements.error();
-    // Each span to its result's candidate (ids come sorted).
     Statement& spans = statements.get(Sql::SpansOfFailing);
     spans.bind(0, series_);
     spans.bind(1, last);
     spans.bind(2, first);
     spans.bind(3, last);
-    std::vector<std::vector<Span>> spansOf(ids.size());
+    std::vector<std::int64_t> ids;
+    std::vector<std::vector<Span>> spansOf;
+    Step step;
     while ((step = spans.step()) == Step::Row) {
-        const auto at = std::lower_bound(ids.begin(), ids.end(), spans.integer(0));
-        if (at != ids.end() && *at == spans.integer(0))
-            spansOf[std::size_t(at - ids.begin())].push_back(spanFrom(spans, 1));
+        if (ids.empty() || ids.back() != spans.integer(0)) {
+            const std::optional<std::uint32_t> node = paths_.nodeOf(spans.integer(1));
+            if (!node)
+                return fileError(store, std::string(NotStoreWords) + " (a result's path is missing)");
+            const ResultIdentity identity{ResultKey{*node, tables_->names.intern(spans.textView(2))},
+                                          std::uint32_t(spans.integer(3))};
+            index_[identity] = std::uint32_t(ids.size());
+            ids.push_back(spans.integer(0));
+            identities_.push_back(identity);
+            spansOf.emplace_back();
+        }
+        spansOf.back().push_back(spanFrom(spans, 4));
     }
     if (step != Step::Done)
         return statements.error();
@@ -144,14 +135,12 @@ Result<void> Past::loadCandidates()
 Result<Past::Candidate> Past::lookUp(const ResultIdentity& identity)
 {
     Statements& statements = *statements_;
-    const Result<std::int64_t> path = paths_.find(identity.key.path);
-    if (!path)
-        return path.error();
-    if (*path == 0)
+    const std::int64_t path = paths_.idOf(identity.key.path);
+    if (path == 0)
         return timeline(0, {}); // never stored: absent from every run
     Statement& find = statements.get(Sql::FindResult);
     find.bind(0, series_);
-    find.bind(1, *path);
+    find.bind(1, path);
     find.bind(2, tables_->names.view(identity.key.type));
     find.bind(3, std::int64_t(identity.repeat));
     const Step found = find.step();

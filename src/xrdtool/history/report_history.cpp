@@ -39,7 +39,7 @@ Result<std::unique_ptr<ReportHistory>> ReportHistory::open(const HistoryRequest&
     std::string reason;
     sha256File(report, history->headHash_, reason, HeadBytes);
     if (trend && request.run.empty())
-        history->digest_ = std::make_unique<BackgroundSha256>();
+        history->digest_ = std::make_unique<FileSha256>(report);
     return history;
 }
 
@@ -47,12 +47,6 @@ void ReportHistory::keep(const Error& error)
 {
     if (!failure_)
         failure_ = error;
-}
-
-void ReportHistory::bytesRead(const char* data, std::size_t size)
-{
-    if (digest_)
-        digest_->update(data, size);
 }
 
 void ReportHistory::infoTable(const xrd::Table& table)
@@ -74,7 +68,9 @@ void ReportHistory::begin()
     // Rare: a stored run with the report's head may be this very report.
     key.wholeHash = [this]() {
         std::string reason;
-        if (!sha256File(report_, hash_, reason))
+        if (digest_)
+            hash_ = digest_->hex();
+        else if (!sha256File(report_, hash_, reason))
             hash_.clear();
         return hash_;
     };
@@ -131,7 +127,7 @@ Result<void> ReportHistory::finish(const xrd::Totals& totals)
         trend_.push_back(TrendPoint{run.run, run.at, run.passed, run.inconclusive, run.failed});
     std::string run = request_.run;
     if (run.empty())
-        run = defaultRunId(digest_ ? digest_->hex() : hash_);
+        run = digest_ ? defaultRunId(digest_->hex()) : std::string(); // no trend asked for: no id
     trend_.push_back(TrendPoint{run, at_, totals.passed, totals.inconclusive, totals.failed});
     absentFlaky_ = past_->absentFlaky();
     return Result<void>();

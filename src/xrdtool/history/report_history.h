@@ -4,8 +4,8 @@
 // file's time), each result's identity as diff numbers it, and what the past
 // says of it. The report's whole SHA-256 is computed only when it is needed:
 // when a stored run has the same head (it may be this report), or for the
-// report's run id in the trend (from the bytes the reader reads, on a thread
-// of its own). Read-only: the store is never written.
+// report's run id in the trend (on a thread of its own). Read-only: the store
+// is never written.
 
 #include "xrd/report.h"
 #include "xrdtool/common/command_line.h"
@@ -57,7 +57,6 @@ public:
                                                        const std::string& report, bool trend);
 
     /// The reader's events, in the order it gives them.
-    void bytesRead(const char* data, std::size_t size);
     void infoTable(const xrd::Table& table);
     void entryOpened(const xrd::Entry& entry);
     void entryClosed(const xrd::Entry& entry);
@@ -97,8 +96,8 @@ private:
     /// The SHA-256 of the report's head, and of all of it once known.
     std::string headHash_;
     std::string hash_;
-    /// For the trend's run id without --run: the bytes read, hashed as they come.
-    std::unique_ptr<BackgroundSha256> digest_;
+    /// For the trend's run id without --run: the report hashed from the start.
+    std::unique_ptr<FileSha256> digest_;
     std::optional<std::int64_t> reportTime_;
     std::int64_t at_ = 0;
     IdentityTables tables_;

@@ -85,7 +85,7 @@ Result<void> RunWriter::loadResults()
         if (!node)
             return fileError(statements_.connection().name(),
                              std::string(NotStoreWords) + " (a result's path is missing)");
-        const ResultIdentity identity{ResultKey{*node, tables_.names.intern(results.text(2))},
+        const ResultIdentity identity{ResultKey{*node, tables_.names.intern(results.textView(2))},
                                       std::uint32_t(results.integer(3))};
         index_[identity] = std::uint32_t(locals_.size());
         Local local;
@@ -112,11 +112,11 @@ void RunWriter::observe(const Observation& observation)
         insert.bind(1, *path);
         insert.bind(2, tables_.names.view(identity.key.type));
         insert.bind(3, std::int64_t(identity.repeat));
-        if (insert.step() != Step::Row)
-            return keep(statements_.error());
+        const Result<std::int64_t> id = statements_.insert(insert);
+        if (!id)
+            return keep(id.error());
         Local local;
-        local.id = insert.integer(0);
-        insert.reset();
+        local.id = *id;
         number = std::uint32_t(locals_.size());
         locals_.push_back(local);
     }

@@ -39,6 +39,8 @@ const char* const CreateStatements[] = {
     "type TEXT NOT NULL, repeat_no BIGINT NOT NULL, UNIQUE (series, path, type, repeat_no))",
     "CREATE TABLE spans (result BIGINT NOT NULL, first_ord BIGINT NOT NULL, last_ord BIGINT, "
     "status SMALLINT NOT NULL, PRIMARY KEY (result, first_ord)){compact}",
+    // The failed spans by their end: what a report's judgement starts from.
+    "CREATE INDEX spans_by_status ON spans (status, last_ord)",
     "CREATE TABLE failures (result BIGINT NOT NULL, ord BIGINT NOT NULL, message TEXT NOT NULL, file TEXT, "
     "line BIGINT, PRIMARY KEY (result, ord)){compact}",
 };

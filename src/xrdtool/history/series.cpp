@@ -25,11 +25,7 @@ Result<std::int64_t> seriesFor(Statements& statements, const std::string& name)
         return **found;
     Statement& insert = statements.get(Sql::InsertSeries);
     insert.bind(0, name);
-    if (insert.step() != Step::Row)
-        return statements.error();
-    const std::int64_t id = insert.integer(0);
-    insert.reset();
-    return id;
+    return statements.insert(insert);
 }
 
 Result<std::vector<StoredRun>> loadRuns(Statements& statements, std::int64_t series)

@@ -12,7 +12,7 @@ const std::pair<Sql, const char*> Texts[] = {
      "INSERT INTO meta (key, value) VALUES (?, ?) ON CONFLICT (key) DO UPDATE SET value = excluded.value"},
     {Sql::GetMeta, "SELECT value FROM meta WHERE key = ?"},
     {Sql::FindSeries, "SELECT id FROM series WHERE name = ?"},
-    {Sql::InsertSeries, "INSERT INTO series (name) VALUES (?) RETURNING id"},
+    {Sql::InsertSeries, "INSERT INTO series (name) VALUES (?){returning id}"},
     {Sql::RunsOfSeries,
      "SELECT run, ord, at, hash, head_hash, revision, passed, inconclusive, failed FROM runs "
      "WHERE series = ? ORDER BY ord"},
@@ -30,7 +30,7 @@ const std::pair<Sql, const char*> Texts[] = {
     // Paths: a tree of names, each node stored once, parents before children.
     {Sql::PathsOfSeries, "SELECT id, parent, name FROM paths WHERE series = ? ORDER BY id"},
     {Sql::FindPath, "SELECT id FROM paths WHERE series = ? AND parent = ? AND name = ?"},
-    {Sql::InsertPath, "INSERT INTO paths (series, parent, name) VALUES (?, ?, ?) RETURNING id"},
+    {Sql::InsertPath, "INSERT INTO paths (series, parent, name) VALUES (?, ?, ?){returning id}"},
     // The names of a path, from the top down.
     {Sql::PathNames,
      "WITH RECURSIVE up (id, parent, name, level) AS (SELECT id, parent, name, 0 FROM paths "
@@ -38,7 +38,7 @@ const std::pair<Sql, const char*> Texts[] = {
      "ON p.id = up.parent) SELECT name FROM up ORDER BY level DESC"},
     {Sql::ResultsOfSeries, "SELECT id, path, type, repeat_no FROM results WHERE series = ? ORDER BY id"},
     {Sql::InsertResult,
-     "INSERT INTO results (series, path, type, repeat_no) VALUES (?, ?, ?, ?) RETURNING id"},
+     "INSERT INTO results (series, path, type, repeat_no) VALUES (?, ?, ?, ?){returning id}"},
     {Sql::FindResult, "SELECT id FROM results WHERE series = ? AND path = ? AND type = ? AND repeat_no = ?"},
     {Sql::ResultById, "SELECT path, type, repeat_no FROM results WHERE id = ?"},
     // The spans that reach into [?, ?], of every series (the caller keeps
@@ -96,37 +96,37 @@ const std::pair<Sql, const char*> Texts[] = {
      "p.parent FROM paths p JOIN used ON p.id = used.id) DELETE FROM paths WHERE series = ? "
      "AND id NOT IN (SELECT id FROM used)"},
     {Sql::PruneRuns, "DELETE FROM runs WHERE series = ? AND ord < ?"},
-    // The results of a series failed in a run between two places (series,
-    // last, first), the paths they lie on (the same), and their spans up to
-    // the later place (the same, last): what a report's judgement needs of
-    // the results whose flakiness it can change.
-    {Sql::FailingResults,
-     "SELECT r.id, r.path, r.type, r.repeat_no FROM results r WHERE r.id IN (SELECT "
-     "f.result FROM spans f JOIN results fr ON fr.id = f.result WHERE fr.series = ? AND "
-     "f.status = 2 AND f.first_ord <= ? AND (f.last_ord IS NULL OR f.last_ord >= ?)) ORDER BY "
-     "r.id"},
-    {Sql::FailingPaths,
-     "WITH RECURSIVE up (id) AS (SELECT r.path FROM results r WHERE r.id IN (SELECT f.result "
-     "FROM spans f JOIN results fr ON fr.id = f.result WHERE fr.series = ? AND f.status = 2 AND "
-     "f.first_ord <= ? AND (f.last_ord IS NULL OR f.last_ord >= ?)) UNION SELECT p.parent FROM "
-     "paths p JOIN up ON p.id = up.id WHERE p.parent <> 0) SELECT p.id, p.parent, p.name FROM "
-     "paths p WHERE p.id IN (SELECT id FROM up) ORDER BY p.id"},
+    // The spans up to a place (series, last, first, last) of the results of
+    // a series that failed in a run between two places, with each result's
+    // path, type and repeat number: the results whose flakiness a report
+    // judged after them can change. The failed spans are found by their
+    // index, not by a scan of every span.
     {Sql::SpansOfFailing,
-     "SELECT s.result, s.first_ord, s.last_ord, s.status FROM spans s WHERE s.result IN "
-     "(SELECT f.result FROM spans f JOIN results fr ON fr.id = f.result WHERE fr.series = ? "
-     "AND f.status = 2 AND f.first_ord <= ? AND (f.last_ord IS NULL OR f.last_ord >= ?)) AND "
-     "s.first_ord <= ? ORDER BY s.result, s.first_ord"},
+     "SELECT s.result, r.path, r.type, r.repeat_no, s.first_ord, s.last_ord, s.status FROM spans s JOIN "
+     "results "
+     "r ON r.id = s.result WHERE s.result IN (SELECT f.result FROM spans f JOIN results fr ON fr.id = "
+     "f.result "
+     "WHERE fr.series = ? AND f.status = 2 AND f.first_ord <= ? AND (f.last_ord IS NULL OR f.last_ord >= ?)) "
+     "AND s.first_ord <= ? ORDER BY s.result, s.first_ord"},
 };
 
 static_assert(sizeof Texts / sizeof Texts[0] == std::size_t(Sql::Count), "one text per statement");
 
-const char* textOf(Sql sql)
+/// The text of a statement in the connection's dialect: SQLite numbers a
+/// new row without RETURNING, which costs it a temporary table per insert.
+std::string textOf(Sql sql, Dialect dialect)
 {
     for (const auto& [which, text] : Texts) {
-        if (which == sql)
-            return text;
+        if (which != sql)
+            continue;
+        std::string out = text;
+        const std::string marker = "{returning id}";
+        const std::size_t at = out.find(marker);
+        if (at != std::string::npos)
+            out.replace(at, marker.size(), dialect == Dialect::Sqlite ? "" : " RETURNING id");
+        return out;
     }
-    return "";
+    return std::string();
 }
 
 /// Stands in for a statement that could not be prepared: every step fails.
@@ -139,6 +139,7 @@ public:
     void reset() override {}
     std::int64_t integer(int) const override { return 0; }
     std::string text(int) const override { return std::string(); }
+    std::string_view textView(int) const override { return std::string_view(); }
     bool isNull(int) const override { return true; }
 };
 
@@ -148,7 +149,7 @@ Statement& Statements::get(Sql sql)
 {
     std::unique_ptr<Statement>& slot = prepared_[std::size_t(sql)];
     if (!slot) {
-        slot = connection_.prepare(textOf(sql));
+        slot = connection_.prepare(textOf(sql, connection_.dialect()));
         if (!slot) {
             static Unprepared unprepared;
             return unprepared;
@@ -156,6 +157,16 @@ Statement& Statements::get(Sql sql)
     }
     slot->reset();
     return *slot;
+}
+
+Result<std::int64_t> Statements::insert(Statement& statement)
+{
+    const Step step = statement.step();
+    if (step == Step::Failed)
+        return error();
+    const std::int64_t id = step == Step::Row ? statement.integer(0) : connection_.lastInsertedId();
+    statement.reset();
+    return id;
 }
 
 Result<void> Statements::run(Statement& statement)

@@ -1,7 +1,8 @@
 #pragma once
 // Every statement the store runs, written once in the SQL both engines read
-// (placeholders `?`, `ON CONFLICT`, `RETURNING`, no engine functions), and a
-// cache that prepares each on first use.
+// (placeholders `?`, `ON CONFLICT`, window functions, recursive common table
+// expressions, no engine functions; "{returning id}" where an insert's new id
+// is wanted, filled in per dialect), and a cache that prepares each on first use.
 
 #include "xrdtool/history/engine.h"
 
@@ -55,8 +56,6 @@ enum class Sql {
     PruneResults,
     PrunePaths,
     PruneRuns,
-    FailingResults,
-    FailingPaths,
     SpansOfFailing,
     Count
 };
@@ -69,6 +68,9 @@ public:
     /// The statement, reset with its old bindings. When it cannot be prepared,
     /// a statement whose every step fails (the reason in error()).
     Statement& get(Sql sql);
+    /// Runs an insert of a row that numbers itself (its text ends in
+    /// "{returning id}"): the new row's id.
+    Result<std::int64_t> insert(Statement& statement);
     /// Steps `statement` to its end; the engine's failure when a step fails.
     Result<void> run(Statement& statement);
     /// The last failure, naming the store.

@@ -15,7 +15,7 @@ Result<void> StoredPaths::read(Statement& rows)
         if (!above)
             return fileError(statements_.connection().name(),
                              std::string(NotStoreWords) + " (a path's parent is missing)");
-        const std::uint32_t node = tables_.paths.child(*above, tables_.names.intern(rows.text(2)));
+        const std::uint32_t node = tables_.paths.child(*above, tables_.names.intern(rows.textView(2)));
         const std::int64_t id = rows.integer(0);
         if (!read_.empty() && read_.back().first >= id)
             return fileError(statements_.connection().name(),
@@ -58,36 +58,13 @@ Result<std::int64_t> StoredPaths::store(std::uint32_t node)
         insert.bind(0, series_);
         insert.bind(1, parent);
         insert.bind(2, tables_.names.view(tables_.paths.nameOf(*it)));
-        if (insert.step() != Step::Row)
-            return statements_.error();
-        parent = insert.integer(0);
-        insert.reset();
+        const Result<std::int64_t> id = statements_.insert(insert);
+        if (!id)
+            return id.error();
+        parent = *id;
         ids_[*it] = parent;
     }
     return parent;
-}
-
-Result<std::int64_t> StoredPaths::find(std::uint32_t node)
-{
-    std::int64_t parent = 0;
-    const std::vector<std::uint32_t> unknown = unknownAbove(node, parent);
-    for (auto it = unknown.rbegin(); it != unknown.rend(); ++it) {
-        if (parent < 0) {
-            ids_[*it] = -1; // below a path never stored
-            continue;
-        }
-        Statement& find = statements_.get(Sql::FindPath);
-        find.bind(0, series_);
-        find.bind(1, parent);
-        find.bind(2, tables_.names.view(tables_.paths.nameOf(*it)));
-        const Step step = find.step();
-        if (step == Step::Failed)
-            return statements_.error();
-        parent = step == Step::Row ? find.integer(0) : -1;
-        find.reset();
-        ids_[*it] = parent;
-    }
-    return parent < 0 ? 0 : parent;
 }
 
 } // namespace xrdtool::history

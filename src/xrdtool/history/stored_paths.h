@@ -21,9 +21,7 @@ struct IdentityTables {
     PathTable paths;
 };
 
-/// The stored paths of one series, as far as they were read or looked up.
-/// One object either stores paths (adding a run) or finds them (judging a
-/// report), never both.
+/// The stored paths of one series, as far as they were read or stored.
 class StoredPaths {
 public:
     /// The paths of `series`, named in `tables` (which must outlive this).
@@ -39,9 +37,8 @@ public:
     /// The stored id of the path of `node`, its rows written for the names
     /// not stored yet.
     Result<std::int64_t> store(std::uint32_t node);
-    /// The stored id of the path of `node`, looked up name by name; 0 when it
-    /// was never stored.
-    Result<std::int64_t> find(std::uint32_t node);
+    /// The stored id of the path of `node` as read(); 0 when it was not read.
+    std::int64_t idOf(std::uint32_t node) const { return node < ids_.size() ? ids_[node] : 0; }
 
 private:
     /// The nodes from `node` up to the first whose id is known, `node` first.
@@ -52,7 +49,7 @@ private:
     IdentityTables& tables_;
     /// Stored id and node of each path read, sorted by id (ids grow as paths are added).
     std::vector<std::pair<std::int64_t, std::uint32_t>> read_;
-    /// The stored id of each node: 0 not known, -1 never stored.
+    /// The stored id of each node: 0 when not known.
     std::vector<std::int64_t> ids_;
 };
 

@@ -35,12 +35,6 @@ SiteWriter::SiteWriter(const std::string& dir, const std::string& reportName, co
     site_.history = history;
 }
 
-void SiteWriter::bytesRead(const char* data, std::size_t size)
-{
-    if (site_.history)
-        site_.history->bytesRead(data, size);
-}
-
 void SiteWriter::documentTitle(const std::string& title)
 {
     if (!titleSeen_ && !title.empty())

@@ -24,7 +24,6 @@ public:
     SiteWriter(const std::string& dir, const std::string& reportName, const PathMap& paths,
                history::ReportHistory* history = nullptr);
 
-    void bytesRead(const char* data, std::size_t size) override;
     void documentTitle(const std::string& title) override;
     void infoTable(const xrd::Table& table) override;
     void entryOpened(const xrd::Entry& entry) override;
