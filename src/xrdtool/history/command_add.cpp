@@ -83,7 +83,7 @@ Added addOne(Store& store, const AddRequest& request, const PathMap& pathMap)
     if (run.placeFailure)
         return failed(Added::Kind::StoreFailed, *run.placeFailure);
     warnIfTotalsDiffer(request.report, run.read);
-    RunFacts facts;
+    StoredRun facts;
     facts.run = runId.empty() ? defaultRunId(run.hash) : runId;
     facts.hash = run.hash;
     facts.headHash = run.headHash;

@@ -1,5 +1,6 @@
 #include "xrdtool/history/history_format.h"
 
+#include "xrdtool/common/format_text.h"
 #include "xrdtool/common/result_text.h"
 #include "xrdtool/common/utf8_text.h"
 #include "xrdtool/history/run_time.h"
@@ -9,42 +10,6 @@
 namespace xrdtool::history {
 
 namespace {
-
-std::string json(const std::string& text)
-{
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-            ++i;
-        } else if (c < 0x20 || c == 0x7F) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-            out += buffer;
-            ++i;
-        } else {
-            unsigned long code = 0;
-            const std::size_t length = utf8Sequence(text, i, code);
-            out.append(length == 0 ? std::string("\xEF\xBF\xBD") : text.substr(i, length));
-            i += length == 0 ? 1 : length;
-        }
-    }
-    return out + "\"";
-}
-
-std::string markdown(const std::string& text)
-{
-    std::string out;
-    for (char c : oneLine(text)) {
-        if (c == '|' || c == '\\' || c == '*' || c == '_' || c == '`' || c == '[' || c == ']' || c == '#' ||
-            c == '<' || c == '>')
-            out += '\\';
-        out += c;
-    }
-    return out;
-}
 
 std::string number(std::int64_t value)
 {
@@ -86,12 +51,12 @@ std::string formatRuns(HistoryFormat format, const std::string& series, const st
 {
     std::string out;
     if (format == HistoryFormat::Json) {
-        out = "{\n  \"series\": " + json(series) + ",\n  \"runs\": [";
+        out = "{\n  \"series\": " + jsonString(series) + ",\n  \"runs\": [";
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const StoredRun& run = rows[i].run;
             out += i == 0 ? "\n    " : ",\n    ";
-            out += "{\"run\": " + json(run.run) + ", \"at\": \"" + formatUtc(run.at) +
-                "\", \"revision\": " + (run.revision ? json(*run.revision) : "null") +
+            out += "{\"run\": " + jsonString(run.run) + ", \"at\": \"" + formatUtc(run.at) +
+                "\", \"revision\": " + (run.revision ? jsonString(*run.revision) : "null") +
                 ", \"passed\": " + number(run.passed) + ", \"inconclusive\": " + number(run.inconclusive) +
                 ", \"failed\": " + number(run.failed) +
                 ", \"total\": " + number(run.passed + run.inconclusive + run.failed) +
@@ -105,8 +70,8 @@ std::string formatRuns(HistoryFormat format, const std::string& series, const st
               "|---|---|---|---:|---:|---:|---:|---:|---:|\n";
         for (const TrendRow& row : rows) {
             const StoredRun& run = row.run;
-            out += "| " + markdown(run.run) + " | " + formatUtc(run.at) + " | " +
-                (run.revision ? markdown(*run.revision) : std::string()) + " | " + number(run.passed) +
+            out += "| " + markdownText(run.run) + " | " + formatUtc(run.at) + " | " +
+                (run.revision ? markdownText(*run.revision) : std::string()) + " | " + number(run.passed) +
                 " | " + number(run.inconclusive) + " | " + number(run.failed) + " | " +
                 number(run.passed + run.inconclusive + run.failed) + " | " + number(row.newlyFailed) + " | " +
                 number(row.fixed) + " |\n";
@@ -130,7 +95,7 @@ std::string formatFlaky(HistoryFormat format, const std::string& series, const F
 {
     std::string out;
     if (format == HistoryFormat::Json) {
-        out = "{\n  \"series\": " + json(series) + ",\n  \"window\": " + number(list.window) +
+        out = "{\n  \"series\": " + jsonString(series) + ",\n  \"window\": " + number(list.window) +
             ",\n  \"results\": [";
         bool first = true;
         for (const FlakyResult& result : list.results) {
@@ -138,10 +103,10 @@ std::string formatFlaky(HistoryFormat format, const std::string& series, const F
             first = false;
             out += "{\"path\": [";
             for (std::size_t i = 0; i < result.name.path.size(); ++i)
-                out += (i ? ", " : "") + json(result.name.path[i]);
-            out += "], \"type\": " + json(result.name.type);
+                out += (i ? ", " : "") + jsonString(result.name.path[i]);
+            out += "], \"type\": " + jsonString(result.name.type);
             if (result.file && result.line)
-                out += ", \"file\": " + json(*result.file) + ", \"line\": " + number(*result.line);
+                out += ", \"file\": " + jsonString(*result.file) + ", \"line\": " + number(*result.line);
             else
                 out += ", \"file\": null, \"line\": null";
             out += ", \"flips\": " + number(result.flips) + ", \"passed\": " + number(result.passed) +
@@ -156,10 +121,10 @@ std::string formatFlaky(HistoryFormat format, const std::string& series, const F
             "\n\n| result | type | location | flips | passed | failed | last | same revision |\n"
             "|---|---|---|---:|---:|---:|---|---|\n";
         for (const FlakyResult& result : list.results)
-            out += "| " + markdown(joinedName(result.name)) + " | " + markdown(result.name.type) + " | " +
-                markdown(where(result)) + " | " + number(result.flips) + " | " + number(result.passed) +
-                " | " + number(result.failed) + " | " + storedStatusWord(result.last) + " | " +
-                (result.sameRevision ? "yes" : "no") + " |\n";
+            out += "| " + markdownText(joinedName(result.name)) + " | " + markdownText(result.name.type) +
+                " | " + markdownText(where(result)) + " | " + number(result.flips) + " | " +
+                number(result.passed) + " | " + number(result.failed) + " | " +
+                storedStatusWord(result.last) + " | " + (result.sameRevision ? "yes" : "no") + " |\n";
         return out;
     }
     if (list.results.empty())

@@ -99,9 +99,7 @@ Result<void> Past::loadCandidates()
     const std::int64_t last = ords_.back();
     // Every path of the series (a scan, cheaper than walking up from the
     // results), so that a path not read was never stored.
-    Statement& paths = statements.get(Sql::PathsOfSeries);
-    paths.bind(0, series_);
-    if (Result<void> read = paths_.read(paths); !read)
+    if (Result<void> read = paths_.readAll(); !read)
         return read;
     Statement& spans = statements.get(Sql::SpansOfFailing);
     spans.bind(0, series_);
@@ -143,13 +141,12 @@ Result<Past::Candidate> Past::lookUp(const ResultIdentity& identity)
     find.bind(1, path);
     find.bind(2, tables_->names.view(identity.key.type));
     find.bind(3, std::int64_t(identity.repeat));
-    const Step found = find.step();
-    if (found == Step::Failed)
-        return statements.error();
-    if (found == Step::Done)
+    const Result<std::optional<std::int64_t>> found = statements.single(find);
+    if (!found)
+        return found.error();
+    if (!*found)
         return timeline(0, {}); // never stored: absent from every run
-    const std::int64_t id = find.integer(0);
-    find.reset();
+    const std::int64_t id = **found;
     Statement& spans = statements.get(Sql::SpansOfResult);
     spans.bind(0, id);
     spans.bind(1, OpenEnd);

@@ -1,5 +1,7 @@
 #include "xrdtool/history/queries.h"
 
+#include "xrdtool/history/failure_rows.h"
+
 #include <algorithm>
 #include <map>
 
@@ -101,27 +103,17 @@ Result<std::optional<std::int64_t>> findResult(Statements& statements, std::int6
         find.bind(0, series);
         find.bind(1, path);
         find.bind(2, part);
-        const Step step = find.step();
-        if (step == Step::Failed)
-            return statements.error();
-        if (step == Step::Done)
-            return std::optional<std::int64_t>();
-        path = find.integer(0);
-        find.reset();
+        const Result<std::optional<std::int64_t>> found = statements.single(find);
+        if (!found || !*found)
+            return found;
+        path = **found;
     }
     Statement& find = statements.get(Sql::FindResult);
     find.bind(0, series);
     find.bind(1, path);
     find.bind(2, name.type);
     find.bind(3, name.repeat);
-    const Step step = find.step();
-    if (step == Step::Failed)
-        return statements.error();
-    if (step == Step::Done)
-        return std::optional<std::int64_t>();
-    const std::int64_t id = find.integer(0);
-    find.reset();
-    return std::optional<std::int64_t>(id);
+    return statements.single(find);
 }
 
 Result<std::vector<TrendRow>> trend(Statements& statements, std::int64_t series, std::int64_t last)
@@ -219,17 +211,14 @@ Result<FlakyList> flaky(Statements& statements, std::int64_t series, std::int64_
         flaky.line.reset();
         if (newestFailed == ords.size())
             continue;
-        Statement& row = statements.get(Sql::FailureBefore);
-        row.bind(0, result);
-        row.bind(1, ords[newestFailed] + 1);
-        const Step step = row.step();
-        if (step == Step::Failed)
-            return statements.error();
-        if (step == Step::Row && !row.isNull(2)) {
-            flaky.file = row.text(2);
-            flaky.line = row.integer(3);
+        const Result<std::optional<FailureRow>> row =
+            failureBefore(statements, result, ords[newestFailed] + 1);
+        if (!row)
+            return row.error();
+        if (*row && (*row)->hasLocation) {
+            flaky.file = (*row)->file;
+            flaky.line = (*row)->line;
         }
-        row.reset();
     }
     for (auto& entry : found)
         list.results.push_back(std::move(entry.second));

@@ -17,6 +17,15 @@ std::optional<HistoryRequest> historyRequest(const Arguments& args)
     return request;
 }
 
+Result<std::unique_ptr<ReportHistory>> openHistory(const Arguments& args, const std::string& report,
+                                                   bool trend)
+{
+    const std::optional<HistoryRequest> request = historyRequest(args);
+    if (!request)
+        return std::unique_ptr<ReportHistory>();
+    return ReportHistory::open(*request, report, trend);
+}
+
 Result<std::unique_ptr<ReportHistory>> ReportHistory::open(const HistoryRequest& request,
                                                            const std::string& report, bool trend)
 {

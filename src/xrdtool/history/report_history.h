@@ -45,6 +45,13 @@ struct HistoryRequest {
 /// nothing without --history.
 std::optional<HistoryRequest> historyRequest(const Arguments& args);
 
+class ReportHistory;
+
+/// What a command given `args` (with --history, else null) judges the report
+/// at `report` against: ReportHistory::open, `trend` for html.
+Result<std::unique_ptr<ReportHistory>> openHistory(const Arguments& args, const std::string& report,
+                                                   bool trend);
+
 /// The history a report is judged against while it is read.
 class ReportHistory {
 public:

@@ -1,5 +1,6 @@
 #include "xrdtool/history/run_removal.h"
 
+#include "xrdtool/history/failure_rows.h"
 #include "xrdtool/history/series.h"
 #include "xrdtool/history/spans.h"
 
@@ -10,63 +11,6 @@
 namespace xrdtool::history {
 
 namespace {
-
-/// A failure row's values.
-struct FailureRow {
-    std::int64_t result = 0;
-    std::string message;
-    bool hasLocation = false;
-    std::string file;
-    std::int64_t line = 0;
-};
-
-FailureRow failureFrom(const Statement& row, int column)
-{
-    FailureRow failure;
-    failure.result = row.integer(column);
-    failure.message = row.text(column + 1);
-    failure.hasLocation = !row.isNull(column + 2);
-    failure.file = row.text(column + 2);
-    failure.line = row.integer(column + 3);
-    return failure;
-}
-
-/// Gives the first failed run of `failure.result` at or after `from` the row
-/// `failure` unless it has one of its own: what it inherited stays in force.
-Result<void> handDown(Statements& statements, const FailureRow& failure, std::int64_t from)
-{
-    Statement& next = statements.get(Sql::NextFailedSpan);
-    next.bind(0, failure.result);
-    next.bind(1, from - 1);
-    const Step step = next.step();
-    if (step == Step::Failed)
-        return statements.error();
-    if (step == Step::Done)
-        return Result<void>();
-    const std::int64_t target = std::max(next.integer(0), from);
-    next.reset();
-    Statement& own = statements.get(Sql::FailureAt);
-    own.bind(0, failure.result);
-    own.bind(1, target);
-    const Step has = own.step();
-    own.reset();
-    if (has == Step::Row)
-        return Result<void>();
-    if (has == Step::Failed)
-        return statements.error();
-    Statement& insert = statements.get(Sql::InsertFailure);
-    insert.bind(0, failure.result);
-    insert.bind(1, target);
-    insert.bind(2, failure.message);
-    if (failure.hasLocation) {
-        insert.bind(3, failure.file);
-        insert.bind(4, failure.line);
-    } else {
-        insert.bindNull(3);
-        insert.bindNull(4);
-    }
-    return statements.run(insert);
-}
 
 /// The spans of one result around the removed run, rewritten without it.
 void rewrite(SpanEdits& edits, std::int64_t result, const std::vector<Span>& old, std::int64_t previous,

@@ -1,5 +1,7 @@
 #include "xrdtool/history/run_writer.h"
 
+#include "xrdtool/history/failure_rows.h"
+
 #include <algorithm>
 
 namespace xrdtool::history {
@@ -73,9 +75,7 @@ Result<void> RunWriter::place(std::int64_t at)
 
 Result<void> RunWriter::loadResults()
 {
-    Statement& paths = statements_.get(Sql::PathsOfSeries);
-    paths.bind(0, series_);
-    if (Result<void> read = paths_.read(paths); !read)
+    if (Result<void> read = paths_.readAll(); !read)
         return read;
     Statement& results = statements_.get(Sql::ResultsOfSeries);
     results.bind(0, series_);
@@ -168,67 +168,26 @@ void RunWriter::placeInSpans(const Local& local, StoredStatus status)
 
 void RunWriter::recordFailure(const Local& local, const Observation& observation)
 {
-    Statement& before = statements_.get(Sql::FailureBefore);
-    before.bind(0, local.id);
-    before.bind(1, ord_);
-    const Step step = before.step();
-    if (step == Step::Failed)
-        return keep(statements_.error());
-    const bool hadOne = step == Step::Row;
-    std::string message, file;
-    bool hadLocation = false;
-    std::int64_t line = 0;
-    if (hadOne) {
-        message = before.text(1);
-        hadLocation = !before.isNull(2);
-        file = before.text(2);
-        line = before.integer(3);
-        before.reset();
-        if (message == observation.message && hadLocation == observation.hasLocation &&
-            (!hadLocation || (file == observation.file && line == observation.line)))
-            return; // the one in force already says it
-    }
-    auto insert = [this](std::int64_t result, std::int64_t ord, std::string_view message, bool hasLocation,
-                         std::string_view file, std::int64_t line) {
-        Statement& row = statements_.get(Sql::InsertFailure);
-        row.bind(0, result);
-        row.bind(1, ord);
-        row.bind(2, message);
-        if (hasLocation) {
-            row.bind(3, file);
-            row.bind(4, line);
-        } else {
-            row.bindNull(3);
-            row.bindNull(4);
-        }
-        keep(statements_.run(row));
-    };
-    insert(local.id, ord_, observation.message, observation.hasLocation, observation.file, observation.line);
-    if (!hadOne || next_ == NoOrd)
-        return;
+    const Result<std::optional<FailureRow>> inForce = failureBefore(statements_, local.id, ord_);
+    if (!inForce)
+        return keep(inForce.error());
+    const std::optional<FailureRow>& before = *inForce;
+    if (before && before->message == observation.message && before->hasLocation == observation.hasLocation &&
+        (!before->hasLocation || (before->file == observation.file && before->line == observation.line)))
+        return; // the one in force already says it
+    FailureRow row;
+    row.result = local.id;
+    row.message = std::string(observation.message);
+    row.hasLocation = observation.hasLocation;
+    row.file = std::string(observation.file);
+    row.line = observation.line;
+    keep(insertFailure(statements_, row, ord_));
     // A later failed run inherited the row in force before this one: it keeps it.
-    Statement& following = statements_.get(Sql::NextFailedSpan);
-    following.bind(0, local.id);
-    following.bind(1, ord_);
-    const Step found = following.step();
-    if (found == Step::Failed)
-        return keep(statements_.error());
-    if (found != Step::Row)
-        return;
-    const std::int64_t later = std::max(following.integer(0), next_);
-    following.reset();
-    Statement& own = statements_.get(Sql::FailureAt);
-    own.bind(0, local.id);
-    own.bind(1, later);
-    const Step has = own.step();
-    if (has == Step::Failed)
-        return keep(statements_.error());
-    own.reset();
-    if (has == Step::Done)
-        insert(local.id, later, message, hadLocation, file, line);
+    if (before && next_ != NoOrd)
+        keep(handDown(statements_, *before, next_));
 }
 
-Result<AddOutcome> RunWriter::finish(const RunFacts& facts, bool skipSameReport)
+Result<AddOutcome> RunWriter::finish(const StoredRun& facts, bool skipSameReport)
 {
     if (failure_)
         return *failure_;

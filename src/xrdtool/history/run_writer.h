@@ -31,17 +31,6 @@ struct Observation {
     std::int64_t line = 0;
 };
 
-/// What is known of the run once its report has been read.
-struct RunFacts {
-    std::string run;
-    std::string hash;
-    std::string headHash;
-    std::optional<std::string> revision;
-    std::int64_t passed = 0;
-    std::int64_t inconclusive = 0;
-    std::int64_t failed = 0;
-};
-
 /// How finish() ended when it did not fail.
 enum class AddOutcome {
     Added,
@@ -74,7 +63,9 @@ public:
     /// With `skipSameReport`, a report whose hash is stored already gives
     /// SameReportStored and writes nothing more (the caller rolls back), as
     /// does RunExists.
-    Result<AddOutcome> finish(const RunFacts& facts, bool skipSameReport);
+    /// `facts` gives the run's id, hashes, revision and counts (its place and
+    /// time are the writer's).
+    Result<AddOutcome> finish(const StoredRun& facts, bool skipSameReport);
 
 private:
     struct Local {

@@ -6,14 +6,7 @@ Result<std::optional<std::int64_t>> findSeries(Statements& statements, const std
 {
     Statement& find = statements.get(Sql::FindSeries);
     find.bind(0, name);
-    const Step step = find.step();
-    if (step == Step::Failed)
-        return statements.error();
-    if (step == Step::Done)
-        return std::optional<std::int64_t>();
-    const std::int64_t id = find.integer(0);
-    find.reset();
-    return std::optional<std::int64_t>(id);
+    return statements.single(find);
 }
 
 Result<std::int64_t> seriesFor(Statements& statements, const std::string& name)

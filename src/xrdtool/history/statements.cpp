@@ -69,7 +69,8 @@ const std::pair<Sql, const char*> Texts[] = {
     {Sql::SetSpanFirst, "UPDATE spans SET first_ord = ? WHERE result = ? AND first_ord = ?"},
     {Sql::DeleteSpan, "DELETE FROM spans WHERE result = ? AND first_ord = ?"},
     {Sql::FailureBefore,
-     "SELECT ord, message, file, line FROM failures WHERE result = ? AND ord < ? ORDER BY ord DESC LIMIT 1"},
+     "SELECT result, message, file, line FROM failures WHERE result = ? AND ord < ? ORDER BY ord DESC LIMIT "
+     "1"},
     {Sql::FailureAt, "SELECT message FROM failures WHERE result = ? AND ord = ?"},
     {Sql::InsertFailure, "INSERT INTO failures (result, ord, message, file, line) VALUES (?, ?, ?, ?, ?)"},
     {Sql::DeleteFailure, "DELETE FROM failures WHERE result = ? AND ord = ?"},
@@ -157,6 +158,18 @@ Statement& Statements::get(Sql sql)
     }
     slot->reset();
     return *slot;
+}
+
+Result<std::optional<std::int64_t>> Statements::single(Statement& statement)
+{
+    const Step step = statement.step();
+    if (step == Step::Failed)
+        return error();
+    if (step == Step::Done)
+        return std::optional<std::int64_t>();
+    const std::int64_t value = statement.integer(0);
+    statement.reset();
+    return std::optional<std::int64_t>(value);
 }
 
 Result<std::int64_t> Statements::insert(Statement& statement)

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <memory>
+#include <optional>
+
 #include <string>
 
 namespace xrdtool::history {
@@ -68,6 +70,9 @@ public:
     /// The statement, reset with its old bindings. When it cannot be prepared,
     /// a statement whose every step fails (the reason in error()).
     Statement& get(Sql sql);
+    /// Runs a query of at most one row: its first column, an integer;
+    /// nothing when there is no row.
+    Result<std::optional<std::int64_t>> single(Statement& statement);
     /// Runs an insert of a row that numbers itself (its text ends in
     /// "{returning id}"): the new row's id.
     Result<std::int64_t> insert(Statement& statement);

@@ -5,8 +5,11 @@
 
 namespace xrdtool::history {
 
-Result<void> StoredPaths::read(Statement& rows)
+Result<void> StoredPaths::readAll()
 {
+    // Parents come before their children: ids grow as paths are added.
+    Statement& rows = statements_.get(Sql::PathsOfSeries);
+    rows.bind(0, series_);
     Step step;
     while ((step = rows.step()) == Step::Row) {
         const std::int64_t parent = rows.integer(1);

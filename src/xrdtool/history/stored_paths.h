@@ -29,9 +29,8 @@ public:
         : statements_(statements), series_(series), tables_(tables)
     {}
 
-    /// Reads the rows of `rows` (id, parent, name; parents before children)
-    /// into the tables.
-    Result<void> read(Statement& rows);
+    /// Reads every path of the series into the tables.
+    Result<void> readAll();
     /// The node of a stored path that read() met; nothing for another.
     std::optional<std::uint32_t> nodeOf(std::int64_t id) const;
     /// The stored id of the path of `node`, its rows written for the names

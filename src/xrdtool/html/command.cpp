@@ -35,14 +35,10 @@ Result<int> runHtml(const Arguments& args)
         if (const Result<void> made = folder.addFolder(sub); !made)
             return made.error();
     }
-    std::unique_ptr<history::ReportHistory> history;
-    if (const std::optional<history::HistoryRequest> request = history::historyRequest(args)) {
-        Result<std::unique_ptr<history::ReportHistory>> opened =
-            history::ReportHistory::open(*request, report, true);
-        if (!opened)
-            return opened.error();
-        history = std::move(*opened);
-    }
+    Result<std::unique_ptr<history::ReportHistory>> opened = history::openHistory(args, report, true);
+    if (!opened)
+        return opened.error();
+    const std::unique_ptr<history::ReportHistory> history = std::move(*opened);
     SiteWriter writer(folder.dir(), baseName(report), paths, history.get());
     if (const Result<Totals> read = readReportInto(report, writer); !read)
         return read.error();

@@ -150,14 +150,10 @@ Result<int> runSummary(const Arguments& args)
     const std::string& report = args.operands().front();
     const Format format = args.value("--format") == "github" ? Format::Github : Format::Text;
     const PathMap map(args.values("--path-map"));
-    std::unique_ptr<history::ReportHistory> history;
-    if (const std::optional<history::HistoryRequest> request = history::historyRequest(args)) {
-        Result<std::unique_ptr<history::ReportHistory>> opened =
-            history::ReportHistory::open(*request, report, false);
-        if (!opened)
-            return opened.error();
-        history = std::move(*opened);
-    }
+    Result<std::unique_ptr<history::ReportHistory>> opened = history::openHistory(args, report, false);
+    if (!opened)
+        return opened.error();
+    const std::unique_ptr<history::ReportHistory> history = std::move(*opened);
     SummaryHandler handler(report, format, args.has("--verbose"), map, history.get());
     if (!handler.failures.valid() || !handler.inconclusive.valid())
         return fileError("summary", "cannot make a temporary file");

@@ -102,7 +102,7 @@ public:
         ASSERT_TRUE(beginWrite(store, transaction).ok());
         RunWriter writer(statements(), id);
         ASSERT_TRUE(writer.place(1700000000 + std::int64_t(t) * 86400).ok());
-        RunFacts facts;
+        StoredRun facts;
         facts.run = runId;
         facts.hash = "hash-" + runId;
         facts.revision = data.revision[std::size_t(t)];

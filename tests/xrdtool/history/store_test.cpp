@@ -78,7 +78,7 @@ TEST(HistoryNames, StoredAndListedAsGiven)
             observation.line = 7;
             writer.observe(observation);
         }
-        RunFacts facts;
+        StoredRun facts;
         facts.run = "run " + std::to_string(t);
         facts.hash = std::to_string(t);
         ASSERT_TRUE(writer.finish(facts, false).ok());
