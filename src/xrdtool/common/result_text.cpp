@@ -31,21 +31,6 @@ std::string rowText(const xrd::Row& row, const PathMap& map)
     return where.empty() ? cells : where + ": " + cells;
 }
 
-std::string failedRowMessage(const xrd::Row& row)
-{
-    for (const xrd::Cell& cell : row.cells) {
-        std::string text = oneLine(cell.text);
-        if (!text.empty())
-            return text;
-    }
-    return std::string();
-}
-
-std::string failedWithoutRowsMessage(const xrd::Entry& entry)
-{
-    return oneLine(entry.type) + " " + oneLine(nameOrUnnamed(entry.name)) + " failed";
-}
-
 std::vector<const xrd::Row*> failedRows(const xrd::Entry& entry)
 {
     std::vector<const xrd::Row*> rows;

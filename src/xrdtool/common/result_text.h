@@ -21,14 +21,6 @@ std::string locationText(const std::optional<xrd::Location>& location, const Pat
 /// when a cell links a location.
 std::string rowText(const xrd::Row& row, const PathMap& map);
 
-/// What a failed row says failed, as a JUnit failure's message gives it: its
-/// first non-empty cell on one line (a contract's later rows leave the first
-/// cell blank).
-std::string failedRowMessage(const xrd::Row& row);
-
-/// The message of a failed result without failed rows: "TYPE NAME failed".
-std::string failedWithoutRowsMessage(const xrd::Entry& entry);
-
 /// The entry's failed rows (in its result and class-member tables), in order.
 std::vector<const xrd::Row*> failedRows(const xrd::Entry& entry);
 

@@ -1,6 +1,6 @@
 #include "xrdtool/history/report_run.h"
 
-#include "xrdtool/common/result_text.h"
+#include "xrdtool/common/failure_message.h"
 #include "xrdtool/common/utf8_text.h"
 #include "xrdtool/history/digest.h"
 #include "xrdtool/history/run_time.h"
