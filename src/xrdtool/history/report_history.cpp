@@ -91,7 +91,7 @@ void ReportHistory::begin()
 
 void ReportHistory::entryOpened(const xrd::Entry& entry)
 {
-    judged_.emplace_back();
+    hasJudgement_.push_back(false);
     // The global entry (depth 0) is not part of any path; repeats are
     // numbered in the order results open, as diff numbers them.
     std::uint32_t node = 0;
@@ -100,7 +100,12 @@ void ReportHistory::entryOpened(const xrd::Entry& entry)
     nodes_.push_back(node);
     if (!entry.counted)
         return;
-    const ResultKey key{node, tables_.names.intern(entry.type)};
+    // Types are few: the last one is kept, not looked up each time.
+    if (entry.type != lastType_) {
+        lastType_ = entry.type;
+        lastTypeId_ = tables_.names.intern(entry.type);
+    }
+    const ResultKey key{node, lastTypeId_};
     const ResultIdentity identity{key, repeats_.next(key)};
     // The past is loaded at the first result: the report's time is known by
     // then (its information tables come before its results).
@@ -111,18 +116,23 @@ void ReportHistory::entryOpened(const xrd::Entry& entry)
         past_->judge(identity, StoredStatus(int(entry.status())));
     if (!judged)
         return keep(judged.error());
-    judged_.back() = *judged;
+    if (*judged) {
+        judgements_.push_back(std::move(**judged));
+        hasJudgement_.back() = true;
+    }
 }
 
 void ReportHistory::entryClosed(const xrd::Entry&)
 {
     nodes_.pop_back();
-    judged_.pop_back();
+    if (hasJudgement_.back())
+        judgements_.pop_back();
+    hasJudgement_.pop_back();
 }
 
 const ResultHistory* ReportHistory::judged() const
 {
-    return judged_.empty() || !judged_.back() ? nullptr : &*judged_.back();
+    return hasJudgement_.empty() || !hasJudgement_.back() ? nullptr : &judgements_.back();
 }
 
 Result<void> ReportHistory::finish(const xrd::Totals& totals)

@@ -110,9 +110,13 @@ private:
     IdentityTables tables_;
     std::optional<Past> past_;
     RepeatCounter repeats_;
-    /// Per open entry: its path node and its judgement.
+    /// Per open entry: its path node, and whether it has a judgement (on the
+    /// stack of those of the open entries: few entries have one).
     std::vector<std::uint32_t> nodes_;
-    std::vector<std::optional<ResultHistory>> judged_;
+    std::vector<bool> hasJudgement_;
+    std::vector<ResultHistory> judgements_;
+    std::string lastType_;
+    std::uint32_t lastTypeId_ = 0;
     std::optional<Error> failure_;
     std::vector<TrendPoint> trend_;
     std::vector<ResultHistory> absentFlaky_;

@@ -105,6 +105,7 @@ public:
         StoredRun facts;
         facts.run = runId;
         facts.hash = "hash-" + runId;
+        facts.headHash = "head-" + std::to_string(t % 3); // heads shared by every third run
         facts.revision = data.revision[std::size_t(t)];
         for (std::size_t r = 0; r < data.status[std::size_t(t)].size(); ++r) {
             const S status = data.status[std::size_t(t)][r];
@@ -323,6 +324,40 @@ TEST(HistorySeries, ReplacedAndPrunedRunsLeaveNoTrace)
             expectAnswers(file, id, data, 20 - keep);
         }
     }
+}
+
+TEST(HistorySeries, AReportIsJudgedWithoutTheRunsThatAreIt)
+{
+    // Runs 0..8 at days 0..8, heads "head-0/1/2" in turn. A report at day 9
+    // with the head of runs 1, 4, 7 and the bytes of run 4 leaves run 4 out,
+    // and, with --run, run 6; the whole hash is asked for once, and not at all
+    // when no stored head is the report's.
+    std::mt19937 random(3);
+    const Series data = generate(random, 9, 3);
+    StoreFile file;
+    const std::int64_t id = file.series();
+    for (int t = 0; t < 9; ++t)
+        file.add(data, t, id, "run" + std::to_string(t));
+    auto runsOf = [&](const std::string& head, const std::string& whole, const std::string& run, int& asked) {
+        IdentityTables tables;
+        const ReportKey key{1700000000 + 9 * 86400, head, [&asked, whole] { return ++asked, whole; }, run};
+        const Result<Past> past = Past::load(file.statements(), id, key, tables);
+        EXPECT_TRUE(past.ok());
+        std::vector<std::string> kept;
+        for (const StoredRun& stored : past->window())
+            kept.push_back(stored.run.substr(3));
+        return kept;
+    };
+    int asked = 0;
+    EXPECT_EQ(runsOf("head-1", "hash-run4", "", asked),
+              (std::vector<std::string>{"0", "1", "2", "3", "5", "6", "7", "8"}));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(runsOf("head-1", "hash-run4", "run6", asked),
+              (std::vector<std::string>{"0", "1", "2", "3", "5", "7", "8"}));
+    EXPECT_EQ(runsOf("head-1", "other bytes", "", asked).size(), 9u);
+    asked = 0;
+    EXPECT_EQ(runsOf("another head", "hash-run4", "", asked).size(), 9u);
+    EXPECT_EQ(asked, 0) << "the whole report was hashed with no stored head like its own";
 }
 
 } // namespace
