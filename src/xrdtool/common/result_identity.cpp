@@ -112,32 +112,37 @@ std::string_view NameTable::view(std::uint32_t id) const
 
 void NameTable::grow()
 {
-    std::vector<std::uint32_t> slots(slots_.size() * 2, 0);
+    std::vector<std::uint64_t> slots(slots_.size() * 2, 0);
     const std::size_t mask = slots.size() - 1;
-    for (std::uint32_t id = 0; id < starts_.size(); ++id) {
-        const std::string_view text = view(id);
+    for (const std::uint64_t slot : slots_) {
+        if (slot == 0)
+            continue;
+        const std::string_view text = view(std::uint32_t(slot) - 1);
         std::size_t at = hashBytes(text.data(), text.size()) & mask;
         while (slots[at] != 0)
             at = (at + 1) & mask;
-        slots[at] = id + 1;
+        slots[at] = slot;
     }
     slots_.swap(slots);
 }
 
 std::uint32_t NameTable::intern(std::string_view text)
 {
+    const std::uint64_t hash = hashBytes(text.data(), text.size());
+    const std::uint64_t tag = hash >> 32 << 32;
     const std::size_t mask = slots_.size() - 1;
-    std::size_t at = hashBytes(text.data(), text.size()) & mask;
+    std::size_t at = hash & mask;
     while (slots_[at] != 0) {
-        if (view(slots_[at] - 1) == text)
-            return slots_[at] - 1;
+        const std::uint32_t id = std::uint32_t(slots_[at]) - 1;
+        if ((slots_[at] & ~std::uint64_t(0xFFFFFFFFu)) == tag && view(id) == text)
+            return id;
         at = (at + 1) & mask;
     }
     if (starts_.size() >= MaxNames)
         throw std::bad_alloc();
     const std::uint32_t id = std::uint32_t(starts_.size());
     starts_.push_back(store(text));
-    slots_[at] = id + 1;
+    slots_[at] = tag | (id + 1);
     if (full(starts_.size(), slots_.size()))
         grow();
     return id;
@@ -146,7 +151,7 @@ std::uint32_t NameTable::intern(std::string_view text)
 std::size_t NameTable::bytes() const
 {
     return blockBytes_ + blocks_.capacity() * sizeof(blocks_[0]) + starts_.bytes() +
-        slots_.capacity() * sizeof(std::uint32_t);
+        slots_.capacity() * sizeof(std::uint64_t);
 }
 
 PathTable::PathTable() : slots_(FirstSlots, 0)

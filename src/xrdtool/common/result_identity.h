@@ -53,7 +53,10 @@ private:
     std::size_t used_; // bytes used in the last block
     std::size_t blockBytes_ = 0;
     ChunkedArray<std::uint32_t> starts_;
-    std::vector<std::uint32_t> slots_; // open addressing; 0 = empty, else id + 1
+    // Open addressing: 0 = empty, else the high half of the text's hash above
+    // id + 1, so that a probe compares texts only when the hashes agree
+    // (names often share long starts).
+    std::vector<std::uint64_t> slots_;
     std::size_t textBytes_ = 0;
 };
 
@@ -79,6 +82,30 @@ private:
 
     ChunkedArray<std::uint64_t> nodes_; // parent << 32 | name
     std::vector<std::uint32_t> slots_;
+};
+
+/// Interns the type words of results into a NameTable: they are few and come
+/// in runs (a suite of test cases), so the last one is kept and most lookups
+/// compare one short text instead of hashing it.
+class TypeNames {
+public:
+    explicit TypeNames(NameTable& names) : names_(names) {}
+    /// The NameTable id of `type`.
+    std::uint32_t intern(std::string_view type)
+    {
+        if (!known_ || type != last_) {
+            last_.assign(type.data(), type.size());
+            id_ = names_.intern(type);
+            known_ = true;
+        }
+        return id_;
+    }
+
+private:
+    NameTable& names_;
+    std::string last_;
+    std::uint32_t id_ = 0;
+    bool known_ = false;
 };
 
 /// A result's identity but for its repeat number: the PathTable node of its

@@ -64,8 +64,9 @@ struct BackgroundSha256::Shared {
 
 namespace {
 
-/// Blocks that may wait for the hashing thread.
-constexpr std::size_t QueuedBlocks = 4;
+/// Blocks that may wait for the hashing thread (4 MiB): slack for a moment
+/// when the other core is busy, so that the reader seldom waits.
+constexpr std::size_t QueuedBlocks = 16;
 
 } // namespace
 

@@ -31,7 +31,7 @@ private:
 
 /// A SHA-256 computed on a thread of its own while the caller goes on: the
 /// digest of a large report then costs no time of the reading thread. A few
-/// blocks wait at most (a megabyte); without a thread it hashes in place.
+/// blocks wait at most (4 MiB); without a thread it hashes in place.
 class BackgroundSha256 {
 public:
     BackgroundSha256();

@@ -114,7 +114,7 @@ Result<void> Past::loadCandidates()
             const std::optional<std::uint32_t> node = paths_.nodeOf(spans.integer(1));
             if (!node)
                 return fileError(store, std::string(NotStoreWords) + " (a result's path is missing)");
-            const ResultIdentity identity{ResultKey{*node, tables_->names.intern(spans.textView(2))},
+            const ResultIdentity identity{ResultKey{*node, types_.intern(spans.textView(2))},
                                           std::uint32_t(spans.integer(3))};
             index_[identity] = std::uint32_t(ids.size());
             ids.push_back(spans.integer(0));

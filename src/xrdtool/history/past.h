@@ -98,7 +98,8 @@ private:
     };
 
     Past(Statements& statements, std::int64_t series, IdentityTables& tables)
-        : statements_(&statements), series_(series), tables_(&tables), paths_(statements, series, tables)
+        : statements_(&statements), series_(series), tables_(&tables), types_(tables.names),
+          paths_(statements, series, tables)
     {}
     /// The candidate facts of a result from its spans (ascending).
     Candidate timeline(std::int64_t id, const std::vector<Span>& spans) const;
@@ -117,6 +118,7 @@ private:
     /// The first of runs_ in the window.
     std::size_t windowStart_ = 0;
     IdentityTables* tables_;
+    TypeNames types_;
     StoredPaths paths_;
     IdentityMap index_; // candidate number by identity
     std::vector<Candidate> candidates_;

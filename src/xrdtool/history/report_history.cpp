@@ -100,12 +100,7 @@ void ReportHistory::entryOpened(const xrd::Entry& entry)
     nodes_.push_back(node);
     if (!entry.counted)
         return;
-    // Types are few: the last one is kept, not looked up each time.
-    if (entry.type != lastType_) {
-        lastType_ = entry.type;
-        lastTypeId_ = tables_.names.intern(entry.type);
-    }
-    const ResultKey key{node, lastTypeId_};
+    const ResultKey key{node, types_.intern(entry.type)};
     const ResultIdentity identity{key, repeats_.next(key)};
     // The past is loaded at the first result: the report's time is known by
     // then (its information tables come before its results).

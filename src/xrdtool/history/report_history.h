@@ -115,8 +115,7 @@ private:
     std::vector<std::uint32_t> nodes_;
     std::vector<bool> hasJudgement_;
     std::vector<ResultHistory> judgements_;
-    std::string lastType_;
-    std::uint32_t lastTypeId_ = 0;
+    TypeNames types_{tables_.names};
     std::optional<Error> failure_;
     std::vector<TrendPoint> trend_;
     std::vector<ResultHistory> absentFlaky_;

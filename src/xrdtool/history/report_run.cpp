@@ -47,7 +47,7 @@ public:
         nodes_.push_back(node);
         Open open;
         if (entry.counted) {
-            const ResultKey key{node, writer_.names().intern(entry.type)};
+            const ResultKey key{node, writer_.types().intern(entry.type)};
             open.identity = ResultIdentity{key, repeats_.next(key)};
         }
         open_.push_back(std::move(open));

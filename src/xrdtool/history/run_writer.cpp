@@ -51,17 +51,16 @@ Result<void> RunWriter::place(std::int64_t at)
         return Result<void>();
 
     // The spans that cover the runs just before and after this one: only
-    // they can change. Rows come in id order, as the locals do.
+    // they can change.
     Statement& spans = statements_.get(Sql::SpansOverlapping);
     spans.bind(0, next_ == NoOrd ? previous_ : next_);
     spans.bind(1, previous_ == NoOrd ? next_ : previous_);
     Step step;
     while ((step = spans.step()) == Step::Row) {
-        const std::int64_t id = spans.integer(0);
-        const auto at = std::lower_bound(locals_.begin(), locals_.end(), id,
-                                         [](const Local& local, std::int64_t key) { return local.id < key; });
-        if (at == locals_.end() || at->id != id)
+        const std::optional<std::uint32_t> number = localById_.find(spans.integer(0));
+        if (!number)
             continue; // another series
+        Local* at = &locals_[*number];
         const Span span = spanFrom(spans, 1);
         if (previous_ != NoOrd && span.covers(previous_))
             at->atPrevious = span;
@@ -85,9 +84,12 @@ Result<void> RunWriter::loadResults()
         if (!node)
             return fileError(statements_.connection().name(),
                              std::string(NotStoreWords) + " (a result's path is missing)");
-        const ResultIdentity identity{ResultKey{*node, tables_.names.intern(results.textView(2))},
+        const ResultIdentity identity{ResultKey{*node, types_.intern(results.textView(2))},
                                       std::uint32_t(results.integer(3))};
         index_[identity] = std::uint32_t(locals_.size());
+        if (!localById_.set(results.integer(0), std::uint32_t(locals_.size())))
+            return fileError(statements_.connection().name(),
+                             std::string(NotStoreWords) + " (a result id out of range)");
         Local local;
         local.id = results.integer(0);
         locals_.push_back(local);

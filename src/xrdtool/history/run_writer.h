@@ -7,6 +7,7 @@
 // one that adding in time order would have given.
 
 #include "xrdtool/common/result_identity.h"
+#include "xrdtool/history/id_index.h"
 #include "xrdtool/history/series.h"
 #include "xrdtool/history/spans.h"
 #include "xrdtool/history/stored_paths.h"
@@ -51,6 +52,7 @@ public:
     /// observation names its result by them.
     NameTable& names() { return tables_.names; }
     PathTable& paths() { return tables_.paths; }
+    TypeNames& types() { return types_; }
 
     /// Fixes the run's time (UTC seconds): takes an add number, finds the
     /// runs just before and after, loads the series' results and their spans there.
@@ -91,10 +93,13 @@ private:
     std::int64_t previous_ = NoOrd;
     std::int64_t next_ = NoOrd;
     IdentityTables tables_;
+    TypeNames types_{tables_.names};
     StoredPaths paths_;
     /// The series' results by identity: their place in locals_.
     IdentityMap index_;
     std::vector<Local> locals_;
+    /// The stored results' places in locals_, by id.
+    IdIndex localById_;
     std::optional<Error> failure_;
 };
 

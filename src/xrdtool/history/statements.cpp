@@ -27,8 +27,9 @@ const std::pair<Sql, const char*> Texts[] = {
     // The number of runs; the ord of the N-th newest (offset N - 1).
     {Sql::SeriesRunCount, "SELECT COUNT(*) FROM runs WHERE series = ?"},
     {Sql::LastRunsFrom, "SELECT ord FROM runs WHERE series = ? ORDER BY ord DESC LIMIT 1 OFFSET ?"},
-    // Paths: a tree of names, each node stored once, parents before children.
-    {Sql::PathsOfSeries, "SELECT id, parent, name FROM paths WHERE series = ? ORDER BY id"},
+    // Paths: a tree of names, each node stored once, by parent (so parents
+    // before children: the index's order, no sort).
+    {Sql::PathsOfSeries, "SELECT id, parent, name FROM paths WHERE series = ? ORDER BY parent"},
     {Sql::FindPath, "SELECT id FROM paths WHERE series = ? AND parent = ? AND name = ?"},
     {Sql::InsertPath, "INSERT INTO paths (series, parent, name) VALUES (?, ?, ?){returning id}"},
     // The names of a path, from the top down.
@@ -36,7 +37,7 @@ const std::pair<Sql, const char*> Texts[] = {
      "WITH RECURSIVE up (id, parent, name, level) AS (SELECT id, parent, name, 0 FROM paths "
      "WHERE id = ? UNION ALL SELECT p.id, p.parent, p.name, up.level + 1 FROM paths p JOIN up "
      "ON p.id = up.parent) SELECT name FROM up ORDER BY level DESC"},
-    {Sql::ResultsOfSeries, "SELECT id, path, type, repeat_no FROM results WHERE series = ? ORDER BY id"},
+    {Sql::ResultsOfSeries, "SELECT id, path, type, repeat_no FROM results WHERE series = ?"},
     {Sql::InsertResult,
      "INSERT INTO results (series, path, type, repeat_no) VALUES (?, ?, ?, ?){returning id}"},
     {Sql::FindResult, "SELECT id FROM results WHERE series = ? AND path = ? AND type = ? AND repeat_no = ?"},

@@ -7,7 +7,8 @@ namespace xrdtool::history {
 
 Result<void> StoredPaths::readAll()
 {
-    // Parents come before their children: ids grow as paths are added.
+    // Parents come before their children: rows come by parent, and a
+    // parent's id is below its children's (ids grow as paths are added).
     Statement& rows = statements_.get(Sql::PathsOfSeries);
     rows.bind(0, series_);
     Step step;
@@ -20,10 +21,9 @@ Result<void> StoredPaths::readAll()
                              std::string(NotStoreWords) + " (a path's parent is missing)");
         const std::uint32_t node = tables_.paths.child(*above, tables_.names.intern(rows.textView(2)));
         const std::int64_t id = rows.integer(0);
-        if (!read_.empty() && read_.back().first >= id)
+        if (!read_.set(id, node))
             return fileError(statements_.connection().name(),
-                             std::string(NotStoreWords) + " (paths out of order)");
-        read_.emplace_back(id, node);
+                             std::string(NotStoreWords) + " (a path id out of range)");
         ids_.resize(tables_.paths.size(), 0);
         ids_[node] = id;
     }
@@ -34,10 +34,7 @@ Result<void> StoredPaths::readAll()
 
 std::optional<std::uint32_t> StoredPaths::nodeOf(std::int64_t id) const
 {
-    const auto at = std::lower_bound(read_.begin(), read_.end(), std::make_pair(id, std::uint32_t(0)));
-    if (at == read_.end() || at->first != id)
-        return std::nullopt;
-    return at->second;
+    return read_.find(id);
 }
 
 std::vector<std::uint32_t> StoredPaths::unknownAbove(std::uint32_t node, std::int64_t& known)

@@ -5,6 +5,7 @@
 // sides. A result a thousand levels down costs one row, not a thousand names.
 
 #include "xrdtool/common/result_identity.h"
+#include "xrdtool/history/id_index.h"
 #include "xrdtool/history/statements.h"
 
 #include <cstdint>
@@ -46,8 +47,8 @@ private:
     Statements& statements_;
     std::int64_t series_;
     IdentityTables& tables_;
-    /// Stored id and node of each path read, sorted by id (ids grow as paths are added).
-    std::vector<std::pair<std::int64_t, std::uint32_t>> read_;
+    /// The node of each stored path read, by its id.
+    IdIndex read_;
     /// The stored id of each node: 0 when not known.
     std::vector<std::int64_t> ids_;
 };
