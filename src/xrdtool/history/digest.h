@@ -16,6 +16,7 @@ namespace xrdtool::history {
 /// A running SHA-256.
 class Sha256 {
 public:
+    /// A fresh digest; its context is memory (std::bad_alloc when there is none).
     Sha256();
     ~Sha256();
     Sha256(const Sha256&) = delete;
@@ -34,6 +35,7 @@ private:
 /// blocks wait at most (4 MiB); without a thread it hashes in place.
 class BackgroundSha256 {
 public:
+    /// Starts the hashing thread (without one, update() hashes in place).
     BackgroundSha256();
     /// Joins the thread.
     ~BackgroundSha256();
@@ -57,6 +59,7 @@ private:
 /// asked for).
 class FileSha256 {
 public:
+    /// Starts hashing the file at `path`.
     explicit FileSha256(std::string path);
     /// Joins the thread.
     ~FileSha256();

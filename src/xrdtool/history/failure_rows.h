@@ -14,9 +14,13 @@ namespace xrdtool::history {
 
 /// A failure row's values.
 struct FailureRow {
+    /// The result's id.
     std::int64_t result = 0;
+    /// The JUnit message, at most 1 KiB.
     std::string message;
+    /// False for a result without a location (file and line are then empty).
     bool hasLocation = false;
+    /// The location's path (the path map applied) and line.
     std::string file;
     std::int64_t line = 0;
 };

@@ -55,6 +55,7 @@ std::string noteWords(const ResultHistory& history);
 struct ReportKey {
     /// UTC seconds.
     std::int64_t at = 0;
+    /// The SHA-256 of its first HeadBytes bytes, in hex.
     std::string headHash;
     /// The whole SHA-256 in hex; empty when the file cannot be read.
     std::function<std::string()> wholeHash;

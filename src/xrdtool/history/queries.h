@@ -17,6 +17,7 @@ namespace xrdtool::history {
 
 /// One run of the trend.
 struct TrendRow {
+    /// The run as stored.
     StoredRun run;
     /// Failed here, passed or inconclusive in the run before (0 for the first run).
     std::int64_t newlyFailed = 0;
@@ -29,28 +30,36 @@ Result<std::vector<TrendRow>> trend(Statements& statements, std::int64_t series,
 
 /// A result as the outputs name it.
 struct ResultName {
+    /// The names from the test driver (or the contracts section) down to it.
     std::vector<std::string> path;
+    /// The type as written, in the report's language.
     std::string type;
+    /// 1 for the first result with this path and type in a report, 2 for the second, ...
     std::int64_t repeat = 1;
 };
 
 /// One flaky result.
 struct FlakyResult {
+    /// Who it is.
     ResultName name;
     /// The location of its newest failure in the window.
     std::optional<std::string> file;
     std::optional<std::int64_t> line;
+    /// Its flips in the window, and the runs there where it passed and failed.
     std::int64_t flips = 0;
     std::int64_t passed = 0;
     std::int64_t failed = 0;
     /// Its status in the newest run of the window.
     StoredStatus last = StoredStatus::Absent;
+    /// Passed and failed in runs of one revision.
     bool sameRevision = false;
 };
 
 /// The flaky results of the newest `window` runs, and the runs actually considered.
 struct FlakyList {
+    /// The runs considered.
     std::int64_t window = 0;
+    /// The flaky results, in the order they are listed.
     std::vector<FlakyResult> results;
 };
 

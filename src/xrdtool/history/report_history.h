@@ -25,9 +25,11 @@ namespace xrdtool::history {
 
 /// One run of the trend a report ends.
 struct TrendPoint {
+    /// The run's id.
     std::string run;
     /// UTC seconds.
     std::int64_t at = 0;
+    /// Its results by status.
     std::int64_t passed = 0;
     std::int64_t inconclusive = 0;
     std::int64_t failed = 0;
@@ -35,7 +37,9 @@ struct TrendPoint {
 
 /// What --history DB [--series NAME] [--run ID] asks of a command.
 struct HistoryRequest {
+    /// The store (--history).
     std::string db;
+    /// The series (--series).
     std::string series = "default";
     /// The report's run id when it was added with --run; empty: its hash's.
     std::string run;
@@ -65,7 +69,9 @@ public:
 
     /// The reader's events, in the order it gives them.
     void infoTable(const xrd::Table& table);
+    /// An entry opened: its identity, and the judgement of a result.
     void entryOpened(const xrd::Entry& entry);
+    /// An entry closed: its judgement is dropped.
     void entryClosed(const xrd::Entry& entry);
 
     /// What the history says of the innermost open entry: null when it is

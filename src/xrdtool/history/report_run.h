@@ -19,7 +19,9 @@ namespace xrdtool::history {
 /// How the run's time is found: `at` when given, else the report's
 /// generation time row, else `fallback` (the file's modification time).
 struct RunTimeSource {
+    /// --at, UTC seconds.
     std::optional<std::int64_t> at;
+    /// The report file's modification time, UTC seconds.
     std::int64_t fallback = 0;
 };
 

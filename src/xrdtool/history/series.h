@@ -15,6 +15,7 @@ constexpr std::int64_t NoOrd = -1;
 
 /// One stored run.
 struct StoredRun {
+    /// The run's id in its series.
     std::string run;
     /// The run's place in time order: its time in seconds times 2^24 plus
     /// the store's add counter, so that equal times keep the order of adding.
@@ -25,7 +26,9 @@ struct StoredRun {
     /// file when shorter): a report whose head differs is not this run's.
     std::string hash;
     std::string headHash;
+    /// The source revision (--revision), when given.
     std::optional<std::string> revision;
+    /// Its results by status.
     std::int64_t passed = 0;
     std::int64_t inconclusive = 0;
     std::int64_t failed = 0;
