@@ -177,6 +177,7 @@ template <typename Next> ReadResult parse(ReportHandler& handler, Next next)
             reader.result.reason = std::strerror(saved);
             return reader.result;
         }
+        handler.bytesRead(buffer.get(), std::size_t(size));
         for (long i = 0; i < size && !anyContent; ++i) {
             const char c = buffer[std::size_t(i)];
             anyContent = c != ' ' && c != '\n' && c != '\r' && c != '\t';

@@ -157,6 +157,9 @@ Summary summaryOf(const Table& table);
 class ReportHandler {
 public:
     virtual ~ReportHandler() = default;
+    /// Each block of the file's bytes, in order, before the parser sees it: a
+    /// handler can digest the very bytes it reads instead of reading twice.
+    virtual void bytesRead(const char*, std::size_t) {}
     /// The report's first title (the test node name or the default title).
     virtual void documentTitle(const std::string&) {}
     /// Each report information table (rows, with its sub-heading).

@@ -3,6 +3,7 @@
 // by playwright-core, pages opened from disk (file://) as a person would.
 //
 // usage: browser-test.js --xrdtool BIN --report REPORT.xrd --work DIR [--driver NAME] [--screenshots DIR]
+//                        [--series GEN_SERIES]
 //
 // Writes the site with `xrdtool html`, then checks on index.html and the
 // driver's page: no console error (a content security policy violation is
@@ -11,6 +12,14 @@
 // filter, expand/collapse all, sorting of the index table, every link on the
 // page resolves; with scripting disabled every counted result of the report is
 // in the pages. --screenshots: saves index.png and driver.png there.
+//
+// --series: also a site with a history (html --history): nightly reports of
+// the report made by bench/qv_gen_series, all but the last added to a store,
+// the last one's site written against it. The trend shows one bar group per
+// run with its title and colours, the flaky list is sorted by flips and links
+// to its results, every failed result carries its streak and note, failed
+// and flaky results their strip of statuses; no console error, with
+// scripting off too. --screenshots: history.png of that site's index.
 'use strict';
 
 const fs = require('fs');
@@ -30,8 +39,10 @@ const report = option('--report');
 const work = option('--work');
 const driverName = option('--driver', 'thermostat_tests');
 const shots = option('--screenshots');
+const generator = option('--series');
 if (!xrdtool || !report || !work) {
-  console.error('usage: browser-test.js --xrdtool BIN --report REPORT.xrd --work DIR [--driver NAME] [--screenshots DIR]');
+  console.error('usage: browser-test.js --xrdtool BIN --report REPORT.xrd --work DIR [--driver NAME] [--screenshots DIR] ' +
+    '[--series GEN_SERIES]');
   process.exit(2);
 }
 
@@ -184,8 +195,76 @@ async function main() {
       check(`no script: every ${k} result is in the pages`, counts[k] === expected[k], `${counts[k]} vs ${expected[k]}`);
   });
 
+  if (generator) await historySite();
+
   console.log(`${passed} passed, ${failed} failed`);
   process.exit(failed ? 1 : 0);
+}
+
+/// The site of the newest of twelve nights, written against a store of the
+/// eleven before it.
+async function historySite() {
+  const nights = path.join(work, 'nights');
+  const store = path.join(work, 'history.db');
+  const site = path.join(work, 'history-site');
+  fs.mkdirSync(nights, { recursive: true });
+  execFileSync(generator, [report, nights, '12', '--flaky', '3', '--failing', '3', '--share', '0.3'], { stdio: 'ignore' });
+  const files = fs.readdirSync(nights).filter((f) => f.endsWith('.xrd')).sort().map((f) => path.join(nights, f));
+  execFileSync(xrdtool, ['history', 'import', '--db', store, ...files.slice(0, 11)], { stdio: 'inherit' });
+  execFileSync(xrdtool, ['html', files[11], '-o', site, '--history', store], { stdio: 'inherit' });
+  const { problems } = checkSite(site);
+  check('history: static site checks', problems.length === 0, problems.join('; '));
+  const pages = fs.readdirSync(path.join(site, 'p')).filter((f) => f.endsWith('.html'));
+
+  for (const scripting of [true, false]) {
+    const label = scripting ? 'history' : 'history, no script';
+    await withBrowser({ javaScriptEnabled: scripting }, async (context) => {
+      const { page, errors } = await open(context, path.join(site, 'index.html'));
+      const runs = await page.$$eval('#trend [data-run]', (els) => els.map((e) => ({
+        title: (e.querySelector('title') || {}).textContent || '',
+        fills: [...e.querySelectorAll('rect')].map((r) => getComputedStyle(r).fill) })));
+      check(`${label}: the trend has one element per run`, runs.length === 12, String(runs.length));
+      check(`${label}: each run of the trend has its title`, runs.every((r) => /\d+ passed, \d+ inconclusive, \d+ failed$/.test(r.title)));
+      const fills = new Set(runs.flatMap((r) => r.fills));
+      check(`${label}: the trend's bars take the style sheet's three colours`, fills.size === 3 && !fills.has('rgb(0, 0, 0)'),
+        [...fills].join(' '));
+      const box = await page.$eval('#trend', (e) => e.getBoundingClientRect().height);
+      check(`${label}: the trend is drawn`, box > 50, String(box));
+      const flips = await page.$$eval('#flaky > li', (els) => els.map((e) => +e.dataset.flips));
+      check(`${label}: the flaky list, most flips first`, flips.length > 0 && flips.every((f, i) => f >= 3 && (i === 0 || flips[i - 1] >= f)),
+        flips.join(','));
+      check(`${label}: every flaky item has its badge and strip`,
+        await page.$$eval('#flaky > li', (els) => els.every((e) => e.querySelector('.flaky-badge') && e.querySelector('.strip'))));
+      if (scripting && shots) await page.screenshot({ path: path.join(shots, 'history.png'), fullPage: true });
+      await checkLinks(page, `${label}: index`);
+      check(`${label}: index: no console error`, errors.length === 0, errors.join(' | '));
+
+      let failedResults = 0;
+      let strips = 0;
+      for (const f of pages) {
+        const d = await open(context, path.join(site, 'p', f));
+        const failedEntries = await d.page.$$eval('[data-status="failed"]', (els) => els.map((e) => ({
+          streak: e.dataset.streak,
+          note: (e.querySelector(':scope > summary > .note, :scope > .head > .note') || {}).textContent || '' })));
+        failedResults += failedEntries.length;
+        check(`${label}, ${f}: every failed result carries its streak and note`,
+          failedEntries.every((e) => /^\d+$/.test(e.streak) &&
+            /^\((new|failing for \d+ runs since [0-9a-f]{12}|flaky: \d+ flips in the last \d+ runs)\)$/.test(e.note)),
+          JSON.stringify(failedEntries));
+        // A strip holds one glyph per run its title counts, and shows them on one line.
+        const found = await d.page.$$eval('.strip', (els) => els.map((e) => ({
+          glyphs: [...e.textContent].length, runs: +(/the last (\d+) runs/.exec(e.title) || [0, -1])[1],
+          lines: Math.round(e.getBoundingClientRect().height / parseFloat(getComputedStyle(e).lineHeight || '20')) })));
+        strips += found.length;
+        check(`${label}, ${f}: each strip holds a glyph per run`, found.every((s) => s.glyphs === s.runs && s.runs > 1),
+          JSON.stringify(found));
+        check(`${label}, ${f}: no console error`, d.errors.length === 0, d.errors.join(' | '));
+        await d.page.close();
+      }
+      check(`${label}: failed results carry notes`, failedResults > 0);
+      check(`${label}: strips on failed and flaky results`, strips >= failedResults && strips > 0, `${strips} for ${failedResults}`);
+    });
+  }
 }
 
 main().catch((e) => {

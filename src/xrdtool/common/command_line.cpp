@@ -50,6 +50,10 @@ bool accepts(const Option& option, const std::string& value)
     case Option::Value::NotEmpty: return !value.empty();
     case Option::Value::Folder: return !value.empty() && value != "-";
     case Option::Value::PathRule: return PathMap::isRule(value);
+    case Option::Value::Count:
+        return !value.empty() && value.size() <= 10 &&
+            value.find_first_not_of("0123456789") == std::string::npos && std::stoll(value) >= 1 &&
+            std::stoll(value) <= 1000000000;
     case Option::Value::OneOf:
         for (const std::string& word : wordsOf(option.value)) {
             if (value == word)
@@ -130,6 +134,8 @@ public:
         for (const Option& option : command.options)
             parsed.values_[option.name];
         const std::size_t wanted = wordsOf(command.operands.words).size();
+        const std::string& words = command.operands.words;
+        const bool andMore = words.size() > 3 && words.compare(words.size() - 3, 3, "...") == 0;
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string& arg = args[i];
             const Option* matched = nullptr;
@@ -172,7 +178,7 @@ public:
             parsed.operands_.push_back(arg);
         }
         const std::size_t given = parsed.operands_.size();
-        if (command.operands.more.empty() ? given != wanted : given < wanted)
+        if (command.operands.more.empty() && !andMore ? given != wanted : given < wanted)
             return usageError(command.operands.fewer);
         for (const Option& option : command.options) {
             if (!option.required.empty() && parsed.values_[option.name].empty())

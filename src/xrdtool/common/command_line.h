@@ -26,6 +26,7 @@ struct Option {
         Folder,   ///< a folder's name: not empty, and not "-" (the standard output)
         PathRule, ///< OLD=NEW, OLD possibly empty (PathMap)
         OneOf,    ///< one of the words of `value` ("text|github")
+        Count,    ///< a whole number from 1 to a billion, in decimal digits
     };
 
     /// A flag.
@@ -75,7 +76,8 @@ private:
 
 /// What a command takes besides its options, and what is said when that does not fit.
 struct Operands {
-    /// One word each, in the usage line: "REPORT.xrd", "OLD.xrd NEW.xrd".
+    /// One word each, in the usage line: "REPORT.xrd", "OLD.xrd NEW.xrd"; a
+    /// last word ending in "..." takes any number from one up ("REPORT.xrd...").
     std::string words;
     /// The problem when fewer are given: "no report given".
     std::string fewer;

@@ -112,32 +112,37 @@ std::string_view NameTable::view(std::uint32_t id) const
 
 void NameTable::grow()
 {
-    std::vector<std::uint32_t> slots(slots_.size() * 2, 0);
+    std::vector<std::uint64_t> slots(slots_.size() * 2, 0);
     const std::size_t mask = slots.size() - 1;
-    for (std::uint32_t id = 0; id < starts_.size(); ++id) {
-        const std::string_view text = view(id);
+    for (const std::uint64_t slot : slots_) {
+        if (slot == 0)
+            continue;
+        const std::string_view text = view(std::uint32_t(slot) - 1);
         std::size_t at = hashBytes(text.data(), text.size()) & mask;
         while (slots[at] != 0)
             at = (at + 1) & mask;
-        slots[at] = id + 1;
+        slots[at] = slot;
     }
     slots_.swap(slots);
 }
 
 std::uint32_t NameTable::intern(std::string_view text)
 {
+    const std::uint64_t hash = hashBytes(text.data(), text.size());
+    const std::uint64_t tag = hash >> 32 << 32;
     const std::size_t mask = slots_.size() - 1;
-    std::size_t at = hashBytes(text.data(), text.size()) & mask;
+    std::size_t at = hash & mask;
     while (slots_[at] != 0) {
-        if (view(slots_[at] - 1) == text)
-            return slots_[at] - 1;
+        const std::uint32_t id = std::uint32_t(slots_[at]) - 1;
+        if ((slots_[at] & ~std::uint64_t(0xFFFFFFFFu)) == tag && view(id) == text)
+            return id;
         at = (at + 1) & mask;
     }
     if (starts_.size() >= MaxNames)
         throw std::bad_alloc();
     const std::uint32_t id = std::uint32_t(starts_.size());
     starts_.push_back(store(text));
-    slots_[at] = id + 1;
+    slots_[at] = tag | (id + 1);
     if (full(starts_.size(), slots_.size()))
         grow();
     return id;
@@ -146,7 +151,7 @@ std::uint32_t NameTable::intern(std::string_view text)
 std::size_t NameTable::bytes() const
 {
     return blockBytes_ + blocks_.capacity() * sizeof(blocks_[0]) + starts_.bytes() +
-        slots_.capacity() * sizeof(std::uint32_t);
+        slots_.capacity() * sizeof(std::uint64_t);
 }
 
 PathTable::PathTable() : slots_(FirstSlots, 0)
@@ -201,6 +206,74 @@ std::vector<std::uint32_t> PathTable::names(std::uint32_t node) const
 std::size_t PathTable::bytes() const
 {
     return nodes_.bytes() + slots_.capacity() * sizeof(std::uint32_t);
+}
+
+IdentityMap::IdentityMap() : slots_(FirstSlots, Slot{0, 0, 0, 0})
+{}
+
+std::size_t IdentityMap::slotOf(const ResultIdentity& identity) const
+{
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = mix((std::uint64_t(identity.key.path) << 32 | identity.key.type) ^
+                         std::uint64_t(identity.repeat) * 0x9E3779B97F4A7C15ull) &
+        mask;
+    while (slots_[at].repeat != 0 &&
+           (slots_[at].path != identity.key.path || slots_[at].type != identity.key.type ||
+            slots_[at].repeat != identity.repeat))
+        at = (at + 1) & mask;
+    return at;
+}
+
+std::uint32_t IdentityMap::find(const ResultIdentity& identity) const
+{
+    if (identity.repeat == 1 && identity.key.path < byPath_.size() &&
+        byPath_[identity.key.path].typePlusOne == identity.key.type + 1)
+        return byPath_[identity.key.path].value;
+    const Slot& slot = slots_[slotOf(identity)];
+    return slot.repeat == 0 ? Missing : slot.value;
+}
+
+std::uint32_t& IdentityMap::operator[](const ResultIdentity& identity)
+{
+    if (identity.repeat == 1) {
+        const std::uint32_t path = identity.key.path;
+        if (path >= byPath_.size())
+            byPath_.resize(std::max<std::size_t>(path + 1, byPath_.size() * 2), Cell{0, 0});
+        Cell& cell = byPath_[path];
+        if (cell.typePlusOne == 0) {
+            cell = Cell{identity.key.type + 1, Missing};
+            ++used_;
+        }
+        if (cell.typePlusOne == identity.key.type + 1)
+            return cell.value;
+    }
+    std::size_t at = slotOf(identity);
+    if (slots_[at].repeat == 0) {
+        if (full(used_ + 1, slots_.size())) {
+            grow();
+            at = slotOf(identity);
+        }
+        slots_[at] = Slot{identity.key.path, identity.key.type, identity.repeat, Missing};
+        ++used_;
+    }
+    return slots_[at].value;
+}
+
+void IdentityMap::grow()
+{
+    std::vector<Slot> old(slots_.size() * 2, Slot{0, 0, 0, 0});
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+        if (slot.repeat != 0)
+            slots_[slotOf(ResultIdentity{ResultKey{slot.path, slot.type}, slot.repeat})] = slot;
+    }
+}
+
+std::uint32_t RepeatCounter::next(const ResultKey& key)
+{
+    std::uint32_t& count = counts_[ResultIdentity{key, 1}];
+    count = count == IdentityMap::Missing ? 1 : count + 1;
+    return count;
 }
 
 } // namespace xrdtool

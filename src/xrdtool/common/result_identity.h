@@ -4,7 +4,9 @@
 // results of one report with the same path and type, its repeat number (the
 // k-th in document order matches the k-th). Every name is stored once and
 // every path is one node of a shared tree, so that a result's key is two
-// 32-bit numbers; nothing is ever copied to grow.
+// 32-bit numbers; nothing is ever copied to grow. diff matches two reports by
+// it; the history store matches a report with the runs it remembers by it
+// (its paths stored as a tree of names too).
 
 #include "xrdtool/common/chunked_array.h"
 
@@ -51,7 +53,10 @@ private:
     std::size_t used_; // bytes used in the last block
     std::size_t blockBytes_ = 0;
     ChunkedArray<std::uint32_t> starts_;
-    std::vector<std::uint32_t> slots_; // open addressing; 0 = empty, else id + 1
+    // Open addressing: 0 = empty, else the high half of the text's hash above
+    // id + 1, so that a probe compares texts only when the hashes agree
+    // (names often share long starts).
+    std::vector<std::uint64_t> slots_;
     std::size_t textBytes_ = 0;
 };
 
@@ -77,6 +82,30 @@ private:
 
     ChunkedArray<std::uint64_t> nodes_; // parent << 32 | name
     std::vector<std::uint32_t> slots_;
+};
+
+/// Interns the type words of results into a NameTable: they are few and come
+/// in runs (a suite of test cases), so the last one is kept and most lookups
+/// compare one short text instead of hashing it.
+class TypeNames {
+public:
+    explicit TypeNames(NameTable& names) : names_(names) {}
+    /// The NameTable id of `type`.
+    std::uint32_t intern(std::string_view type)
+    {
+        if (!known_ || type != last_) {
+            last_.assign(type.data(), type.size());
+            id_ = names_.intern(type);
+            known_ = true;
+        }
+        return id_;
+    }
+
+private:
+    NameTable& names_;
+    std::string last_;
+    std::uint32_t id_ = 0;
+    bool known_ = false;
 };
 
 /// A result's identity but for its repeat number: the PathTable node of its
@@ -109,5 +138,62 @@ template <typename KeyOf> std::vector<std::uint32_t> identityOrder(std::size_t c
     });
     return order;
 }
+
+/// A result's whole identity: its key and its repeat number (1 for the first
+/// result with that key in document order, 2 for the second, ...).
+struct ResultIdentity {
+    ResultKey key;
+    std::uint32_t repeat = 1;
+};
+
+/// A value per identity: the history store's index of a series' results
+/// costs a few words per result, not a heap block each. Nearly every result
+/// is the only one of its path (repeat 1, one type), and path nodes are
+/// numbered densely, so those sit in an array by path node, one 8-byte cell
+/// each, where a lookup is one memory access; the others go to an
+/// open-addressed table of 16-byte slots.
+class IdentityMap {
+public:
+    /// What find() returns for an identity that is not there.
+    static constexpr std::uint32_t Missing = ~std::uint32_t(0);
+
+    IdentityMap();
+    /// The value of `identity`, or Missing.
+    std::uint32_t find(const ResultIdentity& identity) const;
+    /// The value of `identity`, added as Missing when new.
+    std::uint32_t& operator[](const ResultIdentity& identity);
+    /// Number of identities.
+    std::size_t size() const { return used_; }
+
+private:
+    struct Slot {
+        std::uint32_t path;
+        std::uint32_t type;
+        std::uint32_t repeat; // 0: an empty slot
+        std::uint32_t value;
+    };
+    /// The identity with repeat 1 and the first type seen at a path node.
+    struct Cell {
+        std::uint32_t typePlusOne; // 0: none yet
+        std::uint32_t value;
+    };
+    std::size_t slotOf(const ResultIdentity& identity) const;
+    void grow();
+
+    std::vector<Cell> byPath_;
+    std::vector<Slot> slots_;
+    std::size_t used_ = 0;
+};
+
+/// Repeat numbers as a report's results stream by in document order: the
+/// k-th result with one key is repeat k, as identityOrder numbers them.
+class RepeatCounter {
+public:
+    /// The repeat number of the next result with `key`.
+    std::uint32_t next(const ResultKey& key);
+
+private:
+    IdentityMap counts_; // by key, with repeat 1 standing for every repeat
+};
 
 } // namespace xrdtool

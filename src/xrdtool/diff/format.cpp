@@ -1,5 +1,6 @@
 #include "xrdtool/diff/format.h"
 
+#include "xrdtool/common/format_text.h"
 #include "xrdtool/common/result_text.h"
 #include "xrdtool/common/utf8_text.h"
 
@@ -74,60 +75,6 @@ std::string where(const Change& change, const DiffText& text)
     return file.empty() ? std::string() : oneLine(file) + ":" + std::to_string(change.record->line);
 }
 
-std::string json(const std::string& text)
-{
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-            ++i;
-        } else if (c < 0x20 || c == 0x7F) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-            out += buffer;
-            ++i;
-        } else {
-            unsigned long code = 0;
-            const std::size_t length = utf8Sequence(text, i, code);
-            if (length == 0) {
-                out += "\xEF\xBF\xBD"; // JSON is UTF-8: a stray byte cannot pass
-                ++i;
-            } else {
-                out.append(text, i, length);
-                i += length;
-            }
-        }
-    }
-    return out + "\"";
-}
-
-std::string markdown(const std::string& text)
-{
-    std::string out;
-    for (char c : oneLine(text)) {
-        switch (c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        case '|':
-        case '\\':
-        case '`':
-        case '*':
-        case '_':
-        case '[':
-        case ']':
-        case '#':
-            out += '\\';
-            out += c;
-            break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 std::string countsJson(const Totals& totals)
 {
     return "{\"passed\": " + std::to_string(totals.passed) +
@@ -148,16 +95,17 @@ void asJson(Out& out, const DiffLists& lists, const DiffText& text)
             out += "{\"path\": [";
             bool firstName = true;
             for (const std::string& name : pathNames(change, text)) {
-                out += (firstName ? "" : ", ") + json(name);
+                out += (firstName ? "" : ", ") + jsonString(name);
                 firstName = false;
             }
-            out += "], \"type\": " + json(text.names.text(change.record->type()));
+            out += "], \"type\": " + jsonString(text.names.text(change.record->type()));
             const std::string file =
                 change.record->line < 0 ? std::string() : text.names.text(change.record->file);
             if (file.empty())
                 out += ", \"file\": null, \"line\": null";
             else
-                out += ", \"file\": " + json(file) + ", \"line\": " + std::to_string(change.record->line);
+                out +=
+                    ", \"file\": " + jsonString(file) + ", \"line\": " + std::to_string(change.record->line);
             out += ", \"before\": \"" + std::string(presenceWord(change.before)) + "\", \"after\": \"" +
                 presenceWord(change.after) + "\"}";
         });
@@ -204,10 +152,10 @@ void asMarkdown(Out& out, const DiffLists& lists, const DiffText& text)
         out += "| result | type | location | before | after |\n|---|---|---|---|---|\n";
         lists.each(section.list, [&](const Change& change) {
             const std::string at = where(change, text);
-            out += "| " + markdown(joinedPath(change, text)) + " | " +
-                markdown(text.names.text(change.record->type())) + " | " +
-                (at.empty() ? std::string() : markdown(at)) + " | " + presenceWord(change.before) + " | " +
-                presenceWord(change.after) + " |\n";
+            out += "| " + markdownText(joinedPath(change, text)) + " | " +
+                markdownText(text.names.text(change.record->type())) + " | " +
+                (at.empty() ? std::string() : markdownText(at)) + " | " + presenceWord(change.before) +
+                " | " + presenceWord(change.after) + " |\n";
         });
     }
 }

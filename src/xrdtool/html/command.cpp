@@ -1,4 +1,4 @@
-// xrdtool html REPORT.xrd -o DIR [--path-map OLD=NEW]...
+// xrdtool html REPORT.xrd -o DIR [--path-map OLD=NEW]... [--history DB [--series NAME] [--run ID]]
 // The site is written into a temporary folder beside DIR, which replaces DIR
 // (missing, empty or an earlier site) at the end.
 
@@ -35,11 +35,15 @@ Result<int> runHtml(const Arguments& args)
         if (const Result<void> made = folder.addFolder(sub); !made)
             return made.error();
     }
-    SiteWriter writer(folder.dir(), baseName(report), paths);
+    Result<std::unique_ptr<history::ReportHistory>> opened = history::openHistory(args, report, true);
+    if (!opened)
+        return opened.error();
+    const std::unique_ptr<history::ReportHistory> history = std::move(*opened);
+    SiteWriter writer(folder.dir(), baseName(report), paths, history.get());
     if (const Result<Totals> read = readReportInto(report, writer); !read)
         return read.error();
-    if (!writer.finish())
-        return fileError(target, "write error");
+    if (const Result<void> finished = writer.finish(target); !finished)
+        return finished.error();
     if (const Result<void> committed = folder.commit(); !committed)
         return committed.error();
     return ExitOk;

@@ -1,6 +1,7 @@
 #include "xrdtool/html/failures.h"
 
 #include "xrdtool/html/entry.h"
+#include "xrdtool/html/history_view.h"
 #include "xrdtool/html/html_text.h"
 
 namespace xrdtool {
@@ -13,9 +14,13 @@ constexpr std::size_t ListNameLimit = 1024;
 /// Appends one failed result as a list item; `hook` adds data-status="failed"
 /// (the failures pages have it, the index has no data-status at all).
 void appendFailureItem(std::string& out, const xrd::Entry& entry, const std::string& href,
-                       const NamePath& path, const PathMap& paths, bool hook)
+                       const NamePath& path, const PathMap& paths, bool hook,
+                       const history::ResultHistory* judged)
 {
-    out += hook ? "<li data-status=\"failed\">" : "<li>";
+    out += hook ? "<li data-status=\"failed\"" : "<li";
+    if (judged)
+        appendStreakAttribute(out, *judged, true);
+    out += '>';
     appendStatusBadge(out, resultLook(xrd::ResultStatus::Failed));
     out += " <a href=\"";
     appendHtml(out, href);
@@ -23,6 +28,8 @@ void appendFailureItem(std::string& out, const xrd::Entry& entry, const std::str
     appendTypeAndName(out, entry, ListNameLimit);
     out += "</a>";
     appendEntryLocation(out, entry, paths);
+    if (judged)
+        appendHistoryNote(out, *judged);
     out += "<br><span class=\"path\">";
     appendHtmlPath(out, path);
     out += "</span>";
@@ -63,16 +70,17 @@ void FailurePages::pageBottom(std::string& out, std::size_t, const std::string& 
     appendSeriesEnd(out, previous, next);
 }
 
-void FailurePages::failedResult(const xrd::Entry& entry, const std::string& href, const NamePath& path)
+void FailurePages::failedResult(const xrd::Entry& entry, const std::string& href, const NamePath& path,
+                                const history::ResultHistory* judged)
 {
     ++count_;
     if (first_.size() < HtmlIndexFailures) {
         std::string item;
-        appendFailureItem(item, entry, href, path, paths_, false);
+        appendFailureItem(item, entry, href, path, paths_, false, judged);
         first_.push_back(std::move(item));
     }
     item_.clear();
-    appendFailureItem(item_, entry, href, path, paths_, true);
+    appendFailureItem(item_, entry, href, path, paths_, true, judged);
     pages_.start();
     pages_.makeRoom(item_.size(), true, pageTailReserve(32));
     pages_.add(item_, true);

@@ -22,7 +22,8 @@ public:
     /// The failures pages of `site`, at its top.
     explicit FailurePages(const Site& site);
 
-    void failedResult(const xrd::Entry& entry, const std::string& href, const NamePath& path) override;
+    void failedResult(const xrd::Entry& entry, const std::string& href, const NamePath& path,
+                      const history::ResultHistory* judged) override;
     /// Ends the last page (writes the only one, saying so, when nothing failed);
     /// false when a page could not be written.
     bool finish();

@@ -177,6 +177,7 @@ public:
         appendHtmlName(out, site_.title, HtmlCellLimit);
         out += "</h1>\n<div id=\"tools\"></div>\n<main>\n";
         appendSummary(out, content_.totals);
+        out += content_.history;
         out += "<section id=\"sections\">\n<h2>Test drivers and contracts</h2>\n";
         out += content_.sections.empty() ? "<p>The report holds no test driver.</p>\n" : SectionsTableHead;
     }

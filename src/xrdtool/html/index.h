@@ -30,6 +30,8 @@ struct IndexContent {
     std::vector<std::string> firstFailures;
     /// Number of failed results.
     std::size_t failures = 0;
+    /// With --history: the trend and the flaky results, as HTML (empty without).
+    std::string history;
 };
 
 /// Most bytes of report information on the index; the rest is left out with a note.

@@ -1,6 +1,7 @@
 #include "xrdtool/html/section.h"
 
 #include "xrdtool/common/file_stem.h"
+#include "xrdtool/html/history_view.h"
 #include "xrdtool/html/html_text.h"
 
 namespace xrdtool {
@@ -114,6 +115,10 @@ void SectionPages::writeEntry(const xrd::Entry& entry, std::size_t index)
 {
     Level& level = levels_[index];
     const StatusLook look = entryLook(entry);
+    // With --history, what it says of this result (the entry being written is
+    // the history's innermost open one).
+    const history::ResultHistory* judged = entry.counted && site_.history ? site_.history->judged() : nullptr;
+    const bool failed = entry.counted && entry.status() == xrd::ResultStatus::Failed;
     chunk_.clear();
     chunk_ += level.flat ? "<section class=\"flat s-" : "<details class=\"entry s-";
     chunk_ += look.name;
@@ -125,11 +130,15 @@ void SectionPages::writeEntry(const xrd::Entry& entry, std::size_t index)
         chunk_ += look.name;
         chunk_ += '"';
     }
+    if (judged)
+        appendStreakAttribute(chunk_, *judged, failed);
     chunk_ += level.flat ? "><p class=\"head\">" : "><summary>";
     appendStatusBadge(chunk_, look);
     chunk_ += ' ';
     appendTypeAndName(chunk_, entry, HtmlCellLimit);
     appendEntryLocation(chunk_, entry, site_.paths);
+    if (judged)
+        appendResultHistory(chunk_, *judged, failed);
     if (level.flat) {
         chunk_ += "</p>\n<p class=\"path\">";
         appendHtmlPath(chunk_, NamePath{names_, index + 1});
@@ -150,12 +159,17 @@ void SectionPages::writeEntry(const xrd::Entry& entry, std::size_t index)
     if (!entry.counted)
         return;
     // Counted here, in document order, where the result's page is known.
-    const xrd::ResultStatus status = entry.status();
-    summary_.totals.add(status);
-    if (status == xrd::ResultStatus::Failed) {
-        const std::string href =
-            "p/" + pages_->pageName(pages_->pageNumber()) + "#e" + std::to_string(level.id);
-        failures_.failedResult(entry, href, NamePath{names_, index + 1});
+    summary_.totals.add(entry.status());
+    if (!failed && !(judged && judged->flaky))
+        return;
+    const std::string href = "p/" + pages_->pageName(pages_->pageNumber()) + "#e" + std::to_string(level.id);
+    if (failed)
+        failures_.failedResult(entry, href, NamePath{names_, index + 1}, judged);
+    if (judged && judged->flaky) {
+        const ResultIdentity& identity = judged->identity;
+        site_.flaky.push_back(FlakyItem{history::ResultName{site_.history->namesOf(identity),
+                                                            site_.history->typeOf(identity), identity.repeat},
+                                        href, *judged});
     }
 }
 

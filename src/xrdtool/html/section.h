@@ -58,8 +58,10 @@ class FailureSink {
 public:
     virtual ~FailureSink() = default;
     /// `href` is relative to the site's root ("p/NAME-p2.html#e17"); `path`
-    /// names the section and the entries around the result.
-    virtual void failedResult(const xrd::Entry& entry, const std::string& href, const NamePath& path) = 0;
+    /// names the section and the entries around the result; `judged` is what
+    /// the history says of it (null without).
+    virtual void failedResult(const xrd::Entry& entry, const std::string& href, const NamePath& path,
+                              const history::ResultHistory* judged) = 0;
 };
 
 /// What the index shows of a section once its pages are written.

@@ -1,10 +1,14 @@
 #pragma once
 // What every part of the site shares, passed by reference to each: its
-// folder, the path map, the report's names and the stems of its pages.
+// folder, the path map, the report's names, the stems of its pages and, with
+// --history, the report's history.
+
+#include "xrdtool/html/history_view.h"
 
 #include <string>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 namespace xrdtool {
 
@@ -27,6 +31,10 @@ struct Site {
     std::string reportName;
     /// The stems of the pages under p/, as fileStem keeps them: each new page's is unique.
     std::unordered_set<std::string> stems;
+    /// With --history: what the history says of the results as they are read; null without.
+    history::ReportHistory* history = nullptr;
+    /// With --history: the flaky results met on the pages, for the index.
+    std::vector<FlakyItem> flaky;
 };
 
 } // namespace xrdtool

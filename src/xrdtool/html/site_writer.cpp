@@ -26,11 +26,13 @@ bool writeFile(const std::string& path, const char* text)
 
 } // namespace
 
-SiteWriter::SiteWriter(const std::string& dir, const std::string& reportName, const PathMap& paths)
+SiteWriter::SiteWriter(const std::string& dir, const std::string& reportName, const PathMap& paths,
+                       history::ReportHistory* history)
     : site_(dir, paths)
 {
     site_.title = keptForDisplay(reportName, HtmlCellLimit);
     site_.reportName = site_.title;
+    site_.history = history;
 }
 
 void SiteWriter::documentTitle(const std::string& title)
@@ -43,9 +45,20 @@ void SiteWriter::documentTitle(const std::string& title)
 void SiteWriter::infoTable(const xrd::Table& table)
 {
     appendInformation(index_, table, site_.paths);
+    if (site_.history)
+        site_.history->infoTable(table);
 }
 
 void SiteWriter::entryOpened(const xrd::Entry& entry)
+{
+    openSection(entry);
+    // After the pages: an entry written when its first child opens is still
+    // the history's innermost open one.
+    if (site_.history)
+        site_.history->entryOpened(entry);
+}
+
+void SiteWriter::openSection(const xrd::Entry& entry)
 {
     if (section_) {
         section_->entryOpened(entry);
@@ -63,6 +76,13 @@ void SiteWriter::entryOpened(const xrd::Entry& entry)
 
 void SiteWriter::entryClosed(const xrd::Entry& entry)
 {
+    closeSection(entry);
+    if (site_.history)
+        site_.history->entryClosed(entry);
+}
+
+void SiteWriter::closeSection(const xrd::Entry& entry)
+{
     if (!section_)
         return;
     section_->entryClosed(entry);
@@ -77,18 +97,35 @@ void SiteWriter::entryClosed(const xrd::Entry& entry)
     section_.reset();
 }
 
-bool SiteWriter::finish()
+Result<void> SiteWriter::finish(const std::string& target)
 {
     if (!failures_)
         failures_ = std::make_unique<FailurePages>(site_);
     if (!failures_->finish() || failed_)
-        return false;
+        return fileError(target, "write error");
     index_.firstFailures = failures_->first();
     index_.failures = failures_->count();
-    return writeIndex(site_, index_) && writeFile(site_.dir + "/assets/report.css", htmlReportCss()) &&
+    if (site_.history) {
+        if (Result<void> judged = site_.history->finish(index_.totals); !judged)
+            return judged;
+        std::vector<FlakyItem> flaky = std::move(site_.flaky);
+        for (const history::ResultHistory& absent : site_.history->absentFlaky())
+            flaky.push_back(
+                FlakyItem{history::ResultName{site_.history->namesOf(absent.identity),
+                                              site_.history->typeOf(absent.identity), absent.identity.repeat},
+                          std::string(), absent});
+        appendHistorySections(index_.history, site_.history->trend(), std::move(flaky));
+    }
+    const bool judged = site_.history && site_.history->judging();
+    const std::string css = std::string(htmlReportCss()) + (judged ? htmlHistoryCss() : "");
+    const bool written = writeIndex(site_, index_) &&
+        writeFile(site_.dir + "/assets/report.css", css.c_str()) &&
         writeFile(site_.dir + "/assets/report.js", htmlReportJs()) &&
         writeFile(site_.dir + "/" + HtmlSiteMarker,
                   "A site written by xrdtool html; the next run replaces this folder whole.\n");
+    if (!written)
+        return fileError(target, "write error");
+    return Result<void>();
 }
 
 } // namespace xrdtool

@@ -19,8 +19,10 @@ namespace xrdtool {
 class SiteWriter : public xrd::ReportHandler {
 public:
     /// `dir` is the site's folder (with p/ and assets/ made), `reportName` the
-    /// report file's name, the title when the report has none.
-    SiteWriter(const std::string& dir, const std::string& reportName, const PathMap& paths);
+    /// report file's name, the title when the report has none; `history`, with
+    /// --history, what the history says of the report (null without).
+    SiteWriter(const std::string& dir, const std::string& reportName, const PathMap& paths,
+               history::ReportHistory* history = nullptr);
 
     void documentTitle(const std::string& title) override;
     void infoTable(const xrd::Table& table) override;
@@ -31,10 +33,13 @@ public:
     void entryClosed(const xrd::Entry& entry) override;
 
     /// Ends the failures pages, writes the index, the assets and the marker;
-    /// false on a write error.
-    bool finish();
+    /// a write error, or why the history could not be read.
+    Result<void> finish(const std::string& target);
 
 private:
+    void openSection(const xrd::Entry& entry);
+    void closeSection(const xrd::Entry& entry);
+
     Site site_;
     IndexContent index_;
     bool titleSeen_ = false;

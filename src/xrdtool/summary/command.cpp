@@ -7,6 +7,7 @@
 #include "xrdtool/common/read_report.h"
 #include "xrdtool/common/spool.h"
 #include "xrdtool/common/totals.h"
+#include "xrdtool/history/report_history.h"
 #include "xrdtool/summary/result_lines.h"
 
 #include <cstdio>
@@ -22,8 +23,10 @@ bool isFailedResult(const xrd::Entry& entry)
 
 class SummaryHandler : public xrd::ReportHandler {
 public:
-    SummaryHandler(const std::string& report, SummaryFormat format, bool verbose, const PathMap& map)
-        : lines_(report, format, map), form_(lineFormOf(format)), verbose_(verbose), map_(map)
+    SummaryHandler(const std::string& report, SummaryFormat format, bool verbose, const PathMap& map,
+                   history::ReportHistory* history)
+        : lines_(report, format, map), form_(lineFormOf(format)), verbose_(verbose), map_(map),
+          history_(history)
     {}
 
     Spool failures;
@@ -43,6 +46,8 @@ public:
     {
         failedOrder_.opened(entry);
         inconclusiveOrder_.opened(entry);
+        if (history_)
+            history_->entryOpened(entry);
         if (isFailedResult(entry)) {
             if (open_ == failed_.size())
                 failed_.emplace_back(map_, form_);
@@ -67,7 +72,7 @@ public:
         std::vector<std::string> failed;
         std::vector<std::string> notExecuted;
         if (isFailedResult(entry) && open_ > 0)
-            failed.push_back(lines_.failed(entry, failed_[--open_]));
+            failed.push_back(withHistoryNote(lines_.failed(entry, failed_[--open_])));
         else if (entry.counted && verbose_ && entry.status() == xrd::ResultStatus::Inconclusive)
             notExecuted.push_back(lines_.notExecuted(entry));
         for (const std::string& text : failedOrder_.closed(entry, std::move(failed)))
@@ -76,13 +81,33 @@ public:
             for (const std::string& text : inconclusiveOrder_.closed(entry, std::move(notExecuted)))
                 inconclusive.write(text);
         }
+        if (history_)
+            history_->entryClosed(entry);
+    }
+
+    /// The report's time, for the history.
+    void infoTable(const xrd::Table& table) override
+    {
+        if (history_)
+            history_->infoTable(table);
     }
 
 private:
+    /// The one place the history touches a failed result's lines: its note
+    /// ends the first line (in the github format, the annotation's text).
+    std::string withHistoryNote(std::string text) const
+    {
+        const history::ResultHistory* judged = history_ ? history_->judged() : nullptr;
+        if (!judged)
+            return text;
+        return lines_.withNote(std::move(text), " (" + history::noteWords(*judged) + ")");
+    }
+
     ResultLines lines_;
     LineForm form_;
     bool verbose_;
     const PathMap& map_;
+    history::ReportHistory* history_;
     NestedOrder<std::string> failedOrder_;
     NestedOrder<std::string> inconclusiveOrder_;
     /// The failure lines of each failed result open now: the first open_;
@@ -99,10 +124,18 @@ Result<int> runSummary(const Arguments& args)
     const SummaryFormat format =
         args.value("--format") == "github" ? SummaryFormat::Github : SummaryFormat::Text;
     const PathMap map(args.values("--path-map"));
-    SummaryHandler handler(report, format, args.has("--verbose"), map);
+    Result<std::unique_ptr<history::ReportHistory>> opened = history::openHistory(args, report, false);
+    if (!opened)
+        return opened.error();
+    const std::unique_ptr<history::ReportHistory> history = std::move(*opened);
+    SummaryHandler handler(report, format, args.has("--verbose"), map, history.get());
     const Result<Totals> totals = readReportInto(report, handler);
     if (!totals)
         return totals.error();
+    if (history) {
+        if (const Result<void> judged = history->finish(*totals); !judged)
+            return judged.error();
+    }
     if (!handler.failures.valid() || !handler.inconclusive.valid())
         return fileError("summary", "cannot write a temporary file");
 

@@ -82,6 +82,17 @@ std::string ResultLines::failed(const xrd::Entry& entry, const FailureLines& fai
     return text + githubEscape(message, false) + "\n";
 }
 
+std::string ResultLines::withNote(std::string lines, const std::string& note) const
+{
+    std::string escaped;
+    if (format_ == SummaryFormat::Text)
+        appendEscaped(escaped, note);
+    else
+        escaped = githubEscape(note, false);
+    lines.insert(lines.find('\n'), escaped);
+    return lines;
+}
+
 std::string ResultLines::notExecuted(const xrd::Entry& entry) const
 {
     std::string text = head(entry, false);

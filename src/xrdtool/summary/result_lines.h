@@ -29,6 +29,9 @@ public:
 
     /// A failed result, with the lines of its failed rows; none without.
     std::string failed(const xrd::Entry& entry, const FailureLines& failure) const;
+    /// `lines` of a failed result with `note` at the end of its first line,
+    /// escaped as that line is (in the github format, the annotation's text).
+    std::string withNote(std::string lines, const std::string& note) const;
     /// A result that was not executed (--verbose).
     std::string notExecuted(const xrd::Entry& entry) const;
 

@@ -51,7 +51,9 @@ Command table()
                                    addOptions, "Keeps a run.\n", record),
                            Command("runs", "lists the runs kept", Operands{}, {}, "", refuse)});
     const Command pair("pair", "two at once", Operands{"A B", "two are needed", ""}, {}, "", recordOperands);
-    return Command("tool", "", "Does things.\n", {pair, history}, "1.2");
+    const Command many("many", "one or more", Operands{"X...", "none given", ""},
+                       {{"--last", Value::Count, "N", "a positive number"}}, "", recordOperands);
+    return Command("tool", "", "Does things.\n", {pair, history, many}, "1.2");
 }
 
 /// Runs `args`: the exit status, and what went to the standard output and the error stream.
@@ -105,6 +107,14 @@ TEST(CommandLine, WrongCommandLinesSayWhatIsWrongThenTheUsage)
     }
     EXPECT_EQ(run({"pair", "a", "b", "c"}).err.substr(0, 27), "tool: pair: two are needed\n");
     EXPECT_EQ(run({"pair", "a", "b", "c"}).status, ExitError);
+    // "X...": one operand or more; a count is a whole number from 1 to a billion.
+    EXPECT_EQ(run({"many", "a", "b", "c", "--last", "1000000000"}).status, 3);
+    EXPECT_EQ(seen, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(run({"many"}).err.substr(0, 22), "tool: many: none given");
+    for (const char* count : {"0", "-1", "1x", "", "1000000001", "99999999999999999999", "+3"})
+        EXPECT_EQ(run({"many", "a", "--last", count}).err.substr(0, 42),
+                  "tool: many: --last takes a positive number")
+            << count;
 }
 
 TEST(CommandLine, AFamilyListsItsCommandsAndRunsThem)
@@ -129,6 +139,7 @@ TEST(CommandLine, TheRootListsItsCommandsAndErrorsArePrintedOnce)
               "usage: tool COMMAND [OPTIONS]\nDoes things.\nCommands:\n"
               "  pair A B         two at once\n"
               "  history COMMAND  the runs kept\n"
+              "  many X...        one or more\n"
               "tool --help, tool COMMAND --help, tool --version\n");
     EXPECT_EQ(run({"--version", "x"}).out, "tool 1.2\n");
     EXPECT_EQ(run({"bogus", "--help"}).err.substr(0, 30), "tool: unknown command 'bogus'\n");

@@ -1,9 +1,11 @@
-// The names and paths that identify results across runs, each stored once.
+// The names and paths that identify results across runs, each stored once;
+// repeat numbers counted as results stream by.
 
 #include "xrdtool/common/result_identity.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,39 @@ TEST(Diff, TextsOfEveryLengthComeBackWhole)
     EXPECT_EQ(names.size(), texts.size());
     EXPECT_EQ(names.textBytes(), bytes);
     EXPECT_GE(names.bytes(), bytes);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ResultIdentity, RepeatsStreamedAsIdentityOrderNumbersThem)
+{
+    // A random sequence of keys, some many times: the streamed repeat numbers
+    // are the ranks identityOrder gives among equal keys, and the map finds
+    // every identity again with the value it was given.
+    std::mt19937 random(7);
+    std::vector<xrdtool::ResultKey> keys;
+    for (int i = 0; i < 20000; ++i)
+        keys.push_back(xrdtool::ResultKey{std::uint32_t(random() % 3000), std::uint32_t(random() % 3)});
+    xrdtool::RepeatCounter counter;
+    std::vector<std::uint32_t> streamed;
+    for (const xrdtool::ResultKey& key : keys)
+        streamed.push_back(counter.next(key));
+    const std::vector<std::uint32_t> order =
+        xrdtool::identityOrder(keys.size(), [&keys](std::uint32_t i) { return keys[i]; });
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const bool first = k == 0 || xrdtool::compareKeys(keys[order[k - 1]], keys[order[k]]) != 0;
+        const std::uint32_t expected = first ? 1 : streamed[order[k - 1]] + 1;
+        ASSERT_EQ(streamed[order[k]], expected) << "result " << order[k];
+    }
+    xrdtool::IdentityMap map;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        map[xrdtool::ResultIdentity{keys[i], streamed[i]}] = std::uint32_t(i);
+    EXPECT_EQ(map.size(), keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        ASSERT_EQ(map.find(xrdtool::ResultIdentity{keys[i], streamed[i]}), i);
+    EXPECT_EQ(map.find(xrdtool::ResultIdentity{keys[0], 100000}), xrdtool::IdentityMap::Missing);
 }
 
 } // namespace

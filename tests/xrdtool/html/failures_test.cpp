@@ -32,7 +32,7 @@ TEST(FailurePages, ContinueAfterFiveThousandAndKeepTheFirstHundredForTheIndex)
     entry.location = xrd::Location{"/build/t.kts", 9};
     for (int i = 0; i < 10001; ++i) {
         entry.name = "case" + std::to_string(i);
-        pages.failedResult(entry, "p/driver.html#e" + std::to_string(i + 1), NamePath{names, 2});
+        pages.failedResult(entry, "p/driver.html#e" + std::to_string(i + 1), NamePath{names, 2}, nullptr);
     }
     ASSERT_TRUE(pages.finish());
     EXPECT_EQ(pages.count(), 10001u);

@@ -28,7 +28,8 @@ struct Failures : FailureSink {
         std::string name, href, path;
     };
     std::vector<Item> items;
-    void failedResult(const xrd::Entry& entry, const std::string& href, const NamePath& path) override
+    void failedResult(const xrd::Entry& entry, const std::string& href, const NamePath& path,
+                      const history::ResultHistory*) override
     {
         std::string joined;
         for (std::size_t i = 0; i < path.size(); ++i)

@@ -1,8 +1,9 @@
-# cmake -DOUT=FILE.cpp -DCSS=report.css -DJS=report.js -P embed_assets.cmake
-# Writes the two assets as the bodies of htmlReportCss() and htmlReportJs().
+# cmake -DOUT=FILE.cpp -DCSS=report.css -DHISTORY_CSS=history.css -DJS=report.js -P embed_assets.cmake
+# Writes the assets as the bodies of htmlReportCss(), htmlHistoryCss() and htmlReportJs().
 file(READ ${CSS} css)
+file(READ ${HISTORY_CSS} history_css)
 file(READ ${JS} js)
-foreach(text css js)
+foreach(text css history_css js)
   string(FIND "${${text}}" ")asset\"" clash)
   if(NOT clash EQUAL -1)
     message(FATAL_ERROR "${text} holds the raw string delimiter )asset\"")
@@ -17,6 +18,11 @@ namespace xrdtool {
 const char* htmlReportCss()
 {
     return R\"asset(${css})asset\";
+}
+
+const char* htmlHistoryCss()
+{
+    return R\"asset(${history_css})asset\";
 }
 
 const char* htmlReportJs()
