@@ -108,6 +108,23 @@ Added addOne(Store& store, const AddRequest& request, const PathMap& pathMap)
     return Added{};
 }
 
+/// Attempts at one report when the store reports a conflict with another
+/// transaction: writers serialize on a lock, so one retry is already rare.
+constexpr int ConflictAttempts = 5;
+
+/// addOne, tried again from its start while the store fails it for a
+/// conflict with another transaction (none is surfaced while a retry may succeed).
+Added addRetrying(Store& store, const AddRequest& request, const PathMap& pathMap)
+{
+    for (int attempt = 1;; ++attempt) {
+        Added added = addOne(store, request, pathMap);
+        if (added.kind != Added::Kind::StoreFailed || attempt == ConflictAttempts ||
+            !store.connection->retryable())
+            return added;
+        usleep(useconds_t(20000 * attempt));
+    }
+}
+
 /// Import's progress on a terminal: reports done, rate, time left.
 class Progress {
 public:
@@ -170,7 +187,7 @@ Result<int> runHistoryAdd(const Arguments& args)
     Result<Store> store = openStore(args.value("--db"), OpenMode::Write);
     if (!store)
         return store.error();
-    const Added added = addOne(*store, request, PathMap(args.values("--path-map")));
+    const Added added = addRetrying(*store, request, PathMap(args.values("--path-map")));
     if (added.error)
         return *added.error;
     return ExitOk;
@@ -192,7 +209,7 @@ Result<int> runHistoryImport(const Arguments& args)
         request.time.fallback = modificationTime(reports[i]);
         request.importing = true;
         progress.clear();
-        const Added added = addOne(*store, request, pathMap);
+        const Added added = addRetrying(*store, request, pathMap);
         if (added.kind == Added::Kind::StoreFailed)
             return *added.error; // the store itself: no other report can go in
         if (added.kind == Added::Kind::ReportFailed) {

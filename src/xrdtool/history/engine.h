@@ -78,6 +78,10 @@ public:
     virtual Result<void> checkIntegrity() = 0;
     /// The failure of the last call that failed.
     virtual Error lastError() const = 0;
+    /// True when that failure was a conflict with another transaction (a
+    /// serialization failure, a deadlock): the whole transaction, tried
+    /// again from its start, may well succeed.
+    virtual bool retryable() const { return false; }
     /// The id the last insert numbered, for a dialect whose inserts do not
     /// return it as a row (Statements::insert asks when no row came).
     virtual std::int64_t lastInsertedId() const = 0;

@@ -1,7 +1,5 @@
 #include "xrdtool/history/run_writer.h"
 
-#include "xrdtool/history/failure_rows.h"
-
 #include <algorithm>
 
 namespace xrdtool::history {
@@ -49,6 +47,10 @@ Result<void> RunWriter::place(std::int64_t at)
         return loaded;
     if (previous_ == NoOrd && next_ == NoOrd)
         return Result<void>();
+    if (statements_.connection().dialect() == Dialect::Postgresql) {
+        if (Result<void> loaded = loadFailuresInForce(); !loaded)
+            return loaded;
+    }
 
     // The spans that cover the runs just before and after this one: only
     // they can change.
@@ -99,6 +101,36 @@ Result<void> RunWriter::loadResults()
     return Result<void>();
 }
 
+Result<void> RunWriter::loadFailuresInForce()
+{
+    Statement& rows = statements_.get(Sql::FailuresBefore);
+    rows.bind(0, series_);
+    rows.bind(1, ord_);
+    inForce_.emplace();
+    Step step;
+    while ((step = rows.step()) == Step::Row) {
+        // Newest first per result: the first row of each is the one in force.
+        const std::int64_t result = rows.integer(0);
+        if (inForce_->find(result) == inForce_->end())
+            inForce_->emplace(result, failureFrom(rows, 0));
+    }
+    if (step != Step::Done)
+        return statements_.error();
+    return Result<void>();
+}
+
+Result<std::optional<FailureRow>> RunWriter::failureInForce(const Local& local)
+{
+    if (local.fresh)
+        return std::optional<FailureRow>();
+    if (!inForce_)
+        return failureBefore(statements_, local.id, ord_);
+    const auto found = inForce_->find(local.id);
+    if (found == inForce_->end())
+        return std::optional<FailureRow>();
+    return std::optional<FailureRow>(found->second);
+}
+
 void RunWriter::observe(const Observation& observation)
 {
     if (failure_)
@@ -119,6 +151,7 @@ void RunWriter::observe(const Observation& observation)
             return keep(id.error());
         Local local;
         local.id = *id;
+        local.fresh = true;
         number = std::uint32_t(locals_.size());
         locals_.push_back(local);
     }
@@ -170,7 +203,7 @@ void RunWriter::placeInSpans(const Local& local, StoredStatus status)
 
 void RunWriter::recordFailure(const Local& local, const Observation& observation)
 {
-    const Result<std::optional<FailureRow>> inForce = failureBefore(statements_, local.id, ord_);
+    const Result<std::optional<FailureRow>> inForce = failureInForce(local);
     if (!inForce)
         return keep(inForce.error());
     const std::optional<FailureRow>& before = *inForce;

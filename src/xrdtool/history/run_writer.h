@@ -7,6 +7,7 @@
 // one that adding in time order would have given.
 
 #include "xrdtool/common/result_identity.h"
+#include "xrdtool/history/failure_rows.h"
 #include "xrdtool/history/id_index.h"
 #include "xrdtool/history/series.h"
 #include "xrdtool/history/spans.h"
@@ -16,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace xrdtool::history {
@@ -75,6 +77,8 @@ private:
         Span atPrevious; // the span covering the run just before, if any
         Span atNext;     // the span covering the run just after, if any
         StoredStatus observed = StoredStatus::Absent;
+        /// Made by this add: no failure row of it can be stored yet.
+        bool fresh = false;
     };
 
     /// Places this run's status of one result among its spans.
@@ -83,6 +87,11 @@ private:
     void recordFailure(const Local& local, const Observation& observation);
     /// Loads the series' paths and results into the tables and the index.
     Result<void> loadResults();
+    /// Loads the failure row in force before this run of every result, in one
+    /// query, for an engine where a query per failed result costs a round trip.
+    Result<void> loadFailuresInForce();
+    /// The failure row in force before this run of a stored result.
+    Result<std::optional<FailureRow>> failureInForce(const Local& local);
     void keep(const Result<void>& done);
 
     Statements& statements_;
@@ -101,6 +110,8 @@ private:
     /// The stored results' places in locals_, by id.
     IdIndex localById_;
     std::optional<Error> failure_;
+    /// loadFailuresInForce's rows by result id, when loaded.
+    std::optional<std::unordered_map<std::int64_t, FailureRow>> inForce_;
 };
 
 } // namespace xrdtool::history

@@ -1,13 +1,16 @@
 #include "xrdtool/history/store.h"
 
+#include "xrdtool/history/postgres_engine.h"
 #include "xrdtool/history/schema.h"
 #include "xrdtool/history/series.h"
+#include "xrdtool/history/store_name.h"
 
 namespace xrdtool::history {
 
 Result<Store> openStore(const std::string& where, OpenMode mode)
 {
-    Result<std::unique_ptr<Connection>> connection = openSqlite(where, mode);
+    Result<std::unique_ptr<Connection>> connection =
+        isPostgresUri(where) ? openPostgres(where, mode) : openSqlite(where, mode);
     if (!connection)
         return connection.error();
     Store store;
@@ -58,7 +61,7 @@ Result<std::optional<std::int64_t>> StoreReader::series(const std::string& name)
 
 Error noHistory(const std::string& where)
 {
-    return fileError(where, "no history here");
+    return fileError(maskedName(where), "no history here");
 }
 
 } // namespace xrdtool::history

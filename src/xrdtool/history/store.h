@@ -1,8 +1,8 @@
 #pragma once
 // Opening a history store and starting its transactions. openStore is the one
-// place the engine is chosen, by the store's name (today every name is a
-// file path: SQLite); everything after the connection is the same for every
-// engine.
+// place the engine is chosen, by the store's name (a postgresql:// URI:
+// PostgreSQL; anything else a file path: SQLite); everything after the
+// connection is the same for every engine.
 
 #include "xrdtool/history/engine.h"
 #include "xrdtool/history/sqlite_engine.h"
