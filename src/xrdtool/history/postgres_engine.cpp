@@ -5,7 +5,6 @@
 
 #include <libpq-fe.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <new>
@@ -39,25 +38,6 @@ PGresult* checked(PGresult* result)
     if (!result)
         throw std::bad_alloc();
     return result;
-}
-
-/// The first line of a libpq message, without its level's padding or a
-/// final full stop (the message line adds its own).
-std::string oneLine(const char* message)
-{
-    std::string text = message ? message : "";
-    const std::size_t end = text.find('\n');
-    if (end != std::string::npos)
-        text.erase(end);
-    std::string out;
-    for (const char c : text) {
-        if (c == ' ' && !out.empty() && out.back() == ' ')
-            continue;
-        out += c == '\t' ? ' ' : c;
-    }
-    while (!out.empty() && (out.back() == ' ' || out.back() == '.'))
-        out.pop_back();
-    return out.empty() ? std::string("the server gave no reason") : out;
 }
 
 /// What a failure was: the server's words and its SQLSTATE.
@@ -281,58 +261,19 @@ public:
     bool gather(const BulkInsert& insert, std::optional<std::int64_t> id,
                 const std::vector<std::string>& values, const std::vector<char>& nulls)
     {
-        const std::string key = insert.table + " (" + (id ? "id, " : "") + insert.columns + ")";
-        auto found = std::find_if(pending_.begin(), pending_.end(),
-                                  [&key](const Pending& pending) { return pending.target == key; });
-        if (found == pending_.end()) {
-            pending_.push_back(Pending{key, insert.table, CopyRows()});
-            found = pending_.end() - 1;
-        }
-        CopyRows& rows = found->rows;
-        const std::size_t before = rows.data().size();
-        rows.beginRow();
-        if (id)
-            rows.value(std::to_string(*id));
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            if (nulls[i])
-                rows.null();
-            else
-                rows.value(values[i]);
-        }
-        rows.endRow();
-        pendingBytes_ += rows.data().size() - before;
-        return pendingBytes_ < BulkBytes || flush();
+        gathered_.add(insert, id, values, nulls);
+        return gathered_.bytes() < BulkBytes || flush();
     }
 
-    /// True when `sql` names a table that has rows gathered: what it reads
-    /// or changes must include them. Tables it does not name cannot matter,
-    /// and their rows keep gathering.
-    bool touchesPending(std::string_view sql) const
-    {
-        for (const Pending& pending : pending_) {
-            const std::string& table = pending.table;
-            for (std::size_t at = sql.find(table); at != std::string_view::npos;
-                 at = sql.find(table, at + 1)) {
-                const bool startsWord = at == 0 || !isWordByte(sql[at - 1]);
-                const std::size_t end = at + table.size();
-                if (startsWord && (end == sql.size() || !isWordByte(sql[end])))
-                    return true;
-            }
-        }
-        return false;
-    }
+    /// True when `sql` must see the gathered rows first.
+    bool touchesPending(std::string_view sql) const { return gathered_.named(sql); }
 
     /// Sends every gathered row, table by table in the order they were first
     /// gathered (a series before the results that refer to it); false with
     /// the reason kept when the server refused them.
     bool flush()
     {
-        std::vector<Pending> pending = std::move(pending_);
-        pending_.clear();
-        pendingBytes_ = 0;
-        for (const Pending& rows : pending) {
-            if (rows.rows.data().empty())
-                continue;
+        for (const GatheredRows::Batch& rows : gathered_.take()) {
             const std::string copy = "COPY " + rows.target + " FROM STDIN";
             const ResultHandle started(checked(PQexec(connection_.get(), copy.c_str())));
             if (PQresultStatus(started.get()) != PGRES_COPY_IN)
@@ -372,21 +313,9 @@ public:
     }
 
 private:
-    struct Pending {
-        std::string target;
-        std::string table;
-        CopyRows rows;
-    };
-
-    static bool isWordByte(char c)
-    {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-    }
-
     void forgetTransaction()
     {
-        pending_.clear();
-        pendingBytes_ = 0;
+        gathered_.take();
         lastIds_.clear();
         writing_ = false;
     }
@@ -412,8 +341,7 @@ private:
     Failure failure_;
     int prepared_ = 0;
     bool writing_ = false;
-    std::vector<Pending> pending_;
-    std::size_t pendingBytes_ = 0;
+    GatheredRows gathered_;
     /// The largest id numbered so far in this transaction, per table.
     std::map<std::string, std::int64_t> lastIds_;
 };

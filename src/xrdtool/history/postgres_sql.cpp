@@ -1,5 +1,7 @@
 #include "xrdtool/history/postgres_sql.h"
 
+#include <algorithm>
+
 namespace xrdtool::history {
 
 namespace {
@@ -101,6 +103,72 @@ void CopyRows::null()
 {
     separate();
     data_ += "\\N";
+}
+
+void GatheredRows::add(const BulkInsert& insert, std::optional<std::int64_t> id,
+                       const std::vector<std::string>& values, const std::vector<char>& nulls)
+{
+    const std::string target = insert.table + " (" + (id ? "id, " : "") + insert.columns + ")";
+    auto found = std::find_if(batches_.begin(), batches_.end(),
+                              [&target](const Batch& batch) { return batch.target == target; });
+    if (found == batches_.end()) {
+        batches_.push_back(Batch{target, insert.table, CopyRows()});
+        found = batches_.end() - 1;
+    }
+    CopyRows& rows = found->rows;
+    const std::size_t before = rows.data().size();
+    rows.beginRow();
+    if (id)
+        rows.value(std::to_string(*id));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (nulls[i])
+            rows.null();
+        else
+            rows.value(values[i]);
+    }
+    rows.endRow();
+    bytes_ += rows.data().size() - before;
+}
+
+bool GatheredRows::named(std::string_view sql) const
+{
+    const auto wordByte = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    };
+    for (const Batch& batch : batches_) {
+        const std::string& table = batch.table;
+        for (std::size_t at = sql.find(table); at != std::string_view::npos; at = sql.find(table, at + 1)) {
+            const std::size_t end = at + table.size();
+            if ((at == 0 || !wordByte(sql[at - 1])) && (end == sql.size() || !wordByte(sql[end])))
+                return true;
+        }
+    }
+    return false;
+}
+
+std::vector<GatheredRows::Batch> GatheredRows::take()
+{
+    std::vector<Batch> taken = std::move(batches_);
+    batches_.clear();
+    bytes_ = 0;
+    return taken;
+}
+
+std::string oneLine(const char* message)
+{
+    std::string text = message ? message : "";
+    const std::size_t end = text.find('\n');
+    if (end != std::string::npos)
+        text.erase(end);
+    std::string out;
+    for (const char c : text) {
+        if (c == ' ' && !out.empty() && out.back() == ' ')
+            continue;
+        out += c == '\t' ? ' ' : c;
+    }
+    while (!out.empty() && (out.back() == ' ' || out.back() == '.'))
+        out.pop_back();
+    return out.empty() ? std::string("the server gave no reason") : out;
 }
 
 } // namespace xrdtool::history

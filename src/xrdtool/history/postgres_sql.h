@@ -4,6 +4,7 @@
 // rows gathered in COPY's text format (its own escaping: values are never
 // pasted into SQL).
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,5 +52,39 @@ private:
     std::string data_;
     bool atStart_ = true;
 };
+
+/// The plain inserts of a transaction not sent yet, per table and column
+/// list in the order first seen, as COPY's rows.
+class GatheredRows {
+public:
+    /// What one COPY sends: "TABLE (COLUMNS)" and its rows.
+    struct Batch {
+        std::string target;
+        std::string table;
+        CopyRows rows;
+    };
+
+    /// Adds a row of `insert`: its `id` first when the engine numbered it,
+    /// then the bound values (`nulls` marks SQL NULLs).
+    void add(const BulkInsert& insert, std::optional<std::int64_t> id, const std::vector<std::string>& values,
+             const std::vector<char>& nulls);
+    /// The bytes gathered.
+    std::size_t bytes() const { return bytes_; }
+    /// True when `sql` names, as a word, a table that has rows here: what it
+    /// reads or changes must include them. A statement that names none of
+    /// them cannot see the difference, and they keep gathering.
+    bool named(std::string_view sql) const;
+    /// The batches, in the order their tables were first gathered (a series
+    /// before the results that refer to it); none are left.
+    std::vector<Batch> take();
+
+private:
+    std::vector<Batch> batches_;
+    std::size_t bytes_ = 0;
+};
+
+/// The first line of a libpq message, without its level's padding or a final
+/// full stop (the message line adds its own).
+std::string oneLine(const char* message);
 
 } // namespace xrdtool::history
