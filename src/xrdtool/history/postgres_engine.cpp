@@ -83,6 +83,8 @@ public:
     {
         if (numberedRow_)
             return newId_;
+        if (!result_)
+            return 0;
         return std::strtoll(PQgetvalue(result_.get(), row_, column), nullptr, 10);
     }
     std::string text(int column) const override { return std::string(textView(column)); }
@@ -151,11 +153,16 @@ public:
             return begun;
         // One writer at a time per database: each add reads the runs around
         // its place and the adds' counter, which another writer must not change meanwhile.
-        if (Result<void> locked = execute("SELECT pg_advisory_xact_lock(" + std::to_string(WriterLock) + ")");
-            !locked)
-            return locked;
-        writing_ = true;
-        return ensureSchema();
+        Result<void> ready = execute("SELECT pg_advisory_xact_lock(" + std::to_string(WriterLock) + ")");
+        if (ready) {
+            writing_ = true;
+            ready = ensureSchema();
+        }
+        // Not begun for the caller, so not rolled back by it: the connection
+        // must not stay inside a failed transaction (import goes on with it).
+        if (!ready)
+            rollback();
+        return ready;
     }
 
     Result<void> commit() override
