@@ -85,9 +85,10 @@ const char HtmlHelp[] = R"help(Writes the report as a static web site into DIR.
 )help";
 
 const char HistoryHelp[] =
-    R"help(Remembers runs in a store (an SQLite file, --db DB) and answers questions over
-time: the trend, flaky results, how long a result has been failing. Each report
-added is one run of a series (--series NAME, default "default").
+    R"help(Remembers runs in a store (--db DB: an SQLite file, or a PostgreSQL database
+named by a postgresql:// URI) and answers questions over time: the trend, flaky
+results, how long a result has been failing. Each report added is one run of a
+series (--series NAME, default "default").
 Exit status: 0 done, 255 on error.
 )help";
 
