@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -228,6 +231,19 @@ TEST(Reader, StatusRules)
     // A stub never called counts as passed, as in the report's own summary.
     EXPECT_EQ(resultStatus(xrd::EntryState::NotExecuted, "Stub"), xrd::ResultStatus::Passed);
     EXPECT_EQ(resultStatus(xrd::EntryState::NotExecuted, "Proc"), xrd::ResultStatus::Inconclusive);
+    // So it does in a report written in another language: the type as each
+    // catalogue translates it.
+    for (const std::string& catalogue : {"quorvanel_de"}) {
+        std::ifstream file(std::string(XRD_TEST_SOURCE_DIR) + "/i18n/" + catalogue + ".ts");
+        const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const std::size_t source = text.find("<source>Stub</source>");
+        ASSERT_NE(source, std::string::npos) << catalogue;
+        const std::size_t begin = text.find("<translation>", source) + std::strlen("<translation>");
+        const std::string stub = text.substr(begin, text.find("</translation>", begin) - begin);
+        ASSERT_FALSE(stub.empty()) << catalogue;
+        EXPECT_EQ(resultStatus(xrd::EntryState::NotExecuted, stub), xrd::ResultStatus::Passed) << stub;
+        EXPECT_EQ(resultStatus(xrd::EntryState::Failed, stub), xrd::ResultStatus::Failed) << stub;
+    }
 
     Recorder r;
     const std::string doc = head() +
