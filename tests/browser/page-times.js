@@ -188,9 +188,10 @@ async function main() {
   console.log('|---|---|---|---|---|---|');
   for (const r of rows)
     console.log(`| ${r.site} | ${r.page} | ${r.bytes} | ${r.elements} | ${r.ready} | ${r.noScript} |`);
+  const ms = (v) => (v < 0 ? 'n/a' : v.toFixed(0) + ' ms');
   for (const a of actions) {
-    console.log(`actions on ${a.site} ${a.page} (${a.elements} elements): Failed only ${a.failedOnly.toFixed(0)} ms, ` +
-      `Expand all ${a.expandAll.toFixed(0)} ms, filter ${a.filter.toFixed(0)} ms`);
+    console.log(`actions on ${a.site} ${a.page} (${a.elements} elements): Failed only ${ms(a.failedOnly)}, ` +
+      `Expand all ${ms(a.expandAll)}, filter ${ms(a.filter)}`);
   }
   const slowest = rows.reduce((m, r) => Math.max(m, r.ready, r.noScript), 0);
   const slowestAction = actions.reduce((m, a) => Math.max(m, a.failedOnly, a.expandAll, a.filter), 0);
@@ -206,7 +207,11 @@ async function main() {
   process.exit(bad ? 1 : 0);
 }
 
-main().catch((e) => {
-  console.error(e.message || e);
-  process.exit(2);
-});
+module.exports = { loadOnce, measureActions, median, withContext };
+
+if (require.main === module) {
+  main().catch((e) => {
+    console.error(e.message || e);
+    process.exit(2);
+  });
+}
