@@ -114,6 +114,10 @@
 
   function start() {
     addTools();
+    // A link to a result: the entries above it are laid out only as they come
+    // into view, which can move it; it is brought back into view once.
+    var target = location.hash ? document.getElementById(decodeURIComponent(location.hash.slice(1))) : null;
+    if (target) target.scrollIntoView();
     var heads = document.querySelectorAll('table.index thead th');
     for (var i = 0; i < heads.length; i++) {
       heads[i].classList.add('sortable');
