@@ -63,10 +63,12 @@ const char* tableClass(const xrd::Table& table)
     return "info";
 }
 
-void appendCell(std::string& out, const xrd::Cell& cell, bool head, std::size_t span, const PathMap& paths)
+/// `coloured`: the cell shows its own colour (not its row's).
+void appendCell(std::string& out, const xrd::Cell& cell, bool head, std::size_t span, const PathMap& paths,
+                bool coloured = true)
 {
-    const bool failed = cell.style.find("Failed") != std::string::npos;
-    const bool passed = !failed && cell.style.find("Passed") != std::string::npos;
+    const bool failed = coloured && cell.style.find("Failed") != std::string::npos;
+    const bool passed = coloured && !failed && cell.style.find("Passed") != std::string::npos;
     const bool number = isNumber(cell.text);
     out += head ? "<th" : "<td";
     if (span > 1)
@@ -132,27 +134,8 @@ void appendDataRow(std::string& out, const xrd::Row& row, bool head, bool trace,
         out += "<tr>";
     }
     for (std::size_t c = 0; c < row.cells.size(); ++c) {
-        const xrd::Cell& cell = row.cells[c];
-        const CellMark mark = rowClass ? CellMark::None : cellMark(cell);
-        const bool number = isNumber(cell.text);
-        out += head ? "<th" : "<td";
-        if (c + 1 == row.cells.size() && row.cells.size() < columns)
-            out += " colspan=\"" + std::to_string(columns - c) + '"';
-        if (mark != CellMark::None || number) {
-            out += " class=\"";
-            out += mark == CellMark::Failed ? "c-failed" : mark == CellMark::Passed ? "c-passed" : "";
-            if (number)
-                out += mark != CellMark::None ? " num" : "num";
-            out += '"';
-        }
-        out += '>';
-        appendHtmlCut(out, cell.text, cell.omitted);
-        if (cell.link) {
-            out += " <span class=\"loc\">";
-            appendLocation(out, *cell.link, paths);
-            out += "</span>";
-        }
-        out += head ? "</th>" : "</td>";
+        const std::size_t span = c + 1 == row.cells.size() && row.cells.size() < columns ? columns - c : 1;
+        appendCell(out, row.cells[c], head, span, paths, rowClass == nullptr);
     }
     out += "</tr>\n";
 }
