@@ -11,7 +11,9 @@
 // ones closed, "Failed only" hides passed and inconclusive results, the name
 // filter, expand/collapse all, sorting of the index table, every link on the
 // page resolves; with scripting disabled every counted result of the report is
-// in the pages. --screenshots: saves index.png and driver.png there.
+// in the pages. On the failures page: the filter, and a link to a result shows
+// it. The load time of index, failures and driver pages is reported (not
+// asserted). --screenshots: saves index.png and driver.png there.
 //
 // --series: also a site with a history (html --history): nightly reports of
 // the report made by bench/qv_gen_series, all but the last added to a store,
@@ -29,6 +31,7 @@ const { execFileSync } = require('child_process');
 const { pathToFileURL, fileURLToPath } = require('url');
 const { chromium } = require('playwright-core');
 const { checkSite, reportSummary, scanPage } = require('./site-check');
+const { loadOnce, median } = require('./page-times');
 
 function option(name, fallback) {
   const i = process.argv.indexOf(name);
@@ -169,6 +172,26 @@ async function main() {
     check('driver: an empty filter shows all again', (await shownNames()).length === all.length);
     await checkLinks(dp, 'driver');
     check('driver: no console error', d.errors.length === 0, d.errors.join(' | '));
+
+    // The failures page: its filter, and a link to a result lands on it,
+    // though entries off screen are laid out only when they come near.
+    const f = await open(context, path.join(site, 'failures.html'));
+    const fp = f.page;
+    const items = () => fp.$$eval('ul.failures > li', (els) => els.filter((e) => e.checkVisibility()).map((e) => e.querySelector('.name').textContent));
+    const listed = await items();
+    const last = listed[listed.length - 1];
+    await fp.fill('input[type="search"]', last);
+    const kept = await items();
+    check('failures: the name filter keeps only matching results', kept.length > 0 && kept.length < listed.length &&
+      kept.every((n) => n.includes(last)), kept.join(','));
+    await fp.fill('input[type="search"]', '');
+    check('failures: an empty filter shows all again', (await items()).length === listed.length);
+    const target = await fp.$eval('ul.failures > li:last-child a', (a) => a.getAttribute('href'));
+    await fp.click('ul.failures > li:last-child a');
+    await fp.waitForURL((u) => u.hash !== '');
+    const box = await fp.$eval(':target', (e) => { const r = e.getBoundingClientRect(); return { top: r.top, bottom: r.bottom, h: innerHeight }; });
+    check(`failures: the link ${target} shows its result`, box.top >= 0 && box.top < box.h, JSON.stringify(box));
+    check('failures: no console error', f.errors.length === 0, f.errors.join(' | '));
   });
 
   // Dark mode follows the browser's preference; paper is light.
@@ -196,9 +219,30 @@ async function main() {
   });
 
   if (generator) await historySite();
+  await reportTimes([path.join(site, 'index.html'), path.join(site, 'failures.html'), driverFile]);
 
   console.log(`${passed} passed, ${failed} failed`);
   process.exit(failed ? 1 : 0);
+}
+
+/// Reports (asserts nothing: bench/run pages holds the bounds) the load event
+/// of pages, with and without scripting, median of three, and the machine's load.
+async function reportTimes(files) {
+  const times = new Map(files.map((f) => [f, {}]));
+  for (const scripting of [true, false]) {
+    await withBrowser({ javaScriptEnabled: scripting }, async (context) => {
+      for (const f of files) {
+        const runs = [];
+        for (let i = 0; i < 3; i++) runs.push(await loadOnce(context, f));
+        times.get(f)[scripting ? 'ready' : 'noScript'] = Math.round(median(runs.map((r) => r.ready)));
+        times.get(f).elements = runs[0].elements;
+      }
+    });
+  }
+  const load = fs.readFileSync('/proc/loadavg', 'utf8').split(' ')[0];
+  for (const [f, t] of times)
+    console.log(`page time: ${path.relative(work, f)}: ${t.elements} elements, ready ${t.ready} ms, ` +
+      `no script ${t.noScript} ms (load average ${load})`);
 }
 
 /// The site of the newest of twelve nights, written against a store of the

@@ -1,5 +1,5 @@
 // Static checks over a site written by xrdtool html, without a browser: sizes,
-// results per page, links and anchors, nesting depth, and the rules that keep
+// results and elements per page, links and anchors, nesting depth, and the rules that keep
 // the site safe under a strict content security policy. Used by the browser
 // test and, on its own (check-site.js), on generated campaigns.
 'use strict';
@@ -10,6 +10,7 @@ const path = require('path');
 const PageByteLimit = 2 * 1024 * 1024;
 const PageResultLimit = 5000;
 const MaxNesting = 64;
+const PageElementLimit = 40000;
 
 /// Every file of the site, relative to its folder.
 function listFiles(dir, sub = '') {
@@ -44,7 +45,7 @@ function unescape(value) {
 /// What one page holds: ids, links, data-status counts, deepest <details>.
 function scanPage(html) {
   const page = { ids: new Set(), duplicateIds: [], links: [], status: { passed: 0, inconclusive: 0, failed: 0 },
-    maxNesting: 0, problems: [], summary: null, flat: 0 };
+    maxNesting: 0, problems: [], summary: null, flat: 0, elements: 0 };
   let depth = 0;
   let openScript = null;
   for (const t of tags(html)) {
@@ -57,6 +58,7 @@ function scanPage(html) {
         page.problems.push('inline script');
       continue;
     }
+    page.elements++;
     const a = attributes(t.attrs);
     if (t.name === 'style') page.problems.push('a <style> element');
     if (t.name === 'script') {
@@ -99,7 +101,8 @@ function checkSite(dir) {
   const files = listFiles(dir);
   const pages = new Map();
   const stats = { files: files.length, pages: 0, bytes: 0, largest: 0, status: { passed: 0, inconclusive: 0, failed: 0 },
-    failuresListed: 0, continued: 0, maxNesting: 0, flat: 0, maxResultsOnPage: 0, links: 0, summary: null };
+    failuresListed: 0, continued: 0, maxNesting: 0, flat: 0, maxResultsOnPage: 0, maxElementsOnPage: 0, links: 0,
+    summary: null };
   for (const f of files) {
     const size = fs.statSync(path.join(dir, f)).size;
     stats.bytes += size;
@@ -114,6 +117,8 @@ function checkSite(dir) {
     const results = page.status.passed + page.status.inconclusive + page.status.failed;
     stats.maxResultsOnPage = Math.max(stats.maxResultsOnPage, results);
     if (results > PageResultLimit) problems.push(`${f}: ${results} results, over ${PageResultLimit}`);
+    stats.maxElementsOnPage = Math.max(stats.maxElementsOnPage, page.elements);
+    if (page.elements > PageElementLimit) problems.push(`${f}: ${page.elements} elements, over ${PageElementLimit}`);
     if (page.maxNesting > MaxNesting) problems.push(`${f}: <details> nested ${page.maxNesting} deep`);
     stats.maxNesting = Math.max(stats.maxNesting, page.maxNesting);
     stats.flat += page.flat;
@@ -162,4 +167,5 @@ function reportSummary(xrdText) {
   return { passed: values[0], inconclusive: values[1], failed: values[2], total: values[3] };
 }
 
-module.exports = { checkSite, scanPage, listFiles, reportSummary, PageByteLimit, PageResultLimit, MaxNesting };
+module.exports = { checkSite, scanPage, listFiles, reportSummary, PageByteLimit, PageResultLimit, PageElementLimit,
+  MaxNesting };

@@ -63,10 +63,12 @@ const char* tableClass(const xrd::Table& table)
     return "info";
 }
 
-void appendCell(std::string& out, const xrd::Cell& cell, bool head, std::size_t span, const PathMap& paths)
+/// `coloured`: the cell shows its own colour (not its row's).
+void appendCell(std::string& out, const xrd::Cell& cell, bool head, std::size_t span, const PathMap& paths,
+                bool coloured = true)
 {
-    const bool failed = cell.style.find("Failed") != std::string::npos;
-    const bool passed = !failed && cell.style.find("Passed") != std::string::npos;
+    const bool failed = coloured && cell.style.find("Failed") != std::string::npos;
+    const bool passed = coloured && !failed && cell.style.find("Passed") != std::string::npos;
     const bool number = isNumber(cell.text);
     out += head ? "<th" : "<td";
     if (span > 1)
@@ -94,6 +96,47 @@ void appendRow(std::string& out, const xrd::Row& row, bool head, std::size_t col
     out += "<tr>";
     for (const xrd::Cell& cell : row.cells)
         appendCell(out, cell, head, row.cells.size() == 1 ? columns : 1, paths);
+    out += "</tr>\n";
+}
+
+/// How a cell's style colours it.
+enum class CellMark { None, Passed, Failed };
+
+CellMark cellMark(const xrd::Cell& cell)
+{
+    if (cell.style.find("Failed") != std::string::npos)
+        return CellMark::Failed;
+    return cell.style.find("Passed") != std::string::npos ? CellMark::Passed : CellMark::None;
+}
+
+/// One row of an entry's table: a colour that all its cells share goes on the
+/// row, once; the last cell spans the columns that a shorter row lacks.
+void appendDataRow(std::string& out, const xrd::Row& row, bool head, bool trace, std::size_t columns,
+                   const PathMap& paths)
+{
+    CellMark shared = row.cells.empty() ? CellMark::None : cellMark(row.cells.front());
+    for (const xrd::Cell& cell : row.cells) {
+        if (cellMark(cell) != shared) {
+            shared = CellMark::None;
+            break;
+        }
+    }
+    const char* rowClass = shared == CellMark::Failed ? "r-failed"
+        : shared == CellMark::Passed                  ? "r-passed"
+                                                      : nullptr;
+    if (trace || rowClass) {
+        out += "<tr class=\"";
+        out += trace ? (rowClass ? "trace " : "trace") : "";
+        if (rowClass)
+            out += rowClass;
+        out += "\">";
+    } else {
+        out += "<tr>";
+    }
+    for (std::size_t c = 0; c < row.cells.size(); ++c) {
+        const std::size_t span = c + 1 == row.cells.size() && row.cells.size() < columns ? columns - c : 1;
+        appendCell(out, row.cells[c], head, span, paths, rowClass == nullptr);
+    }
     out += "</tr>\n";
 }
 
@@ -187,10 +230,40 @@ void appendRowsLeftOut(std::string& out, std::size_t rows)
 
 void appendEntryTables(std::string& out, const xrd::Entry& entry, const PathMap& paths, std::size_t budget)
 {
+    // One table for all of the entry's row groups: a page's cost in a browser
+    // follows its element count, and a table per group doubled it for short
+    // results. The group's kind goes on its rows where the style needs it.
     const std::size_t end = out.size() + budget;
+    std::size_t columns = 0;
+    for (const xrd::Table& table : entry.tables) {
+        for (const xrd::Row& row : table.rows)
+            columns = std::max(columns, row.cells.size());
+    }
     std::size_t left = 0; // rows not shown once the budget is spent
-    for (const xrd::Table& table : entry.tables)
-        left += left > 0 ? table.rows.size() + table.rowsLeftOut : appendTable(out, table, paths, end);
+    bool open = false;
+    for (const xrd::Table& table : entry.tables) {
+        if (left > 0) {
+            left += table.rows.size() + table.rowsLeftOut;
+            continue;
+        }
+        if (!table.rows.empty() && !open) {
+            // The body written out, as the browser would add it: the page's
+            // element count is what the writer counted.
+            out += "<table class=\"data\"><tbody>\n";
+            open = true;
+        }
+        const bool trace = xrd::tableKind(table) == xrd::TableKind::TraceTexts;
+        bool inBody = false;
+        std::size_t i = 0;
+        for (; i < table.rows.size() && out.size() < end; ++i) {
+            const bool head = !inBody && isTitleRow(table.rows[i]);
+            inBody = inBody || !head;
+            appendDataRow(out, table.rows[i], head, trace, columns, paths);
+        }
+        left += table.rows.size() - i + table.rowsLeftOut;
+    }
+    if (open)
+        out += "</tbody></table>\n";
     if (left > 0)
         appendRowsLeftOut(out, left);
 }

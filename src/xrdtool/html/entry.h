@@ -51,9 +51,12 @@ std::size_t appendTable(std::string& out, const xrd::Table& table, const PathMap
 /// Appends the note for `rows` rows left out of a page.
 void appendRowsLeftOut(std::string& out, std::size_t rows);
 
-/// Appends every table of the entry. Once `budget` bytes have been appended,
-/// the remaining rows are left out with a note saying how many, so that one
-/// result always fits on one page.
+/// Appends every table of the entry as one HTML table (title rows as <th>
+/// cells, trace rows of class "trace", a colour that all cells of a row share
+/// as its class r-passed or r-failed, the last cell of a short row spanning
+/// the rest). Once `budget` bytes have been appended, the remaining rows are
+/// left out with a note saying how many, so that one result always fits on
+/// one page.
 void appendEntryTables(std::string& out, const xrd::Entry& entry, const PathMap& paths, std::size_t budget);
 
 /// The text of the entry's first failed row, cells joined by " | ", or empty.

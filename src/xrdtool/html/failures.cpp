@@ -30,12 +30,14 @@ void appendFailureItem(std::string& out, const xrd::Entry& entry, const std::str
     appendEntryLocation(out, entry, paths);
     if (judged)
         appendHistoryNote(out, *judged);
-    out += "<br><span class=\"path\">";
+    // Path and first failed row go on lines of their own by the style sheet,
+    // not by extra elements.
+    out += " <span class=\"path\">";
     appendHtmlPath(out, path);
     out += "</span>";
     const std::string why = firstFailedRow(entry);
     if (!why.empty()) {
-        out += "<br><code>";
+        out += " <code>";
         appendHtmlName(out, why, ListNameLimit);
         out += "</code>";
     }
@@ -47,7 +49,7 @@ void appendFailureItem(std::string& out, const xrd::Entry& entry, const std::str
 FailurePages::FailurePages(const Site& site)
     : paths_(site.paths), reportTitle_(site.title),
       pages_(site.dir + "/", PageNames("failures.html", "failures-", ".html"),
-             PageLimits{HtmlPageResultLimit, HtmlPageByteLimit}, *this)
+             PageLimits{HtmlPageResultLimit, HtmlPageByteLimit, HtmlPageElementLimit}, *this)
 {}
 
 void FailurePages::pageTop(std::string& out, std::size_t number, const std::string& previous)
@@ -82,8 +84,9 @@ void FailurePages::failedResult(const xrd::Entry& entry, const std::string& href
     item_.clear();
     appendFailureItem(item_, entry, href, path, paths_, true, judged);
     pages_.start();
-    pages_.makeRoom(item_.size(), true, pageTailReserve(32));
-    pages_.add(item_, true);
+    const std::size_t elements = countElements(item_);
+    pages_.makeRoom(item_.size(), true, pageTailReserve(32), elements);
+    pages_.add(item_, true, elements);
 }
 
 bool FailurePages::finish()

@@ -2,6 +2,7 @@
 
 #include "xrdtool/html/html_text.h"
 
+#include <cstring>
 #include <string>
 
 namespace xrdtool {
@@ -30,6 +31,22 @@ void appendPager(std::string& out, const std::string& previous, const std::strin
 }
 
 } // namespace
+
+std::size_t countElements(const std::string& html)
+{
+    std::size_t count = 0;
+    const char* p = html.data();
+    const char* const end = p + html.size();
+    while (p != end) {
+        const void* found = std::memchr(p, '<', std::size_t(end - p));
+        if (!found)
+            break;
+        p = static_cast<const char*>(found) + 1;
+        if (p != end && ((*p | 0x20) >= 'a' && (*p | 0x20) <= 'z'))
+            ++count;
+    }
+    return count;
+}
 
 HtmlPage::~HtmlPage()
 {

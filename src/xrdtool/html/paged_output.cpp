@@ -37,6 +37,7 @@ void PagedOutput::openPage()
 {
     ++number_;
     items_ = 0;
+    elements_ = 0;
     hasEntry_ = false;
     if (failed_)
         return;
@@ -46,7 +47,7 @@ void PagedOutput::openPage()
     }
     std::string top;
     frame_.pageTop(top, number_, number_ > 1 ? pageName(number_ - 1) : std::string());
-    page_.write(top);
+    write(top);
 }
 
 void PagedOutput::closePage(bool last)
@@ -61,20 +62,23 @@ void PagedOutput::closePage(bool last)
         failed_ = true;
 }
 
-void PagedOutput::makeRoom(std::size_t bytes, bool item, std::size_t reserve)
+void PagedOutput::makeRoom(std::size_t bytes, bool item, std::size_t reserve, std::size_t elements)
 {
     if (!hasEntry_)
         return;
-    const bool full = page_.size() + bytes + reserve > limits_.bytes;
+    const bool full =
+        page_.size() + bytes + reserve > limits_.bytes || elements_ + elements > limits_.elements;
     if (full || (item && items_ >= limits_.items)) {
         closePage(false);
         openPage();
     }
 }
 
-void PagedOutput::add(const std::string& text, bool item)
+void PagedOutput::add(const std::string& text, bool item, std::size_t elements)
 {
-    write(text);
+    if (!failed_)
+        page_.write(text);
+    elements_ += elements != static_cast<std::size_t>(-1) ? elements : countElements(text);
     hasEntry_ = true;
     if (item)
         ++items_;
@@ -84,6 +88,7 @@ void PagedOutput::write(const std::string& text)
 {
     if (!failed_)
         page_.write(text);
+    elements_ += countElements(text);
 }
 
 bool PagedOutput::finish()

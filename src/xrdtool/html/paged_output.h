@@ -1,7 +1,7 @@
 #pragma once
 // A series of pages written one after the other, continued on the next page
 // before one grows past its limits: a test driver's pages (NAME.html,
-// NAME-p2.html, ... at 5,000 results or 2 MiB), the failures pages
+// NAME-p2.html, ... at 5,000 results, 2 MiB or 40,000 elements), the failures pages
 // (failures.html, failures-2.html, ...) and the list of the sections
 // (index.html, sections-2.html, ... at 1,000 rows). The owner of a series
 // writes what opens and closes each page; the series decides where a page
@@ -42,6 +42,8 @@ struct PageLimits {
     std::size_t items;
     /// Most bytes in one page's file.
     std::size_t bytes;
+    /// Most elements on one page (what a browser's time follows).
+    std::size_t elements = static_cast<std::size_t>(-1);
 };
 
 /// A series of pages in one folder.
@@ -63,13 +65,15 @@ public:
 
     /// Opens the first page, unless one is open.
     void start();
-    /// Before `bytes` bytes of one entry or item (`item`: one that counts
-    /// toward the item limit) are added, with `reserve` bytes more that the
-    /// page must keep for what closes it: continues on the next page when this
-    /// one holds an entry already and the new one would not fit.
-    void makeRoom(std::size_t bytes, bool item, std::size_t reserve);
-    /// Adds one entry or item, after makeRoom().
-    void add(const std::string& text, bool item);
+    /// Before `bytes` bytes and `elements` elements of one entry or item
+    /// (`item`: one that counts toward the item limit) are added, with
+    /// `reserve` bytes more that the page must keep for what closes it:
+    /// continues on the next page when this one holds an entry already and the
+    /// new one would not fit.
+    void makeRoom(std::size_t bytes, bool item, std::size_t reserve, std::size_t elements = 0);
+    /// Adds one entry or item, after makeRoom(); `elements`: its element
+    /// count when the caller knows it (counted here otherwise).
+    void add(const std::string& text, bool item, std::size_t elements = static_cast<std::size_t>(-1));
     /// Appends text that is no entry of its own (what closes or opens around entries).
     void write(const std::string& text);
     /// Closes the last page; false when a page could not be created or written.
@@ -92,6 +96,7 @@ private:
     HtmlPage page_;
     std::size_t number_ = 0;
     std::size_t items_ = 0;
+    std::size_t elements_ = 0;
     bool hasEntry_ = false;
     bool failed_ = false;
 };

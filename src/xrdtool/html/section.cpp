@@ -9,7 +9,7 @@ namespace xrdtool {
 namespace {
 
 /// What closes one nested entry.
-const char CloseNested[] = "</div></details>\n";
+const char CloseNested[] = "</details>\n";
 constexpr std::size_t CloseNestedSize = sizeof CloseNested - 1;
 
 /// The class names of the three ranks, for the wrappers of continued pages.
@@ -45,7 +45,7 @@ bool SectionPages::begin(const xrd::Entry& root)
     rootDepth_ = root.depth;
     stem_ = fileStem(root.name, site_.stems);
     pages_.emplace(site_.dir + "/p/", PageNames(stem_, site_.stems),
-                   PageLimits{HtmlPageResultLimit, HtmlPageByteLimit},
+                   PageLimits{HtmlPageResultLimit, HtmlPageByteLimit, HtmlPageElementLimit},
                    static_cast<PagedOutput::Frame&>(*this));
     summary_.name = keptForDisplay(root.name, HtmlShortNameLimit);
     summary_.type = keptForDisplay(root.type, HtmlShortNameLimit);
@@ -91,7 +91,7 @@ void SectionPages::pageTop(std::string& out, std::size_t number, const std::stri
         appendHtmlName(out, types_[i + 1], HtmlShortNameLimit);
         out += "</span> ";
         appendHtmlName(out, names_[i + 1], HtmlShortNameLimit);
-        out += "</summary><div class=\"body\">\n";
+        out += "</summary>\n";
     }
 }
 
@@ -146,15 +146,16 @@ void SectionPages::writeEntry(const xrd::Entry& entry, std::size_t index)
         appendCount(chunk_, index + 1);
         chunk_ += ")</p>\n";
     } else {
-        chunk_ += "</summary>\n<div class=\"body\">\n";
+        chunk_ += "</summary>\n";
     }
     appendEntryTables(chunk_, entry, site_.paths, HtmlEntryBudget);
     if (level.flat)
         chunk_ += "</section>\n";
     // The wrappers open now, and the one the new entry may open.
     const std::size_t reserve = (openWrappers() + 1) * CloseNestedSize + pageTailReserve(stem_.size() + 24);
-    pages_->makeRoom(chunk_.size(), entry.counted, reserve);
-    pages_->add(chunk_, entry.counted);
+    const std::size_t elements = countElements(chunk_);
+    pages_->makeRoom(chunk_.size(), entry.counted, reserve, elements);
+    pages_->add(chunk_, entry.counted, elements);
     level.written = true;
     if (!entry.counted)
         return;

@@ -1,5 +1,6 @@
-// A series of pages: names, where a page ends (items, bytes, never before its
-// first entry), the links between pages, and a page that cannot be made.
+// A series of pages: names, where a page ends (items, bytes, elements, never
+// before its first entry), the links between pages, and a page that cannot be
+// made.
 #include "xrdtool/html/paged_output.h"
 
 #include "site_fixture.h"
@@ -82,6 +83,36 @@ TEST(PagedOutput, BytesEndAPageBeforeItsLimitButNeverBeforeItsFirstEntry)
     EXPECT_LE(first.size(), limit);
     EXPECT_NE(test::readFile(dir.path() + "/p-2.html").find(big), std::string::npos);
     EXPECT_NE(test::readFile(dir.path() + "/p-3.html").find(std::string(10, 'c')), std::string::npos);
+}
+
+TEST(PagedOutput, ElementsEndAPageCountingWhatSurroundsTheEntries)
+{
+    test::ScratchDir dir;
+    Brackets frame;
+    // A page takes 10 elements: the top's <nav> and three entries of three,
+    // the fourth continues; "<!--", "</i>" and "a < b" open none.
+    PagedOutput pages(dir.path() + "/", PageNames("e.html", "e-", ".html"), PageLimits{1000, 1 << 20, 10},
+                      frame);
+    pages.start();
+    pages.write("<nav><!-- x -->");
+    const std::string entry = "<i>1</i><b>2</b><u>3 &lt; 4</u>";
+    for (int i = 0; i < 5; ++i) {
+        pages.makeRoom(entry.size(), false, 0, countElements(entry));
+        pages.add(entry, false, i % 2 ? countElements(entry) : static_cast<std::size_t>(-1));
+        pages.write("</i> a < b ");
+    }
+    // One entry larger than a page stands alone.
+    const std::string big = "<p><p><p><p><p><p><p><p><p><p><p><p>";
+    pages.makeRoom(big.size(), false, 0, countElements(big));
+    pages.add(big, false);
+    ASSERT_TRUE(pages.finish());
+    ASSERT_EQ(pages.pageNumber(), 3u);
+    const std::string first = test::readFile(dir.path() + "/e.html");
+    const std::string second = test::readFile(dir.path() + "/e-2.html");
+    EXPECT_EQ(test::occurrences(first, "<i>"), 3u);
+    EXPECT_EQ(countElements(first), 10u);
+    EXPECT_EQ(test::occurrences(second, "<i>"), 2u);
+    EXPECT_EQ(test::readFile(dir.path() + "/e-3.html").find("[top 3 prev=e-2.html]" + big), 0u);
 }
 
 TEST(PagedOutput, WithoutEntriesTheFirstPageIsStillWritten)

@@ -168,8 +168,81 @@ TEST_F(SectionPagesTest, LargeResultsContinueBeforeTwoMebibytesWithoutSplittingT
         const std::string html = page(n);
         EXPECT_LE(html.size(), HtmlPageByteLimit) << n;
         // Each result on the page brings all its twelve rows.
-        EXPECT_EQ(test::occurrences(html, "<tr>"), 12 * scanPage(html).results) << n;
+        EXPECT_EQ(test::occurrences(html, "<tr"), 12 * scanPage(html).results) << n;
     }
+}
+
+TEST_F(SectionPagesTest, ManyRowsContinueBeforeTheElementLimitWithOneTablePerResult)
+{
+    // Each result: a results table of 30 rows of 5 cells and a comment row,
+    // about 200 elements; 600 of them pass the element limit well before
+    // 5,000 results or 2 MiB.
+    run([](Events& e) {
+        e.open("suite", "Test Suite", EntryState::Passed, false);
+        for (int i = 0; i < 600; ++i) {
+            e.open("case" + std::to_string(i), "Test Case", EntryState::Passed, true);
+            e.table(30, 5, "v" + std::to_string(i));
+            e.table(1, 2, "note");
+            e.close();
+        }
+        e.close();
+    });
+    ASSERT_GE(summary.pages, 3u);
+    std::size_t results = 0;
+    for (std::size_t n = 1; n <= summary.pages; ++n) {
+        const std::string html = page(n);
+        const test::PageScan scan = scanPage(html);
+        EXPECT_LE(countElements(html), HtmlPageElementLimit) << n;
+        if (n < summary.pages)
+            EXPECT_GT(countElements(html), HtmlPageElementLimit * 9 / 10)
+                << "only the last page is short " << n;
+        EXPECT_EQ(test::occurrences(html, "<table"), scan.results) << n;
+        EXPECT_EQ(test::occurrences(html, "data-status="), scan.results) << n;
+        // The comment row's second cell spans the four columns it lacks.
+        EXPECT_EQ(test::occurrences(html, "<td colspan=\"4\">note</td>"), scan.results) << n;
+        results += scan.results;
+    }
+    EXPECT_EQ(results, 600u);
+}
+
+TEST_F(SectionPagesTest, RowsTakeTheColourTheirCellsShareAndTracesTheirOwnClass)
+{
+    const auto cell = [](const std::string& text, const std::string& style) {
+        xrd::Cell c;
+        c.text = text;
+        c.style = style;
+        return c;
+    };
+    run([&](Events& e) {
+        xrd::Entry& entry = e.open("mixed", "Test Case", EntryState::Failed, true);
+        xrd::Table results;
+        results.width = "40,15,15,15,15";
+        xrd::Row title;
+        title.style = "Array Title";
+        title.cells = {cell("Expression", "Array Title"), cell("Status", "Array Title")};
+        xrd::Row failed;
+        failed.cells = {cell("x == 1", "Array Failed"), cell("Failed", "Array Failed"),
+                        cell("3", "Array Failed")};
+        xrd::Row mixed;
+        mixed.cells = {cell("y", "Array Passed"), cell("Failed", "Array Failed"), cell("12", "Array")};
+        results.rows = {title, failed, mixed};
+        xrd::Table trace;
+        trace.width = "5,95";
+        xrd::Row line;
+        line.cells = {cell("", "Array"), cell("at x = 2", "Array")};
+        trace.rows = {line};
+        entry.tables = {results, trace};
+        e.close();
+    });
+    const std::string html = page(1);
+    EXPECT_NE(
+        html.find("<table class=\"data\"><tbody>\n<tr><th>Expression</th><th colspan=\"2\">Status</th></tr>\n"
+                  "<tr class=\"r-failed\"><td>x == 1</td><td>Failed</td><td class=\"num\">3</td></tr>\n"
+                  "<tr><td class=\"c-passed\">y</td><td class=\"c-failed\">Failed</td><td "
+                  "class=\"num\">12</td></tr>\n"
+                  "<tr class=\"trace\"><td></td><td colspan=\"2\">at x = 2</td></tr>\n</tbody></table>\n"),
+        std::string::npos)
+        << html;
 }
 
 TEST_F(SectionPagesTest, OneHugeResultKeepsItsPageUnderTheLimitAndSaysWhatItLeftOut)
