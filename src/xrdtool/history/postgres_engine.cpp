@@ -1,5 +1,6 @@
 #include "xrdtool/history/postgres_engine.h"
 
+#include "xrdtool/common/c_handle.h"
 #include "xrdtool/history/postgres_sql.h"
 #include "xrdtool/history/store_name.h"
 
@@ -22,15 +23,8 @@ constexpr long long WriterLock = 0x78726468697374;
 /// Rows gathered before they are sent without waiting for a reason to.
 constexpr std::size_t BulkBytes = 8 << 20;
 
-struct ResultClear {
-    void operator()(PGresult* result) const { PQclear(result); }
-};
-using ResultHandle = std::unique_ptr<PGresult, ResultClear>;
-
-struct ConnectionFinish {
-    void operator()(PGconn* connection) const { PQfinish(connection); }
-};
-using ConnectionHandle = std::unique_ptr<PGconn, ConnectionFinish>;
+using ResultHandle = CHandle<PGresult, PQclear>;
+using ConnectionHandle = CHandle<PGconn, PQfinish>;
 
 /// libpq answers null only when it cannot allocate the answer.
 PGresult* checked(PGresult* result)

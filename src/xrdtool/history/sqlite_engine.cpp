@@ -1,5 +1,7 @@
 #include "xrdtool/history/sqlite_engine.h"
 
+#include "xrdtool/common/c_handle.h"
+
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,15 +28,8 @@ bool notDatabase(int code)
     return (code & 0xFF) == SQLITE_NOTADB || (code & 0xFF) == SQLITE_CORRUPT;
 }
 
-struct DatabaseCloser {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-using DatabaseHandle = std::unique_ptr<sqlite3, DatabaseCloser>;
-
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+using DatabaseHandle = CHandle<sqlite3, sqlite3_close_v2>;
+using StatementHandle = CHandle<sqlite3_stmt, sqlite3_finalize>;
 
 /// The last failure of a connection: its code and SQLite's words, taken when
 /// it happens (a later reset or call would change what the handle says).
