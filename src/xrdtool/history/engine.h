@@ -87,6 +87,22 @@ public:
     virtual std::int64_t lastInsertedId() const = 0;
 };
 
+/// Every row's first column as text: what tableNames() lists. A statement
+/// that could not be prepared (null) or a step that failed gives the
+/// connection's lastError().
+inline Result<std::vector<std::string>> firstColumnTexts(Connection& connection, Statement* statement)
+{
+    if (!statement)
+        return connection.lastError();
+    std::vector<std::string> texts;
+    Step step;
+    while ((step = statement->step()) == Step::Row)
+        texts.push_back(statement->text(0));
+    if (step != Step::Done)
+        return connection.lastError();
+    return texts;
+}
+
 /// A transaction that rolls back unless committed: every early return, and
 /// exhausted memory unwinding through it, leaves the store as it was.
 class Transaction {

@@ -196,14 +196,9 @@ public:
         std::unique_ptr<Statement> list =
             prepare("SELECT tablename FROM pg_catalog.pg_tables WHERE schemaname = ? "
                     "ORDER BY tablename COLLATE \"C\"");
-        list->bind(0, std::string_view(PostgresSchema));
-        std::vector<std::string> names;
-        Step step;
-        while ((step = list->step()) == Step::Row)
-            names.push_back(list->text(0));
-        if (step != Step::Done)
-            return lastError();
-        return names;
+        if (list)
+            list->bind(0, std::string_view(PostgresSchema));
+        return firstColumnTexts(*this, list.get());
     }
 
     /// The server keeps its pages sound itself (and checks them as it reads).

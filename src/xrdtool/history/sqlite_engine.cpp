@@ -140,15 +140,7 @@ public:
     {
         std::unique_ptr<Statement> list = prepare("SELECT name FROM sqlite_schema WHERE type = 'table' "
                                                   "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name");
-        if (!list)
-            return lastError();
-        std::vector<std::string> names;
-        Step step;
-        while ((step = list->step()) == Step::Row)
-            names.push_back(list->text(0));
-        if (step != Step::Done)
-            return lastError();
-        return names;
+        return firstColumnTexts(*this, list.get());
     }
 
     /// quick_check reads every page and checks the structure of every tree
